@@ -1,0 +1,30 @@
+#include "common/kind_list.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace pelira {
+
+namespace {
+std::string Upper(std::string_view s) {
+  std::string out(s);
+  std::transform(out.begin(), out.end(), out.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+  return out;
+}
+}  // namespace
+
+std::string UpperExt(const std::filesystem::path& path) {
+  return Upper(path.extension().string());
+}
+
+bool InKindList(std::string_view ext, std::string_view list) {
+  if (ext.empty()) return false;
+  return Upper(list).find(Upper(ext)) != std::string::npos;
+}
+
+bool PathInKindList(const std::filesystem::path& path, std::string_view list) {
+  return InKindList(UpperExt(path), list);
+}
+
+}  // namespace pelira
