@@ -1,0 +1,10 @@
+#include "common/request_flags.h"
+
+namespace pelira {
+
+RequestFlags& Flags() {
+  static RequestFlags flags;
+  return flags;
+}
+
+}  // namespace pelira
