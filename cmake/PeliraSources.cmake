@@ -16,12 +16,13 @@ function(pelira_core_sources out)
 endfunction()
 
 function(pelira_platform_qt_sources out)
-  file(GLOB _s CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/qt/*.cpp)
+  file(GLOB _s CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/qt/*.cpp ${CMAKE_SOURCE_DIR}/src/platform/qt/*.h)
   set(${out} ${_s} PARENT_SCOPE)
 endfunction()
 
+# Qt headers are listed too so AUTOMOC always sees them.
 function(pelira_forms_sources out)
-  _pelira_glob(_all)
+  file(GLOB_RECURSE _all CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/*.cpp ${CMAKE_SOURCE_DIR}/src/*.h)
   list(FILTER _all INCLUDE REGEX "/forms/|/src/engine/dialogs/")
   set(${out} ${_all} PARENT_SCOPE)
 endfunction()

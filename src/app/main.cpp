@@ -2,21 +2,16 @@
 #include <QApplication>
 #include <QTimer>
 
-#include <csignal>
-
+#include "app/forms/terminate_notifier.h"
 #include "common/version.h"
 #include "viewer/forms/web_form.h"
-
-namespace {
-// SIGTERM closes the program as the user closing the viewer would.
-void OnTerminate(int) { QMetaObject::invokeMethod(qApp, "closeAllWindows", Qt::QueuedConnection); }
-}  // namespace
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(pelira::kApplicationTitle);
-  std::signal(SIGTERM, OnTerminate);
   pelira::TWebForm viewer;
+  pelira::TerminateNotifier terminate;
+  QObject::connect(&terminate, &pelira::TerminateNotifier::terminateRequested, &viewer, &QWidget::close);
   viewer.show();
   QTimer::singleShot(0, &viewer, [&viewer] { viewer.BlankPicture(true); });
   return app.exec();

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPalette>
+#include <QScreen>
 #include <QStatusBar>
 
 #include "common/version.h"
@@ -24,6 +25,11 @@ TWebForm::TWebForm(QWidget* parent) : QMainWindow(parent) {
   status_->setObjectName("StatusPanel");
   statusBar()->addWidget(status_, 1);
   BuildMenus();
+  // No stored bounds yet: take half the screen.
+  if (QScreen* screen = this->screen()) {
+    const QRect avail = screen->availableGeometry();
+    resize(avail.width() / 2, avail.height() / 2);
+  }
 }
 
 void TWebForm::BuildMenus() {
