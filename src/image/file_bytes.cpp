@@ -1,0 +1,93 @@
+#include "image/file_bytes.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
+#include "common/errors.h"
+
+namespace pelira {
+
+namespace {
+
+struct Fd {
+  int fd = -1;
+  ~Fd() {
+    if (fd >= 0) ::close(fd);
+  }
+};
+
+std::vector<std::uint8_t> ReadUpTo(const std::filesystem::path& path, std::size_t maxBytes,
+                                   bool whole) {
+  Fd f;
+  f.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (f.fd < 0) throw EVistrelError("Cannot open file " + path.string());
+  std::vector<std::uint8_t> out;
+  if (whole) {
+    const off_t end = ::lseek(f.fd, 0, SEEK_END);
+    if (end > 0) out.reserve(static_cast<std::size_t>(end));
+    ::lseek(f.fd, 0, SEEK_SET);
+  }
+  std::size_t have = 0;
+  for (;;) {
+    if (have >= maxBytes) break;
+    std::size_t want = std::min<std::size_t>(maxBytes - have, 1 << 22);
+    if (out.capacity() > have) want = std::min(want, out.capacity() - have);
+    if (want == 0) want = std::min<std::size_t>(maxBytes - have, 1 << 16);
+    out.resize(have + want);
+    const ssize_t n = ::read(f.fd, out.data() + have, want);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      throw EVistrelError("Cannot read file " + path.string());
+    }
+    if (n == 0) break;
+    have += static_cast<std::size_t>(n);
+  }
+  out.resize(have);
+  return out;
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> ReadFileBytes(const std::filesystem::path& path) {
+  return ReadUpTo(path, SIZE_MAX, true);
+}
+
+std::vector<std::uint8_t> ReadFilePrefix(const std::filesystem::path& path, std::size_t maxBytes) {
+  return ReadUpTo(path, maxBytes, false);
+}
+
+void WriteFileAtomic(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
+  const std::filesystem::path dir = path.has_parent_path() ? path.parent_path() : ".";
+  std::string tmpl = (dir / ("." + path.filename().string() + ".XXXXXX")).string();
+  const int fd = ::mkstemp(tmpl.data());
+  if (fd < 0) throw EVistrelError("Cannot write file " + path.string());
+  bool ok = true;
+  std::size_t done = 0;
+  while (ok && done < bytes.size()) {
+    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) ok = false;
+    else done += static_cast<std::size_t>(n);
+  }
+  if (ok && ::fsync(fd) != 0) ok = false;
+  // mkstemp makes the file 0600; a saved picture gets the usual permissions.
+  if (ok) {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(fd, 0666 & ~mask);
+  }
+  if (::close(fd) != 0) ok = false;
+  if (ok && std::rename(tmpl.c_str(), path.c_str()) != 0) ok = false;
+  if (!ok) {
+    ::unlink(tmpl.c_str());
+    throw EVistrelError("Cannot write file " + path.string());
+  }
+}
+
+}  // namespace pelira
