@@ -14,12 +14,15 @@ std::string Upper(std::string_view s) {
 }
 }  // namespace
 
+// A name ending in a dot ("photo.") has no extension: a lone "." would be found in every list.
 std::string UpperExt(const std::filesystem::path& path) {
-  return Upper(path.extension().string());
+  std::string ext = path.extension().string();
+  if (ext == ".") return "";
+  return Upper(ext);
 }
 
 bool InKindList(std::string_view ext, std::string_view list) {
-  if (ext.empty()) return false;
+  if (ext.empty() || ext == ".") return false;
   return Upper(list).find(Upper(ext)) != std::string::npos;
 }
 

@@ -8,10 +8,10 @@
 
 namespace pelira {
 
-// Upper-case extension with its dot (".JPG"), or "" when the name has none.
+// Upper-case extension with its dot (".JPG"), or "" when the name has none or ends in a dot.
 std::string UpperExt(const std::filesystem::path& path);
 
-// True when ext (any case, with its dot) occurs in list; false for an empty ext.
+// True when ext (any case, with its dot) occurs in list; false for "" and for ".".
 bool InKindList(std::string_view ext, std::string_view list);
 
 // InKindList(UpperExt(path), list).
