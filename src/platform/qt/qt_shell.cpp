@@ -1,13 +1,31 @@
 #include "platform/qt/qt_shell.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
 
 namespace pelira {
 
 TrashResult QtShell::MoveToTrash(const std::filesystem::path& path) {
-  QFile file(QString::fromStdString(path.string()));
+  const QString source = QString::fromStdString(path.string());
+  // Qt makes the home trash inside the data folder but not the data folder itself; when that
+  // is missing (a fresh account) it "trashes" into the current directory instead.
+  QDir().mkpath(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
+
+  QFile file(source);
   if (!file.moveToTrash()) return {false, TrashFailureText(path, file.errorString().toStdString()), {}};
-  return {true, {}, std::filesystem::path(file.fileName().toStdString())};
+  const QString where = file.fileName();
+  if (QDir::isRelativePath(where)) {
+    // Not a trash: put the item back where it was.
+    const QString name = QFileInfo(where).fileName();
+    QFile::rename(where, QFileInfo(source).absoluteFilePath());
+    QFile::remove(QStringLiteral("info/") + name + QStringLiteral(".trashinfo"));
+    QDir().rmdir(QStringLiteral("files"));
+    QDir().rmdir(QStringLiteral("info"));
+    return {false, TrashFailureText(path, "No trash folder could be made."), {}};
+  }
+  return {true, {}, std::filesystem::path(where.toStdString())};
 }
 
 }  // namespace pelira

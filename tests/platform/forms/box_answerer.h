@@ -2,6 +2,7 @@
 // Drives modal message boxes from a test without hanging it: each step runs on the next modal
 // QMessageBox that is up; when a step finds no box within the time allowed, every box is
 // closed so the test can fail instead of waiting for the ctest timeout.
+#include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QMessageBox>
@@ -37,8 +38,8 @@ private:
       timer_.stop();
       return;
     }
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (box && box->isVisible()) {
+    QMessageBox* box = VisibleBox();
+    if (box) {
       // A step that leaves the box open (Help) hands the same box to the next step.
       clock_.restart();
       steps_[next_++](box);
@@ -51,6 +52,15 @@ private:
         if (auto* b = qobject_cast<QMessageBox*>(w); b && b->isVisible()) b->done(0);
       }
     }
+  }
+
+  // The active modal box, or any box that is up (a modal help window may sit above it).
+  static QMessageBox* VisibleBox() {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()); box && box->isVisible()) return box;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+      if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) return box;
+    }
+    return nullptr;
   }
 
   std::vector<Step> steps_;
