@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <string>
 
+#include "common/atomic_file.h"
 #include "common/errors.h"
 
 namespace pelira {
@@ -63,31 +64,8 @@ std::vector<std::uint8_t> ReadFilePrefix(const std::filesystem::path& path, std:
 }
 
 void WriteFileAtomic(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
-  const std::filesystem::path dir = path.has_parent_path() ? path.parent_path() : ".";
-  std::string tmpl = (dir / ("." + path.filename().string() + ".XXXXXX")).string();
-  const int fd = ::mkstemp(tmpl.data());
-  if (fd < 0) throw EVistrelError("Cannot write file " + path.string());
-  bool ok = true;
-  std::size_t done = 0;
-  while (ok && done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) ok = false;
-    else done += static_cast<std::size_t>(n);
-  }
-  if (ok && ::fsync(fd) != 0) ok = false;
-  // mkstemp makes the file 0600; a saved picture gets the usual permissions.
-  if (ok) {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
-  }
-  if (::close(fd) != 0) ok = false;
-  if (ok && std::rename(tmpl.c_str(), path.c_str()) != 0) ok = false;
-  if (!ok) {
-    ::unlink(tmpl.c_str());
-    throw EVistrelError("Cannot write file " + path.string());
-  }
+  const WriteResult r = AtomicWrite(path, bytes.data(), bytes.size());
+  if (!r) throw EVistrelError("Cannot write file " + path.string());
 }
 
 }  // namespace pelira
