@@ -1,0 +1,142 @@
+#include "viewer/open_flow.h"
+
+#include <filesystem>
+
+#include "common/kind_list.h"
+#include "common/time_text.h"
+#include "image/palette.h"
+#include "viewer/status_text.h"
+
+namespace pelira {
+
+namespace {
+inline constexpr const char* kProbeList =
+    ".JPG.JPEG.PNG.DCX.PCX.BMP.DIB.TIF.TGA.PCD.PSD.GIF.AVI.MPG.M1V.MPE.MPEG.MPV.M2V.WMV.ASF.QT.MOV.RM.WAV.MP2."
+    "MP3.MPA.AIF.AIFF.AIFX.MID.RMI.AU.SND.RA.WMA.RMI.AVL";
+}  // namespace
+
+const char* const kOpenDialogFilter =
+    "All validated formats|*.jp?;*.jpeg;*.png;*.bmp;*.dib;*.?cx;*.pcd;*.tif;*.tga;*.mid;*.rmi;*.wav;*.wm?;*.avi;"
+    "*.mp?;*.m1v;*.mpeg;*.qt;*.mov;*.aif;*.aif?;*.rmi;*.au;*.snd;*.ra;*.rm;*.rtf;*.avl;*.txt;*.wmf;*.emf;*.psd;"
+    "*.asf;*.gif"
+    "|All Windows multimedia|*.rmi;*.mid;*.wav;*.wm?;*.asf;*.avi;*.mp?;*.m1v;*.mpeg;*.qt;*.mov;*.aif;*.aif?;*.rmi;"
+    "*.au;*.snd;*.ra;*.rm"
+    "|AVL (AV List Slideshow)|*.avl|BMP (Windows Bitmaps)|*.bmp;*.dib|GIF (Graphics Interchange Format)|*.gif"
+    "|JPG (JPEG/JFIF)|*.jp?;*.jpeg|PCD (Kodak Photo-CD)|*.pcd;|PCX (ZSoft)|*.pcx"
+    "|PNG (Portable Network Graphics)|*.png|PSD (Photoshop)|*.psd|RTF (Rich Text)|*.rtf|Text (ASCII)|*.txt"
+    "|TGA (Truevision Targa)|*.tga|TIF (Aldus TIFF)|*.tif|VideoCD (MPEG-1)|*.dat;*.m1v;*.mpg;*.mpe;*.mpeg"
+    "|WMF (Windows Metafile)|*.wmf;*.emf|All files (no validation)|*.*";
+
+std::string DropExtensions() { return std::string(kPictureExtensions) + kMediaExtensions + ".AVL"; }
+
+OpenKind ClassifyOpen(const std::string& upperExt) {
+  if (InKindList(upperExt, ".RTF.TXT")) return OpenKind::Text;
+  if (InKindList(upperExt, ".WMF.EMF")) return OpenKind::Metafile;
+  if (upperExt == ".AVL") return OpenKind::Slideshow;
+  if (!InKindList(upperExt, kProbeList)) return OpenKind::Unknown;
+  if (InKindList(upperExt, kMediaExtensions)) return OpenKind::Media;
+  return OpenKind::Raster;
+}
+
+void SyncImageState(ViewState& s, const Dib& bitmap) {
+  s.ImageWidth = bitmap.Width();
+  s.ImageHeight = bitmap.Height();
+  s.ImageBits = static_cast<std::int16_t>(bitmap.Empty() ? 0 : bitmap.BitCount());
+}
+
+OpenKind LoadIntoState(ViewState& s, const std::string& path, const PictureLoader& loader,
+                       const LoadRequest& request, LoadedPicture& out) {
+  const std::string previousFile = s.CurrentFile;
+  const std::string previousExt = s.CurrentExt;
+  const std::int16_t previousBits = s.ImageBits;
+  auto fail = [&] {
+    s.CurrentFile = previousFile;
+    s.CurrentExt = previousExt;
+    s.ImageBits = previousBits;
+    s.ImageLoaded = false;
+  };
+  s.CurrentFile = path;
+  s.CurrentExt = UpperExt(path);
+  const OpenKind kind = ClassifyOpen(s.CurrentExt);
+  if (kind != OpenKind::Raster) {
+    fail();
+    return kind;
+  }
+  s.StatusWord = kStatusLoading;
+  bool ok = false;
+  try {
+    ok = loader && loader(path, request, out) && !out.bitmap.Empty();
+  } catch (...) {
+    fail();
+    throw;
+  }
+  if (!ok) {
+    fail();
+    return kind;
+  }
+  SyncImageState(s, out.bitmap);
+  s.PageCount = out.pageCount;
+  s.PageIndex = 0;
+  s.ReducedScale = out.reducedScale;
+  s.SourceWidth = out.reducedScale > 1 ? out.sourceWidth : s.ImageWidth;
+  s.SourceHeight = out.reducedScale > 1 ? out.sourceHeight : s.ImageHeight;
+  s.ImageLoaded = true;
+  s.ImageModified = false;
+  s.StatusWord = out.jpeg && out.elapsedMs >= 0 ? LoadedText(out.elapsedMs) : std::string(kStatusReady);
+  if (s.PageCount >= 2) s.StatusWord = PageStatusText(s.PageIndex, s.PageCount);
+  return kind;
+}
+
+Dib BlankBitmap(std::uint32_t platformColor) {
+  Dib d(32, 32, 24);
+  const ColorValue c = FromPlatformColor(platformColor);
+  for (int y = 0; y < 32; ++y)
+    for (int x = 0; x < 32; ++x) d.SetPixel(x, y, c);
+  return d;
+}
+
+void BlankPictureState(ViewState& s, bool untitled) {
+  if (untitled) {
+    s.CurrentFile = kUntitled;
+    s.CurrentExt.clear();
+    s.ImageWidth = 32;
+    s.ImageHeight = 32;
+    s.ImageBits = 24;
+  }
+  s.ReducedScale = 1;
+  s.SourceWidth = s.ImageWidth;
+  s.SourceHeight = s.ImageHeight;
+  s.ImageLoaded = true;
+  MultiPageDisable(s);
+  s.StatusWord = kStatusReady;
+  s.ImageModified = false;
+}
+
+std::vector<std::pair<std::string, std::vector<std::string>>> OpenDialogFilters() {
+  std::vector<std::string> parts;
+  std::string text = kOpenDialogFilter;
+  std::size_t start = 0;
+  while (true) {
+    const std::size_t bar = text.find('|', start);
+    parts.push_back(text.substr(start, bar == std::string::npos ? std::string::npos : bar - start));
+    if (bar == std::string::npos) break;
+    start = bar + 1;
+  }
+  std::vector<std::pair<std::string, std::vector<std::string>>> filters;
+  for (std::size_t i = 0; i + 1 < parts.size(); i += 2) {
+    std::vector<std::string> patterns;
+    std::size_t from = 0;
+    const std::string& list = parts[i + 1];
+    while (from <= list.size()) {
+      const std::size_t semi = list.find(';', from);
+      std::string p = list.substr(from, semi == std::string::npos ? std::string::npos : semi - from);
+      if (!p.empty()) patterns.push_back(p);
+      if (semi == std::string::npos) break;
+      from = semi + 1;
+    }
+    filters.emplace_back(parts[i], std::move(patterns));
+  }
+  return filters;
+}
+
+}  // namespace pelira

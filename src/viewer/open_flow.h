@@ -1,0 +1,89 @@
+#pragma once
+// The viewer's open flow in core: what an extension is, how a load changes the view state,
+// the blank picture, and the open dialog's filter list. The window runs the dialog, hands the
+// chosen file here and shows the result.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "image/dib.h"
+#include "viewer/view_state.h"
+
+namespace pelira {
+
+inline constexpr const char* kMediaExtensions =
+    ".AVI.MPG.M1V.MPE.MPEG.MPV.M2V.WMV.ASF.QT.MOV.RM.WAV.MP2.MP3.MPA.AIF.AIFF.AIFX.MID.RMI.AU.SND.RA.WMA.RMI";
+inline constexpr const char* kPictureExtensions = ".JPG.JPEG.PNG.DCX.PCX.BMP.DIB.TIF.TGA.PCD.PSD.GIF";
+// Extensions accepted by drag and drop and by the path box: pictures, media and ".AVL".
+std::string DropExtensions();
+
+enum class OpenKind {
+  Raster,     // a picture for the loading pipeline
+  Media,      // audio or video
+  Text,       // ".RTF", ".TXT": shown as a picture of the text
+  Metafile,   // ".WMF", ".EMF"
+  Slideshow,  // ".AVL"
+  Unknown,    // no list holds the extension
+};
+
+// The open dispatch by extension (substring rule of the kind lists).
+OpenKind ClassifyOpen(const std::string& upperExt);
+
+// What the viewer asks of a load.
+struct LoadRequest {
+  bool fitMode = false;
+  bool halfJpeg = false;
+  bool autoReduce = false;
+  std::int32_t clientWidth = 0;   // the viewport, for scaled JPEG decodes
+  std::int32_t viewportHeight = 0;
+  std::uint32_t backgroundColor = 0;  // platform colour, for transparency and metafiles
+};
+
+struct LoadedPicture {
+  Dib bitmap;
+  int pageCount = 1;
+  std::int32_t sourceWidth = 0;   // the file's size when decoded reduced
+  std::int32_t sourceHeight = 0;
+  int reducedScale = 1;
+  bool jpeg = false;
+  std::int64_t elapsedMs = -1;    // decode time of a JPEG, for "Loaded ..."
+  std::string error;              // why the load failed, when the user should be told
+};
+
+// Fills `out` from the file; false when it cannot be shown. Decoder errors that the
+// application's handler reports may be thrown.
+using PictureLoader = std::function<bool(const std::string& path, const LoadRequest&, LoadedPicture& out)>;
+
+// SyncImageState: size and bits from the bitmap (1, 4, 8 or 24).
+void SyncImageState(ViewState& s, const Dib& bitmap);
+
+// Loads path as the current file. On success the state describes the new picture (zoom
+// untouched), ImageLoaded and not modified; the status word is "Ready.", "Loaded ..." or the
+// page text. On failure, or when the loader throws, the previous file and depth come back and
+// ImageLoaded is cleared (the exception is passed on). Non-raster kinds load nothing.
+OpenKind LoadIntoState(ViewState& s, const std::string& path, const PictureLoader& loader,
+                       const LoadRequest& request, LoadedPicture& out);
+
+// The blank picture: 32 x 32, 24 bits, filled with the viewport colour (platform colour).
+Dib BlankBitmap(std::uint32_t platformColor);
+
+// The state of BlankPicture: with `untitled`, CurrentFile "Untitled", 32 x 32 x 24; then loaded,
+// single page, "Ready." and not modified.
+void BlankPictureState(ViewState& s, bool untitled);
+
+// MultiPageDisable.
+inline void MultiPageDisable(ViewState& s) {
+  s.PageIndex = 0;
+  s.PageCount = 0;
+}
+
+// The open dialog's filters as description and patterns; empty patterns are dropped.
+std::vector<std::pair<std::string, std::vector<std::string>>> OpenDialogFilters();
+
+// The filter list, "description|patterns|...". Two patterns that ran together are mended:
+// "*.aif;*.aif?" (was "*.aif*.aif?") and "*.rmi" (was "*rmi").
+extern const char* const kOpenDialogFilter;
+
+}  // namespace pelira
