@@ -136,6 +136,8 @@ public:
   // Header only, for the probe; the base raises "Invalid image format".
   virtual THeaderInfo ReadHeader(ByteSpan bytes);
   virtual void LoadFromStream(ByteSpan bytes);             // the multi-image rule
+  // Colour that transparency is composited on (PNG); others ignore it.
+  virtual void SetBackgroundColor(ColorValue) {}
   // Replaces the image by a new one, pixels zeroed. A null palette takes the format's
   // default; dpi 0 takes the screen's. A failure leaves the image empty.
   virtual void NewImage(int width, int height, TImageFormat format, const TPaletteRecord* palette,

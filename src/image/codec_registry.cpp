@@ -1,0 +1,76 @@
+#include "image/codec_registry.h"
+
+#include <map>
+#include <mutex>
+
+#include "image/bmp_graphic.h"
+
+namespace pelira {
+
+namespace {
+
+// One line per in-program codec. A codec not built yet has an empty factory: the pipeline
+// then fails that format cleanly (the blank picture). PNG and TIFF read whole files for
+// their headers (TIFF directories may lie anywhere).
+const CodecInfo kCodecs[] = {
+    {CodecKind::Bmp, "BMP", kBmpHeaderPrefix, [] { return std::make_unique<TBmpGraphic>(); }},
+    {CodecKind::Pcx, "PCX", 128, nullptr},
+    {CodecKind::Tga, "TGA", 18 + 255 + 1024, nullptr},
+    {CodecKind::Png, "PNG", 0, nullptr},
+    {CodecKind::Tiff, "TIFF", 0, nullptr},
+    {CodecKind::Gif, "GIF", 0, nullptr},
+    {CodecKind::Psd, "PSD", 0, nullptr},
+};
+
+// The JPEG decoder, metafile and text renderers and the save writers join here.
+std::unique_ptr<TJpegDecoder> NewJpegDecoder() { return nullptr; }
+std::optional<Dib> RenderMetafile(const std::filesystem::path&, ColorValue) { return std::nullopt; }
+std::optional<Dib> RenderTextPage(const std::filesystem::path&, ColorValue) { return std::nullopt; }
+SaveWriter WriterFor(int /*saveType*/) { return nullptr; }
+
+std::mutex g_mu;
+std::map<CodecKind, std::function<std::unique_ptr<TDibGraphic>()>> g_overrides;
+std::function<std::unique_ptr<TJpegDecoder>()> g_jpegOverride;
+
+}  // namespace
+
+const CodecInfo& CodecInfoOf(CodecKind kind) {
+  for (const CodecInfo& c : kCodecs)
+    if (c.kind == kind) return c;
+  return kCodecs[0];
+}
+
+std::unique_ptr<TDibGraphic> MakeCodec(CodecKind kind) {
+  {
+    std::lock_guard lock(g_mu);
+    auto it = g_overrides.find(kind);
+    if (it != g_overrides.end()) return it->second ? it->second() : nullptr;
+  }
+  const CodecInfo& c = CodecInfoOf(kind);
+  return c.make ? c.make() : nullptr;
+}
+
+std::unique_ptr<TJpegDecoder> MakeJpegDecoder() {
+  {
+    std::lock_guard lock(g_mu);
+    if (g_jpegOverride) return g_jpegOverride();
+  }
+  return NewJpegDecoder();
+}
+
+PageRenderer MetafileRenderer() { return &RenderMetafile; }
+PageRenderer TextPageRenderer() { return &RenderTextPage; }
+SaveWriter SaveWriterFor(int saveType) { return WriterFor(saveType); }
+
+void OverrideCodecFactory(CodecKind kind, std::function<std::unique_ptr<TDibGraphic>()> make) {
+  std::lock_guard lock(g_mu);
+  if (make) g_overrides[kind] = std::move(make);
+  else g_overrides.erase(kind);
+}
+
+void OverrideJpegDecoderFactory(std::function<std::unique_ptr<TJpegDecoder>()> make) {
+  std::lock_guard lock(g_mu);
+  g_jpegOverride = std::move(make);
+}
+
+}  // namespace pelira

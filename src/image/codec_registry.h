@@ -1,0 +1,75 @@
+#pragma once
+// Where the loading pipeline finds the codecs. The pipeline holds one long-lived object per
+// in-program codec, made here, and routes every format to it (or to a clear failure while a
+// codec is not built).
+//
+// Adding a codec: write its class in src/image/<format>_graphic.{h,cpp} (a TDibGraphic that
+// overrides ReadHeader for the probe, ReadImage and SaveToStream; see dib_graphic.h), then
+// fill its line in the table of codec_registry.cpp. That table is the only place outside the
+// codec's own files that changes. JPEG, metafiles and text pages have their own small
+// interfaces below; the save writers of the save dialog's types join the same table.
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "image/dib.h"
+#include "image/dib_graphic.h"
+
+namespace pelira {
+
+enum class CodecKind { Bmp, Pcx, Tga, Png, Tiff, Gif, Psd };
+
+struct CodecInfo {
+  CodecKind kind;
+  const char* name;          // "BMP", "PCX", ...
+  std::size_t headerPrefix;  // bytes the probe's header read needs; 0 = the whole file
+  std::function<std::unique_ptr<TDibGraphic>()> make;  // empty while the codec is not built
+};
+
+const CodecInfo& CodecInfoOf(CodecKind kind);
+// A new codec object, or null when the build has none for this kind.
+std::unique_ptr<TDibGraphic> MakeCodec(CodecKind kind);
+
+// The JPEG decoder of the pipeline (the viewer keeps one; it is replaced after a failure).
+struct JpegDecodeRequest {
+  bool half = false;         // Half JPEG: decode at half size
+  bool fitToWindow = false;  // choose a reduced scale that fits the window
+  bool slideshow = false;
+  int windowWidth = 0, windowHeight = 0;
+};
+class TJpegDecoder {
+public:
+  virtual ~TJpegDecoder() = default;
+  // Reads the file and its header; raises an exception with a message on failure.
+  virtual void ReadFile(const std::filesystem::path& path) = 0;
+  virtual int Width() const = 0;
+  virtual int Height() const = 0;
+  virtual bool Grayscale() const = 0;
+  // The picture: 8-bit with the 256-level gray palette for grayscale files, else 24 bits.
+  virtual Dib Decode(const JpegDecodeRequest& request) = 0;
+};
+std::unique_ptr<TJpegDecoder> MakeJpegDecoder();
+
+// A metafile or text file drawn as a 24-bit picture on the background colour; none means
+// the file cannot be shown.
+using PageRenderer = std::function<std::optional<Dib>(const std::filesystem::path& path, ColorValue background)>;
+PageRenderer MetafileRenderer();
+PageRenderer TextPageRenderer();
+
+// Writers of the save dialog's types 2..12 (type 1, BMP, is SaveWorkingBitmapBmp): the
+// working bitmap to the file's bytes. Empty while the writer is not built.
+struct SaveOptions {
+  int quality = 50;          // JPEG compression value 1..99
+  bool progressive = true;   // JPEG progressive, PNG interlace
+};
+using SaveWriter = std::function<std::vector<std::uint8_t>(const Dib& bitmap, const SaveOptions& options)>;
+SaveWriter SaveWriterFor(int saveType);
+
+// Tests replace a factory (null restores the table's).
+void OverrideCodecFactory(CodecKind kind, std::function<std::unique_ptr<TDibGraphic>()> make);
+void OverrideJpegDecoderFactory(std::function<std::unique_ptr<TJpegDecoder>()> make);
+
+}  // namespace pelira
