@@ -26,4 +26,8 @@ int Main(const Args& args, std::ostream& out, std::ostream& err);
 
 std::string HelpText();
 
+// info_convert.cpp
+int RunInfo(const Args& args, std::ostream& out, std::ostream& err);
+int RunConvert(const Args& args, std::ostream& out, std::ostream& err);
+
 }  // namespace pelira::cli
