@@ -1,25 +1,174 @@
 #pragma once
-// TWebForm: the viewer, the program's main window.
+// TWebForm: the viewer, the program's main window. It shows one picture at a time, zooms,
+// fits and sizes itself to it, and hosts the menus of every command. The state and the maths
+// live in core (viewer/*.h, app/*.h); this window reads them, forwards commands and paints.
 #include <QMainWindow>
+#include <QPointer>
+#include <functional>
+#include <map>
+#include <string>
 
+#include "app/startup_state.h"
+#include "app/stored_settings.h"
+#include "viewer/open_flow.h"
+#include "viewer/view_state.h"
+#include "viewer/window_sizing.h"
+
+class QAction;
+class QActionGroup;
 class QLabel;
+class QLineEdit;
+class QMenu;
+class QScrollArea;
+class QTimer;
+class QToolBar;
 
 namespace pelira {
+
+class TPix;
+class TStatusWordPanel;
 
 class TWebForm : public QMainWindow {
   Q_OBJECT
 public:
+  // The open dialog: the chosen files (empty on cancel). Tests replace it so that no modal
+  // dialog ever opens.
+  using OpenDialog = std::function<QStringList(QWidget* parent, const QString& folder, const QString& filter)>;
+
+  // settings are the working settings of the run: read at start, written back at close
+  // through store.
+  TWebForm(SettingsStore& store, StoredSettings& settings, const StartupState& startup,
+           QWidget* parent = nullptr);
+  // A window with the defaults of a first run and no file (tests of the window itself).
   explicit TWebForm(QWidget* parent = nullptr);
+  ~TWebForm() override;
 
-  // Shows the blank picture: the caption names "Untitled".
-  void BlankPicture(bool showUntitled);
+  static void SetOpenDialog(OpenDialog dialog);
+  void SetPictureLoader(PictureLoader loader) { loader_ = std::move(loader); }
 
-  QLabel* statusPanel() const { return status_; }
+  // --- state read by tests and the commands ------------------------------------------------
+  ViewState& State() { return state_; }
+  const ViewState& State() const { return state_; }
+  const ViewerSettings& Settings() const { return settings_->viewer; }
+  TPix* Sky95() const { return sky95_; }
+  QScrollArea* ScrollBox() const { return scrollBox_; }
+  QAction* Action(const QString& objectName) const;
+  QString StatusPanelText(int panel) const;
+  bool FirstActivationDone() const { return firstActivationDone_; }
+  bool ForcedClose() const { return forcedClose_; }
+
+  // --- steps of the open flow and the view ---------------------------------------------------
+  void BtnOpenClick();          // "&Open": the dialog, then the file
+  void BtnOpenEx();             // reopens CurrentFile without a dialog
+  void OpenChosen(const QString& path);
+  void BlankPicture(bool untitled);
+  void PictureChanged();
+  void StatusReady();
+  void UpdateCaption();
+  void EnableControls();
+  void UpdateFitControls();
+  void ApplyZoom();
+  void AutoZoom();
+  void LayoutViewport();
+  void ChangeView();
+  void SizeWindowToImage();
+  int ViewportHeight() const;
+  int MenuHeight() const;
+  int BarsHeight() const;
+  int GetWinMin() const;
+  WindowMetrics Metrics() const;
+  bool CloseNow(bool fromExploreButton = false);
+
+  // --- commands ------------------------------------------------------------------------------
+  void mnuFitClick();                 // "Fit to &window"
+  void btnZoomUpClick();              // "Zoom +"
+  void btnZoomDownClick();            // "Zoom -"
+  void SetZoomKey(int zoom);          // keys 2, 5, 7
+  void mnuOptimizeWindowClick();      // "&Adjust" › "&Window"
+  void mnuFitWinToClick(int divisor); // "Fit to" "1:&n"
+  void mnuUpsampledFitClick();
+  void SetMenuBarShown(bool on);
+  void SetToolBarShown(bool on);
+  void SetStatusBarShown(bool on);
+  void SetButtonText(bool on);
+  void SetPathBoxShown(bool on);
+
+  // --- start-up and shutdown ------------------------------------------------------------------
+  // Shows the display warnings; false when the program must end.
+  bool StartupChecksPass(int colorDepth, int screenHeight);
+  // The first activation: once per run, after the window is shown.
+  void FirstActivation();
+  // The deferred open of the command-line file.
+  void Timer2Timer();
+  // The application's handler of unexpected errors.
+  void HandleUnexpectedError(const std::string& message);
+
+protected:
+  void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  bool event(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+  void Init();
   void BuildMenus();
+  void BuildToolBars();
+  void BuildStatusBar();
+  void ApplySettings();
+  void ApplyBars();
+  QAction* Item(QMenu* menu, const QString& caption, const QString& name, const QKeySequence& key = {},
+                std::function<void()> run = {});
+  void Run(const std::function<void()>& command);
+  void ShowPicture(Dib&& bitmap);
+  void AfterLoad(OpenKind kind, const LoadedPicture& loaded);
+  static OpenDialog& DialogSeam();
+  static QString OpenFilterText();
+  void SetStatusWord(const std::string& word);
+  void SetZoomPanel(const QString& text);
+  void SetDescriptionPanel();
+  void PlaceWindow(const RectI& outer);
+  void RestoreWindowBounds();
+  void FormResize();
+  bool FormKeyDown(QKeyEvent* key);
+  bool FormCloseQuery();
+  void FormClose();
+  void SelectHandTool();
+  void ScrollTo(int x, int y);
+  LoadRequest MakeLoadRequest() const;
+  QRect OuterRect() const;
+  bool NormalWindow() const;
 
-  QLabel* status_ = nullptr;
+  SettingsStore* store_ = nullptr;
+  StoredSettings* settings_ = nullptr;
+  StartupState startup_;
+  std::unique_ptr<MemorySettingsStore> ownStore_;   // the parameterless constructor's
+  std::unique_ptr<StoredSettings> ownSettings_;
+  ViewState state_;
+  PictureLoader loader_;
+
+  QWidget* panelTool_ = nullptr;
+  QToolBar* toolbar1_ = nullptr;
+  QWidget* panelHistory_ = nullptr;
+  QToolBar* toolBar2_ = nullptr;
+  QLineEdit* history_ = nullptr;
+  QWidget* viewportArea_ = nullptr;
+  QScrollArea* scrollBox_ = nullptr;
+  TPix* sky95_ = nullptr;
+  TStatusWordPanel* statusWord_ = nullptr;
+  QLabel* zoomPanel_ = nullptr;
+  QLabel* descriptionPanel_ = nullptr;
+  QTimer* timer2_ = nullptr;
+  std::map<QString, QAction*> actions_;
+  std::vector<QMenu*> topMenus_;
+
+  bool firstActivationDone_ = false;
+  bool firstActivationQueued_ = false;
+  bool forcedClose_ = false;
+  bool closing_ = false;
+  bool programmaticResize_ = false;
+  bool dragging_ = false;
+  QPoint dragLast_;
 };
 
 }  // namespace pelira

@@ -1,0 +1,164 @@
+// TWebForm: the open flow, the blank picture, caption and status.
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QMenu>
+#include <QScrollArea>
+
+#include <filesystem>
+
+#include "common/kind_list.h"
+#include "common/version.h"
+#include "display/forms/pix.h"
+#include "platform/ui.h"
+#include "viewer/close_now.h"
+#include "viewer/forms/web_form.h"
+#include "viewer/status_text.h"
+
+namespace pelira {
+
+namespace {
+
+// Shown in place of the players and documents later work brings.
+std::string NotBuiltText(OpenKind kind, const std::string& file) {
+  const std::string name = std::filesystem::path(file).filename().string();
+  switch (kind) {
+    case OpenKind::Media: return name + "\nMedia playback is not available in this version.";
+    case OpenKind::Text: return name + "\nText documents cannot be shown in this version.";
+    case OpenKind::Metafile: return name + "\nMetafiles cannot be shown in this version.";
+    case OpenKind::Slideshow: return name + "\nSlideshows cannot be played in this version.";
+    default: return name;
+  }
+}
+
+}  // namespace
+
+bool TWebForm::CloseNow(bool fromExploreButton) { return pelira::CloseNow(CurrentUi(), state_, false, fromExploreButton); }
+
+LoadRequest TWebForm::MakeLoadRequest() const {
+  LoadRequest r;
+  r.fitMode = state_.FitMode;
+  r.halfJpeg = state_.HalfJpeg;
+  r.autoReduce = settings_->viewer.autoReduce;
+  r.clientWidth = width();
+  r.viewportHeight = ViewportHeight();
+  r.backgroundColor = settings_->viewer.backgroundColor;
+  return r;
+}
+
+void TWebForm::BtnOpenClick() {
+  sky95_->SuspendPaint(false);
+  sky95_->show();
+  state_.MediaMode = false;
+  SelectHandTool();
+  if (state_.ImageModified && !CloseNow()) return;
+  const QStringList files =
+      DialogSeam()(this, QString::fromStdString(settings_->OpenDir), OpenFilterText());
+  if (files.isEmpty()) return;
+  // Further files would go to the bookmark list, which later work brings; the first is shown.
+  OpenChosen(files.front());
+}
+
+void TWebForm::BtnOpenEx() {
+  // A modified picture is never dropped without the question (a reload used to discard it).
+  if (state_.ImageModified && !CloseNow()) return;
+  OpenChosen(QString::fromStdString(state_.CurrentFile));
+}
+
+void TWebForm::OpenChosen(const QString& path) {
+  const std::string file = path.toStdString();
+  const OpenKind kind = ClassifyOpen(UpperExt(file));
+  if (kind != OpenKind::Raster && kind != OpenKind::Unknown) {
+    SetStatusWord(kStatusReady);
+    CurrentUi().Message(MessageKind::Information, NotBuiltText(kind, file), Button::OK);
+    if (!state_.ImageLoaded) BlankPicture(true);
+    return;
+  }
+  LoadedPicture loaded;
+  sky95_->SuspendPaint(true);
+  SetStatusWord(kStatusLoading);
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  OpenKind result = kind;
+  try {
+    result = LoadIntoState(state_, file, loader_, MakeLoadRequest(), loaded);
+  } catch (...) {
+    QApplication::restoreOverrideCursor();
+    sky95_->SuspendPaint(false);
+    throw;  // the application's error handler reports decoder errors
+  }
+  QApplication::restoreOverrideCursor();
+  if (state_.ImageLoaded) ShowPicture(std::move(loaded.bitmap));
+  sky95_->SuspendPaint(false);
+  AfterLoad(result, loaded);
+}
+
+void TWebForm::ShowPicture(Dib&& bitmap) {
+  sky95_->SetBitmap(std::move(bitmap));
+  if (state_.FitMode) {
+    ChangeView();
+  } else {
+    state_.Zoom = 100;
+    ApplyZoom();
+    SetZoomPanel("100%");
+    if (settings_->viewer.autoSize) SizeWindowToImage();
+  }
+  Action("mnuReload")->setEnabled(true);
+}
+
+void TWebForm::AfterLoad(OpenKind, const LoadedPicture& loaded) {
+  state_.ImageModified = false;
+  EnableControls();
+  UpdateCaption();
+  std::error_code ec;
+  const std::filesystem::path file(state_.CurrentFile);
+  if (state_.ImageLoaded && std::filesystem::is_regular_file(file, ec)) settings_->OpenDir = file.parent_path().string();
+  if (!state_.ImageLoaded) {
+    if (!loaded.error.empty()) CurrentUi().Message(MessageKind::Warning, loaded.error, Button::OK);
+    BlankPicture(true);
+    scrollBox_->setFocus();
+    return;
+  }
+  // Page commands come with the multipage loader; the status still names the page.
+  Action("btnPage")->setEnabled(false);
+  SetStatusWord(state_.StatusWord);
+  SetDescriptionPanel();
+  history_->setText(QString::fromStdString(state_.CurrentFile));
+  scrollBox_->setFocus();
+}
+
+void TWebForm::BlankPicture(bool untitled) {
+  sky95_->SetBitmap(BlankBitmap(settings_->viewer.backgroundColor));
+  Action("mnuReload")->setEnabled(false);
+  BlankPictureState(state_, untitled);
+  EnableControls();
+  PictureChanged();
+  LayoutViewport();
+  UpdateCaption();
+  state_.ImageModified = false;
+}
+
+void TWebForm::PictureChanged() {
+  SyncImageState(state_, sky95_->Bitmap());
+  if (state_.FitMode) {
+    ChangeView();
+  } else {
+    state_.Zoom = 100;
+    ApplyZoom();
+    SetZoomPanel("100%");
+  }
+  MultiPageDisable(state_);
+  StatusReady();
+  state_.ImageModified = true;
+}
+
+void TWebForm::StatusReady() {
+  SetStatusWord(kStatusReady);
+  SetDescriptionPanel();
+}
+
+void TWebForm::UpdateCaption() {
+  setWindowTitle(QString::fromStdString(CaptionText(state_.CurrentFile)));
+  SetDescriptionPanel();
+}
+
+}  // namespace pelira
