@@ -72,6 +72,13 @@ std::string GbmErrorText(int code) {
     case 302: return "cbFix bad";
     case 303: return "compression type not uncompressed, RLE4 or RLE8";
     case 304: return "less bitmaps in file than index requested";
+    case 400: return "bits per pixel not 8, 16, 24 or 32";
+    case 401: return "unsupported compression type for bits per pixel";
+    case 402: return "color map entry size not 24 bits per pixel";
+    case 700: return "version number not 4 or 5";
+    case 701: return "encoding mode not 1";
+    case 702: return "unsupported bpp/plane / plane combination";
+    case 703: return "corrupt file trailer";
     default: return "general error";
   }
 }

@@ -21,7 +21,8 @@ int GbmGuessFileType(std::string_view fileName);
 // True when `word` is one of the option words (exact match, no case).
 bool GbmHasOption(std::string_view options, std::string_view word);
 
-// 0 "ok" ... 9, BMP's 300..304, any other code "general error".
+// 0 "ok" ... 9, BMP's 300..304, Targa's 400..402, PCX's 700..703, any other code
+// "general error".
 std::string GbmErrorText(int code);
 
 }  // namespace pelira
