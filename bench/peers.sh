@@ -45,7 +45,7 @@ PY
 ours_ms() {
   local program="$1" name="$2"
   shift 2
-  "$program" --benchmark_filter="^${name}\$" --benchmark_repetitions="$RUNS" \
+  "$program" --benchmark_filter="^${name}(/|\$)" --benchmark_repetitions="$RUNS" \
     --benchmark_report_aggregates_only=true --benchmark_format=json "$@" 2>/dev/null |
     python3 -c '
 import json, sys

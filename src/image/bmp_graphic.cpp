@@ -115,6 +115,39 @@ void TBmpGraphic::ReadImage(ByteSpan bytes, int index) {
   }
 }
 
+void TBmpGraphic::LoadFromFile(const std::filesystem::path& path) {
+  if (!multiImage && imageIndex == 1 && !Animate()) {
+    Bytes head;
+    try {
+      head = ReadFilePrefix(path, 4096);
+    } catch (const std::exception&) {
+      head.clear();
+    }
+    BmpHeader h;
+    const bool frameReads = head.size() == 4096 && ParseBmpHeader(head, h, true) == 0 && h.width > 0 &&
+                            h.height > 0 && h.planes == 1 && h.cbFix != 12 && h.compression == 0 &&
+                            (h.bitCount == 1 || h.bitCount == 4 || h.bitCount == 8 || h.bitCount == 24);
+    if (frameReads) {
+      Dib d;
+      try {
+        d = ReadBmpPath(path);
+      } catch (const std::exception&) {
+        d.Clear();
+      }
+      if (!d.Empty() && d.BitCount() == h.bitCount) {
+        usedPlatformReader_ = false;
+        const std::int32_t xppm = d.xPelsPerMeter, yppm = d.yPelsPerMeter;
+        AdoptBitmap(std::move(d));
+        // Screen resolution unless the header holds one; a negative value counts as 0.
+        SetXDotsPerInch(h.hasPpm ? (xppm < 0 ? 0 : DpiFromPpm(xppm)) : ScreenDpi());
+        SetYDotsPerInch(h.hasPpm ? (yppm < 0 ? 0 : DpiFromPpm(yppm)) : ScreenDpi());
+        return;
+      }
+    }
+  }
+  TDibGraphic::LoadFromFile(path);
+}
+
 void TBmpGraphic::SaveToStream(Bytes& stream) {
   if (Empty()) throw EGbmError("gbm_write failed.");
   BitmapInfoHeader hdr = Header();

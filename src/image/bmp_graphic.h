@@ -19,6 +19,9 @@ public:
   void ReadImage(ByteSpan bytes, int index) override;
   // Uncompressed BMP: 54-byte headers, palette entries, pixels as stored.
   void SaveToStream(Bytes& stream) override;
+  // Bitmaps the frame reads uncompressed go from the file straight into the pixel buffer;
+  // the result equals LoadFromBytes of the whole file.
+  void LoadFromFile(const std::filesystem::path& path) override;
   // Header only; EGbmError "gbm_read_header failed." when neither reader knows it.
   THeaderInfo ReadHeader(ByteSpan bytes) override;
 

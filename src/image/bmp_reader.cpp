@@ -1,10 +1,17 @@
 #include "image/bmp_reader.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <bit>
+#include <cerrno>
 #include <cstring>
+#include <functional>
 
 #include "common/errors.h"
+#include "image/file_bytes.h"
 #include "image/pixel_limit.h"
 
 namespace pelira {
@@ -91,7 +98,13 @@ struct Channel {
 
 // The platform-style decode of an information header at `infoAt`; pixels at pixelStart
 // (absent: right after the colour table).
-Dib Decode(Span f, const BmpHeader& h, std::size_t infoAt, std::optional<std::uint64_t> pixelStart) {
+// Reads n bytes at a file offset into dst; false when the file cannot give them.
+using Fetch = std::function<bool(std::uint64_t offset, std::uint8_t* dst, std::size_t n)>;
+
+// f holds the headers and colour table (the whole file unless fetch is given, which then
+// supplies the rows of uncompressed 1/4/8/24-bit pictures); fileSize bounds every offset.
+Dib Decode(Span f, const BmpHeader& h, std::size_t infoAt, std::optional<std::uint64_t> pixelStart,
+           std::uint64_t fileSize, const Fetch* fetch) {
   if (h.width <= 0 || h.planes != 1) Invalid();
   const bool topDown = h.height < 0;
   const std::int64_t height = topDown ? -h.height : h.height;
@@ -133,10 +146,11 @@ Dib Decode(Span f, const BmpHeader& h, std::size_t infoAt, std::optional<std::ui
     }
   }
   std::uint64_t start = pixelStart && *pixelStart != 0 ? *pixelStart : tableEnd;
-  if (start > f.size()) Invalid();
+  if (start > fileSize) Invalid();
   const std::uint64_t srcStride = RowStride(static_cast<std::uint64_t>(width), bits);
   const std::uint64_t need = srcStride * static_cast<std::uint64_t>(rows);
 
+  if (fetch && (comp != 0 || (bits != 24 && bits > 8))) Invalid();
   if (comp == 1 || comp == 2) {
     if (h.sizeImage != 0 && start + h.sizeImage > f.size()) Invalid();
     const std::uint64_t len = h.sizeImage ? h.sizeImage : f.size() - start;
@@ -148,11 +162,22 @@ Dib Decode(Span f, const BmpHeader& h, std::size_t infoAt, std::optional<std::ui
     d.yPelsPerMeter = h.yPelsPerMeter;
     return d;
   }
-  if (start + need > f.size()) Invalid();
+  if (start + need > fileSize) Invalid();
 
   Dib d(width, rows, outBits, pal, Dib::Init::Uninitialised);
   d.xPelsPerMeter = h.xPelsPerMeter;
   d.yPelsPerMeter = h.yPelsPerMeter;
+  if (fetch) {
+    if (!topDown) {
+      if (!(*fetch)(start, d.Bits(), d.ImageSize())) Invalid();
+    } else {
+      for (int r = 0; r < rows; ++r)
+        if (!(*fetch)(start + static_cast<std::uint64_t>(rows - 1 - r) * srcStride,
+                      d.Bits() + static_cast<std::size_t>(r) * d.Stride(), d.Stride()))
+          Invalid();
+    }
+    return d;
+  }
   const std::uint8_t* src = f.data() + start;
   auto srcRow = [&](int bufferRow) {  // bufferRow counts from the bottom, as stored
     const int fileRow = topDown ? rows - 1 - bufferRow : bufferRow;
@@ -227,14 +252,48 @@ int ParseBmpHeader(Span f, BmpHeader& h, bool strict) {
 Dib ReadBmpFile(Span file) {
   BmpHeader h;
   if (ParseBmpHeader(file, h, false) != 0) Invalid();
-  if (h.offBits == 0) return Decode(file, h, h.base + 14, std::nullopt);
-  return Decode(file, h, h.base + 14, static_cast<std::uint64_t>(h.base) + h.offBits);
+  const std::optional<std::uint64_t> start =
+      h.offBits == 0 ? std::nullopt : std::optional<std::uint64_t>(static_cast<std::uint64_t>(h.base) + h.offBits);
+  return Decode(file, h, h.base + 14, start, file.size(), nullptr);
 }
 
 Dib DibFromPacked(Span block) {
   BmpHeader h;
   if (ParseInfo(block, 0, h, false) != 0) Invalid();
-  return Decode(block, h, 0, std::nullopt);
+  return Decode(block, h, 0, std::nullopt, block.size(), nullptr);
+}
+
+Dib ReadBmpPath(const std::filesystem::path& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) throw EVistrelError("Cannot open file " + path.string());
+  struct Closer {
+    int fd;
+    ~Closer() { ::close(fd); }
+  } closer{fd};
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || st.st_size < 0) Invalid();
+  const std::uint64_t fileSize = static_cast<std::uint64_t>(st.st_size);
+  const Fetch fetch = [fd, fileSize](std::uint64_t off, std::uint8_t* dst, std::size_t n) {
+    if (off > fileSize || n > fileSize - off) return false;
+    std::size_t done = 0;
+    while (done < n) {
+      const ssize_t got = ::pread(fd, dst + done, n - done, static_cast<off_t>(off + done));
+      if (got < 0 && errno == EINTR) continue;
+      if (got <= 0) return false;
+      done += static_cast<std::size_t>(got);
+    }
+    return true;
+  };
+  // Headers and colour table always lie within the first 4 KiB.
+  std::vector<std::uint8_t> head(static_cast<std::size_t>(std::min<std::uint64_t>(fileSize, 4096)));
+  if (!fetch(0, head.data(), head.size())) Invalid();
+  BmpHeader h;
+  const bool direct = ParseBmpHeader(head, h, false) == 0 && (h.cbFix == 12 || h.compression == 0) &&
+                      (h.bitCount == 1 || h.bitCount == 4 || h.bitCount == 8 || h.bitCount == 24);
+  if (!direct || head.size() == fileSize) return ReadBmpFile(ReadFileBytes(path));
+  const std::optional<std::uint64_t> start =
+      h.offBits == 0 ? std::nullopt : std::optional<std::uint64_t>(static_cast<std::uint64_t>(h.base) + h.offBits);
+  return Decode(head, h, h.base + 14, start, fileSize, &fetch);
 }
 
 bool DecodeRle8(Span data, std::uint8_t* bits, std::size_t stride, int width, int height) {

@@ -8,6 +8,7 @@
 // Everything read is checked against the file's length with 64-bit arithmetic and against
 // the pixel limit before any pixel buffer is allocated.
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <span>
 
@@ -41,6 +42,10 @@ int ParseBmpHeader(std::span<const std::uint8_t> file, BmpHeader& h, bool strict
 // pixel limit's message for oversized pictures and "Invalid bitmap" for anything else it
 // cannot read.
 Dib ReadBmpFile(std::span<const std::uint8_t> file);
+
+// The same from a file. Uncompressed 1/4/8/24-bit rows go straight from the file into the
+// bitmap's buffer (no copy of the whole file in memory); other files are read whole.
+Dib ReadBmpPath(const std::filesystem::path& path);
 
 // A packed device-independent bitmap (information header, colour table, pixels), as the
 // imaging library, the clipboard and scanners hand them over.

@@ -1,5 +1,8 @@
 #include "image/dib.h"
 
+#include <sys/mman.h>
+
+#include <cstdlib>
 #include <cstring>
 #include <new>
 
@@ -18,6 +21,19 @@ const Palette& DefaultPaletteForBits(int bitsPerPixel) {
   }
 }
 
+void Dib::Free::operator()(std::uint8_t* p) const { std::free(p); }
+
+std::uint8_t* Dib::Allocate(std::size_t bytes) {
+  constexpr std::size_t kHuge = std::size_t{2} << 20;
+  if (bytes >= 2 * kHuge) {
+    const std::size_t rounded = (bytes + kHuge - 1) / kHuge * kHuge;
+    void* p = std::aligned_alloc(kHuge, rounded);
+    if (p) ::madvise(p, rounded, MADV_HUGEPAGE);
+    return static_cast<std::uint8_t*>(p);
+  }
+  return static_cast<std::uint8_t*>(std::malloc(bytes ? bytes : 1));
+}
+
 Dib::Dib(int width, int height, int bitsPerPixel, Init init)
     : Dib(width, height, bitsPerPixel, DefaultPaletteForBits(bitsPerPixel), init) {}
 
@@ -25,7 +41,7 @@ Dib::Dib(int width, int height, int bitsPerPixel, const Palette& palette, Init i
   if (bitsPerPixel != 1 && bitsPerPixel != 4 && bitsPerPixel != 8 && bitsPerPixel != 24)
     throw EVistrelError("Unsupported bit count");
   const std::uint64_t bytes = CheckPixelLimit(width, height, bitsPerPixel);
-  bits_.reset(new (std::nothrow) std::uint8_t[bytes]);
+  bits_.reset(Allocate(static_cast<std::size_t>(bytes)));
   if (!bits_) throw EVistrelError("CreateDibSection failed");
   if (init == Init::Zero) std::memset(bits_.get(), 0, bytes);
   width_ = width;
@@ -40,7 +56,7 @@ Dib::Dib(const Dib& other)
       width_(other.width_), height_(other.height_), bpp_(other.bpp_), stride_(other.stride_),
       palette_(other.palette_) {
   if (other.bits_) {
-    bits_.reset(new (std::nothrow) std::uint8_t[other.ImageSize()]);
+    bits_.reset(Allocate(other.ImageSize()));
     if (!bits_) throw EVistrelError("CreateDibSection failed");
     std::memcpy(bits_.get(), other.bits_.get(), other.ImageSize());
   }

@@ -74,7 +74,13 @@ private:
 
   int width_ = 0, height_ = 0, bpp_ = 0;
   std::size_t stride_ = 0;
-  std::unique_ptr<std::uint8_t[]> bits_;
+  struct Free {
+    void operator()(std::uint8_t* p) const;
+  };
+  // Large buffers are aligned for transparent huge pages: far fewer page faults on a fresh
+  // picture of tens of megabytes.
+  static std::uint8_t* Allocate(std::size_t bytes);
+  std::unique_ptr<std::uint8_t[], Free> bits_;
   Palette palette_;
 };
 

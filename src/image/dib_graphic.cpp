@@ -316,6 +316,25 @@ void TDibGraphic::ImportBitmapHandle(const Dib& bitmap) {
   std::memcpy(dib_.Bits(), bitmap.Bits(), dib_.ImageSize());
 }
 
+void TDibGraphic::AdoptBitmap(Dib&& bitmap) {
+  if (bitmap.Empty()) throw EVistrelError("Invalid bitmap");
+  const int bits = bitmap.BitCount();
+  FreeImage();
+  format_ = FormatForBits(bits);
+  palette_ = TPaletteRecord{};
+  if (bitmap.HasPalette()) palette_ = TPaletteRecord::From(bitmap.Colors());
+  header_ = BitmapInfoHeader{};
+  header_.width = bitmap.Width();
+  header_.height = bitmap.Height();
+  header_.bitCount = static_cast<std::uint16_t>(bits);
+  header_.sizeImage = static_cast<std::uint32_t>(bitmap.ImageSize());
+  header_.clrUsed = bitmap.HasPalette() ? palette_.count : 0;
+  header_.xPelsPerMeter = bitmap.xPelsPerMeter;
+  header_.yPelsPerMeter = bitmap.yPelsPerMeter;
+  dib_ = std::move(bitmap);
+  converter_.Reset(&palette_);
+}
+
 void TDibGraphic::Assign(const TDibGraphic* source) {
   if (source == this) return;
   FreeImage();

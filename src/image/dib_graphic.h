@@ -145,7 +145,7 @@ public:
 
   void LoadFromBytes(ByteSpan bytes) { LoadFromStream(bytes); }
   Bytes SaveToBytes();
-  void LoadFromFile(const std::filesystem::path& path);
+  virtual void LoadFromFile(const std::filesystem::path& path);
   void SaveToFile(const std::filesystem::path& path);  // atomic: temporary file + rename
 
   // --- image ------------------------------------------------------------------------
@@ -236,6 +236,9 @@ protected:
                        int xDpi, int yDpi);
   // Resolution straight from pixels per metre.
   void SetPelsPerMeter(std::int32_t x, std::int32_t y);
+  // Takes a 1/4/8/24-bit bitmap's buffer without copying: format by depth as
+  // ImportBitmapHandle, its palette and its pixels per metre.
+  void AdoptBitmap(Dib&& bitmap);
 
 private:
   void MakeImage(int width, int height, TImageFormat format, const TPaletteRecord* palette, int xDpi,

@@ -432,13 +432,6 @@ bool TImageLoader::LoadBmp() {
   workingBitmap.Clear();
   const bool direct = RawPictureBytes(info.width, info.height, info.depth) > 16384000 || info.depth == 4 ||
                       info.width <= settings.thumbCellWidth || info.height <= settings.thumbCellHeight;
-  Bytes bytes;
-  try {
-    bytes = ReadFileBytes(info.fileName);
-  } catch (const std::exception& e) {
-    Fail(e.what());
-    return false;
-  }
   if (direct) {
     host_->FreeMemoryForLargeLoad();
     if (host_->MemoryRunningLow()) {
@@ -447,12 +440,19 @@ bool TImageLoader::LoadBmp() {
     }
     info.loadNote = "BMP direct load";
     try {
-      workingBitmap = ReadBmpFile(bytes);
+      workingBitmap = ReadBmpPath(info.fileName);
       return true;
     } catch (const std::exception& e) {
       Fail(e.what());
       workingBitmap.Clear();
     }
+  }
+  Bytes bytes;
+  try {
+    bytes = ReadFileBytes(info.fileName);
+  } catch (const std::exception& e) {
+    Fail(e.what());
+    return false;
   }
   // The library reads the file; failing that, the codec's own reader.
   CloseLibraryImage();

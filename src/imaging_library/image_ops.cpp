@@ -526,6 +526,14 @@ void DrawInto(const Dib& src, const TRect& srcRect, Dib& dst, const TRect& dstRe
     }
   }
   const bool fast24 = src.BitCount() == 24 && dst.BitCount() == 24;
+  // Rendering a whole page into a bitmap of its own size and format: one block copy.
+  const bool whole = sr.left == 0 && sr.top == 0 && sr.right == src.Width() && sr.bottom == src.Height() &&
+                     dstRect.left == 0 && dstRect.top == 0 && dstRect.right == dst.Width() &&
+                     dstRect.bottom == dst.Height() && src.Width() == dst.Width() && src.Height() == dst.Height();
+  if (whole && src.BitCount() == dst.BitCount() && (fast24 || sameIndices)) {
+    std::memcpy(dst.Bits(), src.Bits(), dst.ImageSize());
+    return;
+  }
   for (int j = 0; j < dstRect.Height(); ++j) {
     const int Y = dstRect.top + j;
     if (Y < 0 || Y >= dst.Height()) continue;

@@ -23,8 +23,10 @@ namespace {
 struct Level {
   std::size_t offset;
   int width, height;
+  int shrink;  // 2: made from the plane by averaging 2 x 2 pixels
 };
-constexpr Level kLevels[3] = {{0x2000, 192, 128}, {0xB800, 384, 256}, {0x30000, 768, 512}};
+// Index r is 96 x 2^r by 64 x 2^r: 0 is made from Base/16, 1..3 are stored planes.
+constexpr Level kLevels[4] = {{0x2000, 192, 128, 2}, {0x2000, 192, 128, 1}, {0xB800, 384, 256, 1}, {0x30000, 768, 512, 1}};
 
 std::uint8_t Clamp(double v) { return static_cast<std::uint8_t>(std::clamp(static_cast<int>(std::lround(v)), 0, 255)); }
 
@@ -36,13 +38,14 @@ int PCDopen(const std::string& name, HPCD* pcd) {
   auto f = std::make_unique<PcdFile>();
   try {
     // Enough for the three base planes; nothing beyond is read.
-    f->bytes = ReadFilePrefix(name, kLevels[2].offset + 768 * 512 * 3 / 2);
+    f->bytes = ReadFilePrefix(name, kLevels[3].offset + 768 * 512 * 3 / 2);
   } catch (const std::exception&) {
     return 2;
   }
   if (f->bytes.size() < 0x800 + 7 || std::memcmp(f->bytes.data() + 0x800, "PCD_IPI", 7) != 0) return 3;
   for (const Level& l : kLevels)
     if (f->bytes.size() >= l.offset + static_cast<std::size_t>(l.width) * l.height * 3 / 2) ++f->resolutions;
+  if (f->resolutions == 1) f->resolutions = 0;  // index 0 needs the Base/16 plane
   if (f->resolutions == 0) return 4;
   if (f->bytes.size() > 0xE02) f->rotation = f->bytes[0xE02] & 3;
   *pcd = f.release();
@@ -83,7 +86,7 @@ int PCDgetResolution(HPCD pcd, int* r) {
 int PCDgetSize(HPCD pcd, PcdRect* rect) {
   if (!pcd || !rect) return 1;
   const Level& l = kLevels[pcd->resolution];
-  *rect = PcdRect{0, 0, static_cast<std::int16_t>(l.height), static_cast<std::int16_t>(l.width)};
+  *rect = PcdRect{0, 0, static_cast<std::int16_t>(l.height / l.shrink), static_cast<std::int16_t>(l.width / l.shrink)};
   return 0;
 }
 
@@ -96,13 +99,34 @@ int PCDsetFormat(HPCD pcd, int format) {
 int PCDloadImage(HPCD pcd, const PcdRect* rect, std::vector<std::uint8_t>* block) {
   if (!pcd || !block) return 1;
   const Level& l = kLevels[pcd->resolution];
-  int x0 = 0, y0 = 0, x1 = l.width, y1 = l.height;
+  const int fw = l.width / l.shrink, fh = l.height / l.shrink;
+  int x0 = 0, y0 = 0, x1 = fw, y1 = fh;
   if (rect) {
-    x0 = std::clamp<int>(rect->left, 0, l.width);
-    y0 = std::clamp<int>(rect->top, 0, l.height);
-    x1 = std::clamp<int>(rect->right, x0, l.width);
-    y1 = std::clamp<int>(rect->bottom, y0, l.height);
+    x0 = std::clamp<int>(rect->left, 0, fw);
+    y0 = std::clamp<int>(rect->top, 0, fh);
+    x1 = std::clamp<int>(rect->right, x0, fw);
+    y1 = std::clamp<int>(rect->bottom, y0, fh);
     if (x1 <= x0 || y1 <= y0) return 2;
+  }
+  // The whole plane as R,G,B rows, top first. Rows come in pairs in the pack: two luma
+  // rows, then one row of each chroma at half width.
+  std::vector<std::uint8_t> rgb(static_cast<std::size_t>(l.width) * l.height * 3);
+  const std::uint8_t* base = pcd->bytes.data() + l.offset;
+  const std::size_t pair = static_cast<std::size_t>(l.width) * 3;
+  for (int y = 0; y < l.height; ++y) {
+    const std::uint8_t* p = base + static_cast<std::size_t>(y / 2) * pair;
+    const std::uint8_t* luma = p + static_cast<std::size_t>(y & 1) * l.width;
+    const std::uint8_t* c1 = p + 2 * static_cast<std::size_t>(l.width);
+    const std::uint8_t* c2 = c1 + l.width / 2;
+    std::uint8_t* o = rgb.data() + static_cast<std::size_t>(y) * l.width * 3;
+    for (int x = 0; x < l.width; ++x) {
+      const double L = 1.3584 * luma[x];
+      const double C1 = 2.2179 * (c1[x / 2] - 156);
+      const double C2 = 1.8215 * (c2[x / 2] - 137);
+      *o++ = Clamp(L + C2);
+      *o++ = Clamp(L - 0.194 * C1 - 0.509 * C2);
+      *o++ = Clamp(L + C1);
+    }
   }
   const int w = x1 - x0, h = y1 - y0;
   const std::size_t stride = static_cast<std::size_t>(RowStride(static_cast<std::uint64_t>(w), 24));
@@ -114,22 +138,17 @@ int PCDloadImage(HPCD pcd, const PcdRect* rect, std::vector<std::uint8_t>* block
   hdr.sizeImage = static_cast<std::uint32_t>(stride * static_cast<std::size_t>(h));
   hdr.WriteTo(block->data());
   std::uint8_t* pixels = block->data() + 40 + 1024;
-  // Rows come in pairs: two luma rows, then one row of each chroma at half width.
-  const std::uint8_t* base = pcd->bytes.data() + l.offset;
-  const std::size_t pair = static_cast<std::size_t>(l.width) * 3;
+  const int k = l.shrink;
   for (int y = y0; y < y1; ++y) {
-    const std::uint8_t* p = base + static_cast<std::size_t>(y / 2) * pair;
-    const std::uint8_t* luma = p + static_cast<std::size_t>(y & 1) * l.width;
-    const std::uint8_t* c1 = p + 2 * static_cast<std::size_t>(l.width);
-    const std::uint8_t* c2 = c1 + l.width / 2;
     std::uint8_t* o = pixels + static_cast<std::size_t>(h - 1 - (y - y0)) * stride;
     for (int x = x0; x < x1; ++x) {
-      const double L = 1.3584 * luma[x];
-      const double C1 = 2.2179 * (c1[x / 2] - 156);
-      const double C2 = 1.8215 * (c2[x / 2] - 137);
-      *o++ = Clamp(L + C1);
-      *o++ = Clamp(L - 0.194 * C1 - 0.509 * C2);
-      *o++ = Clamp(L + C2);
+      for (int c = 2; c >= 0; --c) {  // blue, green, red
+        int sum = 0;
+        for (int dy = 0; dy < k; ++dy)
+          for (int dx = 0; dx < k; ++dx)
+            sum += rgb[(static_cast<std::size_t>(y * k + dy) * l.width + static_cast<std::size_t>(x * k + dx)) * 3 + c];
+        *o++ = static_cast<std::uint8_t>((sum + k * k / 2) / (k * k));
+      }
     }
   }
   return 0;

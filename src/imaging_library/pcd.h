@@ -1,9 +1,9 @@
 #pragma once
 // Our own Photo CD reader, with the calls the loading pipeline and the thumbnails make.
-// It reads an image pack's three base resolutions, stored as plain luma and chroma planes:
-// index 0 Base/16 (192 x 128), 1 Base/4 (384 x 256), 2 Base (768 x 512). The higher
-// resolutions need the pack's delta coding and are not reported, so a file offers at most
-// three resolutions (fewer when it is too short to hold them). Pictures come out as stored
+// Resolution index r is 96 x 2^r by 64 x 2^r. The pack stores Base/16 (index 1), Base/4 (2)
+// and Base (3) as plain luma and chroma planes; index 0 is Base/16 averaged 2 x 2. The
+// higher resolutions need the pack's delta coding and are not reported, so a file offers at
+// most four resolutions (fewer when it is too short to hold the planes). Pictures come out as stored
 // (landscape); the pack's rotation bits are reported, not applied.
 #include <cstdint>
 #include <memory>

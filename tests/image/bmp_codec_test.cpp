@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 #include "common/errors.h"
 #include "image/bmp_graphic.h"
@@ -195,6 +197,38 @@ TEST(BmpCodec, WorkingBitmapSaveHasFullTableAndNoColourCounts) {
   const Dib back = ReadBmpFile(out);
   EXPECT_EQ(back.Index(4, 1), 2u);
   EXPECT_EQ(back.Colors()[2], (RgbQuad{1, 2, 3, 0}));
+}
+
+TEST(BmpCodec, FileReadEqualsReadingTheBytes) {
+  // Larger files take the path that reads rows straight from the file.
+  test::TempDir dir;
+  for (int bits : {1, 4, 8, 24}) {
+    Dib d(300, 40, bits);
+    for (int y = 0; y < 40; ++y)
+      for (int x = 0; x < 300; ++x) d.SetIndex(x, y, static_cast<std::uint32_t>((x * 31 + y * 7) & (bits == 24 ? 0xFFFFFF : (1 << bits) - 1)));
+    d.xPelsPerMeter = 11811;
+    d.yPelsPerMeter = -3;
+    Bytes file = SaveWorkingBitmapBmp(d);
+    const auto path = dir / "x.bmp";
+    test::WriteBytes(path, file);
+    TBmpGraphic a, b;
+    a.LoadFromFile(path);
+    b.LoadFromBytes(file);
+    EXPECT_EQ(a.Format(), b.Format()) << bits;
+    EXPECT_EQ(a.XDotsPerInch(), 300);
+    EXPECT_EQ(a.YDotsPerInch(), b.YDotsPerInch());
+    EXPECT_EQ(a.PaletteRecord().count, b.PaletteRecord().count);
+    EXPECT_TRUE(std::equal(a.PaletteRecord().entries.begin(), a.PaletteRecord().entries.end(), b.PaletteRecord().entries.begin()));
+    ASSERT_EQ(a.ImageSize(), b.ImageSize());
+    EXPECT_EQ(0, std::memcmp(a.Bits(), b.Bits(), a.ImageSize())) << bits;
+    const Dib viaPath = ReadBmpPath(path);
+    EXPECT_EQ(0, std::memcmp(viaPath.Bits(), b.Bits(), b.ImageSize()));
+    // Cut short: both refuse.
+    file.resize(file.size() - 1);
+    test::WriteBytes(path, file);
+    EXPECT_THROW(a.LoadFromFile(path), EVistrelError) << bits;
+    EXPECT_THROW(ReadBmpPath(path), EVistrelError);
+  }
 }
 
 TEST(GbmFrame, FormatTableOptionsAndTexts) {

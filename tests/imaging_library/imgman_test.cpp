@@ -152,8 +152,9 @@ TEST(ImageOps, ReduceColorsStaysWithinTheCount) {
     for (int y = 0; y < r.Height(); ++y)
       for (int x = 0; x < r.Width(); ++x) used.insert(r.Index(x, y));
     EXPECT_LE(*used.rbegin(), r.Colors().size() - 1) << "every index has an entry";
-    if (c.option & 8)
+    if (c.option & 8) {
       for (const RgbQuad& q : r.Colors()) EXPECT_TRUE(q.red == q.green && q.green == q.blue);
+    }
   }
   // A picture with few colours keeps them exactly.
   Dib few(6, 2, 24);
@@ -240,17 +241,25 @@ TEST(PhotoCd, BaseResolutionsFromPlanes) {
   std::uint32_t mask = 0;
   int count = 0;
   PCDgetCount(pcd, &mask, &count);
-  EXPECT_EQ(count, 3);
-  EXPECT_EQ(mask, 7u);
-  for (int r = 0; r < 3; ++r) {
+  EXPECT_EQ(count, 4);
+  EXPECT_EQ(mask, 15u);
+  for (int r = 0; r < 4; ++r) {
     ASSERT_EQ(PCDsetResolution(pcd, r), 0);
     PcdRect rect;
     PCDgetSize(pcd, &rect);
-    EXPECT_EQ(rect.bottom, 192 << r) << "bottom holds the width";
-    EXPECT_EQ(rect.right, 128 << r);
+    EXPECT_EQ(rect.bottom, 96 << r) << "bottom holds the width";
+    EXPECT_EQ(rect.right, 64 << r);
   }
-  EXPECT_NE(PCDsetResolution(pcd, 3), 0);
+  EXPECT_NE(PCDsetResolution(pcd, 4), 0);
+  std::vector<std::uint8_t> small;
+  ASSERT_EQ(PCDloadImage(pcd, nullptr, &small), 0);  // index 3 still set: Base
+  EXPECT_EQ(BitmapInfoHeader::ReadFrom(small.data()).width, 768);
   PCDsetResolution(pcd, 0);
+  ASSERT_EQ(PCDloadImage(pcd, nullptr, &small), 0);
+  EXPECT_EQ(BitmapInfoHeader::ReadFrom(small.data()).width, 96);
+  // Column 50 averages luma 100 and 101: 1.3584 x 100.5 = 136.5, rounded per pixel first.
+  EXPECT_NEAR(small[1064 + static_cast<std::size_t>(63) * 288 + 150], 137, 1);
+  PCDsetResolution(pcd, 1);
   std::vector<std::uint8_t> block;
   ASSERT_EQ(PCDloadImage(pcd, nullptr, &block), 0);
   ASSERT_EQ(block.size(), 40u + 1024 + 192 * 3 * 128);
@@ -265,7 +274,7 @@ TEST(PhotoCd, BaseResolutionsFromPlanes) {
   test::WriteBytes(dir / "short.pcd", std::vector<std::uint8_t>(f.begin(), f.begin() + 0xB800 + 1000));
   ASSERT_EQ(PCDopen((dir / "short.pcd").string(), &pcd), 0);
   PCDgetCount(pcd, &mask, &count);
-  EXPECT_EQ(count, 1) << "only what the file holds";
+  EXPECT_EQ(count, 2) << "only what the file holds: Base/16 and the index made from it";
   PCDclose(pcd);
   test::WriteBytes(dir / "bad.pcd", std::vector<std::uint8_t>(5000, 0));
   EXPECT_NE(PCDopen((dir / "bad.pcd").string(), &pcd), 0);
