@@ -3,7 +3,6 @@
 #include <filesystem>
 
 #include "common/kind_list.h"
-#include "common/time_text.h"
 #include "image/palette.h"
 #include "viewer/status_text.h"
 
@@ -38,6 +37,10 @@ OpenKind ClassifyOpen(const std::string& upperExt) {
   return OpenKind::Raster;
 }
 
+bool LoadsAsPicture(OpenKind kind) {
+  return kind == OpenKind::Raster || kind == OpenKind::Text || kind == OpenKind::Metafile;
+}
+
 void SyncImageState(ViewState& s, const Dib& bitmap) {
   s.ImageWidth = bitmap.Width();
   s.ImageHeight = bitmap.Height();
@@ -58,7 +61,7 @@ OpenKind LoadIntoState(ViewState& s, const std::string& path, const PictureLoade
   s.CurrentFile = path;
   s.CurrentExt = UpperExt(path);
   const OpenKind kind = ClassifyOpen(s.CurrentExt);
-  if (kind != OpenKind::Raster) {
+  if (!LoadsAsPicture(kind)) {
     fail();
     return kind;
   }
@@ -80,9 +83,13 @@ OpenKind LoadIntoState(ViewState& s, const std::string& path, const PictureLoade
   s.ReducedScale = out.reducedScale;
   s.SourceWidth = out.reducedScale > 1 ? out.sourceWidth : s.ImageWidth;
   s.SourceHeight = out.reducedScale > 1 ? out.sourceHeight : s.ImageHeight;
+  if (out.untitled) {
+    s.CurrentFile = kUntitled;
+    s.CurrentExt.clear();
+  }
   s.ImageLoaded = true;
   s.ImageModified = false;
-  s.StatusWord = out.jpeg && out.elapsedMs >= 0 ? LoadedText(out.elapsedMs) : std::string(kStatusReady);
+  s.StatusWord = out.statusText.empty() ? std::string(kStatusReady) : out.statusText;
   if (s.PageCount >= 2) s.StatusWord = PageStatusText(s.PageIndex, s.PageCount);
   return kind;
 }

@@ -11,6 +11,7 @@
 #include "image/dib.h"
 #include "viewer/view_state.h"
 
+
 namespace pelira {
 
 inline constexpr const char* kMediaExtensions =
@@ -39,6 +40,8 @@ struct LoadRequest {
   std::int32_t clientWidth = 0;   // the viewport, for scaled JPEG decodes
   std::int32_t viewportHeight = 0;
   std::uint32_t backgroundColor = 0;  // platform colour, for transparency and metafiles
+  std::int32_t screenWidth = 0;
+  std::int32_t screenHeight = 0;
 };
 
 struct LoadedPicture {
@@ -47,8 +50,8 @@ struct LoadedPicture {
   std::int32_t sourceWidth = 0;   // the file's size when decoded reduced
   std::int32_t sourceHeight = 0;
   int reducedScale = 1;
-  bool jpeg = false;
-  std::int64_t elapsedMs = -1;    // decode time of a JPEG, for "Loaded ..."
+  bool untitled = false;          // a text page or metafile drawn as a picture: no file name
+  std::string statusText;         // the load's status ("Loaded 0.4s", "Page 1 of 3"), or ""
   std::string error;              // why the load failed, when the user should be told
 };
 
@@ -59,10 +62,14 @@ using PictureLoader = std::function<bool(const std::string& path, const LoadRequ
 // SyncImageState: size and bits from the bitmap (1, 4, 8 or 24).
 void SyncImageState(ViewState& s, const Dib& bitmap);
 
+// The kinds the loader draws as pictures: raster files, text pages and metafiles.
+bool LoadsAsPicture(OpenKind kind);
+
 // Loads path as the current file. On success the state describes the new picture (zoom
-// untouched), ImageLoaded and not modified; the status word is "Ready.", "Loaded ..." or the
-// page text. On failure, or when the loader throws, the previous file and depth come back and
-// ImageLoaded is cleared (the exception is passed on). Non-raster kinds load nothing.
+// untouched), ImageLoaded and not modified; the status word is the load's own text or
+// "Ready."; a text page or metafile is "Untitled". On failure, or when the loader throws, the
+// previous file and depth come back and ImageLoaded is cleared (the exception is passed on).
+// Media files and scripts load nothing.
 OpenKind LoadIntoState(ViewState& s, const std::string& path, const PictureLoader& loader,
                        const LoadRequest& request, LoadedPicture& out);
 

@@ -1,25 +1,40 @@
 #include "viewer/picture_loader.h"
 
-#include "common/errors.h"
-#include "common/kind_list.h"
-#include "image/bmp_reader.h"
-#include "image/file_bytes.h"
+#include <memory>
+
+#include "image/image_loader.h"
+#include "image/palette.h"
 
 namespace pelira {
 
-PictureLoader DefaultPictureLoader() {
-  return [](const std::string& path, const LoadRequest&, LoadedPicture& out) {
-    if (!PathInKindList(path, ".BMP.DIB")) return false;
-    try {
-      const std::vector<std::uint8_t> bytes = ReadFileBytes(path);
-      out.bitmap = ReadBmpFile(bytes);
-      return true;
-    } catch (const EVistrelError& e) {
+PictureLoader DefaultPictureLoader(LoadHost* host) {
+  auto pipeline = std::make_shared<TImageLoader>(LoadSettings{}, host);
+  return [pipeline](const std::string& path, const LoadRequest& request, LoadedPicture& out) {
+    TImageLoader* loader = pipeline.get();
+    LoadSettings& s = loader->settings;
+    s.fitToWindow = request.fitMode;
+    s.halfJpeg = request.halfJpeg;
+    s.autoReduce = request.autoReduce;
+    s.background = FromPlatformColor(request.backgroundColor);
+    if (request.clientWidth > 0) s.windowWidth = request.clientWidth;
+    if (request.viewportHeight > 0) s.windowHeight = request.viewportHeight;
+    if (request.screenWidth > 0) s.screenWidth = request.screenWidth;
+    if (request.screenHeight > 0) s.screenHeight = request.screenHeight;
+
+    const OpenOutcome outcome = loader->Open(path);
+    const bool picture = outcome == OpenOutcome::Image || outcome == OpenOutcome::Text || outcome == OpenOutcome::Metafile;
+    if (!picture || !loader->info.loaded || loader->workingBitmap.Empty()) {
       // Only the pixel limit is worth a message; an unreadable file just leaves the blank picture.
-      const std::string message = e.what();
-      if (message.rfind("Image too large", 0) == 0) out.error = message;
+      const std::string& why = loader->LastError();
+      if (why.rfind("Image too large", 0) == 0) out.error = why;
       return false;
     }
+    out.bitmap = std::move(loader->workingBitmap);
+    out.pageCount = loader->info.pageCount;
+    out.untitled = outcome != OpenOutcome::Image;
+    out.statusText = loader->info.statusText;
+    if (out.statusText == "Loading...") out.statusText.clear();
+    return true;
   };
 }
 

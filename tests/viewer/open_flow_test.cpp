@@ -71,13 +71,12 @@ TEST(LoadIntoState, SuccessDescribesTheNewPicture) {
   EXPECT_EQ(s.Zoom, 300);
 }
 
-TEST(LoadIntoState, JpegStatusShowsTheLoadTime) {
+TEST(LoadIntoState, StatusAndReducedSizeComeFromTheLoad) {
   ViewState s;
   LoadedPicture out;
   const PictureLoader loader = [](const std::string&, const LoadRequest&, LoadedPicture& o) {
     o.bitmap = Dib(8, 8, 24);
-    o.jpeg = true;
-    o.elapsedMs = 1234;
+    o.statusText = "Loaded 1.1s";
     o.reducedScale = 4;
     o.sourceWidth = 32;
     o.sourceHeight = 32;
@@ -87,6 +86,20 @@ TEST(LoadIntoState, JpegStatusShowsTheLoadTime) {
   EXPECT_EQ(s.StatusWord, "Loaded 1.1s");
   EXPECT_EQ(s.SourceWidth, 32);
   EXPECT_EQ(s.ReducedScale, 4);
+}
+
+TEST(LoadIntoState, TextPagesAndMetafilesAreUntitledPictures) {
+  ViewState s = Showing("/old.bmp");
+  LoadedPicture out;
+  const PictureLoader loader = [](const std::string&, const LoadRequest&, LoadedPicture& o) {
+    o.bitmap = Dib(8, 8, 24);
+    o.untitled = true;
+    return true;
+  };
+  EXPECT_EQ(LoadIntoState(s, "/notes.txt", loader, {}, out), OpenKind::Text);
+  EXPECT_EQ(s.CurrentFile, "Untitled");
+  EXPECT_TRUE(s.ImageLoaded);
+  EXPECT_EQ(s.StatusWord, "Ready.");
 }
 
 TEST(LoadIntoState, FailureOrThrowRestoresThePreviousFile) {
@@ -114,7 +127,7 @@ TEST(LoadIntoState, FailureOrThrowRestoresThePreviousFile) {
 TEST(LoadIntoState, OtherKindsLoadNothing) {
   bool called = false;
   const PictureLoader loader = [&](const std::string&, const LoadRequest&, LoadedPicture&) { return called = true; };
-  for (const char* path : {"/a.mp3", "/b.zip", "/c.avl", "/d.txt"}) {
+  for (const char* path : {"/a.mp3", "/b.zip", "/c.avl", "/d"}) {
     ViewState s = Showing("/old.bmp");
     LoadedPicture out;
     EXPECT_NE(LoadIntoState(s, path, loader, {}, out), OpenKind::Raster) << path;
@@ -164,9 +177,10 @@ TEST(DefaultPictureLoader, ReadsBmpFilesAtTheirDepth) {
 TEST(DefaultPictureLoader, BrokenMissingOrUnknownFilesFailQuietly) {
   const PictureLoader loader = DefaultPictureLoader();
   test::TempDir dir;
-  test::WriteText(dir / "x.png", "not read yet");
+  test::WriteText(dir / "x.png", "no PNG inside");
+  test::WriteText(dir / "x.zzz", "unknown");
   for (const std::string& path : {test::Fixture("viewer/broken.bmp").string(), (dir / "none.bmp").string(),
-                                  (dir / "x.png").string()}) {
+                                  (dir / "x.png").string(), (dir / "x.zzz").string()}) {
     LoadedPicture out;
     EXPECT_FALSE(loader(path, {}, out)) << path;
     EXPECT_TRUE(out.error.empty()) << path;

@@ -28,6 +28,7 @@
 #include "platform/qt/guarded_application.h"
 #include "viewer/forms/status_word_panel.h"
 #include "viewer/forms/tool_icons.h"
+#include "viewer/forms/viewer_load_host.h"
 #include "viewer/picture_loader.h"
 #include "viewer/status_text.h"
 
@@ -90,7 +91,6 @@ void TWebForm::Init() {
     f.setPointSizeF(12);
     setFont(f);
   }
-  loader_ = DefaultPictureLoader();
   if (!startup_.CurrentFile.empty()) {
     state_.CurrentFile = startup_.CurrentFile;
     state_.CurrentExt = startup_.CurrentExt;
@@ -146,6 +146,10 @@ void TWebForm::Init() {
   scrollBox_->viewport()->installEventFilter(this);
   sky95_->installEventFilter(this);
   viewportArea_->installEventFilter(this);
+  loadHost_ = std::make_unique<TViewerLoadHost>(sky95_, [this](const std::string& text) {
+    statusWord_->SetText(QString::fromStdString(text));
+  });
+  loader_ = DefaultPictureLoader(loadHost_.get());
 
   column->addWidget(panelTool_);
   column->addWidget(panelHistory_);

@@ -27,6 +27,7 @@ namespace pelira {
 
 class TPix;
 class TStatusWordPanel;
+class TViewerLoadHost;
 
 class TWebForm : public QMainWindow {
   Q_OBJECT
@@ -146,6 +147,7 @@ private:
   std::unique_ptr<StoredSettings> ownSettings_;
   ViewState state_;
   PictureLoader loader_;
+  std::unique_ptr<TViewerLoadHost> loadHost_;
 
   QWidget* panelTool_ = nullptr;
   QToolBar* toolbar1_ = nullptr;

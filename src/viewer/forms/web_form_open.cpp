@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QMenu>
+#include <QScreen>
 #include <QScrollArea>
 
 #include <filesystem>
@@ -24,8 +25,6 @@ std::string NotBuiltText(OpenKind kind, const std::string& file) {
   const std::string name = std::filesystem::path(file).filename().string();
   switch (kind) {
     case OpenKind::Media: return name + "\nMedia playback is not available in this version.";
-    case OpenKind::Text: return name + "\nText documents cannot be shown in this version.";
-    case OpenKind::Metafile: return name + "\nMetafiles cannot be shown in this version.";
     case OpenKind::Slideshow: return name + "\nSlideshows cannot be played in this version.";
     default: return name;
   }
@@ -43,6 +42,10 @@ LoadRequest TWebForm::MakeLoadRequest() const {
   r.clientWidth = width();
   r.viewportHeight = ViewportHeight();
   r.backgroundColor = settings_->viewer.backgroundColor;
+  if (const QScreen* sc = screen()) {
+    r.screenWidth = sc->size().width();
+    r.screenHeight = sc->size().height();
+  }
   return r;
 }
 
@@ -68,7 +71,7 @@ void TWebForm::BtnOpenEx() {
 void TWebForm::OpenChosen(const QString& path) {
   const std::string file = path.toStdString();
   const OpenKind kind = ClassifyOpen(UpperExt(file));
-  if (kind != OpenKind::Raster && kind != OpenKind::Unknown) {
+  if (kind == OpenKind::Media || kind == OpenKind::Slideshow) {
     SetStatusWord(kStatusReady);
     CurrentUi().Message(MessageKind::Information, NotBuiltText(kind, file), Button::OK);
     if (!state_.ImageLoaded) BlankPicture(true);
@@ -87,7 +90,10 @@ void TWebForm::OpenChosen(const QString& path) {
     throw;  // the application's error handler reports decoder errors
   }
   QApplication::restoreOverrideCursor();
-  if (state_.ImageLoaded) ShowPicture(std::move(loaded.bitmap));
+  if (state_.ImageLoaded) {
+    ShowPicture(std::move(loaded.bitmap));
+    if (loaded.untitled) Action("mnuReload")->setEnabled(false);
+  }
   sky95_->SuspendPaint(false);
   AfterLoad(result, loaded);
 }
