@@ -4,22 +4,32 @@
 #include <mutex>
 
 #include "image/bmp_graphic.h"
+#include "image/gif_graphic.h"
+#include "image/graphic_x.h"
+#include "image/pcx_graphic.h"
+#include "image/psd_graphic.h"
+#include "image/tga_graphic.h"
 
 namespace pelira {
 
 namespace {
+
+template <class Reader>
+std::unique_ptr<TDibGraphic> MakeGraphicXCodec(const char* name) {
+  return std::make_unique<TGraphicXCodec>(name, [] { return std::unique_ptr<TGraphicX>(new Reader); });
+}
 
 // One line per in-program codec. A codec not built yet has an empty factory: the pipeline
 // then fails that format cleanly (the blank picture). PNG and TIFF read whole files for
 // their headers (TIFF directories may lie anywhere).
 const CodecInfo kCodecs[] = {
     {CodecKind::Bmp, "BMP", kBmpHeaderPrefix, [] { return std::make_unique<TBmpGraphic>(); }},
-    {CodecKind::Pcx, "PCX", 128, nullptr},
-    {CodecKind::Tga, "TGA", 18 + 255 + 1024, nullptr},
+    {CodecKind::Pcx, "PCX", 128, [] { return std::make_unique<TPcxGraphic>(); }},
+    {CodecKind::Tga, "TGA", 18 + 255 + 1024, [] { return std::make_unique<TTgaGraphic>(); }},
     {CodecKind::Png, "PNG", 0, nullptr},
     {CodecKind::Tiff, "TIFF", 0, nullptr},
-    {CodecKind::Gif, "GIF", 0, nullptr},
-    {CodecKind::Psd, "PSD", 0, nullptr},
+    {CodecKind::Gif, "GIF", 0, [] { return MakeGraphicXCodec<TGIFGraphic>("TGIFGraphic"); }},
+    {CodecKind::Psd, "PSD", 0, [] { return MakeGraphicXCodec<TPSDGraphic>("TPSDGraphic"); }},
 };
 
 // The JPEG decoder, metafile and text renderers and the save writers join here.

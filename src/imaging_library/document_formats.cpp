@@ -1,6 +1,7 @@
 #include "imaging_library/document_formats.h"
 
 #include "image/bmp_reader.h"
+#include "imaging_library/pcx_documents.h"
 
 namespace pelira {
 
@@ -30,8 +31,8 @@ const std::vector<ImgDocumentFormat>& ImgDocumentFormats() {
   static const std::vector<ImgDocumentFormat> formats = {
       {"BMP", ".BMP.DIB", &SniffBmp, &OpenBmp},
       // {"TIF", ".TIF.TIFF", &SniffTiff, &OpenTiff},   multipage TIFF, LZW and fax pages
-      // {"DCX", ".DCX", &SniffDcx, &OpenDcx},           multipage fax documents
-      // {"PCX", ".PCX", &SniffPcx, &OpenPcx},
+      {"DCX", ".DCX", &SniffDcx, &OpenDcx},
+      {"PCX", ".PCX", &SniffPcx, &OpenPcx},
   };
   return formats;
 }
