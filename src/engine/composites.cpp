@@ -1,0 +1,77 @@
+#include "engine/composites.h"
+
+#include <algorithm>
+
+#include "common/parallel_for.h"
+#include "engine/hls.h"
+#include "engine/tone_tables.h"
+
+namespace pelira {
+
+bool Ok2Compute(const Dib& pic, const Dib& second) {
+  return !pic.Empty() && pic.BitCount() == 24 && second.BitCount() == 24 && pic.Width() == second.Width() &&
+         pic.Height() == second.Height();
+}
+
+namespace {
+
+template <class Fn>
+void ForRowPairs(Dib& pic, const Dib& second, Fn fn) {
+  const int w = pic.Width();
+  ParallelRows(
+      pic.Height(),
+      [&](int first, int last) {
+        for (int y = first; y < last; ++y) fn(pic.ScanLine(y), second.ScanLine(y), w);
+      },
+      0, w);
+}
+
+}  // namespace
+
+bool Maximum(Dib& pic, const Dib& second) {
+  if (!Ok2Compute(pic, second)) return false;
+  ForRowPairs(pic, second, [](std::uint8_t* p, const std::uint8_t* d, int w) {
+    for (int i = 0; i < 3 * w; ++i) p[i] = std::max(p[i], d[i]);
+  });
+  return true;
+}
+
+bool AverageBitmap(Dib& pic, const Dib& second, int weight) {
+  if (!Ok2Compute(pic, second)) return false;
+  ForRowPairs(pic, second, [weight](std::uint8_t* p, const std::uint8_t* d, int w) {
+    for (int i = 0; i < 3 * w; ++i)
+      p[i] = static_cast<std::uint8_t>(std::clamp(p[i] * (100 - weight) / 100 + d[i] * weight / 100, 0, 255));
+  });
+  return true;
+}
+
+bool SwapWithDuplicate(Dib& pic, EngineState& e) {
+  if (!Ok2Compute(pic, e.duplicate)) return false;
+  std::swap(pic, e.duplicate);
+  return true;
+}
+
+bool CompositeMask(Dib& pic, const Dib& second, EngineState& e, bool shadows) {
+  if (!Ok2Compute(pic, second)) return false;
+  SetGammaLUT(e.tables, e.FilterParam1, kGreen);
+  const ToneTable& g = e.tables.green;
+  const int w2 = e.FilterParam2;
+  ForRowPairs(pic, second, [&](std::uint8_t* p, const std::uint8_t* d, int w) {
+    for (int x = 0; x < w; ++x, p += 3, d += 3) {
+      const int v = LumaY(p[2], p[1], p[0]);
+      int t;
+      if (w2 >= 99) {
+        t = v;
+      } else if (w2 <= 0) {
+        t = LumaY(d[2], d[1], d[0]);
+      } else {
+        t = std::min(255, v * w2 / 99 + LumaY(d[2], d[1], d[0]) * (99 - w2) / 99);
+      }
+      const int m = g[shadows ? 255 - t : t];
+      for (int k = 0; k < 3; ++k) p[k] = static_cast<std::uint8_t>(std::min(255, p[k] * m / 255 + d[k] * (255 - m) / 255));
+    }
+  });
+  return true;
+}
+
+}  // namespace pelira
