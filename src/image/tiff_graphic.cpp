@@ -255,49 +255,27 @@ void TTiffGraphic::Read(ByteSpan bytes, int page) {
   const std::size_t rowBytes = (static_cast<std::size_t>(width) * FormatBitCount(format) + 7) / 8;
   try {
     if (rgba) {
-      char emsg[1024] = "";
-      TIFFRGBAImage img{};
-      if (!TIFFRGBAImageOK(tif, emsg) || !TIFFRGBAImageBegin(&img, tif, 0, emsg)) Fail("TIFFReadRGBAImage");
-      struct End {
-        TIFFRGBAImage* img;
-        ~End() { TIFFRGBAImageEnd(img); }
-      } end{&img};
-      img.req_orientation = ORIENTATION_TOPLEFT;
-      // Bands of whole strips or tiles, so each is decoded once.
-      std::uint32_t band = 0;
-      if (TIFFIsTiled(tif)) TIFFGetField(tif, TIFFTAG_TILELENGTH, &band);
-      else TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &band);
-      band = std::clamp<std::uint32_t>(band, 16, height);
-      CheckPixelLimit(width, band, 32);
-      std::vector<std::uint32_t> raster(static_cast<std::size_t>(width) * band);
       const bool rampGray = format == TImageFormat::Gray256;
-      for (std::uint32_t top = 0; top < height; top += band) {
-        const std::uint32_t n = std::min(band, height - top);
-        img.row_offset = static_cast<int>(top);
-        img.col_offset = 0;
-        std::fill(raster.begin(), raster.end(), 0u);
-        TIFFRGBAImageGet(&img, raster.data(), width, n);  // errors leave the rest black
-        for (std::uint32_t r = 0; r < n; ++r) {
-          const std::uint32_t* src = raster.data() + static_cast<std::size_t>(r) * width;
-          const int y = static_cast<int>(top + r);
-          std::uint8_t* dst = ScanLine(y);
-          if (format == TImageFormat::TrueColor) {
-            for (std::uint32_t x = 0; x < width; ++x) {
-              dst[3 * x] = static_cast<std::uint8_t>(TIFFGetB(src[x]));
-              dst[3 * x + 1] = static_cast<std::uint8_t>(TIFFGetG(src[x]));
-              dst[3 * x + 2] = static_cast<std::uint8_t>(TIFFGetR(src[x]));
-            }
-            std::memset(dst + rowBytes, 0, stride - rowBytes);
-          } else {
-            std::memset(dst, 0, stride);
-            for (std::uint32_t x = 0; x < width; ++x) {
-              const int red = TIFFGetR(src[x]), green = TIFFGetG(src[x]), blue = TIFFGetB(src[x]);
-              if (rampGray && red == green && green == blue) dst[x] = static_cast<std::uint8_t>(red);
-              else SetPixels(static_cast<int>(x), y, MakeColor(red, green, blue));
-            }
+      const bool ok = ReadRgbaRows(tif, width, height, [&](std::uint32_t row, const std::uint32_t* src) {
+        const int y = static_cast<int>(row);
+        std::uint8_t* dst = ScanLine(y);
+        if (format == TImageFormat::TrueColor) {
+          for (std::uint32_t x = 0; x < width; ++x) {
+            dst[3 * x] = static_cast<std::uint8_t>(TIFFGetB(src[x]));
+            dst[3 * x + 1] = static_cast<std::uint8_t>(TIFFGetG(src[x]));
+            dst[3 * x + 2] = static_cast<std::uint8_t>(TIFFGetR(src[x]));
           }
+          std::memset(dst + rowBytes, 0, stride - rowBytes);
+          return;
         }
-      }
+        std::memset(dst, 0, stride);
+        for (std::uint32_t x = 0; x < width; ++x) {
+          const int red = TIFFGetR(src[x]), green = TIFFGetG(src[x]), blue = TIFFGetB(src[x]);
+          if (rampGray && red == green && green == blue) dst[x] = static_cast<std::uint8_t>(red);
+          else SetPixels(static_cast<int>(x), y, MakeColor(red, green, blue));
+        }
+      });
+      if (!ok) Fail("TIFFReadRGBAImage");
     } else if (fax) {
       std::vector<std::uint8_t> buf(scanline);
       for (std::uint32_t y = 0; y < height; ++y) {

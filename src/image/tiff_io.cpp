@@ -1,5 +1,7 @@
 #include "image/tiff_io.h"
 
+#include "image/pixel_limit.h"
+
 #include <tiffio.h>
 
 #include <algorithm>
@@ -153,6 +155,33 @@ int TiffDirectoryCount(TIFF* tif) {
   if (!tif) return 0;
   const tdir_t n = TIFFNumberOfDirectories(tif);
   return static_cast<int>(std::min<tdir_t>(n, 65535));
+}
+
+bool ReadRgbaRows(TIFF* tif, std::uint32_t width, std::uint32_t height,
+                  const std::function<void(std::uint32_t y, const std::uint32_t* pixels)>& row) {
+  char emsg[1024] = "";
+  TIFFRGBAImage img{};
+  if (!TIFFRGBAImageOK(tif, emsg) || !TIFFRGBAImageBegin(&img, tif, 0, emsg)) return false;
+  struct End {
+    TIFFRGBAImage* img;
+    ~End() { TIFFRGBAImageEnd(img); }
+  } end{&img};
+  img.req_orientation = ORIENTATION_TOPLEFT;
+  std::uint32_t band = 0;
+  if (TIFFIsTiled(tif)) TIFFGetField(tif, TIFFTAG_TILELENGTH, &band);
+  else TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &band);
+  band = std::clamp<std::uint32_t>(band, std::min<std::uint32_t>(16, height), height);
+  CheckPixelLimit(width, band, 32);
+  std::vector<std::uint32_t> raster(static_cast<std::size_t>(width) * band);
+  for (std::uint32_t top = 0; top < height; top += band) {
+    const std::uint32_t n = std::min(band, height - top);
+    img.row_offset = static_cast<int>(top);
+    img.col_offset = 0;
+    std::fill(raster.begin(), raster.end(), 0u);
+    TIFFRGBAImageGet(&img, raster.data(), width, n);
+    for (std::uint32_t r = 0; r < n; ++r) row(top + r, raster.data() + static_cast<std::size_t>(r) * width);
+  }
+  return true;
 }
 
 }  // namespace pelira

@@ -4,6 +4,7 @@
 // (nothing is printed) and its single allocations capped. libtiff reports errors by return
 // values, so no exception ever has to cross its frames.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -42,5 +43,12 @@ private:
 
 // Directories of a TIFF, counted without loops; 0 when the data is not a TIFF.
 int TiffDirectoryCount(TIFF* tif);
+
+// The current directory through libtiff's RGBA reader, top row first, in bands of whole
+// strips or tiles (each decoded once). row(y, pixels) gets width values of R | G << 8 |
+// B << 16 | A << 24. Damaged data leaves its pixels black. False when the reader cannot take
+// the layout at all.
+bool ReadRgbaRows(TIFF* tif, std::uint32_t width, std::uint32_t height,
+                  const std::function<void(std::uint32_t y, const std::uint32_t* pixels)>& row);
 
 }  // namespace pelira

@@ -1,6 +1,7 @@
 #include "imaging_library/document_formats.h"
 
 #include "image/bmp_reader.h"
+#include "imaging_library/tiff_document.h"
 
 namespace pelira {
 
@@ -29,7 +30,7 @@ std::unique_ptr<ImgDocument> OpenBmp(std::shared_ptr<const std::vector<std::uint
 const std::vector<ImgDocumentFormat>& ImgDocumentFormats() {
   static const std::vector<ImgDocumentFormat> formats = {
       {"BMP", ".BMP.DIB", &SniffBmp, &OpenBmp},
-      // {"TIF", ".TIF.TIFF", &SniffTiff, &OpenTiff},   multipage TIFF, LZW and fax pages
+      {"TIF", ".TIF.TIFF", &SniffTiff, &OpenTiffDocument},
       // {"DCX", ".DCX", &SniffDcx, &OpenDcx},           multipage fax documents
       // {"PCX", ".PCX", &SniffPcx, &OpenPcx},
   };
