@@ -11,9 +11,12 @@ const std::vector<Command>& AllCommands() {
        "                      TIFF, PCX, DCX, TGA, GIF, PSD, PCD, WMF, EMF, TXT, RTF, MEDIA)",
        RunInfo},
       {"convert",
-       "  convert [--page N] [--type N] [--fax-quality bw|4|16|64] [--background RRGGBB] IN OUT\n"
+       "  convert [--page N] [--type N] [--jpeg-scale N] [--fax-quality bw|4|16|64]\n"
+       "          [--background RRGGBB] IN OUT\n"
        "                      load IN as the viewer does and write OUT. --page: 1-based page of\n"
-       "                      a multipage file (default 1). --type: the save dialog's type 1..12\n"
+       "                      a multipage file or TIFF (default 1). --jpeg-scale: decode a JPEG\n"
+       "                      at 1/N, N = 1, 2, 4 or 8, as the viewer's reduced load does\n"
+       "                      (default 1). --type: the save dialog's type 1..12\n"
        "                      (1 BMP, 2 PCX, 3 PNG, 4 gray JPEG, 5 colour JPEG, 6 TGA, 7-12 TIFF\n"
        "                      none/deflate/Adobe deflate/G3/G4/PackBits; default: from OUT's\n"
        "                      extension, .jpg = 5, .tif = 7). --fax-quality: gray shades for\n"

@@ -116,6 +116,13 @@ int RunConvert(const Args& args, std::ostream& out, std::ostream& err) {
         err << "pelira-cli convert: --type needs a save type 1..12\n";
         return 2;
       }
+    } else if (a == "--jpeg-scale") {
+      int n = 0;
+      if (!value(&v) || !ParseInt(v, 1, 8, &n) || (n & (n - 1)) != 0) {
+        err << "pelira-cli convert: --jpeg-scale is 1, 2, 4 or 8\n";
+        return 2;
+      }
+      settings.jpegScale = n == 1 ? 0 : n == 2 ? 1 : n == 4 ? 2 : 3;
     } else if (a == "--fax-quality") {
       if (!value(&v) || (v != "bw" && v != "4" && v != "16" && v != "64")) {
         err << "pelira-cli convert: --fax-quality is bw, 4, 16 or 64\n";

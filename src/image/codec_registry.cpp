@@ -6,9 +6,12 @@
 #include "image/bmp_graphic.h"
 #include "image/gif_graphic.h"
 #include "image/graphic_x.h"
+#include "image/library_codecs.h"
 #include "image/pcx_graphic.h"
+#include "image/png_graphic.h"
 #include "image/psd_graphic.h"
 #include "image/tga_graphic.h"
+#include "image/tiff_graphic.h"
 
 namespace pelira {
 
@@ -26,17 +29,20 @@ const CodecInfo kCodecs[] = {
     {CodecKind::Bmp, "BMP", kBmpHeaderPrefix, [] { return std::make_unique<TBmpGraphic>(); }},
     {CodecKind::Pcx, "PCX", 128, [] { return std::make_unique<TPcxGraphic>(); }},
     {CodecKind::Tga, "TGA", 18 + 255 + 1024, [] { return std::make_unique<TTgaGraphic>(); }},
-    {CodecKind::Png, "PNG", 0, nullptr},
-    {CodecKind::Tiff, "TIFF", 0, nullptr},
+    {CodecKind::Png, "PNG", 0, [] { return std::make_unique<TPngGraphic>(); }},
+    {CodecKind::Tiff, "TIFF", 0, [] { return std::make_unique<TTiffGraphic>(); }},
     {CodecKind::Gif, "GIF", 0, [] { return MakeGraphicXCodec<TGIFGraphic>("TGIFGraphic"); }},
     {CodecKind::Psd, "PSD", 0, [] { return MakeGraphicXCodec<TPSDGraphic>("TPSDGraphic"); }},
 };
 
 // The JPEG decoder, metafile and text renderers and the save writers join here.
-std::unique_ptr<TJpegDecoder> NewJpegDecoder() { return nullptr; }
+std::unique_ptr<TJpegDecoder> NewJpegDecoder() { return NewLibJpegDecoder(); }
 std::optional<Dib> RenderMetafile(const std::filesystem::path&, ColorValue) { return std::nullopt; }
 std::optional<Dib> RenderTextPage(const std::filesystem::path&, ColorValue) { return std::nullopt; }
-SaveWriter WriterFor(int /*saveType*/) { return nullptr; }
+SaveWriter WriterFor(int saveType) {
+  if (SaveWriter w = LibrarySaveWriter(saveType)) return w;
+  return nullptr;
+}
 
 std::mutex g_mu;
 std::map<CodecKind, std::function<std::unique_ptr<TDibGraphic>()>> g_overrides;

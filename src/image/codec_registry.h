@@ -39,6 +39,7 @@ struct JpegDecodeRequest {
   bool fitToWindow = false;  // choose a reduced scale that fits the window
   bool slideshow = false;
   int windowWidth = 0, windowHeight = 0;
+  int scale = -1;            // 0..3 (1/1 .. 1/8) decodes at that scale whatever the rest says
 };
 class TJpegDecoder {
 public:

@@ -303,6 +303,7 @@ int TImageLoader::ProbeFile() {
         info.height = h.height;
         info.depth = ClampDepth(h.planes > 1 ? h.bitsPerPixel * h.planes : h.bitsPerPixel);
         compression = h.compression;
+        info.pageCount = std::max(1, h.pageCount);
         read = true;
       } catch (const std::exception& e) {
         Fail(e.what());
@@ -377,6 +378,7 @@ bool TImageLoader::OpenImage() {
         req.slideshow = settings.slideshow;
         req.windowWidth = settings.windowWidth;
         req.windowHeight = settings.windowHeight;
+        req.scale = settings.jpegScale;
         workingBitmap = jpeg_->Decode(req);
         ok = !workingBitmap.Empty();
       } catch (...) {

@@ -60,6 +60,7 @@ struct LoadSettings {
   bool autoReduce = false;
   bool fastRefresh = false;
   bool halfJpeg = false;
+  int jpegScale = -1;          // 0..3 forces the JPEG decode scale (1/1 .. 1/8)
   bool fitToWindow = false;
   bool slideshow = false;
   ColorValue background = 0;   // colour value (blue in the low byte)

@@ -2,6 +2,7 @@
 
 #include "image/bmp_reader.h"
 #include "imaging_library/pcx_documents.h"
+#include "imaging_library/tiff_document.h"
 
 namespace pelira {
 
@@ -30,7 +31,7 @@ std::unique_ptr<ImgDocument> OpenBmp(std::shared_ptr<const std::vector<std::uint
 const std::vector<ImgDocumentFormat>& ImgDocumentFormats() {
   static const std::vector<ImgDocumentFormat> formats = {
       {"BMP", ".BMP.DIB", &SniffBmp, &OpenBmp},
-      // {"TIF", ".TIF.TIFF", &SniffTiff, &OpenTiff},   multipage TIFF, LZW and fax pages
+      {"TIF", ".TIF.TIFF", &SniffTiff, &OpenTiffDocument},
       {"DCX", ".DCX", &SniffDcx, &OpenDcx},
       {"PCX", ".PCX", &SniffPcx, &OpenPcx},
   };

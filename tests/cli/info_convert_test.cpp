@@ -64,8 +64,6 @@ TEST(CliConvert, TypesAndOptions) {
   const std::string in = F("v3_24.bmp");
   struct Case { Args args; int rc; const char* errPart; };
   const Case cases[] = {
-      {{"convert", in, (dir / "a.png").string()}, 1, "writing PNG (Portable Network Graphics) is not available"},
-      {{"convert", "--type", "5", in, (dir / "a.bmp").string()}, 1, "JPG (JPEG 24-bit color)"},
       {{"convert", "--type", "11", in, (dir / "a.tif").string()}, 1, "needs a 1-bit picture"},
       {{"convert", in, (dir / "a.xyz").string()}, 2, "give --type"},
       {{"convert", "--type", "13", in, (dir / "a.bmp").string()}, 2, "--type"},
@@ -81,7 +79,7 @@ TEST(CliConvert, TypesAndOptions) {
     EXPECT_EQ(r.rc, c.rc) << c.errPart;
     EXPECT_NE(r.err.find(c.errPart), std::string::npos) << r.err;
   }
-  EXPECT_FALSE(std::filesystem::exists(dir / "a.png")) << "nothing written on failure";
+  EXPECT_FALSE(std::filesystem::exists(dir / "a.bmp")) << "nothing written on failure";
   // --type 1 writes a BMP whatever OUT is called; background and fax quality are accepted.
   const CliResult r = Call({"convert", "--type", "1", "--fax-quality", "16", "--background", "FF8000", in,
                             (dir / "b.out").string()});

@@ -1,0 +1,187 @@
+#include "image/tiff_io.h"
+
+#include "image/pixel_limit.h"
+
+#include <tiffio.h>
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+namespace pelira {
+
+struct TiffHandle::Stream {
+  // reading
+  const std::uint8_t* data = nullptr;
+  std::uint64_t size = 0;
+  // writing
+  Bytes* out = nullptr;
+  std::uint64_t pos = 0;
+  bool failed = false;
+  std::string message;
+};
+
+namespace {
+
+// No single libtiff allocation beyond this; our own pixel limit covers the image itself.
+constexpr tmsize_t kMaxSingleAlloc = tmsize_t(1) << 30;
+
+int OnMessage(TIFF*, void* user, const char* module, const char* fmt, va_list ap) {
+  auto* s = static_cast<TiffHandle::Stream*>(user);
+  char buf[512];
+  std::vsnprintf(buf, sizeof buf, fmt, ap);
+  s->message = module && *module ? std::string(module) + ": " + buf : std::string(buf);
+  return 1;  // handled: libtiff prints nothing
+}
+int OnWarning(TIFF*, void*, const char*, const char*, va_list) { return 1; }
+
+tmsize_t ReadProc(thandle_t h, void* buf, tmsize_t n) {
+  auto* s = static_cast<TiffHandle::Stream*>(h);
+  if (n <= 0) return 0;
+  const std::uint64_t size = s->out ? s->out->size() : s->size;
+  if (s->pos >= size) return 0;
+  const std::uint64_t k = std::min<std::uint64_t>(static_cast<std::uint64_t>(n), size - s->pos);
+  std::memcpy(buf, (s->out ? s->out->data() : s->data) + s->pos, k);
+  s->pos += k;
+  return static_cast<tmsize_t>(k);
+}
+
+tmsize_t WriteProc(thandle_t h, void* buf, tmsize_t n) {
+  auto* s = static_cast<TiffHandle::Stream*>(h);
+  if (!s->out || n < 0) return -1;
+  const std::uint64_t end = s->pos + static_cast<std::uint64_t>(n);
+  try {
+    if (end > s->out->size()) s->out->resize(end);
+  } catch (...) {
+    s->failed = true;
+    return -1;
+  }
+  std::memcpy(s->out->data() + s->pos, buf, static_cast<std::size_t>(n));
+  s->pos = end;
+  return n;
+}
+
+toff_t SeekProc(thandle_t h, toff_t off, int whence) {
+  auto* s = static_cast<TiffHandle::Stream*>(h);
+  const std::uint64_t size = s->out ? s->out->size() : s->size;
+  std::uint64_t base = whence == SEEK_CUR ? s->pos : whence == SEEK_END ? size : 0;
+  const std::uint64_t to = base + off;
+  if (to < base && static_cast<std::int64_t>(off) >= 0) return static_cast<toff_t>(-1);
+  // Seeking past the end is allowed while writing (the gap is filled by the next write).
+  if (!s->out && to > size) s->pos = size;
+  else s->pos = to;
+  return s->pos;
+}
+
+int CloseProc(thandle_t) { return 0; }
+
+toff_t SizeProc(thandle_t h) {
+  auto* s = static_cast<TiffHandle::Stream*>(h);
+  return s->out ? s->out->size() : s->size;
+}
+
+// Reading maps the bytes: libtiff then decodes strips straight from them.
+int MapProc(thandle_t h, void** base, toff_t* size) {
+  auto* s = static_cast<TiffHandle::Stream*>(h);
+  if (s->out) return 0;
+  *base = const_cast<std::uint8_t*>(s->data);
+  *size = s->size;
+  return 1;
+}
+void UnmapProc(thandle_t, void*, toff_t) {}
+
+TIFF* Open(TiffHandle::Stream* s, const char* mode) {
+  TIFFOpenOptions* opts = TIFFOpenOptionsAlloc();
+  if (!opts) return nullptr;
+  TIFFOpenOptionsSetMaxSingleMemAlloc(opts, kMaxSingleAlloc);
+  TIFFOpenOptionsSetErrorHandlerExtR(opts, &OnMessage, s);
+  TIFFOpenOptionsSetWarningHandlerExtR(opts, &OnWarning, s);
+  TIFF* tif = TIFFClientOpenExt("memory", mode, static_cast<thandle_t>(s), ReadProc, WriteProc, SeekProc,
+                                CloseProc, SizeProc, MapProc, UnmapProc, opts);
+  TIFFOpenOptionsFree(opts);
+  return tif;
+}
+
+}  // namespace
+
+TiffHandle TiffHandle::OpenRead(ByteSpan bytes) {
+  TiffHandle h;
+  h.stream_ = std::make_unique<Stream>();
+  h.stream_->data = bytes.data();
+  h.stream_->size = bytes.size();
+  h.tif_ = Open(h.stream_.get(), "r");
+  return h;
+}
+
+TiffHandle TiffHandle::OpenWrite(Bytes& out, bool append) {
+  TiffHandle h;
+  h.stream_ = std::make_unique<Stream>();
+  h.stream_->out = &out;
+  if (!append || out.empty()) {
+    out.clear();
+    h.tif_ = Open(h.stream_.get(), "w");
+  } else {
+    h.tif_ = Open(h.stream_.get(), "a");
+  }
+  return h;
+}
+
+TiffHandle::TiffHandle(TiffHandle&& o) noexcept : stream_(std::move(o.stream_)), tif_(o.tif_) { o.tif_ = nullptr; }
+TiffHandle& TiffHandle::operator=(TiffHandle&& o) noexcept {
+  if (this != &o) {
+    Close();
+    stream_ = std::move(o.stream_);
+    tif_ = o.tif_;
+    o.tif_ = nullptr;
+  }
+  return *this;
+}
+TiffHandle::~TiffHandle() { Close(); }
+
+bool TiffHandle::Close() {
+  if (!tif_) return true;
+  // TIFFClose has no result: a failed directory write shows as an error message or a
+  // failed write.
+  const std::string before = stream_ ? stream_->message : std::string();
+  TIFFClose(tif_);
+  tif_ = nullptr;
+  return stream_ && !stream_->failed && stream_->message == before;
+}
+
+std::string TiffHandle::Message() const { return stream_ ? stream_->message : std::string(); }
+
+int TiffDirectoryCount(TIFF* tif) {
+  if (!tif) return 0;
+  const tdir_t n = TIFFNumberOfDirectories(tif);
+  return static_cast<int>(std::min<tdir_t>(n, 65535));
+}
+
+bool ReadRgbaRows(TIFF* tif, std::uint32_t width, std::uint32_t height,
+                  const std::function<void(std::uint32_t y, const std::uint32_t* pixels)>& row) {
+  char emsg[1024] = "";
+  TIFFRGBAImage img{};
+  if (!TIFFRGBAImageOK(tif, emsg) || !TIFFRGBAImageBegin(&img, tif, 0, emsg)) return false;
+  struct End {
+    TIFFRGBAImage* img;
+    ~End() { TIFFRGBAImageEnd(img); }
+  } end{&img};
+  img.req_orientation = ORIENTATION_TOPLEFT;
+  std::uint32_t band = 0;
+  if (TIFFIsTiled(tif)) TIFFGetField(tif, TIFFTAG_TILELENGTH, &band);
+  else TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &band);
+  band = std::clamp<std::uint32_t>(band, std::min<std::uint32_t>(16, height), height);
+  CheckPixelLimit(width, band, 32);
+  std::vector<std::uint32_t> raster(static_cast<std::size_t>(width) * band);
+  for (std::uint32_t top = 0; top < height; top += band) {
+    const std::uint32_t n = std::min(band, height - top);
+    img.row_offset = static_cast<int>(top);
+    img.col_offset = 0;
+    std::fill(raster.begin(), raster.end(), 0u);
+    TIFFRGBAImageGet(&img, raster.data(), width, n);
+    for (std::uint32_t r = 0; r < n; ++r) row(top + r, raster.data() + static_cast<std::size_t>(r) * width);
+  }
+  return true;
+}
+
+}  // namespace pelira

@@ -1,0 +1,54 @@
+#pragma once
+// libtiff over memory: the client procedures that let libtiff read a file held in memory and
+// write or append to a growing byte buffer, with libtiff's messages caught per handle
+// (nothing is printed) and its single allocations capped. libtiff reports errors by return
+// values, so no exception ever has to cross its frames.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "image/dib_graphic.h"
+
+typedef struct tiff TIFF;
+
+namespace pelira {
+
+class TiffHandle {
+public:
+  // Reading: the bytes must outlive the handle. Null handle on failure (see Message()).
+  static TiffHandle OpenRead(ByteSpan bytes);
+  // "w" starts the buffer anew; "a" adds a directory to the TIFF already in it.
+  static TiffHandle OpenWrite(Bytes& out, bool append);
+
+  TiffHandle(TiffHandle&&) noexcept;
+  TiffHandle& operator=(TiffHandle&&) noexcept;
+  ~TiffHandle();
+
+  TIFF* get() const { return tif_; }
+  explicit operator bool() const { return tif_ != nullptr; }
+  // Closes the file (a writer flushes its directory here). False when that failed.
+  bool Close();
+  // libtiff's last error text, empty when there was none.
+  std::string Message() const;
+
+  struct Stream;
+
+private:
+  TiffHandle() = default;
+  std::unique_ptr<Stream> stream_;
+  TIFF* tif_ = nullptr;
+};
+
+// Directories of a TIFF, counted without loops; 0 when the data is not a TIFF.
+int TiffDirectoryCount(TIFF* tif);
+
+// The current directory through libtiff's RGBA reader, top row first, in bands of whole
+// strips or tiles (each decoded once). row(y, pixels) gets width values of R | G << 8 |
+// B << 16 | A << 24. Damaged data leaves its pixels black. False when the reader cannot take
+// the layout at all.
+bool ReadRgbaRows(TIFF* tif, std::uint32_t width, std::uint32_t height,
+                  const std::function<void(std::uint32_t y, const std::uint32_t* pixels)>& row);
+
+}  // namespace pelira
