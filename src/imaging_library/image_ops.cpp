@@ -309,10 +309,12 @@ Dib ReduceColors(const Dib& srcIn, int colours, int option) {
   const Dib src = ToTrueColor(srcIn);
   const int w = src.Width(), hgt = src.Height();
   const bool dither = (option & 7) != 0;
-  const bool gray = (option & 8) != 0;
+  // Black and white is a gray reduction too: dithering the colour channels one by one would
+  // spread tones by their sum, not by how light they look (pure blue came out a third white).
+  const bool gray = (option & 8) != 0 || (colours == 2 && !(option & (16 | 32 | 64)));
 
   Palette pal;
-  if (gray || (colours == 2 && !(option & (16 | 32 | 64)))) {
+  if (gray) {
     for (int i = 0; i < colours; ++i) {
       const int v = (i * 255 + (colours - 1) / 2) / (colours - 1);
       pal.push_back(QuadOf(MakeColor(v, v, v)));
@@ -381,7 +383,7 @@ Dib ReduceColors(const Dib& srcIn, int colours, int option) {
       int v[3];
       if (gray) {
         const int g = (s[3 * x + 2] * 3 + s[3 * x + 1] * 6 + s[3 * x]) / 10;
-        v[0] = v[1] = v[2] = std::clamp(g + (e[0] + 8) / 16, 0, 255);
+        v[0] = v[1] = v[2] = std::clamp(g + (e[0] >= 0 ? (e[0] + 8) / 16 : -((-e[0] + 8) / 16)), 0, 255);
       } else {
         for (int k = 0; k < 3; ++k) v[k] = std::clamp(s[3 * x + 2 - k] + (e[k] >= 0 ? (e[k] + 8) / 16 : -((-e[k] + 8) / 16)), 0, 255);
       }

@@ -23,7 +23,7 @@ Dib ScaledCopy(const Dib& src, int width, int height, const TRect& r, int option
 // Floyd-Steinberg error diffusion (none of them: nearest colour only, a poster); 8 a gray
 // palette of `colours` even levels from (3R + 6G + B) div 10; 16 the fixed default palette
 // of that size; 64 median cut refined by two k-means passes; otherwise (32) median cut.
-// Two colours without a palette bit give black and white. Result: 1 bit for 2 colours, 4
+// Two colours without a palette bit give black and white, dithered on the gray value. Result: 1 bit for 2 colours, 4
 // bits up to 16, else 8, palette holding only the colours made.
 Dib ReduceColors(const Dib& src, int colours, int option);
 
