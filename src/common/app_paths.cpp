@@ -55,6 +55,11 @@ fs::path AppPaths::Home() {
   return Made(UserHome() / ".local" / "share" / "Pelira");
 }
 
+fs::path AppPaths::ChosenHome() {
+  const char* home = NonEmptyEnv("PELIRA_HOME");
+  return home ? Made(home) : fs::path();
+}
+
 fs::path AppPaths::Data() { return Made(Home() / "data"); }
 fs::path AppPaths::BipFiles() { return Made(Home() / "bipfiles"); }
 fs::path AppPaths::Recent() { return Made(Home() / "recent"); }

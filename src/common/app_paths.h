@@ -11,6 +11,9 @@ public:
   // The program folder and its subfolders, each created when missing (a folder that cannot
   // be made is still returned; the write into it then reports the failure).
   static std::filesystem::path Home();
+  // $PELIRA_HOME when set and not empty, else empty: the settings and the script-show lock
+  // keep their system places unless the folder was chosen.
+  static std::filesystem::path ChosenHome();
   static std::filesystem::path Data();      // "data": albums' side files, thumbnail cache
   static std::filesystem::path BipFiles();  // "bipfiles": batch scripts
   static std::filesystem::path Recent();    // "recent": links to recently used folders

@@ -4,10 +4,12 @@
 
 #include "image/image_loader.h"
 #include "image/palette.h"
+#include "viewer/viewer_jpeg_decoder.h"
 
 namespace pelira {
 
 PictureLoader DefaultPictureLoader(LoadHost* host) {
+  EnsureJpegDecoder();
   auto pipeline = std::make_shared<TImageLoader>(LoadSettings{}, host);
   return [pipeline](const std::string& path, const LoadRequest& request, LoadedPicture& out) {
     TImageLoader* loader = pipeline.get();

@@ -70,13 +70,14 @@ TEST(AppPaths, WhichFolderIsChosen) {
     const char* pelira_home;
     const char* xdg_data_home;
     fs::path expected;
+    bool chosen;
   } const cases[] = {
-      {own.c_str(), xdg.c_str(), own},
-      {"", xdg.c_str(), fs::path(xdg) / "Pelira"},               // empty counts as unset
-      {nullptr, xdg.c_str(), fs::path(xdg) / "Pelira"},
-      {nullptr, "relative/dir", fs::path(home) / ".local/share/Pelira"},  // relative is ignored
-      {nullptr, "", fs::path(home) / ".local/share/Pelira"},
-      {nullptr, nullptr, fs::path(home) / ".local/share/Pelira"},
+      {own.c_str(), xdg.c_str(), own, true},
+      {"", xdg.c_str(), fs::path(xdg) / "Pelira", false},               // empty counts as unset
+      {nullptr, xdg.c_str(), fs::path(xdg) / "Pelira", false},
+      {nullptr, "relative/dir", fs::path(home) / ".local/share/Pelira", false},  // relative is ignored
+      {nullptr, "", fs::path(home) / ".local/share/Pelira", false},
+      {nullptr, nullptr, fs::path(home) / ".local/share/Pelira", false},
   };
   for (const auto& c : cases) {
     EnvGuard env;
@@ -86,6 +87,7 @@ TEST(AppPaths, WhichFolderIsChosen) {
     EXPECT_EQ(AppPaths::Home(), c.expected);
     EXPECT_EQ(AppPaths::Data(), c.expected / "data");
     EXPECT_TRUE(fs::is_directory(c.expected / "data"));
+    EXPECT_EQ(AppPaths::ChosenHome(), c.chosen ? c.expected : fs::path());
   }
 }
 

@@ -1,7 +1,9 @@
 #include "app/forms/program.h"
 
-#include <QGuiApplication>
+#include <QApplication>
+#include <QDialog>
 #include <QScreen>
+#include <QTimer>
 
 #include <filesystem>
 
@@ -11,6 +13,7 @@
 #include "platform/qt/guarded_application.h"
 #include "platform/qt/help_window.h"
 #include "platform/qt/qt_settings_store.h"
+#include "platform/qt/qt_shell.h"
 #include "platform/qt/qt_ui.h"
 #include "platform/qt/script_show_lock.h"
 #include "viewer/forms/web_form.h"
@@ -22,6 +25,17 @@ namespace {
 int ScreenWidth() {
   const QScreen* s = QGuiApplication::primaryScreen();
   return s ? s->size().width() : 1024;
+}
+
+// SIGTERM: the close a user would make. An open box is answered as its window's close button
+// would (the least-changing answer), since no close can run under its modal loop.
+void CloseAsTheUserWould(TWebForm& viewer) {
+  while (QWidget* modal = QApplication::activeModalWidget()) {
+    if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->reject();
+    else modal->close();
+    if (QApplication::activeModalWidget() == modal) break;
+  }
+  QTimer::singleShot(0, &viewer, &QWidget::close);
 }
 
 }  // namespace
@@ -52,6 +66,8 @@ int RunProgram(int& argc, char** argv) {
   SetCurrentUi(&ui);
   QtHelpViewer help;
   Help::SetViewer(&help);
+  QtShell shell;
+  SetCurrentShell(&shell);
 
   const StartupState startup = StartupFromArguments(QCoreApplication::arguments());
   int rc = 0;
@@ -61,12 +77,14 @@ int RunProgram(int& argc, char** argv) {
     const QScreen* screen = viewer.screen();
     if (!screen || viewer.StartupChecksPass(screen->depth(), screen->size().height())) {
       TerminateNotifier terminate;
-      QObject::connect(&terminate, &TerminateNotifier::terminateRequested, &viewer, &QWidget::close);
+      QObject::connect(&terminate, &TerminateNotifier::terminateRequested, &viewer,
+                       [&viewer] { CloseAsTheUserWould(viewer); });
       viewer.show();
       rc = app.exec();
     }
     app.SetErrorHandler({});
   }
+  SetCurrentShell(nullptr);
   Help::SetViewer(nullptr);
   SetCurrentUi(nullptr);
   return rc;

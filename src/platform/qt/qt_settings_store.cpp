@@ -4,17 +4,16 @@
 #include <QDir>
 #include <QSettings>
 
-#include "platform/qt/home_override.h"
+#include "common/app_paths.h"
 
 namespace pelira {
 
 QtSettingsStore::QtSettingsStore() {
-  const QString home = PeliraHomeOverride();
-  if (home.isEmpty()) {
+  const std::filesystem::path home = AppPaths::ChosenHome();
+  if (home.empty()) {
     settings_ = std::make_unique<QSettings>(QStringLiteral("Quenwick"), QStringLiteral("PELIRA"));
   } else {
-    QDir().mkpath(home);
-    settings_ = std::make_unique<QSettings>(QDir(home).filePath(QStringLiteral("PELIRA.ini")), QSettings::IniFormat);
+    settings_ = std::make_unique<QSettings>(QString::fromStdString((home / "PELIRA.ini").string()), QSettings::IniFormat);
   }
 }
 

@@ -6,7 +6,7 @@
 #include <QStandardPaths>
 
 #include "platform/instance_lock.h"
-#include "platform/qt/home_override.h"
+#include "common/app_paths.h"
 
 namespace pelira {
 
@@ -24,7 +24,7 @@ std::unique_ptr<QLockFile> MakeLock() {
 
 QString ScriptShowLockFile() {
   const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-  const std::filesystem::path path = ScriptShowLockPath(PeliraHomeOverride().toStdString(), runtime.toStdString(),
+  const std::filesystem::path path = ScriptShowLockPath(AppPaths::ChosenHome().string(), runtime.toStdString(),
                                                         QDir::tempPath().toStdString());
   return QString::fromStdString(path.string());
 }

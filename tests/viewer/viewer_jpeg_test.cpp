@@ -1,0 +1,73 @@
+#include <gtest/gtest.h>
+
+#include "support/test_support.h"
+#include "viewer/picture_loader.h"
+#include "viewer/viewer_jpeg_decoder.h"
+
+namespace pelira {
+namespace {
+
+// photo.jpg is 640 x 427: sky at the top, green hills at the bottom.
+TEST(ViewerJpeg, DecodesAtTheScaleTheWindowNeeds) {
+  const PictureLoader loader = DefaultPictureLoader();
+  struct Case { const char* what; bool fit, half; int clientW, viewportH; int w, h; };
+  const Case cases[] = {
+      {"full size outside fit mode", false, false, 200, 150, 640, 427},
+      {"half JPEG", false, true, 2000, 2000, 320, 214},
+      {"fit: twice the window holds it", true, false, 320, 214, 640, 427},
+      {"fit: one pixel short halves", true, false, 319, 214, 320, 214},
+      {"fit: quarter", true, false, 100, 100, 160, 107},
+      {"fit: eighth when a quarter is still too big", true, false, 20, 20, 80, 54},
+      {"fit wins over half JPEG", true, true, 400, 400, 640, 427},
+  };
+  for (const Case& c : cases) {
+    LoadRequest r;
+    r.fitMode = c.fit;
+    r.halfJpeg = c.half;
+    r.clientWidth = c.clientW;
+    r.viewportHeight = c.viewportH;
+    LoadedPicture out;
+    ASSERT_TRUE(loader(test::Fixture("viewer/photo.jpg").string(), r, out)) << c.what;
+    EXPECT_EQ(out.bitmap.Width(), c.w) << c.what;
+    EXPECT_EQ(out.bitmap.Height(), c.h) << c.what;
+    EXPECT_EQ(out.bitmap.BitCount(), 24) << c.what;
+    // Upright: blue sky in the first row, green in the last.
+    const ColorValue top = out.bitmap.Pixel(out.bitmap.Width() / 4, 0);
+    const ColorValue bottom = out.bitmap.Pixel(out.bitmap.Width() / 2, out.bitmap.Height() - 1);
+    EXPECT_GT(BlueOf(top), RedOf(top) + 60) << c.what;
+    EXPECT_GT(GreenOf(bottom), BlueOf(bottom) + 20) << c.what;
+    EXPECT_EQ(out.statusText.rfind("Loaded ", 0), 0u) << c.what << ": " << out.statusText;
+  }
+}
+
+TEST(ViewerJpeg, GrayFilesComeAsEightBitGrays) {
+  LoadedPicture out;
+  ASSERT_TRUE(DefaultPictureLoader()(test::Fixture("viewer/gray.jpg").string(), {}, out));
+  ASSERT_EQ(out.bitmap.BitCount(), 8);
+  EXPECT_EQ(out.bitmap.Width(), 64);
+  // White at the top, black at the bottom, through a gray palette.
+  const ColorValue top = out.bitmap.Pixel(10, 0), bottom = out.bitmap.Pixel(10, 47);
+  EXPECT_GT(RedOf(top), 240);
+  EXPECT_LT(RedOf(bottom), 15);
+  EXPECT_EQ(RedOf(top), BlueOf(top));
+}
+
+TEST(ViewerJpeg, CutOffAndForeignBytesNeverCrash) {
+  test::TempDir dir;
+  const std::vector<std::uint8_t> whole = test::ReadBytes(test::Fixture("viewer/photo.jpg"));
+  const PictureLoader loader = DefaultPictureLoader();
+  // A file cut after its header still shows what arrived; one with no scan data fails.
+  test::WriteBytes(dir / "cut.jpg", std::vector<std::uint8_t>(whole.begin(), whole.begin() + whole.size() / 2));
+  test::WriteBytes(dir / "head.jpg", std::vector<std::uint8_t>(whole.begin(), whole.begin() + 2));
+  test::WriteText(dir / "text.jpg", "not a JPEG at all");
+  LoadedPicture cut;
+  EXPECT_TRUE(loader((dir / "cut.jpg").string(), {}, cut));
+  EXPECT_EQ(cut.bitmap.Width(), 640);
+  for (const char* name : {"head.jpg", "text.jpg"}) {
+    LoadedPicture out;
+    EXPECT_FALSE(loader((dir / name).string(), {}, out)) << name;
+  }
+}
+
+}  // namespace
+}  // namespace pelira
