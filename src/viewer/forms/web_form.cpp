@@ -404,6 +404,7 @@ void TWebForm::BuildMenus() {
 
   QMenu* fname = top(".", "_mnufname");
   fname->setEnabled(false);
+  BuildEditMenus();
 }
 
 void TWebForm::BuildToolBars() {

@@ -26,6 +26,10 @@ class QToolBar;
 namespace pelira {
 
 class TPix;
+class ViewerEdits;
+struct EngineState;
+struct Histograms;
+enum class EditCommand;
 class TStatusWordPanel;
 class TViewerLoadHost;
 
@@ -93,6 +97,15 @@ public:
   void SetStatusBarShown(bool on);
   void SetButtonText(bool on);
   void SetPathBoxShown(bool on);
+
+  // --- editing commands, undo and the engine state (web_form_tone.cpp) -----------------------
+  void BuildEditMenus();
+  ViewerEdits& Edits();
+  EngineState& Engine();
+  void DiscardUndo();  // a new file is shown
+  // Tests answer the histogram view instead of opening it.
+  using HistogramView = std::function<void(QWidget* parent, const QString& title, const Histograms& h)>;
+  static void SetHistogramView(HistogramView view);
 
   // --- start-up and shutdown ------------------------------------------------------------------
   // Shows the display warnings; false when the program must end.
@@ -163,6 +176,10 @@ private:
   QTimer* timer2_ = nullptr;
   std::map<QString, QAction*> actions_;
   std::vector<QMenu*> topMenus_;
+
+  struct EditParts;
+  std::unique_ptr<EditParts, void (*)(EditParts*)> edit_{nullptr, nullptr};
+  void RunEdit(EditCommand c);
 
   bool firstActivationDone_ = false;
   bool firstActivationQueued_ = false;

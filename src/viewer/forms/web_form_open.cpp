@@ -90,6 +90,7 @@ void TWebForm::OpenChosen(const QString& path) {
     throw;  // the application's error handler reports decoder errors
   }
   QApplication::restoreOverrideCursor();
+  DiscardUndo();
   if (state_.ImageLoaded) {
     ShowPicture(std::move(loaded.bitmap));
     if (loaded.untitled) Action("mnuReload")->setEnabled(false);

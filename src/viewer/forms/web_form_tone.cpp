@@ -1,0 +1,252 @@
+// TWebForm: the editing commands of the Colors menu, Image › Histogram, Edit › Undo and
+// Tools › Memory. The commands live in core (viewer/viewer_edits.h); this file builds their
+// menu items and lends them the window's picture, status and dialogs.
+#include <QAction>
+#include <QApplication>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+
+#include <filesystem>
+
+#include "display/forms/pix.h"
+#include "engine/dialogs/histogram_dialog.h"
+#include "engine/dialogs/scroll_dialog.h"
+#include "engine/engine_state.h"
+#include "viewer/forms/status_word_panel.h"
+#include "viewer/forms/web_form.h"
+#include "viewer/status_text.h"
+#include "viewer/viewer_edits.h"
+
+namespace pelira {
+
+namespace {
+
+TWebForm::HistogramView& HistogramSeam() {
+  static TWebForm::HistogramView view = [](QWidget* parent, const QString& title, const Histograms& h) {
+    THistogramDlg::ShowHistogram(parent, title, h);
+  };
+  return view;
+}
+
+}  // namespace
+
+struct TWebForm::EditParts : EditHost {
+  explicit EditParts(TWebForm& f)
+      : form(f), sliders(&f), filters(sliders), edits(f.state_, engine, undo, *this, filters) {}
+
+  Dib& Picture() override { return form.sky95_->EditBitmap(); }
+  void SetPicture(Dib&& picture) override { form.sky95_->SetBitmap(std::move(picture)); }
+  void ShowBusy(const std::string& text) override {
+    form.statusWord_->SetText(QString::fromStdString(text));
+    form.state_.StatusWord = kStatusBusy;
+    if (!waitCursor) {
+      QApplication::setOverrideCursor(Qt::WaitCursor);
+      waitCursor = true;
+    }
+    // The picture keeps its last frame while the pixels change.
+    form.sky95_->SuspendPaint(true);
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  }
+  void EndBusy() {
+    if (waitCursor) {
+      QApplication::restoreOverrideCursor();
+      waitCursor = false;
+    }
+    form.sky95_->SuspendPaint(false);
+  }
+  void StatusReady() override {
+    EndBusy();
+    form.StatusReady();
+  }
+  void SetStatusWord(const std::string& word) override { form.SetStatusWord(word); }
+  void Refresh() override {
+    EndBusy();
+    form.sky95_->BitmapChanged();
+    form.sky95_->update();
+  }
+  void PictureChanged() override {
+    EndBusy();
+    form.sky95_->BitmapChanged();
+    form.PictureChanged();
+    form.sky95_->update();
+  }
+  void UpdateCaption() override { form.UpdateCaption(); }
+  void EnableUndo(bool on) override {
+    if (QAction* a = form.Action("mnuUndo")) a->setEnabled(on);
+  }
+  void SelectHandTool() override { form.SelectHandTool(); }
+  void BlankPicture(bool untitled) override { form.BlankPicture(untitled); }
+  void ShowHistogram(const std::string& title, const Histograms& h) override {
+    HistogramSeam()(&form, QString::fromStdString(title), h);
+  }
+
+  TWebForm& form;
+  EngineState engine;
+  UndoStore undo;
+  QtSliderRequester sliders;
+  SliderFilterRequester filters;
+  ViewerEdits edits;
+  bool waitCursor = false;
+};
+
+void TWebForm::SetHistogramView(HistogramView view) { HistogramSeam() = std::move(view); }
+
+ViewerEdits& TWebForm::Edits() { return edit_->edits; }
+EngineState& TWebForm::Engine() { return edit_->engine; }
+
+void TWebForm::DiscardUndo() {
+  if (edit_) edit_->edits.DiscardUndo();
+}
+
+void TWebForm::RunEdit(EditCommand c) {
+  if (!state_.ImageLoaded || sky95_->Bitmap().Empty()) return;
+  Run([this, c] {
+    try {
+      edit_->edits.Run(c);
+    } catch (...) {
+      edit_->EndBusy();
+      throw;
+    }
+    edit_->EndBusy();
+  });
+}
+
+void TWebForm::BuildEditMenus() {
+  edit_ = std::unique_ptr<EditParts, void (*)(EditParts*)>(new EditParts(*this), [](EditParts* p) { delete p; });
+  using E = EditCommand;
+
+  // A placeholder item of the menus becomes a live command, or a submenu of them.
+  auto live = [this](const QString& name, std::function<void()> run) {
+    QAction* a = Action(name);
+    if (!a) return;
+    connect(a, &QAction::triggered, this, [this, run] { Run(run); });
+    a->setEnabled(true);
+  };
+  auto subOf = [this](const QString& name) -> QMenu* {
+    QAction* a = Action(name);
+    if (!a) return nullptr;
+    auto* m = new QMenu(a->text(), this);
+    m->setObjectName(name + "Menu");
+    a->setMenu(m);
+    a->setEnabled(true);
+    return m;
+  };
+  auto item = [this](QMenu* m, const QString& caption, const QString& name, EditCommand c, QAction* before = nullptr) {
+    if (!m) return;
+    auto* a = new QAction(caption, this);
+    a->setObjectName(name);
+    connect(a, &QAction::triggered, this, [this, c] { RunEdit(c); });
+    if (before) m->insertAction(before, a);
+    else m->addAction(a);
+    actions_[name] = a;
+  };
+
+  live("mnuUndo", [this] {
+    edit_->edits.mnuUndoClick();
+    edit_->EndBusy();
+  });
+  Action("mnuUndo")->setEnabled(false);
+  live("mnuHistogram", [this] {
+    if (!state_.ImageLoaded) return;
+    edit_->edits.mnuHistogramClick(std::filesystem::path(state_.CurrentFile).filename().string());
+  });
+
+  // Colors › Tune
+  const std::pair<const char*, E> tune[] = {{"AutoContrast", E::AutoContrast}, {"AutoBalance", E::AutoBalance},
+                                            {"AutoGamma", E::AutoGamma},       {"AutoFlash", E::AutoFlash},
+                                            {"AutoWhite", E::AutoWhite},       {"Normalize", E::Normalize},
+                                            {"EQualize", E::EQualize},         {"Optimize", E::Optimize},
+                                            {"Reference", E::Reference}};
+  for (const auto& [name, c] : tune) {
+    const EditCommand cmd = c;
+    live(QString("mnuTune") + name, [this, cmd] { RunEdit(cmd); });
+  }
+  QMenu* tuneMenu = findChild<QMenu*>("mnuTune");
+  item(tuneMenu, "AutoLighting", "mnuTuneAutoLighting", E::AutoLighting, Action("mnuTuneAutoBalance"));
+  item(tuneMenu, "AutoSaturate", "mnuTuneAutoSaturate", E::AutoSaturate, Action("mnuTuneAutoBalance"));
+  item(tuneMenu, "RGB", "mnuTuneRGB", E::TuneRGB, Action("mnuTuneHLS"));
+
+  QMenu* gamma = subOf("mnuColorGamma");
+  item(gamma, "&Global", "mnuGammaGlobal", E::GammaGlobal);
+  item(gamma, "&RGB", "mnuGammaRGB", E::GammaRGB);
+  item(gamma, "&Suppress", "mnuGammaSuppress", E::GammaSuppress);
+  item(gamma, "S&aturation", "mnuGammaSaturation", E::GammaSaturation);
+
+  QMenu* bright = subOf("mnuBrightness");
+  item(bright, "&Global", "mnuBrightnessGlobal", E::BrightnessGlobal);
+  item(bright, "&RGB", "mnuBrightnessRGB", E::BrightnessRGB);
+  item(bright, "&Shift", "mnuBrightnessShift", E::BrightnessShift);
+  item(bright, "&Zero", "mnuBrightnessZero", E::BrightnessZero);
+  item(bright, "&Balance", "mnuWhiteBalance", E::WhiteBalance);
+
+  QMenu* contrast = subOf("mnuContrast");
+  item(contrast, "&Global", "mnuContrastGlobal", E::ContrastGlobal);
+  item(contrast, "&RGB", "mnuContrastRGB", E::ContrastRGB);
+  item(contrast, "&Suppress", "mnuContrastSuppress", E::ContrastSuppress);
+  item(contrast, "Un&Wash", "mnuUnWash", E::UnWash);
+  item(contrast, "Un&Cook", "mnuUnCook", E::UnCook);
+  item(contrast, "&Attenuate", "mnuAttenuate", E::Attenuate);
+
+  if (QMenu* colors = findChild<QMenu*>("mnuColors")) {
+    QAction* limitAction = Action("mnuLimit");
+    auto* enhance = new QMenu("&Enhance", this);
+    enhance->setObjectName("mnuEnhance");
+    colors->insertMenu(limitAction, enhance);
+    item(enhance, "&Global", "mnuEnhanceGlobal", E::EnhanceGlobal);
+    item(enhance, "&Lighting", "mnuEnhanceLighting", E::EnhanceLighting);
+    item(enhance, "&Shadows", "mnuEnhanceShadows", E::EnhanceShadows);
+    item(enhance, "&Highlights", "mnuEnhanceHighlights", E::EnhanceHighlights);
+    item(enhance, "S&aturation", "mnuEnhanceSaturation", E::EnhanceSaturation);
+    auto* map = new QMenu("&Map", this);
+    map->setObjectName("mnuMap");
+    colors->insertMenu(limitAction, map);
+    item(map, "&Zero", "mnuMapZero", E::MapZero);
+    item(map, "&Center", "mnuMapCenter", E::MapCenter);
+    item(map, "&Equalize", "mnuMapEqualize", E::MapEqualize);
+    item(map, "&Red channel", "mnuMapRed", E::MapRed);
+    item(map, "&Green channel", "mnuMapGreen", E::MapGreen);
+    item(map, "&Blue channel", "mnuMapBlue", E::MapBlue);
+    item(map, "&Lighting", "mnuMapLighting", E::MapLighting);
+    item(map, "&Saturation", "mnuMapSaturation", E::MapSaturation);
+    auto* info = new QAction("RGB &info", this);
+    info->setObjectName("mnuMapRgbInfo");
+    connect(info, &QAction::triggered, this, [this] {
+      if (state_.ImageLoaded) Run([this] { edit_->edits.mnuRgbInfoClick(); });
+    });
+    map->addSeparator();
+    map->addAction(info);
+    actions_["mnuMapRgbInfo"] = info;
+  }
+
+  QMenu* limit = subOf("mnuLimit");
+  item(limit, "&All channels", "mnuLimitAll", E::LimitAll);
+  item(limit, "&Red", "mnuLimitRed", E::LimitRed);
+  item(limit, "&Green", "mnuLimitGreen", E::LimitGreen);
+  item(limit, "&Blue", "mnuLimitBlue", E::LimitBlue);
+
+  QMenu* eq = subOf("mnuParametricEQ");
+  item(eq, "&All channels", "mnuParametricEqAll", E::ParametricEqAll);
+  item(eq, "&Red", "mnuParametricEqRed", E::ParametricEqRed);
+  item(eq, "&Green", "mnuParametricEqGreen", E::ParametricEqGreen);
+  item(eq, "&Blue", "mnuParametricEqBlue", E::ParametricEqBlue);
+
+  live("mnuNegative", [this] { RunEdit(E::Negative); });
+
+  if (QMenu* tools = findChild<QMenu*>("mnuTools")) {
+    auto* memory = new QAction("Memo&ry", this);
+    memory->setObjectName("mnuMemory");
+    connect(memory, &QAction::triggered, this, [this] {
+      Run([this] {
+        const QScreen* sc = screen();
+        const QSize size = sc ? sc->size() : QSize();
+        edit_->edits.mnuMemoryClick(size.width(), size.height(), sc ? sc->depth() : 0, 0);
+      });
+    });
+    tools->addAction(memory);
+    actions_["mnuMemory"] = memory;
+  }
+}
+
+}  // namespace pelira

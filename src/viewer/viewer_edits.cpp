@@ -1,0 +1,829 @@
+#include "viewer/viewer_edits.h"
+
+#include <algorithm>
+#include <cmath>
+#include <new>
+
+#include "common/request_flags.h"
+#include "engine/color_filters.h"
+#include "engine/composites.h"
+#include "engine/histogram.h"
+#include "engine/tone_tables.h"
+#include "imaging_library/image_ops.h"
+#include "platform/ui.h"
+#include "viewer/open_flow.h"
+#include "viewer/status_text.h"
+
+namespace pelira {
+
+namespace {
+
+int R(double v) { return static_cast<int>(RoundHalfEven(v)); }
+
+SliderSpec S(int min, int max, int start, int page, int line = 1) { return {min, max, start, page, line}; }
+
+TFilterDlgParam Request(int kind, SliderSpec s1, SliderSpec s2 = {}, SliderSpec s3 = {}) {
+  TFilterDlgParam r;
+  r.kind = kind;
+  r.slider = {s1, s2, s3};
+  return r;
+}
+
+TFilterDlgParam OwnRequest(int kind, std::array<SliderSpec, 3> s, std::array<std::string, 6> labels) {
+  TFilterDlgParam r;
+  r.kind = kind;
+  r.slider = s;
+  r.ownLabels = true;
+  r.labels = std::move(labels);
+  return r;
+}
+
+// While an automatic correction runs, the commands it calls act as inside a script: no undo
+// copies, no recording. Both marks come back on every way out.
+class ScriptMark {
+public:
+  explicit ScriptMark(bool& flag) : flag_(flag), previous_(flag) { flag_ = true; }
+  ~ScriptMark() { flag_ = previous_; }
+  ScriptMark(const ScriptMark&) = delete;
+  ScriptMark& operator=(const ScriptMark&) = delete;
+
+private:
+  bool& flag_;
+  bool previous_;
+  OperationScope scope_;
+};
+
+}  // namespace
+
+const std::vector<EditCommand>& AllEditCommands() {
+  using E = EditCommand;
+  static const std::vector<EditCommand> all = {
+      E::GammaGlobal, E::GammaRGB, E::GammaSuppress, E::GammaSaturation, E::BrightnessGlobal, E::BrightnessRGB,
+      E::BrightnessShift, E::BrightnessZero, E::WhiteBalance, E::ContrastGlobal, E::ContrastRGB, E::ContrastSuppress,
+      E::UnWash, E::UnCook, E::Attenuate, E::Negative, E::AutoContrast, E::AutoLighting, E::AutoSaturate,
+      E::AutoBalance, E::AutoGamma, E::AutoFlash, E::AutoWhite, E::Normalize, E::EQualize, E::Optimize, E::TuneRGB,
+      E::Reference, E::EnhanceGlobal, E::EnhanceLighting, E::EnhanceShadows, E::EnhanceHighlights,
+      E::EnhanceSaturation, E::MapZero, E::MapCenter, E::MapEqualize, E::MapRed, E::MapGreen, E::MapBlue,
+      E::MapLighting, E::MapSaturation, E::LimitAll, E::LimitRed, E::LimitGreen, E::LimitBlue, E::ParametricEqAll,
+      E::ParametricEqRed, E::ParametricEqGreen, E::ParametricEqBlue};
+  return all;
+}
+
+const char* EditCommandName(EditCommand c) {
+  static const char* const names[] = {
+      "GammaGlobal", "GammaRGB", "GammaSuppress", "GammaSaturation", "BrightnessGlobal", "BrightnessRGB",
+      "BrightnessShift", "BrightnessZero", "WhiteBalance", "ContrastGlobal", "ContrastRGB", "ContrastSuppress",
+      "UnWash", "UnCook", "Attenuate", "Negative", "AutoContrast", "AutoLighting", "AutoSaturate", "AutoBalance",
+      "AutoGamma", "AutoFlash", "AutoWhite", "Normalize", "EQualize", "Optimize", "TuneRGB", "Reference",
+      "EnhanceGlobal", "EnhanceLighting", "EnhanceShadows", "EnhanceHighlights", "EnhanceSaturation", "MapZero",
+      "MapCenter", "MapEqualize", "MapRed", "MapGreen", "MapBlue", "MapLighting", "MapSaturation", "LimitAll",
+      "LimitRed", "LimitGreen", "LimitBlue", "ParametricEqAll", "ParametricEqRed", "ParametricEqGreen",
+      "ParametricEqBlue"};
+  return names[static_cast<int>(c)];
+}
+
+ViewerEdits::ViewerEdits(ViewState& state, EngineState& engine, UndoStore& undo, EditHost& host, FilterRequester& ask)
+    : state_(state), engine_(engine), undo_(undo), host_(host), ask_(ask) {}
+
+// --- undo ------------------------------------------------------------------------------------
+
+bool ViewerEdits::MemoryRunningLow() {
+  const std::uint64_t required = RawPictureSize(state_.ImageWidth, state_.ImageHeight, state_.ImageBits);
+  bool ok = true;
+  if (probe_.canAllocate) {
+    ok = probe_.canAllocate(required);
+  } else if (required > 0) {
+    std::unique_ptr<std::uint8_t[]> buffer(new (std::nothrow) std::uint8_t[required]);
+    ok = buffer != nullptr;
+  }
+  if (!ok) {
+    CurrentUi().Message(MessageKind::Warning, LowMemoryText(required, 0), Button::OK);
+    return true;
+  }
+  // The system's available memory stands for the old large-block probe.
+  const std::uint64_t actual = probe_.available ? probe_.available() : required;
+  if (actual < required) {
+    CurrentUi().Message(MessageKind::Warning, LowMemoryText(required, actual), Button::OK);
+    return true;
+  }
+  return false;
+}
+
+bool ViewerEdits::AutoBackUp() {
+  // Inside a script or another operation the copy taken before the run must survive.
+  if (Flags().OperationInProgress) {
+    host_.StatusReady();
+    return true;
+  }
+  undo_.Clear();
+  host_.EnableUndo(false);
+  ShowBusy("Creating backup...");
+  bool failed = false;
+  if (MemoryRunningLow()) {
+    state_.ImageModified = true;
+    failed = true;
+  } else {
+    try {
+      undo_.Take(Pic(), state_.ImageBits);
+    } catch (...) {
+      failed = true;
+    }
+  }
+  if (!failed) {
+    host_.EnableUndo(true);
+    host_.StatusReady();
+    return true;
+  }
+  Flags().AbortRequest = true;
+  undo_.Clear();
+  host_.EnableUndo(false);
+  engine_.duplicate.Clear();
+  engine_.backup.Clear();
+  engine_.scratch.Clear();
+  host_.SetStatusWord(kStatusError);
+  CurrentUi().Message(MessageKind::Error, BackupFailedText(undoErrorText_, state_.ImageModified), Button::OK);
+  undoErrorText_.clear();
+  if (!MemoryRunningLow()) RecoverBitmap();
+  return false;
+}
+
+void ViewerEdits::RecoverBitmap() {
+  // The picture never left memory: it stays, under "Untitled", marked modified, so the
+  // file it came from cannot be overwritten by accident.
+  Dib kept = std::move(Pic());
+  host_.BlankPicture(true);
+  host_.SetPicture(std::move(kept));
+  host_.PictureChanged();
+}
+
+bool ViewerEdits::mnuUndoClick() {
+  if (!undo_.Available()) return false;
+  host_.SelectHandTool();
+  ShowBusy("Loading backup...");
+  std::optional<Dib> restored = undo_.Decode();
+  const int depth = undo_.Depth();
+  undo_.Clear();
+  host_.EnableUndo(false);
+  if (!restored) {
+    host_.StatusReady();
+    CurrentUi().Message(MessageKind::Error, kUndoFailedText, Button::OK);
+    return false;
+  }
+  host_.SetPicture(std::move(*restored));
+  SyncImageState(state_, Pic());
+  state_.ImageBits = static_cast<std::int16_t>(depth);
+  MultiPageDisable(state_);
+  host_.PictureChanged();
+  return true;
+}
+
+void ViewerEdits::DiscardUndo() {
+  undo_.Clear();
+  host_.EnableUndo(false);
+}
+
+void ViewerEdits::mnuMemoryClick(int screenWidth, int screenHeight, int colorDepth, int bookmarks) {
+  Flags().AbortRequest = true;
+  engine_.duplicate.Clear();
+  engine_.backup.Clear();
+  engine_.scratch.Clear();
+  MemoryReportInput in;
+  in.status = ReadMemoryStatus();
+  {
+    std::unique_ptr<std::uint8_t[]> block(new (std::nothrow) std::uint8_t[kMemoryProbeBlock]);
+    in.largestBlock = block ? kMemoryProbeBlock : 0;
+  }
+  in.system = SystemNameAndVersion();
+  in.screenWidth = screenWidth;
+  in.screenHeight = screenHeight;
+  in.colorDepth = colorDepth;
+  in.bookmarks = bookmarks;
+  CurrentUi().Message(MessageKind::Information, MemoryReportText(in), Button::OK);
+}
+
+// --- common steps ----------------------------------------------------------------------------
+
+void ViewerEdits::EnsureTrueColor() {
+  if (Pic().Empty() || Pic().BitCount() == 24) {
+    state_.ImageBits = Pic().Empty() ? state_.ImageBits : 24;
+    return;
+  }
+  host_.SetPicture(ToTrueColor(Pic()));
+  state_.ImageBits = 24;
+  if (!scriptRunning_) host_.UpdateCaption();
+}
+
+void ViewerEdits::ExitFilter() {
+  host_.StatusReady();
+  state_.ImageModified = true;
+  if (!noRepaint_) host_.Refresh();
+}
+
+void ViewerEdits::ShowBusy(const std::string& text) {
+  if (!scriptRunning_ || !Flags().OperationInProgress) host_.ShowBusy(text);
+}
+
+bool ViewerEdits::Begin() {
+  if (scriptRunning_) return true;
+  if (!AutoBackUp()) return false;
+  EnsureTrueColor();
+  return true;
+}
+
+void ViewerEdits::Cancelled(bool wasModified) {
+  // Back to the copy, also undoing a promotion to true colour; the modified flag is the
+  // one from before the command.
+  if (mnuUndoClick()) state_.ImageModified = wasModified;
+  host_.Refresh();
+}
+
+FilterAnswer ViewerEdits::Ask(const std::string& title, const std::string& lo, const std::string& hi,
+                              const TFilterDlgParam& r) {
+  if (scriptRunning_) {
+    FilterAnswer a;
+    a.values = {engine_.FilterParam1, engine_.FilterParam2, engine_.FilterParam3};
+    a.result = a.values[0];
+    return a;
+  }
+  FilterAnswer a = ask_.RunFilterDialog(title, lo, hi, r);
+  if (!a.Cancelled()) engine_.FilterValue = a.values[0];
+  return a;
+}
+
+void ViewerEdits::Record(const std::string& word, std::initializer_list<int> args) {
+  if (scriptRunning_ || !recorder_) return;
+  std::string line = word;
+  bool first = true;
+  for (int v : args) {
+    line += first ? "=" : ",";
+    line += std::to_string(v);
+    first = false;
+  }
+  recorder_->RecordScriptLine(line);
+}
+
+void ViewerEdits::Run(EditCommand c, int mode) {
+  using E = EditCommand;
+  switch (c) {
+    case E::AutoGamma: return AutoGamma(mode);
+    case E::AutoFlash: return AutoFlash(mode);
+    case E::AutoWhite: return AutoWhite(mode);
+    case E::Reference: return Reference(mode);
+    case E::AutoContrast: case E::AutoLighting: case E::AutoSaturate:
+    case E::EnhanceGlobal: case E::EnhanceLighting: case E::EnhanceShadows: case E::EnhanceHighlights:
+    case E::EnhanceSaturation: case E::ContrastSuppress:
+      return Enhance(c);
+    case E::Normalize: case E::EQualize: case E::Optimize:
+      return NormalizeFamily(c);
+    case E::TuneRGB: case E::MapZero: case E::MapCenter: case E::MapEqualize: case E::MapRed: case E::MapGreen:
+    case E::MapBlue: case E::MapLighting: case E::MapSaturation:
+      return MapCommand(c);
+    case E::LimitAll: case E::LimitRed: case E::LimitGreen: case E::LimitBlue:
+      return Limit(c);
+    case E::ParametricEqAll: case E::ParametricEqRed: case E::ParametricEqGreen: case E::ParametricEqBlue:
+      return ParametricEq(c);
+    default:
+      return Tone(c);
+  }
+}
+
+// --- tone commands ---------------------------------------------------------------------------
+
+void ViewerEdits::Tone(EditCommand c) {
+  using E = EditCommand;
+  const bool wasModified = state_.ImageModified;
+  if (!Begin()) return;
+  ToneTables& t = engine_.tables;
+  auto three = [&](const FilterAnswer& a, bool one) {
+    engine_.FilterParam1 = a.values[0];
+    engine_.FilterParam2 = one ? a.values[0] : a.values[1];
+    engine_.FilterParam3 = one ? a.values[0] : a.values[2];
+  };
+  switch (c) {
+    case E::GammaGlobal: case E::GammaRGB: case E::GammaSuppress: case E::GammaSaturation: {
+      const bool suppress = c == E::GammaSuppress, sat = c == E::GammaSaturation;
+      const int kind = c == E::GammaGlobal ? 101 : c == E::GammaRGB ? 100 : suppress ? 102 : 103;
+      const std::string title = std::string(suppress ? "Suppress" : sat ? "Saturation " : "Adjust") + " Gamma (1/100)";
+      const FilterAnswer a = Ask(title, suppress ? "1 (bright)" : sat ? "1 (less)" : "1 (dark)",
+                                 suppress ? "500 (dark)" : sat ? "500 (more)" : "500 (bright)",
+                                 Request(kind, S(1, 500, 100, 10)));
+      if (a.Cancelled()) return Cancelled(wasModified);
+      ShowBusy("Gamma ...");
+      if (sat) {
+        engine_.FilterParam3 = scriptRunning_ ? engine_.FilterParam1 : a.values[0];
+        SetStretchLUT(t, 0, 255, kGreen);
+        SetGammaLUT(t, engine_.FilterParam3, kBlue);
+        SaturationFilter(Pic(), t);
+        Record("GAMMA_SATURATION", {a.values[0]});
+      } else {
+        three(a, c == E::GammaGlobal && !scriptRunning_);
+        SetGammaLUT(t, engine_.FilterParam1, kRed);
+        SetGammaLUT(t, engine_.FilterParam2, kGreen);
+        SetGammaLUT(t, engine_.FilterParam3, kBlue);
+        if (suppress) NegColorFilter(Pic(), t);
+        else ColorFilter(Pic(), t);
+        Record(suppress ? "GAMMA_SUPRESS" : "GAMMA",
+               {engine_.FilterParam1, engine_.FilterParam2, engine_.FilterParam3});
+      }
+      break;
+    }
+    case E::BrightnessGlobal: case E::BrightnessRGB: case E::BrightnessShift: case E::BrightnessZero:
+    case E::ContrastGlobal: case E::ContrastRGB: {
+      const bool contrast = c == E::ContrastGlobal || c == E::ContrastRGB;
+      const bool shift = c == E::BrightnessShift || c == E::BrightnessZero;
+      const bool one = c == E::BrightnessGlobal || c == E::ContrastGlobal;
+      DoCalcHistogram(Pic(), engine_, false, false, false);
+      const std::string words = std::string(contrast ? " Contrast" : " Brightness") + (shift ? " (by Shifting)" : "");
+      const int kind = contrast ? (one ? 121 : 120) : c == E::BrightnessGlobal ? 111 : c == E::BrightnessRGB ? 110
+                                                                                 : shift && c == E::BrightnessZero ? 113 : 112;
+      TFilterDlgParam r = Request(kind, S(-127, 127, 0, 8));
+      if (c == E::BrightnessZero) {
+        const Histogram* h[3] = {&engine_.hist.red, &engine_.hist.green, &engine_.hist.blue};
+        r.ownLabels = true;
+        for (int k = 0; k < 3; ++k) {
+          r.slider[k] = S(-127, 127, -LowestSignificantLevel(*h[k]), 8);
+          r.labels[2 * k] = "-127 (less)";
+          r.labels[2 * k + 1] = "+127 (more)";
+        }
+      }
+      FilterAnswer a = Ask("Adjust" + words, "-127 (less)", "+127 (more)", r);
+      if (a.Cancelled()) return Cancelled(wasModified);
+      // A script's ZERO measures the picture it runs on.
+      if (c == E::BrightnessZero && scriptRunning_)
+        for (int k = 0; k < 3; ++k) a.values[k] = r.slider[k].start;
+      ShowBusy("Adjusting " + words + " ...");
+      three(a, one && !scriptRunning_);
+      for (int k = 0; k < 3; ++k) {
+        const int v = k == 0 ? engine_.FilterParam1 : k == 1 ? engine_.FilterParam2 : engine_.FilterParam3;
+        if (contrast) SetContrastLUT(t, v, k);
+        else if (shift) SetShiftLUT(t, v, k);
+        else SetBrightLUT(t, v, k);
+      }
+      ColorFilter(Pic(), t);
+      if (c == E::BrightnessZero) Record("ZERO");
+      else Record(contrast ? "CONTRAST" : shift ? "SHIFT" : "BRIGHTNESS",
+                  {engine_.FilterParam1, engine_.FilterParam2, engine_.FilterParam3});
+      break;
+    }
+    case E::WhiteBalance: {
+      const Rgb ref = WhiteMax(Pic(), engine_);
+      const FilterAnswer a = Ask("White Balance", "-127 (less)", "+127 (more)",
+                                 Request(160, S(-127, 127, engine_.balanceSlider, 8)));
+      if (a.Cancelled()) return Cancelled(wasModified);
+      if (!scriptRunning_) {
+        engine_.balanceSlider = a.values[0];
+        const int s = a.values[0];
+        engine_.FilterParam1 = (s + 127) * (255 - ref.r) / 255;
+        engine_.FilterParam2 = (s + 127) * (255 - ref.g) / 255;
+        engine_.FilterParam3 = (s + 127) * (255 - ref.b) / 255;
+      }
+      ShowBusy("White balance ...");
+      SetBrightLUT(t, engine_.FilterParam1, kRed);
+      SetBrightLUT(t, engine_.FilterParam2, kGreen);
+      SetBrightLUT(t, engine_.FilterParam3, kBlue);
+      ColorFilter(Pic(), t);
+      Record("WHITEBALANCE", {engine_.FilterParam1, engine_.FilterParam2, engine_.FilterParam3});
+      break;
+    }
+    case E::AutoBalance: {
+      const Rgb ref = WhiteMax(Pic(), engine_);
+      ShowBusy("Busy...");
+      SetBrightLUTex(t, 255 - ref.r, kRed);
+      BalanceFilter(Pic(), t);
+      Record("AUTO_BALANCE");
+      break;
+    }
+    case E::UnWash: MultiplyRGB(Pic()); Record("UNWASH"); break;
+    case E::UnCook: UnWashMore(Pic()); Record("UNCOOK"); break;
+    case E::Attenuate: MultiplyLuminance(Pic()); Record("ATTENUATE"); break;
+    case E::Negative:
+      Negative(Pic());
+      Record("NEGATIVE");
+      host_.PictureChanged();
+      host_.Refresh();
+      return;
+    default: return;
+  }
+  ExitFilter();
+}
+
+// --- Enhance, Suppress and the Auto entries --------------------------------------------------
+
+void ViewerEdits::AutoContrastPass() {
+  DoCalcHistogram(Pic(), engine_, false, false, false);
+  const LevelRange r = SignificantRange(engine_.hist.lightness, false);
+  engine_.FilterParam1 = r.lo;
+  engine_.FilterParam2 = r.hi;
+  for (int k = 0; k < 3; ++k) SetStretchLUT(engine_.tables, r.lo, r.hi, k);
+  ColorFilter(Pic(), engine_.tables);
+}
+
+void ViewerEdits::Enhance(EditCommand c) {
+  using E = EditCommand;
+  const bool wasModified = state_.ImageModified;
+  if (!Begin()) return;
+  const bool sat = c == E::EnhanceSaturation || c == E::AutoSaturate;
+  if (sat) {
+    ResetMaps(engine_.tables);
+    DoCalcHistogram(Pic(), engine_, true, false, true);
+  } else {
+    DoCalcHistogram(Pic(), engine_, false, false, false);
+  }
+  const LevelRange range = SignificantRange(sat ? engine_.hist.saturation : engine_.hist.lightness, sat);
+  const bool automatic = c == E::AutoContrast || c == E::AutoLighting || c == E::AutoSaturate;
+  std::array<int, 3> v{range.lo, range.hi, 0};
+  if (!automatic) {
+    const std::array<std::string, 6> two = {"0 (less)", "255 (more)", "0 (more)", "255 (less)", "", ""};
+    TFilterDlgParam r;
+    std::string title;
+    switch (c) {
+      case E::EnhanceShadows:
+        r = Request(131, S(0, 255, range.lo, 8));
+        title = "Enhance Shadows (RGB)";
+        break;
+      case E::EnhanceHighlights:
+        r = Request(132, S(0, 255, range.hi, 8));
+        title = "Enhance Highlights (RGB)";
+        break;
+      default: {
+        const int kind = c == E::EnhanceGlobal ? 130 : c == E::EnhanceLighting ? 133 : c == E::ContrastSuppress ? 134 : 135;
+        r = OwnRequest(kind, {S(0, 255, range.lo, 8), S(0, 255, range.hi, 8), SliderSpec{}}, two);
+        title = c == E::ContrastSuppress ? "Supress Shadows/Highlights"
+                                         : std::string("Enhance Shadows/Highlights") +
+                                               (c == E::EnhanceGlobal ? " (Global)" : c == E::EnhanceLighting ? " (Lighting)" : " (Saturation)");
+      }
+    }
+    const bool highlights = c == E::EnhanceHighlights;
+    const FilterAnswer a = Ask(title, highlights ? "0 (more)" : "0 (less)", highlights ? "255 (less)" : "255 (more)", r);
+    if (a.Cancelled()) return Cancelled(wasModified);
+    v = a.values;
+  } else if (scriptRunning_) {
+    // Scripts recompute the range from the picture they run on, as the menu does.
+  }
+  engine_.FilterParam1 = v[0];
+  engine_.FilterParam2 = v[1];
+  engine_.FilterParam3 = v[2];
+  ShowBusy("Enhancing ...");
+  ToneTables& t = engine_.tables;
+  switch (c) {
+    case E::EnhanceGlobal: case E::AutoContrast:
+      for (int k = 0; k < 3; ++k) SetStretchLUT(t, v[0], v[1], k);
+      ColorFilter(Pic(), t);
+      if (c == E::AutoContrast) Record("AUTO_CONTRAST");
+      else Record("ENHANCE", {v[0], v[1]});
+      break;
+    case E::EnhanceShadows:
+      for (int k = 0; k < 3; ++k) SetStretchLUT(t, v[k], 255, k);
+      ColorFilter(Pic(), t);
+      Record("SHADOWS", {v[0], v[1], v[2]});
+      break;
+    case E::EnhanceHighlights:
+      for (int k = 0; k < 3; ++k) SetStretchLUT(t, 0, v[k], k);
+      ColorFilter(Pic(), t);
+      Record("HIGHLIGHTS", {v[0], v[1], v[2]});
+      break;
+    case E::EnhanceLighting: case E::AutoLighting:
+      SetStretchLUT(t, v[0], v[1], kGreen);
+      LuminanceFilter(Pic(), t);
+      if (c == E::AutoLighting) Record("AUTO_LIGHTING");
+      else Record("LIGHTING", {v[0], v[1]});
+      break;
+    case E::ContrastSuppress:
+      for (int k = 0; k < 3; ++k) SetSupressLUT(t, v[0], v[1], k);
+      ColorFilter(Pic(), t);
+      Record("SUPRESS", {v[0], v[1]});
+      break;
+    default:  // Saturation, AutoSaturate
+      SetStretchLUT(t, v[0], v[1], kGreen);
+      SetGammaLUT(t, 100, kBlue);
+      SaturationFilter(Pic(), t);
+      if (c == E::AutoSaturate) Record("AUTO_SATURATE");
+      else Record("SATURATION", {v[0], v[1]});
+  }
+  ExitFilter();
+}
+
+// --- Normalize, EQualize, Optimize -----------------------------------------------------------
+
+void ViewerEdits::OptimizePass() {
+  ResetMaps(engine_.tables);
+  DoCalcHistogram(Pic(), engine_, false, false, true);
+  const ChannelStats st = engine_.stats;
+  const ChannelSum* sums[3] = {&st.red, &st.green, &st.blue};
+  for (int k = 0; k < 3; ++k) {
+    const NormTarget n = OptimizeTarget(st.Mean(*sums[k]), st.Deviation(*sums[k]));
+    engine_.FilterParam1 = n.mean;
+    engine_.FilterParam2 = n.deviation;
+    engine_.stats = st;
+    DoNormalize(Pic(), engine_, k);
+  }
+}
+
+void ViewerEdits::NormalizeFamily(EditCommand c) {
+  using E = EditCommand;
+  if (!Begin()) return;
+  ShowBusy("Busy...");
+  if (c == E::Optimize) {
+    OptimizePass();
+    Record("OPTIMIZE");
+  } else {
+    ResetMaps(engine_.tables);
+    DoCalcHistogram(Pic(), engine_, c == E::Normalize, false, true);
+    if (c == E::Normalize) {
+      engine_.FilterParam1 = R(engine_.stats.Mean(engine_.stats.brightest));
+      engine_.FilterParam2 = R(engine_.stats.Deviation(engine_.stats.brightest));
+    } else {
+      engine_.FilterParam1 = 128;
+      engine_.FilterParam2 = 127;
+    }
+    for (int k = 0; k < 3; ++k) DoNormalize(Pic(), engine_, k);
+    // Recorded after the edit, so a failed one leaves no line behind.
+    Record(c == E::Normalize ? "NORMALIZE" : "EQUALIZE");
+  }
+  ExitFilter();
+}
+
+// --- Map menu and Tune › RGB -----------------------------------------------------------------
+
+void ViewerEdits::MapCommand(EditCommand c) {
+  using E = EditCommand;
+  const bool wasModified = state_.ImageModified;
+  if (!Begin()) return;
+  if (c == E::MapZero || c == E::MapCenter) {
+    DoCalcHistogram(Pic(), engine_, false, false, false);
+    ShowBusy("Remapping ...");
+    if (c == E::MapZero) {
+      BuildZeroMaps(engine_);
+    } else {
+      ResetMaps(engine_.tables);
+      const Shifts s = CenterShifts(engine_.hist);
+      for (int k = 0; k < 3; ++k) SetShiftLUT(engine_.tables, s.s[k], k);
+    }
+    ColorFilter(Pic(), engine_.tables);
+    Record(c == E::MapZero ? "ZEROMAP" : "CENTER");
+    return ExitFilter();
+  }
+  ResetMaps(engine_.tables);
+  DoCalcHistogram(Pic(), engine_, true, false, true);
+  const ChannelStats st = engine_.stats;
+  int channel = 0, kind = 410;
+  std::string which = "(Equalize)";
+  const ChannelSum* startSum = &st.brightest;
+  switch (c) {
+    case E::MapRed: channel = kRed; kind = 411; which = "(Red)"; startSum = &st.red; break;
+    case E::MapGreen: channel = kGreen; kind = 412; which = "(Green)"; startSum = &st.green; break;
+    case E::MapBlue: channel = kBlue; kind = 413; which = "(Blue)"; startSum = &st.blue; break;
+    case E::MapSaturation: channel = kSaturationChannel; kind = 414; which = "(Saturation)"; startSum = &st.saturation; break;
+    case E::MapLighting: channel = kLightnessChannel; kind = 415; which = "(Lighting)"; startSum = &st.lightness; break;
+    case E::TuneRGB: kind = 416; break;
+    default: break;
+  }
+  const bool tune = c == E::TuneRGB;
+  const int start1 = tune ? 128 : R(st.Mean(*startSum));
+  const int start2 = tune ? 64 : R(st.Deviation(*startSum));
+  const TFilterDlgParam r = OwnRequest(kind, {S(8, 240, start1, 8), S(3, 127, start2, 8), SliderSpec{}},
+                                       {"8 (min)", "240 (max)", "3 (min)", "127 (max)", "", ""});
+  const FilterAnswer a = Ask(tune ? "Tune RGB color map" : "Normalize Map " + which, "", "", r);
+  if (a.Cancelled()) return Cancelled(wasModified);
+  ShowBusy("Remapping ...");
+  if (tune) {
+    const int d1 = scriptRunning_ ? a.values[0] : a.values[0] - 128;
+    const int d2 = scriptRunning_ ? a.values[1] : a.values[1] - 64;
+    // Sliders at their start are no change at all (the rounded statistics alone would
+    // move levels by one).
+    if (d1 != 0 || d2 != 0) {
+      const ChannelSum* sums[3] = {&st.red, &st.green, &st.blue};
+      for (int k = 0; k < 3; ++k) {
+        engine_.stats = st;
+        engine_.FilterParam1 = R(st.Mean(*sums[k])) + d1;
+        engine_.FilterParam2 = R(st.Deviation(*sums[k])) + d2;
+        DoNormalize(Pic(), engine_, k);
+      }
+    }
+    Record("MAP_RGB", {d1, d2});
+  } else {
+    engine_.FilterParam1 = a.values[0];
+    engine_.FilterParam2 = a.values[1];
+    if (c == E::MapEqualize) {
+      for (int k = 0; k < 3; ++k) DoNormalize(Pic(), engine_, k);
+      Record("MAP_EQ", {a.values[0], a.values[1]});
+    } else {
+      DoNormalize(Pic(), engine_, channel);
+      const char* word = c == E::MapRed ? "MAP_RED" : c == E::MapGreen ? "MAP_GRN" : c == E::MapBlue ? "MAP_BLU"
+                         : c == E::MapLighting ? "MAP_LIT" : "MAP_SAT";
+      Record(word, {a.values[0] - start1, a.values[1] - start2});
+    }
+  }
+  ExitFilter();
+}
+
+std::vector<std::string> ViewerEdits::RgbInfoLines() {
+  EngineState probe;
+  DoCalcHistogram(Pic(), probe, true, false, true);
+  const ChannelStats& st = probe.stats;
+  auto md = [&](const ChannelSum& c) { return std::to_string(R(st.Mean(c))) + "," + std::to_string(R(st.Deviation(c))); };
+  const std::string dashes(30, '-');
+  return {dashes,
+          ">CONFORM_RED=" + md(st.red),
+          ">CONFORM_GRN=" + md(st.green),
+          ">CONFORM_BLU=" + md(st.blue),
+          ">CONFORM_LIT=" + md(st.lightness),
+          ">CONFORM_GAMMA_RGB=" + std::to_string(R(st.Mean(st.red))) + "," + std::to_string(R(st.Mean(st.green))) + "," +
+              std::to_string(R(st.Mean(st.blue))),
+          ">CONFORM_GAMMA=" + std::to_string(R(st.Mean(st.lightness))),
+          dashes};
+}
+
+void ViewerEdits::mnuRgbInfoClick() {
+  const auto lines = RgbInfoLines();
+  if (recorder_) {
+    recorder_->AppendLines(lines);
+    return;
+  }
+  // Until the batch editor takes them, the lines are shown.
+  std::string text;
+  for (const std::string& l : lines) text += l + "\n";
+  CurrentUi().Message(MessageKind::Information, text, Button::OK);
+}
+
+void ViewerEdits::mnuHistogramClick(const std::string& fileName) {
+  // A read-only view: a palette picture is measured through a true-colour copy, so neither
+  // its depth nor its modified flag changes.
+  if (Pic().BitCount() == 24) {
+    DoCalcHistogram(Pic(), engine_, true, false, false);
+  } else {
+    DoCalcHistogram(ToTrueColor(Pic()), engine_, true, false, false);
+  }
+  host_.ShowHistogram("Histogram [" + fileName + "]", engine_.hist);
+}
+
+// --- Limit and Parametric EQ -----------------------------------------------------------------
+
+void ViewerEdits::Limit(EditCommand c) {
+  using E = EditCommand;
+  const bool wasModified = state_.ImageModified;
+  if (!Begin()) return;
+  ResetMaps(engine_.tables);
+  DoCalcHistogram(Pic(), engine_, true, false, false);
+  const int kind = c == E::LimitAll ? 400 : c == E::LimitRed ? 401 : c == E::LimitGreen ? 402 : 403;
+  const char* which = c == E::LimitAll ? "(All)" : c == E::LimitRed ? "(Red)" : c == E::LimitGreen ? "(Green)" : "(Blue)";
+  const TFilterDlgParam r = OwnRequest(kind, {S(0, 255, 0, 8), S(0, 255, 128, 8), S(0, 255, 255, 8)},
+                                       {"0 (less)", "255 (more)", "0 (low)", "255 (high)", "0 (more)", "255 (less)"});
+  const FilterAnswer a = Ask(std::string("Limit Intensities ") + which, "", "", r);
+  if (a.Cancelled()) return Cancelled(wasModified);
+  engine_.FilterParam1 = a.values[0];
+  engine_.FilterParam2 = a.values[1];
+  engine_.FilterParam3 = a.values[2];
+  ShowBusy("Limiting ...");
+  const int first = c == E::LimitAll ? 0 : kind - 401, last = c == E::LimitAll ? 2 : first;
+  // One table for both halves, applied once: the shadows are remapped a single time.
+  ResetMaps(engine_.tables);
+  bool any = false;
+  if (a.values[1] - a.values[0] > 3) {
+    for (int k = first; k <= last; ++k) SetLoRemap(engine_.tables, a.values[0], a.values[1], k);
+    any = true;
+  }
+  if (a.values[2] - a.values[1] > 3) {
+    for (int k = first; k <= last; ++k) SetHiRemap(engine_.tables, a.values[2], a.values[1], k);
+    any = true;
+  }
+  if (any) ColorFilter(Pic(), engine_.tables);
+  const char* word = c == E::LimitAll ? "LIMIT_ALL" : c == E::LimitRed ? "LIMIT_RED" : c == E::LimitGreen ? "LIMIT_GRN" : "LIMIT_BLU";
+  Record(word, {a.values[0], a.values[1], a.values[2]});
+  ExitFilter();
+}
+
+void ViewerEdits::ParametricEq(EditCommand c) {
+  using E = EditCommand;
+  const bool wasModified = state_.ImageModified;
+  if (!Begin()) return;
+  const int kind = c == E::ParametricEqAll ? 140 : c == E::ParametricEqRed ? 141 : c == E::ParametricEqGreen ? 142 : 143;
+  const char* which = c == E::ParametricEqAll ? "[All channels]" : c == E::ParametricEqRed ? "[Red channel]"
+                      : c == E::ParametricEqGreen ? "[Green channel]" : "[Blue channel]";
+  const TFilterDlgParam r = OwnRequest(kind, {S(0, 255, 127, 8), S(7, 127, 63, 8), S(-127, 127, 0, 8)},
+                                       {"0 (dark)", "255 (bright)", "7 (narrow)", "127 (wide)", "-127 (cut)", "+127 (boost)"});
+  const FilterAnswer a = Ask(std::string("Parametric Equalizer ") + which, "", "", r);
+  if (a.Cancelled()) return Cancelled(wasModified);
+  engine_.FilterParam1 = a.values[0];
+  engine_.FilterParam2 = a.values[1];
+  engine_.FilterParam3 = a.values[2];
+  ShowBusy("Parametric EQ ...");
+  SetEqLUT(engine_.tables, a.values[0], a.values[1], 0, 0);
+  const int first = c == E::ParametricEqAll ? 0 : kind - 141, last = c == E::ParametricEqAll ? 2 : first;
+  for (int k = first; k <= last; ++k) SetEqLUT(engine_.tables, a.values[0], a.values[1], k, a.values[2]);
+  ColorFilter(Pic(), engine_.tables);
+  const char* word = c == E::ParametricEqAll ? "PARAMETRIC_EQ_ALL" : c == E::ParametricEqRed ? "PARAMETRIC_EQ_RED"
+                     : c == E::ParametricEqGreen ? "PARAMETRIC_EQ_GRN" : "PARAMETRIC_EQ_BLU";
+  Record(word, {a.values[0], a.values[1], a.values[2]});
+  ExitFilter();
+}
+
+// --- AutoGamma, AutoFlash, AutoWhite, Reference ----------------------------------------------
+
+void ViewerEdits::AutoGamma(int mode) {
+  if (!Begin()) return;
+  Record("AUTO_GAMMA");
+  {
+    ScriptMark mark(scriptRunning_);
+    host_.ShowBusy("Busy...");
+    ResetMaps(engine_.tables);
+    DoCalcMidtones(Pic(), engine_);
+    const double mu = engine_.stats.Mean(engine_.stats.brightest);
+    const double sigma = engine_.stats.Deviation(engine_.stats.brightest);
+    SetGammaLUT(engine_.tables, AutoGammaValue(mu, sigma), kGreen);
+    BalanceGammaFilter(Pic(), engine_.tables);
+    if (mode != 1) {
+      PreservedDuplicate keep(engine_);
+      engine_.duplicate = Pic();
+      AutoContrastPass();
+      Maximum(Pic(), engine_.duplicate);
+    }
+  }
+  ExitFilter();
+}
+
+void ViewerEdits::AutoFlash(int mode) {
+  if (!Begin()) return;
+  Record("AUTO_FLASH");
+  {
+    ScriptMark mark(scriptRunning_);
+    host_.ShowBusy("Busy...");
+    PreservedDuplicate keep(engine_);
+    engine_.duplicate = Pic();
+    ResetMaps(engine_.tables);
+    DoCalcMidtones(Pic(), engine_);
+    const int c = R(engine_.stats.Mean(engine_.stats.brightest));
+    if (mode == 1) {
+      OptimizePass();
+      ResetMaps(engine_.tables);
+      DoCalcMidtones(Pic(), engine_);
+      engine_.FilterParam1 = std::min(255, R(engine_.stats.Mean(engine_.stats.brightest)));
+      SwapWithDuplicate(Pic(), engine_);
+      if (c < engine_.FilterParam1) DoConformGamma(Pic(), engine_, engine_.FilterParam1);
+    } else {
+      const Rgb ref = WhiteMax(Pic(), engine_);
+      ResetMaps(engine_.tables);
+      DoCalcMidtones(Pic(), engine_);
+      engine_.FilterParam1 = std::min(255, LumaY(ref.r, ref.g, ref.b) + R(engine_.stats.Mean(engine_.stats.brightest)));
+      SwapWithDuplicate(Pic(), engine_);
+      if (c < engine_.FilterParam1) DoConformGamma(Pic(), engine_, engine_.FilterParam1);
+      SwapWithDuplicate(Pic(), engine_);
+      AutoContrastPass();
+      engine_.FilterParam2 = 50;
+      AverageBitmap(Pic(), engine_.duplicate, 50);
+    }
+  }
+  ExitFilter();
+}
+
+void ViewerEdits::AutoWhite(int mode) {
+  if (!Begin()) return;
+  Record("AUTO_WHITE");
+  {
+    ScriptMark mark(scriptRunning_);
+    host_.ShowBusy("Busy...");
+    PreservedDuplicate keep(engine_);
+    engine_.duplicate = Pic();
+    const Rgb ref = WhiteMax(Pic(), engine_);
+    engine_.FilterParam1 = 127 - ref.r / 2;
+    engine_.FilterParam2 = 127 - ref.g / 2;
+    engine_.FilterParam3 = 127 - ref.b / 2;
+    SetBrightLUT(engine_.tables, engine_.FilterParam1, kRed);
+    SetBrightLUT(engine_.tables, engine_.FilterParam2, kGreen);
+    SetBrightLUT(engine_.tables, engine_.FilterParam3, kBlue);
+    ColorFilter(Pic(), engine_.tables);
+    if (mode == 0 || mode == 2) {
+      ResetMaps(engine_.tables);
+      DoCalcHistogram(Pic(), engine_, false, false, true);
+      engine_.FilterParam1 = R(engine_.stats.Mean(engine_.stats.red));
+      engine_.FilterParam2 = R(engine_.stats.Mean(engine_.stats.green));
+      engine_.FilterParam3 = R(engine_.stats.Mean(engine_.stats.blue));
+      DoConformGammaRGB(Pic(), engine_, engine_.FilterParam1, engine_.FilterParam2, engine_.FilterParam3);
+    }
+    if (mode == 0) {
+      SwapWithDuplicate(Pic(), engine_);
+      engine_.FilterParam1 = 110;
+      engine_.FilterParam2 = 99;
+      CompositeMask(Pic(), engine_.duplicate, engine_, false);
+    }
+  }
+  ExitFilter();
+}
+
+void ViewerEdits::Reference(int mode) {
+  if (!Begin()) return;
+  Record("REFERENCE");
+  {
+    ScriptMark mark(scriptRunning_);
+    host_.ShowBusy("Busy...");
+    ResetMaps(engine_.tables);
+    DoCalcHistogram(Pic(), engine_, mode == 1, false, true);
+    const ChannelSum& c = mode == 1 ? engine_.stats.saturation : engine_.stats.lightness;
+    engine_.FilterParam1 = R(engine_.stats.Mean(c));
+    engine_.FilterParam2 = R(engine_.stats.Deviation(c));
+    for (int k = 0; k < 3; ++k) DoNormalize(Pic(), engine_, k);
+  }
+  ExitFilter();
+}
+
+}  // namespace pelira
