@@ -3,6 +3,7 @@
 # the ratios (peer time / our time: above 1 means we are faster).
 #
 #   bench/peers.sh [BUILD_DIR]     default BUILD_DIR: build-bench (configured and built here)
+#   PELIRA_SECTIONS="codecs" bench/peers.sh    only the sections named
 #
 # Each subsystem adds a section: a function section_<name> that makes its inputs under
 # $OUT, runs our program and the peers with `ours_ms` / `peer_ms`, and reports with
@@ -77,7 +78,29 @@ section_bmp_load() {
     "$(peer_ms "$IM_CONVERT" "$fax" gray:/dev/null)" "convert"
 }
 
-SECTIONS=(bmp_load)
+section_codecs() {
+  build bench_codecs_load
+  local ppm="$OUT/photo.ppm" jpg="$OUT/photo.jpg" rgb="$OUT/rgb4000.ppm" png="$OUT/rgb4000.png" tif="$OUT/rgb4000.tif"
+  [[ -f "$ppm" ]] || "$IM_CONVERT" -size 6000x4000 -seed 5 plasma:fractal -depth 8 "$ppm"
+  [[ -f "$jpg" ]] || cjpeg -quality 90 "$ppm" > "$jpg"
+  [[ -f "$rgb" ]] || "$IM_CONVERT" "$ppm" -resize 4000x3000! -depth 8 "$rgb"
+  [[ -f "$png" ]] || "$IM_CONVERT" "$rgb" -define png:color-type=2 "$png"
+  [[ -f "$tif" ]] || tiffcp -c zip "$rgb" "$tif" 2>/dev/null || "$IM_CONVERT" "$rgb" -compress Zip "$tif"
+  export PELIRA_BENCH_JPEG="$jpg" PELIRA_BENCH_PPM="$ppm" PELIRA_BENCH_PNG="$png" PELIRA_BENCH_TIFF="$tif"
+  local prog="$BUILD/bench/bench_codecs_load"
+  ratio "JPEG 6000x4000 decode, full" "$(ours_ms "$prog" BM_Jpeg_Decode/0)" \
+    "$(peer_ms djpeg -dct fast -outfile /dev/null "$jpg")" "djpeg"
+  ratio "JPEG 6000x4000 decode, 1/8" "$(ours_ms "$prog" BM_Jpeg_Decode/3)" \
+    "$(peer_ms djpeg -dct fast -scale 1/8 -outfile /dev/null "$jpg")" "djpeg"
+  ratio "JPEG 6000x4000 Save As encoder" "$(ours_ms "$prog" BM_Jpeg_SaveAs)" \
+    "$(peer_ms cjpeg -quality 75 -optimize -dct float -sample 1x1 -progressive -outfile /dev/null "$ppm")" "cjpeg"
+  ratio "PNG 4000x3000 RGB decode" "$(ours_ms "$prog" BM_Png_Decode)" \
+    "$(peer_ms "$IM_CONVERT" "$png" rgb:/dev/null)" "convert"
+  ratio "TIFF 4000x3000 Deflate decode" "$(ours_ms "$prog" BM_Tiff_Deflate_Decode)" \
+    "$(peer_ms tiff2rgba -c none "$tif" "$OUT/tiff2rgba.tif")" "tiff2rgba"
+}
+
+read -r -a SECTIONS <<< "${PELIRA_SECTIONS:-bmp_load codecs}"  # PELIRA_SECTIONS="codecs" runs one
 for s in "${SECTIONS[@]}"; do
   echo "== $s"
   "section_$s"
