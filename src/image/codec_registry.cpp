@@ -37,16 +37,12 @@ const CodecInfo kCodecs[] = {
 
 // The JPEG decoder, metafile and text renderers and the save writers join here.
 std::unique_ptr<TJpegDecoder> NewJpegDecoder() { return NewLibJpegDecoder(); }
-std::optional<Dib> RenderMetafile(const std::filesystem::path&, ColorValue) { return std::nullopt; }
-std::optional<Dib> RenderTextPage(const std::filesystem::path&, ColorValue) { return std::nullopt; }
-SaveWriter WriterFor(int saveType) {
-  if (SaveWriter w = LibrarySaveWriter(saveType)) return w;
-  return nullptr;
-}
+SaveWriter WriterFor(int saveType) { return LibrarySaveWriter(saveType); }
 
 std::mutex g_mu;
 std::map<CodecKind, std::function<std::unique_ptr<TDibGraphic>()>> g_overrides;
 std::function<std::unique_ptr<TJpegDecoder>()> g_jpegOverride;
+PageRenderer g_metafileRenderer, g_textRenderer;
 
 }  // namespace
 
@@ -74,8 +70,19 @@ std::unique_ptr<TJpegDecoder> MakeJpegDecoder() {
   return NewJpegDecoder();
 }
 
-PageRenderer MetafileRenderer() { return &RenderMetafile; }
-PageRenderer TextPageRenderer() { return &RenderTextPage; }
+PageRenderer MetafileRenderer() {
+  std::lock_guard lock(g_mu);
+  return g_metafileRenderer;
+}
+PageRenderer TextPageRenderer() {
+  std::lock_guard lock(g_mu);
+  return g_textRenderer;
+}
+void SetPageRenderers(PageRenderer metafile, PageRenderer text) {
+  std::lock_guard lock(g_mu);
+  g_metafileRenderer = std::move(metafile);
+  g_textRenderer = std::move(text);
+}
 SaveWriter SaveWriterFor(int saveType) { return WriterFor(saveType); }
 
 void OverrideCodecFactory(CodecKind kind, std::function<std::unique_ptr<TDibGraphic>()> make) {

@@ -54,11 +54,19 @@ public:
 };
 std::unique_ptr<TJpegDecoder> MakeJpegDecoder();
 
-// A metafile or text file drawn as a 24-bit picture on the background colour; none means
-// the file cannot be shown.
-using PageRenderer = std::function<std::optional<Dib>(const std::filesystem::path& path, ColorValue background)>;
+// A metafile or text file drawn as a 24-bit picture; none means the file cannot be shown.
+// Metafiles are drawn on the background colour at their own size; text pages on white,
+// the page size (the viewer's client area) given.
+struct PageRequest {
+  ColorValue background = 0xFFFFFF;
+  int pageWidth = 800, pageHeight = 600;
+};
+using PageRenderer = std::function<std::optional<Dib>(const std::filesystem::path& path, const PageRequest& request)>;
 PageRenderer MetafileRenderer();
 PageRenderer TextPageRenderer();
+// Drawing needs the platform's painter: the Qt layer installs both renderers (null leaves
+// that kind unshowable, as in core-only programs).
+void SetPageRenderers(PageRenderer metafile, PageRenderer text);
 
 // Writers of the save dialog's types 2..12 (type 1, BMP, is SaveWorkingBitmapBmp): the
 // working bitmap to the file's bytes. Empty while the writer is not built.

@@ -691,7 +691,13 @@ int TImageLoader::ImportPCD() {
 
 bool TImageLoader::DecodeVector() {
   std::optional<Dib> d;
-  if (auto r = MetafileRenderer()) d = r(info.fileName, settings.background);
+  if (auto r = MetafileRenderer()) {
+    try {
+      d = r(info.fileName, PageRequest{settings.background, settings.windowWidth, settings.windowHeight});
+    } catch (const std::exception&) {
+      d.reset();
+    }
+  }
   if (!d || d->Empty()) {
     Fail("Invalid Metafile.");
     CurrentUi().Message(MessageKind::Error, "Invalid Metafile.", Button::OK);
@@ -710,9 +716,17 @@ bool TImageLoader::DecodeVector() {
 
 bool TImageLoader::DecodeMemo() {
   std::optional<Dib> d;
-  if (auto r = TextPageRenderer()) d = r(info.fileName, settings.background);
+  std::string why = "Text files cannot be shown by this build";
+  if (auto r = TextPageRenderer()) {
+    try {
+      d = r(info.fileName, PageRequest{0xFFFFFF, settings.windowWidth, settings.windowHeight});
+    } catch (const std::exception& e) {
+      d.reset();
+      why = e.what();
+    }
+  }
   if (!d || d->Empty()) {
-    Fail("Text files cannot be shown by this build");
+    Fail(why);
     ShowBlankImage();
     return false;
   }

@@ -3,6 +3,7 @@
 #include <QtGlobal>
 #include <exception>
 
+#include "platform/qt/qt_page_renderers.h"
 #include "platform/qt/qt_ui.h"
 
 namespace pelira {
@@ -13,7 +14,10 @@ void ShowErrorBox(const std::string& message) { QtUi().Message(MessageKind::Erro
 
 }  // namespace
 
-TGuardedApplication::TGuardedApplication(int& argc, char** argv) : QApplication(argc, argv), handler_(ShowErrorBox) {}
+TGuardedApplication::TGuardedApplication(int& argc, char** argv) : QApplication(argc, argv), handler_(ShowErrorBox) {
+  // Metafiles and text pages are drawn with Qt: the loading pipeline gets its renderers here.
+  InstallQtPageRenderers();
+}
 
 void TGuardedApplication::SetErrorHandler(ErrorHandler handler) {
   handler_ = handler ? std::move(handler) : ErrorHandler(ShowErrorBox);
