@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 
 #include "app/startup_state.h"
@@ -188,6 +189,7 @@ private:
   bool programmaticResize_ = false;
   bool dragging_ = false;
   QPoint dragLast_;
+  std::optional<RectI> placedUnshown_;  // outer bounds asked for before the frame was known
 };
 
 }  // namespace pelira

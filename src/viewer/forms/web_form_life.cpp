@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QScreen>
+#include <QShowEvent>
 #include <QScrollArea>
 #include <QTimer>
 
@@ -30,6 +31,11 @@ bool TWebForm::StartupChecksPass(int colorDepth, int screenHeight) {
 
 void TWebForm::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
+  if (placedUnshown_ && !event->spontaneous()) {
+    const RectI outer = *placedUnshown_;
+    placedUnshown_.reset();
+    if (frameGeometry().size() != size()) PlaceWindow(outer);
+  }
   // Without a window manager nothing activates the window, so the first activation is also
   // queued from the first show.
   if (!firstActivationQueued_) {

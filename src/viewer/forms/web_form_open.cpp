@@ -74,7 +74,9 @@ void TWebForm::OpenChosen(const QString& path) {
   if (kind == OpenKind::Media || kind == OpenKind::Slideshow) {
     SetStatusWord(kStatusReady);
     CurrentUi().Message(MessageKind::Information, NotBuiltText(kind, file), Button::OK);
-    if (!state_.ImageLoaded) BlankPicture(true);
+    // The blank picture, as after a file that cannot be shown (a modified picture was
+    // asked about before the dialog).
+    BlankPicture(true);
     return;
   }
   LoadedPicture loaded;

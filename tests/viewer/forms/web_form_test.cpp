@@ -1,0 +1,408 @@
+// The viewer window driven as the program drives it: start-up with and without a file, the
+// open command behind its dialog seam, caption and status panels, zoom, fit, sizing to the
+// picture, settings written at close and read at the next start, and the close question.
+#include <QtTest>
+
+#include <QAction>
+#include <QMenuBar>
+#include <QScrollArea>
+#include <QStatusBar>
+
+#include <memory>
+
+#include "app/forms/program.h"
+#include "app/program_entry.h"
+#include "app/viewer_settings.h"
+#include "display/forms/pix.h"
+#include "platform/scripted_ui.h"
+#include "platform/settings_store.h"
+#include "viewer/close_now.h"
+#include "viewer/forms/web_form.h"
+
+using namespace pelira;
+
+namespace {
+
+QString Fixture(const char* name) {
+  return QString::fromLocal8Bit(qgetenv("PELIRA_FIXTURES")) + "/viewer/" + name;
+}
+
+// One start of the program over a settings store that outlives it, as the real store does.
+struct Start {
+  Start(SettingsStore& store, const QStringList& args = {})
+      : settings(ProgramEntry(store, false, 800).settings),
+        form(std::make_unique<TWebForm>(store, settings, StartupFromArguments(QStringList{"pelira"} + args))) {}
+
+  // Shows the window and waits for the first activation (and a deferred open, when one runs).
+  void Show() {
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    QTRY_VERIFY(form->FirstActivationDone());
+  }
+
+  StoredSettings settings;
+  std::unique_ptr<TWebForm> form;
+};
+
+bool ShowsWelcome(const ScriptedUi& ui) {
+  for (const std::string& t : ui.Texts())
+    if (t == kWelcomeText) return true;
+  return false;
+}
+
+QStringList g_dialogAnswer;
+
+}  // namespace
+
+class WebFormTest : public QObject {
+  Q_OBJECT
+private slots:
+  void init() {
+    ui_ = std::make_unique<ScriptedUi>();
+    SetCurrentUi(ui_.get());
+    g_dialogAnswer.clear();
+    TWebForm::SetOpenDialog([](QWidget*, const QString&, const QString& filter) {
+      filters_ = filter;
+      return g_dialogAnswer;
+    });
+  }
+  void cleanup() {
+    SetCurrentUi(nullptr);
+    ui_.reset();
+  }
+
+  void captionAtCreationThenUntitledWithTheBlankPicture() {
+    MemorySettingsStore store;
+    Start run(store);
+    QCOMPARE(run.form->windowTitle(), QString("Pelira 7.7"));
+    run.Show();
+    QCOMPARE(run.form->windowTitle(), QString("Untitled - Pelira 7.7"));
+    QCOMPARE(run.form->StatusPanelText(0), QString("Ready."));
+    QCOMPARE(run.form->StatusPanelText(2), QString("32x32(24) dib"));
+    QTRY_VERIFY(ShowsWelcome(*ui_));
+  }
+
+  void commandLineJpegShowsAtOnceUnderTheWelcome() {
+    MemorySettingsStore store;
+    Start run(store, {Fixture("photo.jpg")});
+    run.Show();
+    QCOMPARE(run.form->windowTitle(), QString("photo.jpg - Pelira 7.7"));
+    QCOMPARE(run.form->StatusPanelText(2), QString("640x427(24) dib"));
+    QCOMPARE(run.form->Sky95()->Bitmap().Width(), 640);
+    QTRY_VERIFY(ShowsWelcome(*ui_));
+    // A first run switches window sizing off (and keeps it off in the record).
+    QVERIFY(!run.form->Settings().autoSize);
+    QVERIFY(!run.form->Settings().autoCenter);
+  }
+
+  void commandLineBmpOpensAfterTheDeferredTimer() {
+    MemorySettingsStore store;
+    Start run(store, {Fixture("gradient_24.bmp")});
+    run.Show();
+    // Not a JPEG: the file waits for the one-shot timer.
+    QVERIFY(!run.form->State().ImageLoaded || run.form->State().ImageWidth != 64);
+    QTRY_COMPARE(run.form->windowTitle(), QString("gradient_24.bmp - Pelira 7.7"));
+    QCOMPARE(run.form->StatusPanelText(2), QString("64x48(24) dib"));
+    QCOMPARE(run.form->StatusPanelText(0), QString("Ready."));
+  }
+
+  void secondStartShowsThePictureAloneWithTheStoredSettings() {
+    MemorySettingsStore store;
+    {
+      Start first(store, {Fixture("photo.jpg")});
+      first.Show();
+      QTRY_VERIFY(ShowsWelcome(*ui_));
+      first.form->mnuFitClick();
+      QVERIFY(first.form->close());
+    }
+    const auto record = store.Read(kViewerSettingsValue);
+    QVERIFY(record.has_value());
+    QCOMPARE(record->size(), kViewerSettingsSize);
+    ui_->Clear();
+
+    Start second(store, {Fixture("photo.jpg")});
+    QVERIFY(second.settings.ViewerSettingsFound);
+    QVERIFY(second.settings.viewer.fitMode);
+    second.Show();
+    QCOMPARE(second.form->windowTitle(), QString("photo.jpg - Pelira 7.7"));
+    QCOMPARE(second.form->StatusPanelText(1), QString("Fit"));
+    QTest::qWait(50);
+    QVERIFY(!ShowsWelcome(*ui_));
+    QVERIFY(ui_->Texts().empty());
+  }
+
+  void openCommandGoesThroughTheDialog() {
+    MemorySettingsStore store;
+    Start run(store);
+    run.Show();
+    g_dialogAnswer = {Fixture("palette_8.bmp")};
+    run.form->Action("mnuOpen")->trigger();
+    QCOMPARE(run.form->windowTitle(), QString("palette_8.bmp - Pelira 7.7"));
+    QCOMPARE(run.form->StatusPanelText(2), QString("40x30(8) dib"));
+    QVERIFY(filters_.startsWith("All validated formats ("));
+    QVERIFY(run.form->Action("mnuReload")->isEnabled());
+    // A cancelled dialog leaves the picture as it was.
+    g_dialogAnswer.clear();
+    run.form->Action("mnuOpen")->trigger();
+    QCOMPARE(run.form->windowTitle(), QString("palette_8.bmp - Pelira 7.7"));
+  }
+
+  void brokenFileLeavesTheBlankPicture() {
+    MemorySettingsStore store;
+    Start run(store);
+    run.Show();
+    g_dialogAnswer = {Fixture("gradient_24.bmp")};
+    run.form->BtnOpenClick();
+    g_dialogAnswer = {Fixture("broken.bmp")};
+    run.form->BtnOpenClick();
+    QCOMPARE(run.form->windowTitle(), QString("Untitled - Pelira 7.7"));
+    QCOMPARE(run.form->StatusPanelText(2), QString("32x32(24) dib"));
+  }
+
+  void mediaFilesSayPlaybackIsMissingAndShowTheBlankPicture_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("sound") << "song.mp3" << "song.mp3\nMedia playback is not available in this version.";
+    QTest::newRow("video") << "clip.avi" << "clip.avi\nMedia playback is not available in this version.";
+    QTest::newRow("script show") << "show.avl" << "show.avl\nSlideshows cannot be played in this version.";
+  }
+  void mediaFilesSayPlaybackIsMissingAndShowTheBlankPicture() {
+    QFETCH(QString, name);
+    QFETCH(QString, text);
+    QTemporaryDir dir;
+    QFile f(dir.filePath(name));
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("RIFF");
+    f.close();
+    MemorySettingsStore store;
+    Start run(store);
+    run.Show();
+    g_dialogAnswer = {Fixture("gradient_24.bmp")};
+    run.form->BtnOpenClick();
+    ui_->Clear();
+    g_dialogAnswer = {f.fileName()};
+    run.form->BtnOpenClick();
+    QCOMPARE(ui_->Texts(), std::vector<std::string>{text.toStdString()});
+    QCOMPARE(run.form->windowTitle(), QString("Untitled - Pelira 7.7"));
+    QCOMPARE(run.form->StatusPanelText(2), QString("32x32(24) dib"));
+    QVERIFY(!run.form->State().MediaMode);
+  }
+
+  void zoomStepsAndKeysResizeThePicture() {
+    MemorySettingsStore store;
+    Start run(store);
+    run.Show();
+    g_dialogAnswer = {Fixture("gradient_24.bmp")};
+    run.form->BtnOpenClick();
+    TWebForm& f = *run.form;
+    QCOMPARE(f.StatusPanelText(1), QString("100%"));
+    QCOMPARE(f.Sky95()->size(), QSize(64, 48));
+    struct Step { const char* action; int key; QString panel; QSize size; };
+    const Step steps[] = {
+        {"btnZoomUp", 0, "125%", {80, 60}},  {"btnZoomUp", 0, "150%", {96, 72}},
+        {"btnZoomDown", 0, "125%", {80, 60}}, {nullptr, Qt::Key_2, "25%", {16, 12}},
+        {"btnZoomDown", 0, "25%", {16, 12}},  // the least zoom stays
+        {nullptr, Qt::Key_5, "50%", {32, 24}}, {nullptr, Qt::Key_7, "75%", {48, 36}},
+    };
+    for (const Step& s : steps) {
+      if (s.action) f.Action(s.action)->trigger();
+      else QTest::keyClick(f.ScrollBox(), static_cast<Qt::Key>(s.key));
+      QCOMPARE(f.StatusPanelText(1), s.panel);
+      QCOMPARE(f.Sky95()->size(), s.size);
+    }
+    for (int i = 0; i < 40; ++i) f.btnZoomUpClick();
+    QCOMPARE(f.State().Zoom, 800);  // the greatest zoom stays
+    QCOMPARE(f.Sky95()->size(), QSize(512, 384));
+  }
+
+  void fitModeFitsThePictureToTheViewport() {
+    MemorySettingsStore store;
+    Start run(store);
+    run.Show();
+    TWebForm& f = *run.form;
+    g_dialogAnswer = {Fixture("photo.jpg")};
+    f.BtnOpenClick();
+    QVERIFY(!f.State().FitMode);
+    f.Action("mnuFitWindow")->trigger();
+    QVERIFY(f.State().FitMode);
+    QCOMPARE(f.StatusPanelText(1), QString("Fit"));
+    QVERIFY(!f.Action("btnZoomUp")->isEnabled());
+    QVERIFY(f.Action("btnFit")->isChecked());
+
+    for (const QSize& client : {QSize(500, 520), QSize(700, 380), QSize(620, 700)}) {
+      f.resize(client);
+      QTRY_COMPARE(f.size(), client);
+      const QSize view(f.width(), f.ViewportHeight());
+      const QSize pic = f.Sky95()->size();
+      // Inside the viewport, touching it on one side, with the picture's proportions.
+      QVERIFY2(pic.width() <= view.width() && pic.height() <= view.height(), qPrintable(QString("%1x%2 in %3x%4").arg(pic.width()).arg(pic.height()).arg(view.width()).arg(view.height())));
+      QVERIFY(pic.width() == view.width() || pic.height() == view.height());
+      QVERIFY(qAbs(pic.width() * 427 - pic.height() * 640) <= 640);
+      // Centred in the viewport.
+      const QPoint at = f.Sky95()->mapTo(f.ScrollBox(), QPoint(0, 0));
+      QVERIFY(qAbs(at.x() - (view.width() - pic.width()) / 2) <= 1);
+      QVERIFY(qAbs(at.y() - (view.height() - pic.height()) / 2) <= 1);
+    }
+    // Leaving fit mode shows the picture at 100 % again.
+    f.Action("mnuFitWindow")->trigger();
+    QCOMPARE(f.StatusPanelText(1), QString("100%"));
+    QCOMPARE(f.Sky95()->size(), QSize(640, 427));
+  }
+
+  void windowSizesItselfToThePicture() {
+    MemorySettingsStore store;
+    {
+      Start first(store);  // a first run turns sizing off; a second run has it as stored
+      first.Show();
+      first.settings.viewer.autoSize = true;
+      first.settings.viewer.autoCenter = true;
+      QVERIFY(first.form->close());
+    }
+    Start run(store);
+    QVERIFY(run.settings.viewer.autoSize);
+    run.Show();
+    g_dialogAnswer = {Fixture("photo.jpg")};
+    run.form->BtnOpenClick();
+    TWebForm& f = *run.form;
+    QTRY_COMPARE(QSize(f.width(), f.ViewportHeight()), QSize(640, 427));
+    QCOMPARE(f.ScrollBox()->geometry().size(), QSize(640, 427));
+    // Centred on the screen's free area.
+    const QRect avail = f.screen()->availableGeometry();
+    const QRect outer = f.frameGeometry();
+    QVERIFY(qAbs(outer.center().x() - avail.center().x()) <= 1);
+    QVERIFY(avail.contains(outer));
+  }
+
+  void settingsRoundTripThroughTheClose() {
+    MemorySettingsStore store;
+    QSize outer;  // the record keeps the window's outer bounds
+    {
+      Start run(store);
+      run.Show();
+      run.form->SetStatusBarShown(false);
+      run.form->mnuFitClick();
+      run.form->move(40, 30);
+      run.form->resize(500, 400);
+      QTRY_COMPARE(run.form->size(), QSize(500, 400));
+      outer = run.form->frameGeometry().size();
+      QVERIFY(run.form->close());
+    }
+    const StoredSettings back = ReadStoredSettings(store, 800);
+    QVERIFY(back.ViewerSettingsFound);
+    QVERIFY(back.viewer.fitMode);
+    QVERIFY(!back.viewer.statusBar);
+    const BoundsRect b = back.viewer.windowBounds;
+    QCOMPARE(QSize(b.right - b.left, b.bottom - b.top), outer);
+
+    Start again(store);
+    again.Show();
+    QVERIFY(again.form->State().FitMode);
+    QVERIFY(again.form->statusBar()->isHidden());
+    QCOMPARE(again.form->frameGeometry().size(), outer);
+    QCOMPARE(again.form->size(), QSize(500, 400));
+  }
+
+  void brokenRecordsGiveTheDefaults_data() {
+    QTest::addColumn<QByteArray>("record");
+    QTest::newRow("short") << QByteArray(100, '\x01');
+    QTest::newRow("long") << QByteArray(169, '\x01');
+    QTest::newRow("empty") << QByteArray();
+  }
+  void brokenRecordsGiveTheDefaults() {
+    QFETCH(QByteArray, record);
+    MemorySettingsStore store;
+    store.Write(kViewerSettingsValue, std::vector<std::uint8_t>(record.begin(), record.end()));
+    Start run(store);
+    QCOMPARE(run.settings.viewer, DefaultViewerSettings(800));
+    run.Show();
+    QVERIFY(!run.form->State().FitMode);
+    QVERIFY(run.form->menuBar()->isVisible());
+    QVERIFY(run.form->screen()->availableGeometry().contains(run.form->frameGeometry()));
+  }
+
+  void hostileRecordIsBroughtIntoRange() {
+    ViewerSettings hostile;
+    hostile.windowBounds = {-2000000000, -2000000000, 2000000000, 2000000000};
+    hostile.faxQuality = 1000;
+    hostile.photoCdStep = -5;
+    hostile.mediaVolume = 1 << 30;
+    const auto bytes = EncodeViewerSettings(hostile);
+    MemorySettingsStore store;
+    store.Write(kViewerSettingsValue, std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
+    Start run(store);
+    const ViewerSettings& s = run.settings.viewer;
+    QVERIFY(s.faxQuality >= 0 && s.faxQuality <= 3);
+    QVERIFY(s.photoCdStep >= 0 && s.photoCdStep <= 6);
+    QVERIFY(s.mediaVolume >= 0 && s.mediaVolume <= 1000);
+    run.Show();
+    // The window lands on the screen whatever the record said.
+    const QRect avail = run.form->screen()->availableGeometry();
+    QVERIFY2(avail.intersects(run.form->frameGeometry()), qPrintable(QString("%1,%2 %3x%4")
+                                                                      .arg(run.form->x()).arg(run.form->y())
+                                                                      .arg(run.form->width()).arg(run.form->height())));
+    QVERIFY(run.form->width() <= avail.width() && run.form->height() <= avail.height());
+  }
+
+  void closeAsksBeforeDroppingAModifiedPicture() {
+    MemorySettingsStore store;
+    Start run(store);
+    run.Show();
+    g_dialogAnswer = {Fixture("gradient_24.bmp")};
+    run.form->BtnOpenClick();
+    ui_->Clear();
+    run.form->State().ImageModified = true;
+
+    ui_->Queue(Button::No);
+    QVERIFY(!run.form->close());
+    QVERIFY(run.form->isVisible());
+    QCOMPARE(ui_->Texts(), std::vector<std::string>{kDiscardImageText});
+    QVERIFY(!store.Read(kViewerSettingsValue).has_value());  // nothing written by a refused close
+
+    // Opening another file asks the same question first; No keeps the picture.
+    ui_->Queue(Button::No);
+    g_dialogAnswer = {Fixture("palette_8.bmp")};
+    run.form->BtnOpenClick();
+    QCOMPARE(run.form->windowTitle(), QString("gradient_24.bmp - Pelira 7.7"));
+
+    ui_->Queue(Button::Yes);
+    QVERIFY(run.form->close());
+    QCOMPARE(ui_->Texts().size(), std::size_t{3});
+    QVERIFY(store.Read(kViewerSettingsValue).has_value());
+  }
+
+  void unchangedPictureClosesWithoutAQuestion() {
+    MemorySettingsStore store;
+    Start run(store);
+    run.Show();
+    g_dialogAnswer = {Fixture("gradient_24.bmp")};
+    run.form->BtnOpenClick();
+    ui_->Clear();
+    QVERIFY(run.form->close());
+    QVERIFY(ui_->Texts().empty());
+  }
+
+  void unbuiltCommandsAreDisabled() {
+    MemorySettingsStore store;
+    Start run(store);
+    run.Show();
+    g_dialogAnswer = {Fixture("photo.jpg")};
+    run.form->BtnOpenClick();
+    for (const char* name : {"mnuZoomTo", "mnuViewport", "mnuViewGamma", "mnuSaveAs", "mnuUndo", "mnuPrint",
+                             "mnuExplore", "mnuFullScrn", "mnuInfo", "mnuHistogram", "mnuNegative", "btnInfo",
+                             "btnScreen", "btnBack", "btnNext", "btnPage", "mnuOptions", "mnuSlideAlbum"}) {
+      QAction* a = run.form->Action(name);
+      QVERIFY2(a, name);
+      QVERIFY2(!a->isEnabled(), name);
+    }
+    for (const char* name : {"mnuOpen", "mnuReload", "mnuFitWindow", "btnZoomUp", "mnuExit", "mnuHelpContents"}) {
+      QVERIFY2(run.form->Action(name)->isEnabled(), name);
+    }
+  }
+
+private:
+  std::unique_ptr<ScriptedUi> ui_;
+  static inline QString filters_;
+};
+
+QTEST_MAIN(WebFormTest)
+#include "web_form_test.moc"
