@@ -22,6 +22,8 @@ struct CheckingCanvas : pelira::TMetafileCanvas {
   void DrawPath(const pelira::TMfPath& p, bool, bool) override {
     for (const auto& c : p.closeAfter)
       if (c >= p.elements.size()) __builtin_trap();
+    for (const auto& e : p.elements)
+      if (!(std::abs(e.p.x) <= 1e6 && std::abs(e.p.y) <= 1e6)) __builtin_trap();
   }
   void DrawText(pelira::TMfPoint, const std::string&, int) override {}
   void DrawBitmap(pelira::TMfPoint, pelira::TMfPoint, pelira::TMfPoint, const pelira::Dib& d) override {
