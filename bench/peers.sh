@@ -100,7 +100,31 @@ section_codecs() {
     "$(peer_ms tiff2rgba -c none "$tif" "$OUT/tiff2rgba.tif")" "tiff2rgba"
 }
 
-read -r -a SECTIONS <<< "${PELIRA_SECTIONS:-bmp_load codecs}"  # PELIRA_SECTIONS="codecs" runs one
+section_formats_load() {
+  build bench_formats_load
+  local photo="$OUT/photo4000.bmp" p24="$OUT/f24.pcx" p8="$OUT/f8.pcx" t24="$OUT/f24.tga" trle="$OUT/frle.tga"
+  local gif="$OUT/f.gif"
+  if [[ ! -f "$photo" ]]; then
+    "$IM_CONVERT" -size 4000x3000 -seed 11 plasma:fractal -blur 0x1 -type TrueColor BMP3:"$photo"
+  fi
+  [[ -f "$p24" ]] || "$IM_CONVERT" "$photo" -type TrueColor PCX:"$p24"
+  [[ -f "$p8" ]] || "$IM_CONVERT" "$photo" +dither -colors 256 -type Palette PCX:"$p8"
+  [[ -f "$t24" ]] || "$IM_CONVERT" "$photo" -compress None TGA:"$t24"
+  [[ -f "$trle" ]] || "$IM_CONVERT" "$photo" -compress RLE TGA:"$trle"
+  [[ -f "$gif" ]] || "$IM_CONVERT" "$photo" +dither -colors 256 GIF:"$gif"
+  export PELIRA_BENCH_PHOTO="$photo" PELIRA_BENCH_PCX24="$p24" PELIRA_BENCH_PCX8="$p8"
+  export PELIRA_BENCH_TGA24="$t24" PELIRA_BENCH_TGARLE="$trle" PELIRA_BENCH_GIF="$gif"
+  local prog="$BUILD/bench/bench_formats_load"
+  ratio "PCX 4000x3000 24-bit decode" "$(ours_ms "$prog" BM_Pcx24)" "$(peer_ms "$IM_CONVERT" "$p24" rgb:/dev/null)" "convert"
+  ratio "PCX 4000x3000 8-bit decode" "$(ours_ms "$prog" BM_Pcx8)" "$(peer_ms "$IM_CONVERT" "$p8" rgb:/dev/null)" "convert"
+  ratio "TGA 4000x3000 24-bit decode" "$(ours_ms "$prog" BM_Tga24)" "$(peer_ms "$IM_CONVERT" "$t24" rgb:/dev/null)" "convert"
+  ratio "TGA 4000x3000 24-bit RLE decode" "$(ours_ms "$prog" BM_TgaRle)" "$(peer_ms "$IM_CONVERT" "$trle" rgb:/dev/null)" "convert"
+  ratio "GIF 4000x3000 decode" "$(ours_ms "$prog" BM_Gif)" "$(peer_ms "$IM_CONVERT" "$gif" rgb:/dev/null)" "convert"
+  ratio "4000x3000 photo to 256 colours, dithered" "$(ours_ms "$prog" BM_Reduce256Dither)" \
+    "$(peer_ms "$IM_CONVERT" "$photo" -dither FloydSteinberg -colors 256 BMP3:/dev/null)" "convert"
+}
+
+read -r -a SECTIONS <<< "${PELIRA_SECTIONS:-bmp_load codecs formats_load}"  # PELIRA_SECTIONS="codecs" runs one
 for s in "${SECTIONS[@]}"; do
   echo "== $s"
   "section_$s"

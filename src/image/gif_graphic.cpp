@@ -250,18 +250,28 @@ void TGIFGraphic::LoadFromStream(ByteSpan f) {
 
   Dib bitmap(g.width, g.height, 8, pal, Dib::Init::Zero);
   const std::size_t w = static_cast<std::size_t>(g.width), h = static_cast<std::size_t>(g.height);
-  std::vector<std::uint8_t> pixels(w * h, 0);
   const std::vector<std::uint8_t> data = JoinSubBlocks(f, g.dataAt + 1);
-  GifLzwDecode(data, codeSize, pixels.data(), pixels.size());
+  // A code of at least codeSize + 1 bits gives at most 4095 pixels: a header that claims a
+  // huge picture over little data gets no scratch buffer larger than the data can fill.
+  const std::uint64_t reach = static_cast<std::uint64_t>(data.size()) * 8 / static_cast<std::uint64_t>(codeSize + 1) * 4095;
+  std::vector<std::uint8_t> pixels(static_cast<std::size_t>(std::min<std::uint64_t>(w * h, reach)), 0);
+  const std::size_t rows = GifLzwDecode(data, codeSize, pixels.data(), pixels.size()) / w + 1;
 
+  // Rows the data never reached stay index 0.
+  auto place = [&](std::size_t y, std::size_t row) {
+    if (row < rows && (row + 1) * w <= pixels.size())
+      std::memcpy(bitmap.ScanLine(static_cast<int>(y)), pixels.data() + row * w, w);
+    else if (row < rows && row * w < pixels.size())
+      std::memcpy(bitmap.ScanLine(static_cast<int>(y)), pixels.data() + row * w, pixels.size() - row * w);
+  };
   if (!g.interlaced) {
-    for (std::size_t y = 0; y < h; ++y) std::memcpy(bitmap.ScanLine(static_cast<int>(y)), pixels.data() + y * w, w);
+    for (std::size_t y = 0; y < h; ++y) place(y, y);
   } else {
     static const int kStart[4] = {0, 4, 2, 1}, kStep[4] = {8, 8, 4, 2};
     std::size_t row = 0;
     for (int pass = 0; pass < 4; ++pass)
       for (std::size_t y = static_cast<std::size_t>(kStart[pass]); y < h; y += static_cast<std::size_t>(kStep[pass]))
-        std::memcpy(bitmap.ScanLine(static_cast<int>(y)), pixels.data() + (row++) * w, w);
+        place(y, row++);
   }
   bitmap_ = std::move(bitmap);
 }

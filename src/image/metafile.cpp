@@ -151,7 +151,7 @@ private:
       const double wx = dc_.windowExt.x ? dc_.windowExt.x : 1, wy = dc_.windowExt.y ? dc_.windowExt.y : 1;
       x = (p.x - dc_.windowOrg.x) / wx;
       y = (p.y - dc_.windowOrg.y) / wy;
-      return {x * sx_, y * sy_};
+      return Clamp({x * sx_, y * sy_});
     }
     double kx = 1, ky = 1;
     switch (dc_.mapMode) {
@@ -176,7 +176,12 @@ private:
     }
     x = (p.x - dc_.windowOrg.x) * kx + dc_.viewportOrg.x;
     y = (p.y - dc_.windowOrg.y) * ky + dc_.viewportOrg.y;
-    return {(x - ox_) * sx_, (y - oy_) * sy_};
+    return Clamp({(x - ox_) * sx_, (y - oy_) * sy_});
+  }
+  // Far outside the picture nothing shows; bounded values keep the painter's work bounded.
+  static TMfPoint Clamp(TMfPoint p) {
+    constexpr double kFar = 1e6;
+    return {std::clamp(p.x, -kFar, kFar), std::clamp(p.y, -kFar, kFar)};
   }
   // Size of a logical length along x and y in picture pixels.
   double ScaleX() const {
@@ -190,7 +195,7 @@ private:
 
   void ApplyPen() {
     TMfPen p = dc_.pen.pen;
-    p.width = dc_.pen.logicalWidth * ScaleX();
+    p.width = std::min(dc_.pen.logicalWidth * ScaleX(), 4096.0);
     cv_.SetPen(p);
   }
   void ApplyFont() {

@@ -1,6 +1,7 @@
 #include "imaging_library/image_ops.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <numbers>
@@ -268,6 +269,55 @@ void Refine(const Histogram& h, Palette& p, int passes) {
 
 int BitsFor(int colours) { return colours <= 2 ? 1 : colours <= 16 ? 4 : 8; }
 
+// Exact nearest palette entry (least squared distance, first index on ties) through a grid of
+// 16 x 16 x 16 cells, each listing only the entries that can be nearest to some colour in it:
+// an entry whose least distance to the cell exceeds the smallest greatest distance of any
+// entry to the cell never wins there. Dithered pictures meet millions of distinct colours,
+// which a small cache cannot hold; this answers each in a handful of comparisons.
+class NearestCells {
+public:
+  explicit NearestCells(const Palette& pal) : pal_(pal) {
+    const int n = static_cast<int>(pal.size());
+    for (int cell = 0; cell < 4096; ++cell) {
+      const int lo[3] = {(cell >> 8) * 16, ((cell >> 4) & 15) * 16, (cell & 15) * 16};
+      auto axis = [](int v, int lo0, bool far) {
+        const int hi = lo0 + 15;
+        if (far) return std::max(std::abs(v - lo0), std::abs(v - hi));
+        return v < lo0 ? lo0 - v : v > hi ? v - hi : 0;
+      };
+      int bound = 1 << 30;
+      for (int i = 0; i < n; ++i) {
+        const RgbQuad& q = pal[static_cast<std::size_t>(i)];
+        const int a = axis(q.red, lo[0], true), b = axis(q.green, lo[1], true), c = axis(q.blue, lo[2], true);
+        bound = std::min(bound, a * a + b * b + c * c);
+      }
+      start_[static_cast<std::size_t>(cell)] = static_cast<std::uint32_t>(list_.size());
+      for (int i = 0; i < n; ++i) {
+        const RgbQuad& q = pal[static_cast<std::size_t>(i)];
+        const int a = axis(q.red, lo[0], false), b = axis(q.green, lo[1], false), c = axis(q.blue, lo[2], false);
+        if (a * a + b * b + c * c <= bound) list_.push_back(static_cast<std::uint8_t>(i));
+      }
+    }
+    start_[4096] = static_cast<std::uint32_t>(list_.size());
+  }
+  int Find(int r, int g, int b) const {
+    const std::size_t cell = static_cast<std::size_t>(((r >> 4) << 8) | ((g >> 4) << 4) | (b >> 4));
+    int best = -1, bestDist = 1 << 30;
+    for (std::uint32_t k = start_[cell]; k < start_[cell + 1]; ++k) {
+      const RgbQuad& q = pal_[list_[k]];
+      const int dr = q.red - r, dg = q.green - g, db = q.blue - b;
+      const int d = dr * dr + dg * dg + db * db;
+      if (d < bestDist) bestDist = d, best = list_[k];
+    }
+    return best;
+  }
+
+private:
+  const Palette& pal_;
+  std::array<std::uint32_t, 4097> start_{};
+  std::vector<std::uint8_t> list_;
+};
+
 }  // namespace
 
 Dib ToTrueColor(const Dib& src) {
@@ -356,15 +406,14 @@ Dib ReduceColors(const Dib& srcIn, int colours, int option) {
   Dib out(w, hgt, bits, pal);
   out.xPelsPerMeter = src.xPelsPerMeter;
   out.yPelsPerMeter = src.yPelsPerMeter;
-  const TPaletteRecord rec = TPaletteRecord::From(pal);
-  TRgbToPaletteConverter conv(&rec);
+  const NearestCells cells(pal);
   auto nearest = [&](int r, int g, int b) {
     if (gray) {
       // Even gray levels: the nearest level directly.
       const int v = (r * 3 + g * 6 + b) / 10;
       return (v * (colours - 1) + 127) / 255;
     }
-    return conv.Convert(MakeColor(r, g, b));
+    return cells.Find(r, g, b);
   };
   if (!dither) {
     for (int y = 0; y < hgt; ++y) {

@@ -117,6 +117,24 @@ TEST(GifGraphic, ZeroSizeDescriptorTakesTheScreen) {
   EXPECT_EQ(d.Pixel(0, 1), 0u);
 }
 
+TEST(GifGraphic, ShortDataFillsOnlyWhatItReaches) {
+  // A 3000 x 2000 screen over the data of six pixels: the first row starts with them, the
+  // rest of the picture is index 0.
+  const Bytes data = {0x8C, 0x81, 0x05};
+  Bytes tail = {0x2C, 0, 0, 0, 0, 0xB8, 0x0B, 0xD0, 0x07, 0, 2, static_cast<std::uint8_t>(data.size())};
+  tail.insert(tail.end(), data.begin(), data.end());
+  tail.push_back(0);
+  tail.push_back(0x3B);
+  Bytes b = {'G', 'I', 'F', '8', '9', 'a', 0xB8, 0x0B, 0xD0, 0x07, 0x80, 0, 0, 0, 0, 0, 255, 255, 255};
+  b.insert(b.end(), tail.begin(), tail.end());
+  const Dib d = LoadGif(b);
+  ASSERT_EQ(d.Width(), 3000);
+  ASSERT_EQ(d.Height(), 2000);
+  for (int x = 0; x < 3; ++x) EXPECT_EQ(d.Index(x, 0), 1u) << x;
+  EXPECT_EQ(d.Index(3, 0), 0u);
+  EXPECT_EQ(d.Index(2999, 1999), 0u);
+}
+
 TEST(GifGraphic, BadCodeSizesAndCutDataDoNotCrash) {
   const Bytes good = FormatBytes("gif_im_plain.gif");
   TGIFGraphic probe;

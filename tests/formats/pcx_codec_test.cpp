@@ -263,6 +263,13 @@ TEST(PcxCodec, BlackWhiteDarkerColourIsZero) {
 TEST(PcxCodec, EmptyAndOversizeWritesFail) {
   TPcxGraphic g;
   EXPECT_THROW(g.SaveToBytes(), EGbmError);
+  // 65537 pixels do not fit the 16-bit corner fields: refused rather than written wrapped.
+  g.NewImage(65537, 1, TImageFormat::BlackWhite, nullptr, 0, 0);
+  EXPECT_THROW(g.SaveToBytes(), EGbmError);
+  g.NewImage(65536, 1, TImageFormat::BlackWhite, nullptr, 0, 0);
+  TPcxGraphic back;
+  back.LoadFromBytes(g.SaveToBytes());
+  EXPECT_EQ(back.Width(), 65536);
 }
 
 TEST(PcxCodec, Golden) {
