@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <mutex>
 #include <vector>
 
@@ -22,6 +23,57 @@ struct Counts {
 
 std::int32_t Capped(std::uint64_t v) {
   return static_cast<std::int32_t>(std::min<std::uint64_t>(v, kHistogramCountLimit));
+}
+
+// Red, green, blue and lightness counts of rows first..last-1. Two sets of 32-bit counters
+// for alternate pixels, so runs of one colour do not wait on their own increments; they are
+// folded into the 64-bit totals well before they could overflow.
+void CountRgbl(const Dib& pic, int first, int last, Counts& out) {
+  struct Set {
+    std::uint32_t r[256], g[256], b[256], l[256];
+  };
+  auto sets = std::make_unique<Set[]>(2);
+  std::memset(sets.get(), 0, 2 * sizeof(Set));
+  const int w = pic.Width();
+  std::uint64_t pending = 0;
+  auto fold = [&] {
+    for (int k = 0; k < 2; ++k) {
+      Set& s = sets[k];
+      for (int i = 0; i < 256; ++i) {
+        out.r[i] += s.r[i];
+        out.g[i] += s.g[i];
+        out.b[i] += s.b[i];
+        out.l[i] += s.l[i];
+      }
+    }
+    std::memset(sets.get(), 0, 2 * sizeof(Set));
+    pending = 0;
+  };
+  for (int y = first; y < last; ++y) {
+    const std::uint8_t* p = pic.ScanLine(y);
+    Set& a = sets[0];
+    Set& b = sets[1];
+    int x = 0;
+    for (; x + 1 < w; x += 2, p += 6) {
+      ++a.b[p[0]];
+      ++a.g[p[1]];
+      ++a.r[p[2]];
+      ++a.l[(30 * p[2] + 60 * p[1] + 10 * p[0]) / 100];
+      ++b.b[p[3]];
+      ++b.g[p[4]];
+      ++b.r[p[5]];
+      ++b.l[(30 * p[5] + 60 * p[4] + 10 * p[3]) / 100];
+    }
+    if (x < w) {
+      ++a.b[p[0]];
+      ++a.g[p[1]];
+      ++a.r[p[2]];
+      ++a.l[(30 * p[2] + 60 * p[1] + 10 * p[0]) / 100];
+    }
+    pending += static_cast<std::uint64_t>(w);
+    if (pending > (std::uint64_t{1} << 31)) fold();
+  }
+  fold();
 }
 
 void AddSums(ChannelSum& c, const std::uint64_t* counts) {
@@ -63,20 +115,22 @@ void DoCalcHistogram(const Dib& pic, EngineState& e, bool wantSat, bool wantHue,
         pic.Height(),
         [&](int first, int last) {
           auto local = std::make_unique<Counts>();
-          for (int y = first; y < last; ++y) {
-            const std::uint8_t* p = pic.ScanLine(y);
-            for (int x = 0; x < w; ++x, p += 3) {
-              const int B = p[0], G = p[1], R = p[2];
-              ++local->r[R];
-              ++local->g[G];
-              ++local->b[B];
-              ++local->l[LightnessIndex(R, G, B)];
-              if (hls) {
+          if (hls) {
+            for (int y = first; y < last; ++y) {
+              const std::uint8_t* p = pic.ScanLine(y);
+              for (int x = 0; x < w; ++x, p += 3) {
+                const int B = p[0], G = p[1], R = p[2];
+                ++local->r[R];
+                ++local->g[G];
+                ++local->b[B];
+                ++local->l[LightnessIndex(R, G, B)];
                 const Hls c = RGBToHLS(R, G, B);
                 if (wantSat) ++local->s[std::min(255, c.s * 255 / kHlsMax)];
                 if (wantHue) ++local->h[std::min(255, c.h * 255 / kHlsMax)];
               }
             }
+          } else {
+            CountRgbl(pic, first, last, *local);
           }
           std::lock_guard lock(merge);
           for (int i = 0; i < 256; ++i) {
