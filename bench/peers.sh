@@ -3,6 +3,7 @@
 # the ratios (peer time / our time: above 1 means we are faster).
 #
 #   bench/peers.sh [BUILD_DIR]     default BUILD_DIR: build-bench (configured and built here)
+#   PEER_SECTIONS=tone RUNS=3 bench/peers.sh   one section, fewer runs
 #
 # Each subsystem adds a section: a function section_<name> that makes its inputs under
 # $OUT, runs our program and the peers with `ours_ms` / `peer_ms`, and reports with
@@ -107,7 +108,8 @@ for name, v in zip(sys.argv[2::2], sys.argv[3::2]):
   ratio "Auto contrast 6000x4000" "$(ours_ms "$prog" BM_AutoContrast)" "$(im_op_ms "$big" -auto-level)" "-auto-level"
 }
 
-SECTIONS=(bmp_load tone)
+# PEER_SECTIONS="tone" runs only the sections named.
+read -r -a SECTIONS <<< "${PEER_SECTIONS:-bmp_load tone}"
 for s in "${SECTIONS[@]}"; do
   echo "== $s"
   "section_$s"

@@ -25,50 +25,36 @@ std::int32_t Capped(std::uint64_t v) {
   return static_cast<std::int32_t>(std::min<std::uint64_t>(v, kHistogramCountLimit));
 }
 
-// Red, green, blue and lightness counts of rows first..last-1. Two sets of 32-bit counters
-// for alternate pixels, so runs of one colour do not wait on their own increments; they are
-// folded into the 64-bit totals well before they could overflow.
+// Red, green, blue and lightness counts of rows first..last-1. Pixels are counted in pairs
+// of channels (blue with green, red with lightness), two increments a pixel in place of
+// four; the single-channel counts are the sums over the other channel of each pair. The
+// 32-bit pair counters are folded into the 64-bit totals well before they could overflow.
 void CountRgbl(const Dib& pic, int first, int last, Counts& out) {
-  struct Set {
-    std::uint32_t r[256], g[256], b[256], l[256];
-  };
-  auto sets = std::make_unique<Set[]>(2);
-  std::memset(sets.get(), 0, 2 * sizeof(Set));
+  auto bg = std::make_unique<std::uint32_t[]>(65536);
+  auto rl = std::make_unique<std::uint32_t[]>(65536);
   const int w = pic.Width();
   std::uint64_t pending = 0;
   auto fold = [&] {
-    for (int k = 0; k < 2; ++k) {
-      Set& s = sets[k];
-      for (int i = 0; i < 256; ++i) {
-        out.r[i] += s.r[i];
-        out.g[i] += s.g[i];
-        out.b[i] += s.b[i];
-        out.l[i] += s.l[i];
+    for (int hi = 0; hi < 256; ++hi) {
+      for (int lo = 0; lo < 256; ++lo) {
+        const std::uint32_t n1 = bg[hi << 8 | lo], n2 = rl[hi << 8 | lo];
+        out.b[lo] += n1;
+        out.g[hi] += n1;
+        out.r[lo] += n2;
+        out.l[hi] += n2;
       }
     }
-    std::memset(sets.get(), 0, 2 * sizeof(Set));
+    std::memset(bg.get(), 0, 65536 * sizeof(std::uint32_t));
+    std::memset(rl.get(), 0, 65536 * sizeof(std::uint32_t));
     pending = 0;
   };
   for (int y = first; y < last; ++y) {
     const std::uint8_t* p = pic.ScanLine(y);
-    Set& a = sets[0];
-    Set& b = sets[1];
-    int x = 0;
-    for (; x + 1 < w; x += 2, p += 6) {
-      ++a.b[p[0]];
-      ++a.g[p[1]];
-      ++a.r[p[2]];
-      ++a.l[(30 * p[2] + 60 * p[1] + 10 * p[0]) / 100];
-      ++b.b[p[3]];
-      ++b.g[p[4]];
-      ++b.r[p[5]];
-      ++b.l[(30 * p[5] + 60 * p[4] + 10 * p[3]) / 100];
-    }
-    if (x < w) {
-      ++a.b[p[0]];
-      ++a.g[p[1]];
-      ++a.r[p[2]];
-      ++a.l[(30 * p[2] + 60 * p[1] + 10 * p[0]) / 100];
+    for (int x = 0; x < w; ++x, p += 3) {
+      const unsigned B = p[0], G = p[1], R = p[2];
+      ++bg[B | G << 8];
+      // (30R + 60G + 10B) div 100, the same as (3R + 6G + B) div 10.
+      ++rl[R | ((3 * R + 6 * G + B) / 10) << 8];
     }
     pending += static_cast<std::uint64_t>(w);
     if (pending > (std::uint64_t{1} << 31)) fold();

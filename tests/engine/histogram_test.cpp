@@ -261,3 +261,25 @@ TEST(Composites, MaximumAverageMaskAndSwap) {
 
 }  // namespace
 }  // namespace pelira
+
+namespace pelira {
+namespace {
+
+// The channel-pair counting of the plain pass gives what the per-pixel HLS pass counts.
+TEST(Histogram, PlainAndHlsPassesAgree) {
+  const Dib pic = test::NoisePicture(301, 257, 12);
+  EngineState plain, full;
+  DoCalcHistogram(pic, plain, false, false, true);
+  DoCalcHistogram(pic, full, true, true, true);
+  EXPECT_EQ(plain.hist.red, full.hist.red);
+  EXPECT_EQ(plain.hist.green, full.hist.green);
+  EXPECT_EQ(plain.hist.blue, full.hist.blue);
+  EXPECT_EQ(plain.hist.lightness, full.hist.lightness);
+  EXPECT_EQ(plain.stats.lightness.sumSq, full.stats.lightness.sumSq);
+  std::int64_t n = 0;
+  for (int i = 0; i < 256; ++i) n += plain.hist.lightness[i];
+  EXPECT_EQ(n, 301 * 257);
+}
+
+}  // namespace
+}  // namespace pelira
