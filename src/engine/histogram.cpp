@@ -246,6 +246,15 @@ void DoNormalize(Dib& pic, EngineState& e, int channel) {
   }
 }
 
+bool ConformChannel(Dib& pic, EngineState& e, int channel, int mean, int deviation) {
+  if (mean < 1 || mean > 254 || deviation < 1 || deviation > 254) return false;
+  DoCalcHistogram(pic, e, true, false, true);
+  e.FilterParam1 = mean;
+  e.FilterParam2 = deviation;
+  DoNormalize(pic, e, channel);
+  return true;
+}
+
 void DoConformGammaRGB(Dib& pic, EngineState& e, int tR, int tG, int tB) {
   const int target[3] = {std::clamp(tR, 1, 255), std::clamp(tG, 1, 255), std::clamp(tB, 1, 255)};
   ResetMaps(e.tables);

@@ -283,3 +283,23 @@ TEST(Histogram, PlainAndHlsPassesAgree) {
 
 }  // namespace
 }  // namespace pelira
+
+namespace pelira {
+namespace {
+
+TEST(Histogram, ConformChannelTargetsAndLimits) {
+  Dib pic = test::NoisePicture(80, 60, 21);
+  EngineState e;
+  ASSERT_TRUE(ConformChannel(pic, e, kRed, 100, 30));
+  DoCalcHistogram(pic, e, false, false, true);
+  EXPECT_NEAR(e.stats.Mean(e.stats.red), 100, 3);
+  EXPECT_NEAR(e.stats.Deviation(e.stats.red), 30, 3);
+  const Dib before = pic;
+  for (auto [m, d] : {std::pair{0, 30}, std::pair{255, 30}, std::pair{100, 0}, std::pair{100, 255}}) {
+    EXPECT_FALSE(ConformChannel(pic, e, kGreen, m, d)) << m << " " << d;
+    EXPECT_EQ(test::PixelBytes(pic), test::PixelBytes(before));
+  }
+}
+
+}  // namespace
+}  // namespace pelira
