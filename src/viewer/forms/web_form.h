@@ -172,7 +172,8 @@ private:
   bool programmaticResize_ = false;
   bool dragging_ = false;
   QPoint dragLast_;
-  std::optional<RectI> placedUnshown_;  // outer bounds asked for before the frame was known
+  // Outer bounds placed before the frame was known, with the client size they gave.
+  std::optional<std::pair<RectI, QSize>> placedUnshown_;
 };
 
 }  // namespace pelira

@@ -74,10 +74,11 @@ void TWebForm::PlaceWindow(const RectI& outer) {
   const QSize frame = frameGeometry().size() - size();
   // Before the first show the frame is unknown: the bounds are placed again once it is, or
   // each start would grow the window by its frame.
-  if (!isVisible()) placedUnshown_ = outer;
+  const QSize client(std::max(outer.width - frame.width(), 1), std::max(outer.height - frame.height(), 1));
+  if (!isVisible()) placedUnshown_ = {outer, client};
   programmaticResize_ = true;
   move(avail.left() + outer.left, avail.top() + outer.top);
-  resize(std::max(outer.width - frame.width(), 1), std::max(outer.height - frame.height(), 1));
+  resize(client);
   programmaticResize_ = false;
 }
 
