@@ -293,7 +293,7 @@ void TWebForm::BuildMenus() {
   upsampled->setCheckable(true);
   view->addSeparator();
   auto* aspect = new QActionGroup(this);
-  QAction* monitor = Item(view, " &1:1 Monitor", "mnuAspect1", {}, [] {});
+  QAction* monitor = Item(view, " &1:1 Monitor", "mnuAspect1", {}, [this] { state_.AspectMode = AspectModes::OneToOne; });
   monitor->setCheckable(true);
   monitor->setChecked(true);
   monitor->setData(1);

@@ -273,6 +273,14 @@ private slots:
     QVERIFY(avail.contains(outer));
   }
 
+  void sizeGivenBeforeTheFirstShowIsKept() {
+    MemorySettingsStore store;
+    Start run(store);
+    run.form->resize(500, 350);
+    run.Show();
+    QCOMPARE(run.form->size(), QSize(500, 350));
+  }
+
   void settingsRoundTripThroughTheClose() {
     MemorySettingsStore store;
     QSize outer;  // the record keeps the window's outer bounds
