@@ -23,6 +23,7 @@ PictureLoader DefaultPictureLoader(LoadHost* host) {
     if (request.screenWidth > 0) s.screenWidth = request.screenWidth;
     if (request.screenHeight > 0) s.screenHeight = request.screenHeight;
 
+    ForgetViewerJpegDecode();
     const OpenOutcome outcome = loader->Open(path);
     const bool picture = outcome == OpenOutcome::Image || outcome == OpenOutcome::Text || outcome == OpenOutcome::Metafile;
     if (!picture || !loader->info.loaded || loader->workingBitmap.Empty()) {
@@ -34,6 +35,11 @@ PictureLoader DefaultPictureLoader(LoadHost* host) {
     out.bitmap = std::move(loader->workingBitmap);
     out.pageCount = loader->info.pageCount;
     out.untitled = outcome != OpenOutcome::Image;
+    if (const ViewerJpegDecode jpeg = LastViewerJpegDecode(); jpeg.factor > 1) {
+      out.sourceWidth = jpeg.width;
+      out.sourceHeight = jpeg.height;
+      out.reducedScale = jpeg.factor;
+    }
     out.statusText = loader->info.statusText;
     if (out.statusText == "Loading...") out.statusText.clear();
     return true;

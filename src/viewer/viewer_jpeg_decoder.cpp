@@ -9,6 +9,8 @@ namespace pelira {
 
 namespace {
 
+thread_local ViewerJpegDecode t_lastDecode;
+
 class TViewerJpegDecoder : public TJpegDecoder {
 public:
   void ReadFile(const std::filesystem::path& path) override { jpeg_.LoadFromFile(path); }
@@ -23,6 +25,7 @@ public:
     jpeg_.SetScale(ViewerJpegScale(request, jpeg_.HeaderWidth(), jpeg_.HeaderHeight()));
     Dib out(jpeg_.OutputWidth(), jpeg_.OutputHeight(), gray ? 8 : 24, Dib::Init::Uninitialised);
     jpeg_.DecodeInto(out, {}, 2);
+    t_lastDecode = {jpeg_.HeaderWidth(), jpeg_.HeaderHeight(), 1 << jpeg_.Scale()};
     return out;
   }
 
@@ -41,6 +44,9 @@ int ViewerJpegScale(const JpegDecodeRequest& request, int width, int height) {
   }
   return request.half ? 1 : 0;
 }
+
+ViewerJpegDecode LastViewerJpegDecode() { return t_lastDecode; }
+void ForgetViewerJpegDecode() { t_lastDecode = {}; }
 
 std::unique_ptr<TJpegDecoder> NewViewerJpegDecoder() { return std::make_unique<TViewerJpegDecoder>(); }
 

@@ -13,6 +13,15 @@ int ViewerJpegScale(const JpegDecodeRequest& request, int width, int height);
 
 std::unique_ptr<TJpegDecoder> NewViewerJpegDecoder();
 
+// What this thread's last decode through the viewer's decoder did, for the status bar's
+// "W x H [1:n]": the file's own size and the reduction (1 for a full decode).
+struct ViewerJpegDecode {
+  int width = 0, height = 0;
+  int factor = 1;
+};
+ViewerJpegDecode LastViewerJpegDecode();
+void ForgetViewerJpegDecode();
+
 // Gives the pipeline this decoder when the build offers no other.
 void EnsureJpegDecoder();
 

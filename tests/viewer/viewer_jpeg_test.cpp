@@ -37,6 +37,11 @@ TEST(ViewerJpeg, DecodesAtTheScaleTheWindowNeeds) {
     EXPECT_GT(BlueOf(top), RedOf(top) + 60) << c.what;
     EXPECT_GT(GreenOf(bottom), BlueOf(bottom) + 20) << c.what;
     EXPECT_EQ(out.statusText.rfind("Loaded ", 0), 0u) << c.what << ": " << out.statusText;
+    // A reduced decode names the file's own size and the reduction.
+    const int factor = 640 / c.w;
+    EXPECT_EQ(out.reducedScale, factor) << c.what;
+    EXPECT_EQ(out.sourceWidth, factor > 1 ? 640 : 0) << c.what;
+    EXPECT_EQ(out.sourceHeight, factor > 1 ? 427 : 0) << c.what;
   }
 }
 

@@ -89,6 +89,7 @@ public:
   void mnuOptimizeWindowClick();      // "&Adjust" › "&Window"
   void mnuFitWinToClick(int divisor); // "Fit to" "1:&n"
   void mnuUpsampledFitClick();
+  void mnuScaleJPGClick();            // "&Half JPEG ": later JPEG opens decode at half size
   void SetMenuBarShown(bool on);
   void SetToolBarShown(bool on);
   void SetStatusBarShown(bool on);
