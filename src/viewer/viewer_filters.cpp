@@ -150,8 +150,9 @@ FilterOutcome ViewerFilters::Dialog(FilterCommand c) {
   }
   int v = 0, e = 0;
   if (Script()) {
-    v = engine_.FilterParam1;
-    e = engine_.FilterParam2;
+    // Script values are limited to the slider ranges; UNSPOT's own range is wider.
+    v = c == F::UnSpot ? engine_.FilterParam1 : std::clamp(engine_.FilterParam1, s.min, s.max);
+    e = std::clamp(engine_.FilterParam2, s.min, s.max);
   } else {
     TFilterDlgParam r;
     r.kind = s.kind;
