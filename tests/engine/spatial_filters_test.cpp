@@ -181,8 +181,8 @@ std::vector<Case> AllCases() {
     kernel("HighPassMedium" + std::to_string(s), HighPassMediumKernel(s));
     kernel("HighPassLight" + std::to_string(s), HighPassLightKernel(s));
   }
-  for (auto [t, ex, dv] : {std::tuple{0, false, 9}, {40, false, 9}, {254, false, 9}, {10, true, 8}, {3, false, 7}}) {
-    cases.push_back({"Box" + std::to_string(t) + "/" + std::to_string(dv),
+  for (auto [t, ex, dv] : {std::tuple{0, false, 9}, {40, false, 9}, {254, false, 9}, {10, true, 8}, {3, false, 7}, {-5, true, 9}, {300, false, 9}}) {
+    cases.push_back({"Box" + std::to_string(t) + "/" + std::to_string(ex) + "/" + std::to_string(dv),
                      [=](Dib& d) { GaussianBlur3x3(d, t, ex, dv); },
                      [=](const Dib& s) { return RefBoxMean(s, t, ex, dv); }});
   }
