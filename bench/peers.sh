@@ -15,8 +15,9 @@ BUILD="${1:-$ROOT/build-bench}"
 OUT="$ROOT/bench/out"
 RUNS="${RUNS:-5}"
 mkdir -p "$OUT"
+# shellcheck source=../scripts/deps.sh
 source "$ROOT/scripts/deps.sh"
-pelira_install "${PELIRA_BENCH_PACKAGES[@]}"
+pelira_install libbenchmark-dev imagemagick python3 libvips-tools
 
 # Debian's ImageMagick policy caps memory at 256 MiB; ours lets big pictures stay in memory.
 export MAGICK_CONFIGURE_PATH="$ROOT/bench"
@@ -81,6 +82,8 @@ section_bmp_load() {
 }
 
 section_codecs() {
+  # The peers: djpeg and cjpeg, tiffcp and tiff2rgba.
+  (source "$ROOT/scripts/deps.sh" && pelira_install libjpeg-turbo-progs libtiff-tools imagemagick libbenchmark-dev)
   build bench_codecs_load
   local ppm="$OUT/photo.ppm" jpg="$OUT/photo.jpg" rgb="$OUT/rgb4000.ppm" png="$OUT/rgb4000.png" tif="$OUT/rgb4000.tif"
   [[ -f "$ppm" ]] || "$IM_CONVERT" -size 6000x4000 -seed 5 plasma:fractal -depth 8 "$ppm"
@@ -126,6 +129,33 @@ section_formats_load() {
     "$(peer_ms "$IM_CONVERT" "$photo" -dither FloydSteinberg -colors 256 BMP3:/dev/null)" "convert"
 }
 
+# ImageMagick's time for one operation alone: the run with it minus the bare read and write.
+im_op_ms() {  # input op...
+  local input="$1"
+  shift
+  python3 -c "import sys; print('%.1f' % max(0.1, float(sys.argv[1]) - float(sys.argv[2])))" \
+    "$(peer_ms "$IM_CONVERT" "$input" "$@" null:)" "$(peer_ms "$IM_CONVERT" "$input" null:)"
+}
+
+section_tone() {
+  build bench_tone
+  local big="$OUT/big.mpc"
+  [[ -f "$big" ]] || "$IM_CONVERT" -size 6000x4000 gradient:red-blue -attenuate 0.3 +noise Uniform -type TrueColor "$big"
+  local prog="$BUILD/bench/bench_tone"
+  local copy
+  copy="$(ours_ms "$prog" BM_Memcpy)"
+  python3 -c "
+import sys
+c = float(sys.argv[1])
+for name, v in zip(sys.argv[2::2], sys.argv[3::2]):
+    print(f'{name:<40} ours {float(v):9.1f} ms   memcpy {c:9.1f} ms   {float(v) / c:5.2f}x the copy')" "$copy" \
+    "three tone tables 6000x4000" "$(ours_ms "$prog" BM_ThreeToneTables)" \
+    "histogram pass 6000x4000" "$(ours_ms "$prog" BM_HistogramPass)"
+  ratio "Negative 6000x4000" "$(ours_ms "$prog" BM_Negative)" "$(im_op_ms "$big" -negate)" "-negate"
+  ratio "Gamma 1.5 6000x4000" "$(ours_ms "$prog" BM_Gamma)" "$(im_op_ms "$big" -gamma 1.5)" "-gamma"
+  ratio "Auto contrast 6000x4000" "$(ours_ms "$prog" BM_AutoContrast)" "$(im_op_ms "$big" -auto-level)" "-auto-level"
+}
+
 section_spatial_filters() {
   build bench_spatial_filters
   local ppm="$OUT/filters6000.ppm" mpc="$OUT/filters6000.mpc" v="$OUT/filters6000.v" mask="$OUT/box3.mat"
@@ -168,7 +198,7 @@ section_spatial_filters() {
     "$(alone "$(peer_ms "$IM_CONVERT" "$mpc" -unsharp 2x1 null:)" "$im_base")" "convert"
 }
 
-read -r -a SECTIONS <<< "${PELIRA_SECTIONS:-bmp_load codecs formats_load spatial_filters}"  # PELIRA_SECTIONS="codecs" runs one
+read -r -a SECTIONS <<< "${PELIRA_SECTIONS:-bmp_load codecs formats_load tone spatial_filters}"  # PELIRA_SECTIONS="codecs" runs one
 for s in "${SECTIONS[@]}"; do
   echo "== $s"
   "section_$s"

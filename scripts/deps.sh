@@ -23,5 +23,4 @@ PELIRA_BUILD_PACKAGES=(
 )
 PELIRA_TEST_PACKAGES=(googletest libgtest-dev python3)
 PELIRA_RUN_PACKAGES=(xvfb xauth xdotool x11-utils imagemagick)
-# bench/peers.sh: our benchmarks and the peer tools they are timed against.
-PELIRA_BENCH_PACKAGES=(libbenchmark-dev imagemagick libjpeg-turbo-progs libtiff-tools libvips-tools python3)
+PELIRA_BENCH_PACKAGES=(libbenchmark-dev libvips-tools)

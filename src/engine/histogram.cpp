@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <mutex>
 #include <vector>
 
@@ -22,6 +23,43 @@ struct Counts {
 
 std::int32_t Capped(std::uint64_t v) {
   return static_cast<std::int32_t>(std::min<std::uint64_t>(v, kHistogramCountLimit));
+}
+
+// Red, green, blue and lightness counts of rows first..last-1. Pixels are counted in pairs
+// of channels (blue with green, red with lightness), two increments a pixel in place of
+// four; the single-channel counts are the sums over the other channel of each pair. The
+// 32-bit pair counters are folded into the 64-bit totals well before they could overflow.
+void CountRgbl(const Dib& pic, int first, int last, Counts& out) {
+  auto bg = std::make_unique<std::uint32_t[]>(65536);
+  auto rl = std::make_unique<std::uint32_t[]>(65536);
+  const int w = pic.Width();
+  std::uint64_t pending = 0;
+  auto fold = [&] {
+    for (int hi = 0; hi < 256; ++hi) {
+      for (int lo = 0; lo < 256; ++lo) {
+        const std::uint32_t n1 = bg[hi << 8 | lo], n2 = rl[hi << 8 | lo];
+        out.b[lo] += n1;
+        out.g[hi] += n1;
+        out.r[lo] += n2;
+        out.l[hi] += n2;
+      }
+    }
+    std::memset(bg.get(), 0, 65536 * sizeof(std::uint32_t));
+    std::memset(rl.get(), 0, 65536 * sizeof(std::uint32_t));
+    pending = 0;
+  };
+  for (int y = first; y < last; ++y) {
+    const std::uint8_t* p = pic.ScanLine(y);
+    for (int x = 0; x < w; ++x, p += 3) {
+      const unsigned B = p[0], G = p[1], R = p[2];
+      ++bg[B | G << 8];
+      // (30R + 60G + 10B) div 100, the same as (3R + 6G + B) div 10.
+      ++rl[R | ((3 * R + 6 * G + B) / 10) << 8];
+    }
+    pending += static_cast<std::uint64_t>(w);
+    if (pending > (std::uint64_t{1} << 31)) fold();
+  }
+  fold();
 }
 
 void AddSums(ChannelSum& c, const std::uint64_t* counts) {
@@ -63,20 +101,22 @@ void DoCalcHistogram(const Dib& pic, EngineState& e, bool wantSat, bool wantHue,
         pic.Height(),
         [&](int first, int last) {
           auto local = std::make_unique<Counts>();
-          for (int y = first; y < last; ++y) {
-            const std::uint8_t* p = pic.ScanLine(y);
-            for (int x = 0; x < w; ++x, p += 3) {
-              const int B = p[0], G = p[1], R = p[2];
-              ++local->r[R];
-              ++local->g[G];
-              ++local->b[B];
-              ++local->l[LightnessIndex(R, G, B)];
-              if (hls) {
+          if (hls) {
+            for (int y = first; y < last; ++y) {
+              const std::uint8_t* p = pic.ScanLine(y);
+              for (int x = 0; x < w; ++x, p += 3) {
+                const int B = p[0], G = p[1], R = p[2];
+                ++local->r[R];
+                ++local->g[G];
+                ++local->b[B];
+                ++local->l[LightnessIndex(R, G, B)];
                 const Hls c = RGBToHLS(R, G, B);
                 if (wantSat) ++local->s[std::min(255, c.s * 255 / kHlsMax)];
                 if (wantHue) ++local->h[std::min(255, c.h * 255 / kHlsMax)];
               }
             }
+          } else {
+            CountRgbl(pic, first, last, *local);
           }
           std::lock_guard lock(merge);
           for (int i = 0; i < 256; ++i) {
@@ -204,6 +244,15 @@ void DoNormalize(Dib& pic, EngineState& e, int channel) {
   } else {
     ColorFilter(pic, e.tables);
   }
+}
+
+bool ConformChannel(Dib& pic, EngineState& e, int channel, int mean, int deviation) {
+  if (mean < 1 || mean > 254 || deviation < 1 || deviation > 254) return false;
+  DoCalcHistogram(pic, e, true, false, true);
+  e.FilterParam1 = mean;
+  e.FilterParam2 = deviation;
+  DoNormalize(pic, e, channel);
+  return true;
 }
 
 void DoConformGammaRGB(Dib& pic, EngineState& e, int tR, int tG, int tB) {

@@ -27,6 +27,10 @@ LevelRange SignificantRange(const Histogram& h, bool saturation);
 // deviation FilterParam2, from the statistics of the last pass.
 void DoNormalize(Dib& pic, EngineState& e, int channel);
 
+// CONFORM_RED ... CONFORM_SAT: channel 0..2, -1 lightness, -2 saturation to a mean and a
+// deviation; nothing unless both are within 1..254. True when the picture was remapped.
+bool ConformChannel(Dib& pic, EngineState& e, int channel, int mean, int deviation);
+
 // The script's conform searches toward target means; each attempt starts from the original.
 void DoConformGammaRGB(Dib& pic, EngineState& e, int tR, int tG, int tB);
 void DoConformGamma(Dib& pic, EngineState& e, int target);

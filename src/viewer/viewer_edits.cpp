@@ -9,6 +9,7 @@
 #include "engine/composites.h"
 #include "engine/histogram.h"
 #include "engine/tone_tables.h"
+#include "image/color_depth.h"
 #include "imaging_library/image_ops.h"
 #include "platform/ui.h"
 #include "viewer/open_flow.h"
@@ -655,6 +656,63 @@ void ViewerEdits::mnuHistogramClick(const std::string& fileName) {
     DoCalcHistogram(ToTrueColor(Pic()), engine_, true, false, false);
   }
   host_.ShowHistogram("Histogram [" + fileName + "]", engine_.hist);
+}
+
+// --- colour depth ----------------------------------------------------------------------------
+
+void ViewerEdits::RunDepth(DepthCommand c) {
+  using D = DepthCommand;
+  if (Pic().Empty()) return;
+  int method = 1;
+  DepthTarget target = DepthTarget::Colors256;
+  const bool dithered = c == D::Reduce256Dither || c == D::Reduce256Grays || c == D::Reduce16Dither || c == D::ReduceBW;
+  if (dithered && !scriptRunning_) {
+    SliderRequest r;
+    r.min = 1;
+    r.max = 2;
+    r.start = 1;
+    r.page = 1;
+    method = sliders_ ? sliders_->RunSliderDialog("Color reduction method", "Standard", "Optimal", r) : 1;
+    if (method == kDialogCancelled) return;
+  }
+  // Every depth change can be undone, the gray conversion included.
+  if (!scriptRunning_ && !AutoBackUp()) return;
+  try {
+    switch (c) {
+      case D::TrueGrayscale:
+        host_.SetPicture(TrueGrayscale(Pic()));
+        Record("GRAYSCALE");
+        break;
+      case D::Reduce256Poster:
+      case D::Reduce16Poster: {
+        const int bits = c == D::Reduce16Poster ? 4 : 8;
+        ShowBusy("Converting...");
+        host_.SetPicture(Posterize(Pic(), bits));
+        Record(bits == 4 ? "QUANTIZE16" : "QUANTIZE256");
+        break;
+      }
+      case D::Promote24:
+      case D::Promote8:
+      case D::Promote4: {
+        const int bits = c == D::Promote24 ? 24 : c == D::Promote8 ? 8 : 4;
+        ShowBusy("Promoting...");
+        host_.SetPicture(Promote(Pic(), bits));
+        if (bits == 24) Record("TRUECOLOR");
+        break;
+      }
+      default:
+        target = c == D::Reduce256Grays ? DepthTarget::Grays256 : c == D::Reduce16Dither ? DepthTarget::Colors16
+                 : c == D::ReduceBW ? DepthTarget::BlackWhite : DepthTarget::Colors256;
+        ShowBusy("Converting...");
+        host_.SetPicture(ReduceDepth(Pic(), target, method));
+    }
+  } catch (const EVistrelError& e) {
+    host_.StatusReady();
+    CurrentUi().Message(MessageKind::Error, e.what(), Button::OK);
+    return;
+  }
+  SyncImageState(state_, Pic());
+  host_.PictureChanged();
 }
 
 // --- Limit and Parametric EQ -----------------------------------------------------------------

@@ -28,6 +28,12 @@ enum class EditCommand {
   LimitAll, LimitRed, LimitGreen, LimitBlue,
   ParametricEqAll, ParametricEqRed, ParametricEqGreen, ParametricEqBlue,
 };
+// The colour-depth commands of Colors › Reduce to, Promote to and True Grayscale.
+enum class DepthCommand {
+  TrueGrayscale, Reduce256Dither, Reduce256Poster, Reduce256Grays, Reduce16Dither, Reduce16Poster, ReduceBW,
+  Promote24, Promote8, Promote4,
+};
+
 // Every command above, in menu order (tests walk it).
 const std::vector<EditCommand>& AllEditCommands();
 const char* EditCommandName(EditCommand c);
@@ -44,6 +50,8 @@ public:
   ViewerEdits(ViewState& state, EngineState& engine, UndoStore& undo, EditHost& host, FilterRequester& ask);
 
   void SetRecorder(ScriptRecorder* r) { recorder_ = r; }
+  // The slider dialog, for the commands that ask one number directly.
+  void SetSliderRequester(SliderRequester* s) { sliders_ = s; }
   void SetMemoryProbe(MemoryProbe p) { probe_ = std::move(p); }
   // A batch script runs: commands neither back up nor ask nor record; the dialogs' values
   // come from FilterParam1..3.
@@ -73,6 +81,9 @@ public:
   // mode: the script argument of AUTO_GAMMA, AUTO_FLASH, AUTO_WHITE and REFERENCE (0 from
   // the menus).
   void Run(EditCommand c, int mode = 0);
+  // Reductions ask the method ("Color reduction method"); a library failure shows its text
+  // and leaves the picture as it was.
+  void RunDepth(DepthCommand c);
   // Image › Histogram: read-only, the picture keeps its depth and its modified flag.
   void mnuHistogramClick(const std::string& fileName);
   // Map › RGB info: the statistics as disabled script lines.
@@ -105,6 +116,7 @@ private:
   EditHost& host_;
   FilterRequester& ask_;
   ScriptRecorder* recorder_ = nullptr;
+  SliderRequester* sliders_ = nullptr;
   MemoryProbe probe_;
   bool scriptRunning_ = false;
   bool noRepaint_ = false;

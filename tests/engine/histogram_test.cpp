@@ -261,3 +261,45 @@ TEST(Composites, MaximumAverageMaskAndSwap) {
 
 }  // namespace
 }  // namespace pelira
+
+namespace pelira {
+namespace {
+
+// The channel-pair counting of the plain pass gives what the per-pixel HLS pass counts.
+TEST(Histogram, PlainAndHlsPassesAgree) {
+  const Dib pic = test::NoisePicture(301, 257, 12);
+  EngineState plain, full;
+  DoCalcHistogram(pic, plain, false, false, true);
+  DoCalcHistogram(pic, full, true, true, true);
+  EXPECT_EQ(plain.hist.red, full.hist.red);
+  EXPECT_EQ(plain.hist.green, full.hist.green);
+  EXPECT_EQ(plain.hist.blue, full.hist.blue);
+  EXPECT_EQ(plain.hist.lightness, full.hist.lightness);
+  EXPECT_EQ(plain.stats.lightness.sumSq, full.stats.lightness.sumSq);
+  std::int64_t n = 0;
+  for (int i = 0; i < 256; ++i) n += plain.hist.lightness[i];
+  EXPECT_EQ(n, 301 * 257);
+}
+
+}  // namespace
+}  // namespace pelira
+
+namespace pelira {
+namespace {
+
+TEST(Histogram, ConformChannelTargetsAndLimits) {
+  Dib pic = test::NoisePicture(80, 60, 21);
+  EngineState e;
+  ASSERT_TRUE(ConformChannel(pic, e, kRed, 100, 30));
+  DoCalcHistogram(pic, e, false, false, true);
+  EXPECT_NEAR(e.stats.Mean(e.stats.red), 100, 3);
+  EXPECT_NEAR(e.stats.Deviation(e.stats.red), 30, 3);
+  const Dib before = pic;
+  for (auto [m, d] : {std::pair{0, 30}, std::pair{255, 30}, std::pair{100, 0}, std::pair{100, 255}}) {
+    EXPECT_FALSE(ConformChannel(pic, e, kGreen, m, d)) << m << " " << d;
+    EXPECT_EQ(test::PixelBytes(pic), test::PixelBytes(before));
+  }
+}
+
+}  // namespace
+}  // namespace pelira

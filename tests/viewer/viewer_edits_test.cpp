@@ -351,3 +351,67 @@ TEST(ViewerEdits, LowMemoryRefusesAndRecovers) {
 
 }  // namespace
 }  // namespace pelira
+
+namespace pelira {
+namespace {
+
+class OneSlider : public SliderRequester {
+public:
+  int RunSliderDialog(const std::string& title, const std::string& lo, const std::string& hi,
+                      const SliderRequest& r) override {
+    asked.push_back(title + "|" + lo + "|" + hi + "|" + std::to_string(r.min) + ".." + std::to_string(r.max));
+    return answer;
+  }
+  int answer = 2;
+  std::vector<std::string> asked;
+};
+
+TEST(ViewerEditsDepth, EveryDepthCommandUndoesAndRecords) {
+  struct Case {
+    DepthCommand c;
+    int bits;          // depth after the command
+    const char* line;  // recorded word, "" for none
+    bool asks;
+  };
+  const Case cases[] = {
+      {DepthCommand::TrueGrayscale, 24, "GRAYSCALE", false}, {DepthCommand::Reduce256Dither, 8, "", true},
+      {DepthCommand::Reduce256Poster, 8, "QUANTIZE256", false}, {DepthCommand::Reduce256Grays, 8, "", true},
+      {DepthCommand::Reduce16Dither, 4, "", true},             {DepthCommand::Reduce16Poster, 4, "QUANTIZE16", false},
+      {DepthCommand::ReduceBW, 1, "", true},                   {DepthCommand::Promote24, 24, "TRUECOLOR", false},
+      {DepthCommand::Promote8, 8, "", false},                  {DepthCommand::Promote4, 4, "", false},
+  };
+  for (const Case& c : cases) {
+    Rig rig;
+    OneSlider s;
+    rig.edits.SetSliderRequester(&s);
+    Dib start(30, 20, 8);
+    for (int y = 0; y < 20; ++y)
+      for (int x = 0; x < 30; ++x) start.SetIndex(x, y, static_cast<std::uint32_t>((x * 7 + y) % 200));
+    if (c.c == DepthCommand::Promote8) start = Dib(30, 20, 1);
+    if (c.c == DepthCommand::Promote4) start = Dib(30, 20, 1);
+    rig.Load(start);
+    rig.edits.RunDepth(c.c);
+    EXPECT_EQ(rig.state.ImageBits, c.bits) << static_cast<int>(c.c);
+    EXPECT_EQ(rig.host.picture.BitCount(), c.bits);
+    EXPECT_EQ(s.asked.size(), c.asks ? 1u : 0u);
+    if (c.asks) EXPECT_EQ(s.asked[0], "Color reduction method|Standard|Optimal|1..2");
+    EXPECT_EQ(rig.rec.lines, *c.line ? std::vector<std::string>{c.line} : std::vector<std::string>{});
+    ASSERT_TRUE(rig.edits.mnuUndoClick()) << static_cast<int>(c.c);
+    EXPECT_TRUE(SamePixels(rig.host.picture, start)) << static_cast<int>(c.c);
+  }
+}
+
+TEST(ViewerEditsDepth, CancelledMethodChangesNothing) {
+  Rig rig;
+  OneSlider s;
+  s.answer = kDialogCancelled;
+  rig.edits.SetSliderRequester(&s);
+  const Dib before = rig.host.picture;
+  rig.edits.RunDepth(DepthCommand::ReduceBW);
+  EXPECT_TRUE(SamePixels(rig.host.picture, before));
+  EXPECT_FALSE(rig.edits.UndoAvailable());
+  EXPECT_FALSE(rig.state.ImageModified);
+}
+
+}  // namespace
+}  // namespace pelira

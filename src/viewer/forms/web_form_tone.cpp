@@ -34,7 +34,9 @@ TWebForm::HistogramView& HistogramSeam() {
 
 struct TWebForm::EditParts : EditHost {
   explicit EditParts(TWebForm& f)
-      : form(f), sliders(&f), filters(sliders), edits(f.state_, engine, undo, *this, filters) {}
+      : form(f), sliders(&f), filters(sliders), edits(f.state_, engine, undo, *this, filters) {
+    edits.SetSliderRequester(&sliders);
+  }
 
   Dib& Picture() override { return form.sky95_->EditBitmap(); }
   void SetPicture(Dib&& picture) override { form.sky95_->SetBitmap(std::move(picture)); }
@@ -236,6 +238,35 @@ void TWebForm::BuildEditMenus() {
   item(eq, "&Blue", "mnuParametricEqBlue", E::ParametricEqBlue);
 
   live("mnuNegative", [this] { RunEdit(E::Negative); });
+
+  // Colour depth.
+  using D = DepthCommand;
+  auto depth = [this](D c) {
+    return [this, c] {
+      if (!state_.ImageLoaded || sky95_->Bitmap().Empty()) return;
+      edit_->edits.RunDepth(c);
+      edit_->EndBusy();
+    };
+  };
+  live("mnuGrayscale", depth(D::TrueGrayscale));
+  live("mnuPromote24", depth(D::Promote24));
+  live("mnuPromote8", depth(D::Promote8));
+  live("mnuPromote4", depth(D::Promote4));
+  live("mnuReduce256Dither", depth(D::Reduce256Dither));
+  live("mnuReduce256Poster", depth(D::Reduce256Poster));
+  live("mnuReduce16Dither", depth(D::Reduce16Dither));
+  live("mnuReduce16Poster", depth(D::Reduce16Poster));
+  if (QMenu* reduce = findChild<QMenu*>("mnuReduce")) {
+    for (const auto& [caption, name, c] : {std::tuple{"256 grays (dither)", "mnuReduce256Grays", D::Reduce256Grays},
+                                           std::tuple{"&B/W", "mnuReduceBW", D::ReduceBW}}) {
+      auto* a = new QAction(caption, this);
+      a->setObjectName(name);
+      connect(a, &QAction::triggered, this, [this, run = depth(c)] { Run(run); });
+      if (std::string(name) == "mnuReduce256Grays") reduce->insertAction(Action("mnuReduce16Dither"), a);
+      else reduce->addAction(a);
+      actions_[name] = a;
+    }
+  }
 
   if (QMenu* tools = findChild<QMenu*>("mnuTools")) {
     auto* memory = new QAction("Memo&ry", this);
