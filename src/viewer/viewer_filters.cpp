@@ -327,6 +327,14 @@ FilterOutcome ViewerFilters::Resample(int width, int height) {
   return FilterOutcome::Done;
 }
 
+FilterOutcome ViewerFilters::ResampleCommand(int width, int height) {
+  if (Pic().Empty()) return FilterOutcome::Unchanged;
+  const int w = ClampResampleSide(width), h = ClampResampleSide(height);
+  if ((w == Pic().Width() && h == Pic().Height()) || w <= 15 || h <= 15) return FilterOutcome::Unchanged;
+  if (!Script() && !edits_.AutoBackUp()) return FilterOutcome::Refused;
+  return Resample(w, h);
+}
+
 FilterOutcome ViewerFilters::AutoFilter(FilterCommand c) {
   // An undo copy first, so a quick correction can be taken back like any other edit.
   if (!Script() && !edits_.AutoBackUp()) return FilterOutcome::Refused;

@@ -56,6 +56,8 @@ public:
   // Image › Resize › Resample without its dialog: to width x height (FilterParam2 x
   // FilterParam1 from a script), recorded outside a script.
   FilterOutcome Resample(int width, int height);
+  // The menu's Resample after its size dialog: an undo copy first, when there is a change.
+  FilterOutcome ResampleCommand(int width, int height);
 
 private:
   Dib& Pic() { return host_.Picture(); }

@@ -328,6 +328,32 @@ TEST(ViewerFilters, ResampleTakesScriptSizesAsHeightThenWidth) {
   EXPECT_EQ(rig.host.picture.Height(), 20);
 }
 
+TEST(ViewerFilters, TheResampleCommandKeepsAnUndoCopyOnlyWhenItChangesThePicture) {
+  const struct {
+    int w, h;
+    FilterOutcome result;
+    bool undo;
+    const char* line;
+  } cases[] = {
+      {20, 16, FilterOutcome::Done, true, "RESAMPLE=20,16"},
+      {40, 30, FilterOutcome::Unchanged, false, nullptr},
+      {15, 30, FilterOutcome::Unchanged, false, nullptr},
+  };
+  for (const auto& c : cases) {
+    Rig rig;
+    const Dib start = rig.host.picture;
+    EXPECT_EQ(rig.filters.ResampleCommand(c.w, c.h), c.result) << c.w;
+    EXPECT_EQ(rig.edits.UndoAvailable(), c.undo) << c.w;
+    EXPECT_EQ(rig.rec.lines, c.line ? std::vector<std::string>{c.line} : std::vector<std::string>{}) << c.w;
+    if (c.undo) {
+      EXPECT_EQ(rig.host.picture.Width(), c.w);
+      EXPECT_EQ(rig.state.ImageHeight, c.h);
+      ASSERT_TRUE(rig.edits.mnuUndoClick());
+    }
+    EXPECT_TRUE(SamePixels(rig.host.picture, start)) << c.w;
+  }
+}
+
 TEST(ViewerFilters, ScriptRunsTakeTheFilterParametersAndKeepNoCopy) {
   Rig rig;
   rig.edits.SetScriptRunning(true);

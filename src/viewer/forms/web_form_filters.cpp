@@ -9,6 +9,8 @@
 
 #include "common/request_flags.h"
 #include "display/forms/pix.h"
+#include "engine/dialogs/resize_form.h"
+#include "engine/resample.h"
 #include "platform/progress.h"
 #include "viewer/forms/status_word_panel.h"
 #include "viewer/forms/web_form.h"
@@ -143,7 +145,25 @@ void TWebForm::BuildFilterMenus() {
   add(descreen, "&Medium", "mnuDescreenMedium", F::DescreenMedium);
   add(descreen, "&Strong", "mnuDescreenStrong", F::DescreenStrong);
   add(descreen, "&High res", "mnuDescreenHigh", F::DescreenHigh);
-  add(menuOf("mnuResize"), "&DePixelate (CCD)", "mnuDePixelate", F::DePixelate);
+  QMenu* resize = menuOf("mnuResize");
+  if (resize) {
+    auto* resample = new QAction("&Resample (smooth)", this);
+    resample->setObjectName("mnuResample1");
+    connect(resample, &QAction::triggered, this, [this] {
+      if (!state_.ImageLoaded || sky95_->Bitmap().Empty()) return;
+      Run([this] {
+        const Dib& b = sky95_->Bitmap();
+        const SizeResult r = TResizeForm::RunSizeDialog(this, -1, -1, b.Width(), "Image Resample", 24,
+                                                        kResampleMaxSide, kResampleMaxSide, b.Height());
+        if (r.width < 0 || r.height < 0) return;
+        filter_->filters.ResampleCommand(r.width, r.height);
+        EndEditBusy();
+      });
+    });
+    resize->addAction(resample);
+    actions_["mnuResample1"] = resample;
+  }
+  add(resize, "&DePixelate (CCD)", "mnuDePixelate", F::DePixelate);
   add(menuOf("mnuContrast"), "&DeFog", "mnuDeFog", F::DeFog);
 
   for (auto [name, c] : {std::pair{"mnuAutoClean", F::AutoClean}, {"mnuAutoSharpen", F::AutoSharpen}}) {
