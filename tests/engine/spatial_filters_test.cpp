@@ -316,6 +316,18 @@ TEST(SpatialFilters, ZeroDivisorsDoNotDivideByZero) {
   EXPECT_EQ(PixelBytes(b), PixelBytes(RefBoxMean(src, 0, false, 1)));
 }
 
+// Divisors other than the kernel's sum: saturating, odd and negative ones.
+TEST(SpatialFilters, AnyDivisorDividesAsThePlainFormula) {
+  const Dib src = NoisePicture(33, 12, 5);
+  for (const Kernel3x3& k : {SoftenKernel(3), MeanRemovalKernel(2), DeFocusKernel(254)}) {
+    for (int div : {1, 3, 7, 13, 250, -1, -7}) {
+      Dib d = src;
+      Spatial3x3(d, k, div);
+      EXPECT_EQ(PixelBytes(d), PixelBytes(RefSpatial(src, k, div))) << div;
+    }
+  }
+}
+
 // --- the pictures the behaviour is defined on -------------------------------------------------
 
 Dib Flat(int w, int h, int v) {
