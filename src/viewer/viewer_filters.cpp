@@ -6,7 +6,9 @@
 #include "engine/resample.h"
 #include "engine/spatial_filters.h"
 #include "imaging_library/imgman.h"
+#include "platform/memory_status.h"
 #include "platform/ui.h"
+#include "viewer/undo_store.h"
 #include "viewer/open_flow.h"
 #include "viewer/viewer_edits.h"
 
@@ -235,6 +237,21 @@ FilterOutcome ViewerFilters::Enlarged(FilterCommand c) {
     edits_.EnsureTrueColor();
   }
   const int w = Pic().Width(), h = Pic().Height();
+  const int bw = delace ? w + w / 2 : 2 * w + w / 2;
+  const int bh = delace ? h + h / 2 : 2 * h + h / 2;
+  // The enlarged picture, the filter's copy of it and the median's padded one: refused up
+  // front rather than left to fail half-way (Enrich on a large photo needs gigabytes).
+  const std::uint64_t need = 3ull * 3ull * static_cast<std::uint64_t>(bw) * static_cast<std::uint64_t>(bh);
+  const std::uint64_t have = available_ ? available_() : ReadMemoryStatus().availablePhysical;
+  if (have < need) {
+    if (!Script()) {
+      if (edits_.UndoAvailable()) edits_.mnuUndoClick();
+      state_.ImageModified = wasModified;
+    }
+    host_.StatusReady();
+    CurrentUi().Message(MessageKind::Warning, LowMemoryText(need, have), Button::OK);
+    return FilterOutcome::Refused;
+  }
   // The library works on its own copies; the picture is replaced only when every step worked.
   const HIMG source = ImgFromBitmap(Pic());
   if (!source) {
@@ -242,8 +259,6 @@ FilterOutcome ViewerFilters::Enlarged(FilterCommand c) {
     return FilterOutcome::Failed;
   }
   edits_.ShowBusy(delace ? "Delacing..." : "Enriching...");
-  const int bw = delace ? w + w / 2 : 2 * w + w / 2;
-  const int bh = delace ? h + h / 2 : 2 * h + h / 2;
   const HIMG big = ImgCopy(source, bw, bh, nullptr, 0);
   ImgClose(source);
   const Dib* bigBits = big ? ImgGetBitmap(big) : nullptr;

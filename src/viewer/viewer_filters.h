@@ -6,6 +6,8 @@
 // A filter stopped with Esc leaves the picture as it was before the command: the undo copy
 // comes back (and with it the depth the picture had), or inside a script the filter's own
 // copy.
+#include <cstdint>
+#include <functional>
 #include <string>
 
 #include "engine/engine_state.h"
@@ -47,6 +49,9 @@ public:
   // Where the filters report their rows; none: no display, Esc still polled.
   void SetProgress(Progress* p) { progress_ = p; }
   FilterMemory& Memory() { return memory_; }
+  // The memory DeLace and Enrich may count on for their enlarged copies (default: the
+  // system's available physical memory).
+  void SetAvailableMemory(std::function<std::uint64_t()> f) { available_ = std::move(f); }
 
   // Inside a script (ViewerEdits::ScriptRunning) the values come from FilterParam1 and 2 and
   // nothing is backed up or recorded. DePixelate's script word is DePixelateWord.
@@ -79,6 +84,7 @@ private:
   ScriptRecorder* recorder_ = nullptr;
   Progress* progress_ = nullptr;
   FilterMemory memory_;
+  std::function<std::uint64_t()> available_;
 };
 
 }  // namespace pelira

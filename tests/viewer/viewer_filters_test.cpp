@@ -394,6 +394,21 @@ TEST(ViewerFilters, DeLaceAndEnrichFilterAnEnlargedCopyAndKeepTheSize) {
   }
 }
 
+TEST(ViewerFilters, EnrichWithoutTheMemoryForItsEnlargedCopyChangesNothing) {
+  Rig rig;
+  const Dib start = Palette8(24, 18);
+  rig.Load(start);
+  // 2.5 x 2.5 of 24 x 18, three bytes a pixel, three copies: 60 x 45 x 9 bytes.
+  rig.filters.SetAvailableMemory([] { return std::uint64_t{60 * 45 * 9 - 1}; });
+  EXPECT_EQ(rig.filters.Run(F::Enrich), FilterOutcome::Refused);
+  EXPECT_TRUE(SamePixels(rig.host.picture, start));
+  EXPECT_FALSE(rig.state.ImageModified);
+  EXPECT_TRUE(rig.rec.lines.empty());
+  ASSERT_EQ(rig.ui.Texts().size(), 1u);
+  rig.filters.SetAvailableMemory([] { return std::uint64_t{60 * 45 * 9}; });
+  EXPECT_EQ(rig.filters.Run(F::Enrich), FilterOutcome::Done);
+}
+
 TEST(ViewerFilters, AutoCleanAndSharpenCanBeUndone) {
   for (F c : {F::AutoClean, F::AutoSharpen}) {
     Rig rig;
