@@ -31,6 +31,10 @@ class ViewerEdits;
 struct EngineState;
 struct Histograms;
 enum class EditCommand;
+enum class FilterCommand;
+class ViewerFilters;
+class EditHost;
+class FilterRequester;
 class TStatusWordPanel;
 class TViewerLoadHost;
 
@@ -108,6 +112,21 @@ public:
   // Tests answer the histogram view instead of opening it.
   using HistogramView = std::function<void(QWidget* parent, const QString& title, const Histograms& h)>;
   static void SetHistogramView(HistogramView view);
+
+  // --- neighbourhood filters (web_form_filters.cpp) ------------------------------------------
+  void BuildFilterMenus();
+  ViewerFilters& Filters();
+  void RunFilter(FilterCommand c);
+  // The tone commands' window parts, which the filters share (web_form_tone.cpp).
+  EditHost& EditHostOf();
+  FilterRequester& EditRequester();
+  void EndEditBusy();
+
+private:
+  struct FilterParts;
+  std::unique_ptr<FilterParts, void (*)(FilterParts*)> filter_{nullptr, nullptr};
+
+public:
 
   // --- start-up and shutdown ------------------------------------------------------------------
   // Shows the display warnings; false when the program must end.
