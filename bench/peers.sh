@@ -82,6 +82,8 @@ section_bmp_load() {
 }
 
 section_codecs() {
+  # The peers: djpeg and cjpeg, tiffcp and tiff2rgba.
+  (source "$ROOT/scripts/deps.sh" && pelira_install libjpeg-turbo-progs libtiff-tools imagemagick libbenchmark-dev)
   build bench_codecs_load
   local ppm="$OUT/photo.ppm" jpg="$OUT/photo.jpg" rgb="$OUT/rgb4000.ppm" png="$OUT/rgb4000.png" tif="$OUT/rgb4000.tif"
   [[ -f "$ppm" ]] || "$IM_CONVERT" -size 6000x4000 -seed 5 plasma:fractal -depth 8 "$ppm"

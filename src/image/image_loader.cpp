@@ -147,7 +147,9 @@ bool TImageLoader::GetBMPinfo(const std::string& fileName) {
   const BitmapInfoHeader h = BitmapInfoHeader::ReadFrom(b.data() + 14);
   info.width = h.width;
   info.height = h.height;
-  info.depth = h.planes > 1 ? h.bitCount * h.planes : h.bitCount;
+  // A hostile header can claim 65535 planes of 65535 bits: keep the product in range.
+  const std::int64_t bits = std::int64_t{h.bitCount} * (h.planes > 1 ? h.planes : 1);
+  info.depth = static_cast<int>(std::min<std::int64_t>(bits, 255));
   return false;
 }
 

@@ -378,8 +378,19 @@ void TPngGraphic::SaveToStream(Bytes& stream) {
   int plteCount = 0;
   if (colorType == PNG_COLOR_TYPE_PALETTE) {
     int most = std::max<int>(p.count, 1);
-    for (int y = 0; y < Height(); ++y)
-      for (int x = 0; x < Width(); ++x) most = std::max(most, PaletteIndex(x, y) + 1);
+    if (most < (1 << bitDepth)) {
+      const std::size_t used = (static_cast<std::size_t>(Width()) * bitDepth + 7) / 8;
+      for (int y = 0; y < Height(); ++y) {
+        const std::uint8_t* row = ScanLine(y);
+        for (std::size_t i = 0; i < used; ++i) {
+          const int hi = bitDepth == 8 ? row[i] : bitDepth == 4 ? row[i] >> 4 : row[i] ? 1 : 0;
+          most = std::max(most, hi + 1);
+        }
+      }
+      if (bitDepth == 4)  // the low nibble of each byte, the odd pixel past the end excepted
+        for (int y = 0; y < Height(); ++y)
+          for (int x = 1; x < Width(); x += 2) most = std::max(most, (ScanLine(y)[x >> 1] & 15) + 1);
+    }
     plteCount = std::min(most, 1 << bitDepth);
     for (int i = 0; i < p.count && i < plteCount; ++i) {
       const RgbQuad& q = p.entries[static_cast<std::size_t>(i)];

@@ -9,6 +9,7 @@
 #include <ctime>
 #include <vector>
 
+#include "common/parallel_for.h"
 #include "image/file_bytes.h"
 #include "image/pixel_limit.h"
 #include "image/tiff_io.h"
@@ -291,35 +292,50 @@ void TTiffGraphic::Read(ByteSpan bytes, int page) {
       if (rps == 0 || rps > height) rps = height;
       const tmsize_t stripSize = TIFFStripSize(tif);
       if (stripSize <= 0) Fail("TIFFStripSize");
-      std::vector<std::uint8_t> buf(static_cast<std::size_t>(stripSize));
       const std::size_t bpp = static_cast<std::size_t>(bytesPerPixel);
-      std::uint32_t row = 0;
-      for (tstrip_t strip = 0; row < height; ++strip) {
-        const tmsize_t got = TIFFReadEncodedStrip(tif, strip, buf.data(), stripSize);
-        if (got < 0) Fail("TIFFReadEncodedStrip");
-        const std::uint32_t n = std::min(rps, height - row);
-        for (std::uint32_t r = 0; r < n; ++r, ++row) {
-          std::uint8_t* dst = ScanLine(static_cast<int>(row));
-          const std::uint64_t at = static_cast<std::uint64_t>(r) * scanline;
-          if (at + scanline > static_cast<std::uint64_t>(got)) {
-            std::memset(dst, 0, stride);  // a short strip: the rest stays black
-            continue;
-          }
-          const std::uint8_t* src = buf.data() + at;
-          if (bpp == 3 || bpp == 4) {
-            for (std::uint32_t x = 0; x < width; ++x) {
-              dst[3 * x] = src[bpp * x + 2];
-              dst[3 * x + 1] = src[bpp * x + 1];
-              dst[3 * x + 2] = src[bpp * x];
+      const int strips = static_cast<int>((static_cast<std::uint64_t>(height) + rps - 1) / rps);
+      // Strips decode independently: each band of them gets its own libtiff handle on the
+      // same bytes and writes only its own rows.
+      const auto band = [&](int first, int last) {
+        TiffHandle own;
+        TIFF* t = tif;
+        if (first != 0) {
+          own = TiffHandle::OpenRead(bytes);
+          if (!own || !TIFFSetDirectory(own.get(), static_cast<tdir_t>(dir))) Fail("TIFFOpen");
+          t = own.get();
+        }
+        std::vector<std::uint8_t> buf(static_cast<std::size_t>(stripSize));
+        for (int strip = first; strip < last; ++strip) {
+          const tmsize_t got = TIFFReadEncodedStrip(t, static_cast<tstrip_t>(strip), buf.data(), stripSize);
+          if (got < 0) Fail("TIFFReadEncodedStrip");
+          const std::uint32_t top = static_cast<std::uint32_t>(strip) * rps;
+          const std::uint32_t n = std::min(rps, height - top);
+          for (std::uint32_t r = 0; r < n; ++r) {
+            std::uint8_t* dst = ScanLine(static_cast<int>(top + r));
+            const std::uint64_t at = static_cast<std::uint64_t>(r) * scanline;
+            if (at + scanline > static_cast<std::uint64_t>(got)) {
+              std::memset(dst, 0, stride);  // a short strip: the rest stays black
+              continue;
             }
-            std::memset(dst + rowBytes, 0, stride - rowBytes);
-          } else {
-            const std::size_t k = std::min<std::size_t>(scanline, stride);
-            std::memcpy(dst, src, k);
-            std::memset(dst + k, 0, stride - k);
+            const std::uint8_t* src = buf.data() + at;
+            if (bpp == 3 || bpp == 4) {
+              for (std::uint32_t x = 0; x < width; ++x) {
+                dst[3 * x] = src[bpp * x + 2];
+                dst[3 * x + 1] = src[bpp * x + 1];
+                dst[3 * x + 2] = src[bpp * x];
+              }
+              std::memset(dst + rowBytes, 0, stride - rowBytes);
+            } else {
+              const std::size_t k = std::min<std::size_t>(scanline, stride);
+              std::memcpy(dst, src, k);
+              std::memset(dst + k, 0, stride - k);
+            }
           }
         }
-      }
+      };
+      // Only compressed strips are worth a second handle.
+      const bool split = compression != COMPRESSION_NONE;
+      ParallelRows(strips, band, split ? 0 : 1, static_cast<std::int64_t>(rps) * width, 1 << 20);
     }
   } catch (...) {
     FreeImage();

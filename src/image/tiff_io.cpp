@@ -127,6 +127,7 @@ TiffHandle TiffHandle::OpenWrite(Bytes& out, bool append) {
   return h;
 }
 
+TiffHandle::TiffHandle() = default;
 TiffHandle::TiffHandle(TiffHandle&& o) noexcept : stream_(std::move(o.stream_)), tif_(o.tif_) { o.tif_ = nullptr; }
 TiffHandle& TiffHandle::operator=(TiffHandle&& o) noexcept {
   if (this != &o) {

@@ -22,6 +22,7 @@ public:
   // "w" starts the buffer anew; "a" adds a directory to the TIFF already in it.
   static TiffHandle OpenWrite(Bytes& out, bool append);
 
+  TiffHandle();  // no file
   TiffHandle(TiffHandle&&) noexcept;
   TiffHandle& operator=(TiffHandle&&) noexcept;
   ~TiffHandle();
@@ -36,7 +37,6 @@ public:
   struct Stream;
 
 private:
-  TiffHandle() = default;
   std::unique_ptr<Stream> stream_;
   TIFF* tif_ = nullptr;
 };

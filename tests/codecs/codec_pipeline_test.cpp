@@ -8,7 +8,6 @@
 #include "image/library_codecs.h"
 #include "image/png_graphic.h"
 #include "image/tiff_graphic.h"
-#include "imaging_library/imgman.h"
 #include "support/test_support.h"
 
 namespace pelira {

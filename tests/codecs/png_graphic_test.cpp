@@ -217,6 +217,24 @@ TEST(PngWrite, EveryFormatReadsBackAndHasTheChunks) {
   }
 }
 
+TEST(PngWrite, ShortPaletteCoversEveryIndexUsed) {
+  for (TImageFormat f : {TImageFormat::Color16, TImageFormat::Color256}) {
+    SCOPED_TRACE(FormatDisplayText(f));
+    TPngGraphic g;
+    g.NewImage(5, 2, f, nullptr, 0, 0);
+    g.SetPaletteFromHandle(Palette{RgbQuad{1, 2, 3, 0}, RgbQuad{4, 5, 6, 0}, RgbQuad{7, 8, 9, 0}});
+    g.SetPaletteIndex(3, 1, 7);  // past the palette: black
+    g.SetPaletteIndex(4, 0, 2);
+    const Bytes out = g.SaveToBytes();
+    EXPECT_EQ(Chunk(out, "PLTE").size(), 8u * 3);
+    TPngGraphic back;
+    back.LoadFromBytes(out);
+    EXPECT_EQ(back.PaletteIndex(3, 1), 7);
+    EXPECT_EQ(back.Pixels(3, 1), 0u);
+    EXPECT_EQ(back.Pixels(4, 0), MakeColor(9, 8, 7));
+  }
+}
+
 TEST(PngWrite, CompressionLevelReachesZlib) {
   // The zlib header's level field: 0 for level 1, 1 for 5, 3 for 9.
   const int want[] = {0, 1, 3};

@@ -66,6 +66,26 @@ TEST(LoadPipeline, ExtensionTIPassesTheProbeButFailsToBlank) {
   EXPECT_FALSE(l.info.reloadEnabled);
 }
 
+TEST(LoadPipeline, HostilePlaneCountEndsOnTheBlankPicture) {
+  // 44465 bits in 50890 planes: the probe's depth must not overflow.
+  TempDir dir;
+  std::vector<std::uint8_t> b(54 + 64, 0);
+  b[0] = 'B'; b[1] = 'M';
+  auto put32 = [&](std::size_t at, std::uint32_t v) { std::memcpy(&b[at], &v, 4); };
+  auto put16 = [&](std::size_t at, std::uint16_t v) { std::memcpy(&b[at], &v, 2); };
+  put32(2, static_cast<std::uint32_t>(b.size()));
+  put32(10, 54);
+  put32(14, 40);
+  put32(18, 4);
+  put32(22, 4);
+  put16(26, 50890);
+  put16(28, 44465);
+  test::WriteBytes(dir / "planes.bmp", b);
+  TImageLoader l;
+  EXPECT_EQ(l.Open((dir / "planes.bmp").string()), OpenOutcome::Blank);
+  EXPECT_EQ(l.info.fileName, "Untitled");
+}
+
 TEST(LoadPipeline, SmallBmpLoadsDirectly) {
   struct Case { const char* fixture; int bits; };
   for (const Case c : {Case{"v3_24", 24}, Case{"v3_8", 8}, Case{"v5_32", 24}, Case{"topdown_8", 8}, Case{"rle4", 4}}) {
