@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "common/crc_register.h"
+#include "common/parallel_for.h"
 #include "common/text_encoding.h"
 
 namespace pelira {
@@ -114,21 +115,66 @@ bool BookmarkLess(const std::string& a, const std::string& b) {
   return c != 0 ? c < 0 : a < b;
 }
 
+namespace {
+
+std::string Folded(const std::string& s) {
+  std::string f = s;
+  for (char& c : f) c = static_cast<char>(Fold(static_cast<unsigned char>(c)));
+  return f;
+}
+
+// Sorts by the folded name (then the name itself when exact is set) with each folded key
+// made once: comparing plain bytes is several times faster than folding inside every
+// comparison of long paths that share their folders.
+void SortFolded(std::vector<std::string>& entries, bool exact) {
+  struct Keyed {
+    std::string key;
+    std::uint32_t at;
+  };
+  std::vector<Keyed> keyed(entries.size());
+  for (std::size_t i = 0; i < entries.size(); ++i) keyed[i] = {Folded(entries[i]), static_cast<std::uint32_t>(i)};
+  auto less = [&](const Keyed& a, const Keyed& b) {
+    const int c = a.key.compare(b.key);
+    if (c != 0 || !exact) return c < 0;
+    return entries[a.at] < entries[b.at];
+  };
+  if (exact) std::sort(keyed.begin(), keyed.end(), less);
+  else std::stable_sort(keyed.begin(), keyed.end(), less);
+  std::vector<std::string> sorted;
+  sorted.reserve(std::max(entries.capacity(), entries.size()));
+  for (const Keyed& k : keyed) sorted.push_back(std::move(entries[k.at]));
+  entries.swap(sorted);
+}
+
+}  // namespace
+
 void RemoveMissingEntries(std::vector<std::string>& entries, const FileExistsFn& exists) {
-  entries.erase(std::remove_if(entries.begin(), entries.end(), [&](const std::string& e) { return !exists(e); }),
-                entries.end());
+  // One stat per entry, the entries split over the cores; the removal is one pass.
+  std::vector<std::uint8_t> keep(entries.size(), 0);
+  ParallelRows(
+      static_cast<int>(entries.size()),
+      [&](int first, int last) {
+        for (int i = first; i < last; ++i) keep[static_cast<std::size_t>(i)] = exists(entries[static_cast<std::size_t>(i)]) ? 1 : 0;
+      },
+      0, 1, 4096);
+  std::size_t out = 0;
+  for (std::size_t i = 0; i < entries.size(); ++i)
+    if (keep[i]) {
+      if (out != i) entries[out] = std::move(entries[i]);
+      ++out;
+    }
+  entries.resize(out);
 }
 
 void BookmarkList::Sort(const FileExistsFn& exists) {
-  std::sort(entries_.begin(), entries_.end(), BookmarkLess);
+  SortFolded(entries_, true);
   entries_.erase(std::unique(entries_.begin(), entries_.end()), entries_.end());
   if (entries_.size() > 1) RemoveMissingEntries(entries_, exists);
   index_ = 0;
 }
 
 void SortAllEntries(std::vector<std::string>& entries, const FileExistsFn& exists) {
-  std::stable_sort(entries.begin(), entries.end(),
-                   [](const std::string& a, const std::string& b) { return FoldedCompare(a, b) < 0; });
+  SortFolded(entries, false);
   entries.erase(std::unique(entries.begin(), entries.end()), entries.end());
   RemoveMissingEntries(entries, exists);
 }

@@ -13,7 +13,8 @@ namespace pelira {
 inline constexpr std::size_t kBookmarkCapacity = 131072;
 inline constexpr std::size_t kBookmarkLoadCapacity = 1048576;
 
-// Whether a bookmark names a file; an empty entry or one holding NUL never does.
+// Whether a bookmark names a file; an empty entry or one holding NUL never does. Long lists
+// ask from several threads at once.
 using FileExistsFn = std::function<bool(const std::string& path)>;
 bool BookmarkFileExists(const std::string& path);
 
