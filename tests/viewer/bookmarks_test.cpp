@@ -176,6 +176,12 @@ TEST(BookmarkFile, FailuresLeaveNoEntries) {
   EXPECT_NE(why.find("none.plp"), std::string::npos);
   EXPECT_FALSE(ReadPlpFile(dir.path(), back, why));  // a folder
   EXPECT_TRUE(back.empty());
+  // Past the size limit nothing is read (a sparse file: no disk is used).
+  test::WriteText(dir / "huge.plp", "a\r\n");
+  fs::resize_file(dir / "huge.plp", kPlpMaxBytes + 1);
+  back = {"stale"};
+  EXPECT_FALSE(ReadPlpFile(dir / "huge.plp", back, why));
+  EXPECT_TRUE(back.empty());
 }
 
 TEST(RecentLinks, OneLinkPerPathAndTheCrcSuffixForAnother) {
