@@ -2,14 +2,15 @@
 
 #include <memory>
 
+#include "app/startup_state.h"
+#include "common/kind_list.h"
 #include "image/image_loader.h"
 #include "image/palette.h"
-#include "viewer/viewer_jpeg_decoder.h"
+#include "viewer/jpeg_frame_size.h"
 
 namespace pelira {
 
 PictureLoader DefaultPictureLoader(LoadHost* host) {
-  EnsureJpegDecoder();
   auto pipeline = std::make_shared<TImageLoader>(LoadSettings{}, host);
   return [pipeline](const std::string& path, const LoadRequest& request, LoadedPicture& out) {
     TImageLoader* loader = pipeline.get();
@@ -34,6 +35,17 @@ PictureLoader DefaultPictureLoader(LoadHost* host) {
     out.bitmap = std::move(loader->workingBitmap);
     out.pageCount = loader->info.pageCount;
     out.untitled = outcome != OpenOutcome::Image;
+    // A JPEG decoded reduced shows the file's own size beside the reduction.
+    if (outcome == OpenOutcome::Image && (request.fitMode || request.halfJpeg) && IsJpegExtension(UpperExt(path))) {
+      if (const auto frame = ReadJpegFrameSize(path)) {
+        const int factor = JpegReduction(*frame, out.bitmap.Width(), out.bitmap.Height());
+        if (factor > 1) {
+          out.sourceWidth = frame->width;
+          out.sourceHeight = frame->height;
+          out.reducedScale = factor;
+        }
+      }
+    }
     out.statusText = loader->info.statusText;
     if (out.statusText == "Loading...") out.statusText.clear();
     return true;

@@ -2,7 +2,7 @@
 
 #include "support/test_support.h"
 #include "viewer/picture_loader.h"
-#include "viewer/viewer_jpeg_decoder.h"
+#include "viewer/jpeg_frame_size.h"
 
 namespace pelira {
 namespace {
@@ -37,6 +37,11 @@ TEST(ViewerJpeg, DecodesAtTheScaleTheWindowNeeds) {
     EXPECT_GT(BlueOf(top), RedOf(top) + 60) << c.what;
     EXPECT_GT(GreenOf(bottom), BlueOf(bottom) + 20) << c.what;
     EXPECT_EQ(out.statusText.rfind("Loaded ", 0), 0u) << c.what << ": " << out.statusText;
+    // A reduced decode names the file's own size and the reduction.
+    const int factor = 640 / c.w;
+    EXPECT_EQ(out.reducedScale, factor) << c.what;
+    EXPECT_EQ(out.sourceWidth, factor > 1 ? 640 : 0) << c.what;
+    EXPECT_EQ(out.sourceHeight, factor > 1 ? 427 : 0) << c.what;
   }
 }
 
@@ -67,6 +72,55 @@ TEST(ViewerJpeg, CutOffAndForeignBytesNeverCrash) {
     LoadedPicture out;
     EXPECT_FALSE(loader((dir / name).string(), {}, out)) << name;
   }
+}
+
+TEST(JpegFrameSize, ReadsTheFrameHeaderAndRefusesBrokenSegments) {
+  test::TempDir dir;
+  const std::vector<std::uint8_t> photo = test::ReadBytes(test::Fixture("viewer/photo.jpg"));
+  // The photo with a large application segment and fill bytes put in before its own segments.
+  std::vector<std::uint8_t> padded = {0xFF, 0xD8, 0xFF, 0xE1, 0xEA, 0x62};
+  padded.resize(padded.size() + 0xEA62 - 2, 0x55);
+  padded.insert(padded.end(), {0xFF, 0xFF});
+  padded.insert(padded.end(), photo.begin() + 2, photo.end());
+  using B = std::vector<std::uint8_t>;
+  struct Case { const char* name; B bytes; int w, h; };
+  const Case cases[] = {
+      {"photo", photo, 640, 427},
+      {"padded", padded, 640, 427},
+      {"gray", test::ReadBytes(test::Fixture("viewer/gray.jpg")), 64, 48},
+      {"not a JPEG", {'B', 'M', 0, 0}, 0, 0},
+      {"only the start", {0xFF, 0xD8}, 0, 0},
+      {"segment shorter than its length field", {0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x01}, 0, 0},
+      {"segment past the end", {0xFF, 0xD8, 0xFF, 0xE0, 0x7F, 0xFF, 1, 2}, 0, 0},
+      {"scan before any frame", {0xFF, 0xD8, 0xFF, 0xDA, 0x00, 0x02}, 0, 0},
+      {"frame cut short", {0xFF, 0xD8, 0xFF, 0xC0, 0x00, 0x11, 8, 0x01}, 0, 0},
+      {"zero width", {0xFF, 0xD8, 0xFF, 0xC0, 0x00, 0x0B, 8, 0x00, 0x10, 0x00, 0x00, 1, 1, 0x11, 0}, 0, 0},
+      {"no marker after the start", {0xFF, 0xD8, 0x00, 0x00}, 0, 0},
+  };
+  for (const Case& c : cases) {
+    const auto path = dir / "x.jpg";
+    test::WriteBytes(path, c.bytes);
+    const auto size = ReadJpegFrameSize(path);
+    if (c.w == 0) {
+      EXPECT_FALSE(size.has_value()) << c.name;
+    } else {
+      ASSERT_TRUE(size.has_value()) << c.name;
+      EXPECT_EQ(size->width, c.w) << c.name;
+      EXPECT_EQ(size->height, c.h) << c.name;
+    }
+  }
+  EXPECT_FALSE(ReadJpegFrameSize(dir / "missing.jpg").has_value());
+}
+
+TEST(JpegFrameSize, ReductionIsThePowerOfTwoThatGivesTheShownSize) {
+  struct Case { int w, h, shownW, shownH, factor; };
+  const Case cases[] = {
+      {640, 427, 640, 427, 1}, {640, 427, 320, 214, 2}, {640, 427, 160, 107, 4}, {640, 427, 80, 54, 8},
+      {640, 427, 300, 200, 1},  // resampled, not a decoder reduction
+      {6000, 4000, 750, 500, 8},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(JpegReduction({c.w, c.h}, c.shownW, c.shownH), c.factor) << c.shownW << "x" << c.shownH;
 }
 
 }  // namespace

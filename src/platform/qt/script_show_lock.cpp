@@ -23,8 +23,10 @@ std::unique_ptr<QLockFile> MakeLock() {
 }  // namespace
 
 QString ScriptShowLockFile() {
-  const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-  const std::filesystem::path path = ScriptShowLockPath(AppPaths::ChosenHome().string(), runtime.toStdString(),
+  const std::string home = AppPaths::ChosenHome().string();
+  // Asked only when needed: without $XDG_RUNTIME_DIR Qt warns on every lookup.
+  const QString runtime = home.empty() ? QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) : QString();
+  const std::filesystem::path path = ScriptShowLockPath(home, runtime.toStdString(),
                                                         QDir::tempPath().toStdString());
   return QString::fromStdString(path.string());
 }

@@ -293,7 +293,7 @@ void TWebForm::BuildMenus() {
   upsampled->setCheckable(true);
   view->addSeparator();
   auto* aspect = new QActionGroup(this);
-  QAction* monitor = Item(view, " &1:1 Monitor", "mnuAspect1", {}, [] {});
+  QAction* monitor = Item(view, " &1:1 Monitor", "mnuAspect1", {}, [this] { state_.AspectMode = AspectModes::OneToOne; });
   monitor->setCheckable(true);
   monitor->setChecked(true);
   monitor->setData(1);
@@ -306,7 +306,7 @@ void TWebForm::BuildMenus() {
     aspect->addAction(a);
   }
   Item(view, "&Gamma", "mnuViewGamma", QKeySequence(Qt::CTRL | Qt::Key_G));
-  Item(view, "&Half JPEG ", "mnuScaleJPG")->setCheckable(true);
+  Item(view, "&Half JPEG ", "mnuScaleJPG", {}, [this] { mnuScaleJPGClick(); })->setCheckable(true);
   view->addSeparator();
   auto toggle = [&](QMenu* m, const QString& caption, const QString& name, std::function<void(bool)> set) {
     QAction* a = Item(m, caption, name, {}, [this, name, set] { set(Action(name)->isChecked()); });
@@ -611,6 +611,7 @@ bool TWebForm::FormKeyDown(QKeyEvent* e) {
     case Qt::Key_2: Run([this] { SetZoomKey(25); }); return true;
     case Qt::Key_5: Run([this] { SetZoomKey(50); }); return true;
     case Qt::Key_7: Run([this] { SetZoomKey(75); }); return true;
+    case Qt::Key_H: Run([this] { mnuScaleJPGClick(); }); return true;
     case Qt::Key_Plus:
       if (keypad && !state_.FitMode) Run([this] { btnZoomUpClick(); });
       return keypad;

@@ -93,6 +93,7 @@ public:
   void mnuOptimizeWindowClick();      // "&Adjust" › "&Window"
   void mnuFitWinToClick(int divisor); // "Fit to" "1:&n"
   void mnuUpsampledFitClick();
+  void mnuScaleJPGClick();            // "&Half JPEG ": later JPEG opens decode at half size
   void SetMenuBarShown(bool on);
   void SetToolBarShown(bool on);
   void SetStatusBarShown(bool on);
@@ -189,7 +190,8 @@ private:
   bool programmaticResize_ = false;
   bool dragging_ = false;
   QPoint dragLast_;
-  std::optional<RectI> placedUnshown_;  // outer bounds asked for before the frame was known
+  // Outer bounds placed before the frame was known, with the client size they gave.
+  std::optional<std::pair<RectI, QSize>> placedUnshown_;
 };
 
 }  // namespace pelira

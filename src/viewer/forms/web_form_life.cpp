@@ -32,9 +32,10 @@ bool TWebForm::StartupChecksPass(int colorDepth, int screenHeight) {
 void TWebForm::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   if (placedUnshown_ && !event->spontaneous()) {
-    const RectI outer = *placedUnshown_;
+    const auto [outer, client] = *placedUnshown_;
     placedUnshown_.reset();
-    if (frameGeometry().size() != size()) PlaceWindow(outer);
+    // Unless the window was resized by its owner in between.
+    if (frameGeometry().size() != size() && size() == client) PlaceWindow(outer);
   }
   // Without a window manager nothing activates the window, so the first activation is also
   // queued from the first show.

@@ -11,6 +11,7 @@
 
 #include "common/request_flags.h"
 #include "display/forms/pix.h"
+#include "platform/ui.h"
 #include "viewer/forms/web_form.h"
 #include "viewer/status_text.h"
 #include "viewer/view_layout.h"
@@ -18,6 +19,10 @@
 namespace pelira {
 
 namespace {
+
+constexpr const char* kHalfJpegText =
+    "All JPEG images will be loaded with half resolution (50%).\n\n[Ignore] avoids this dialog (for experts).";
+constexpr int kHalfJpegHelpContext = 100;
 
 // Bars have fixed heights; a bar counts while it would show with the window.
 int VisibleHeight(const QWidget* w, const QWidget* window) { return w->isVisibleTo(window) ? w->height() : 0; }
@@ -74,10 +79,11 @@ void TWebForm::PlaceWindow(const RectI& outer) {
   const QSize frame = frameGeometry().size() - size();
   // Before the first show the frame is unknown: the bounds are placed again once it is, or
   // each start would grow the window by its frame.
-  if (!isVisible()) placedUnshown_ = outer;
+  const QSize client(std::max(outer.width - frame.width(), 1), std::max(outer.height - frame.height(), 1));
+  if (!isVisible()) placedUnshown_ = {outer, client};
   programmaticResize_ = true;
   move(avail.left() + outer.left, avail.top() + outer.top);
-  resize(std::max(outer.width - frame.width(), 1), std::max(outer.height - frame.height(), 1));
+  resize(client);
   programmaticResize_ = false;
 }
 
@@ -214,6 +220,19 @@ void TWebForm::mnuUpsampledFitClick() {
     AutoZoom();
     LayoutViewport();
   }
+}
+
+void TWebForm::mnuScaleJPGClick() {
+  QAction* item = Action("mnuScaleJPG");
+  if (!state_.HalfJpeg &&
+      !AskIgnorable(CurrentUi(), "HalfJpeg", MessageKind::Confirmation, kHalfJpegText, kHalfJpegHelpContext)) {
+    item->setChecked(false);
+    return;
+  }
+  state_.HalfJpeg = !state_.HalfJpeg;
+  item->setChecked(state_.HalfJpeg);
+  // Half-size decodes and the reduced screen copy exclude each other.
+  if (state_.HalfJpeg) settings_->viewer.autoReduce = false;
 }
 
 static MinWidthRules Rules(const TWebForm& f, bool fitMode, int winMin) {

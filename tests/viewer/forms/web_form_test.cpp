@@ -38,6 +38,8 @@ struct Start {
     form->show();
     QVERIFY(QTest::qWaitForWindowExposed(form.get()));
     QTRY_VERIFY(form->FirstActivationDone());
+    // The welcome box of a first run is queued behind the activation: let it come now.
+    QCoreApplication::processEvents();
   }
 
   StoredSettings settings;
@@ -67,6 +69,7 @@ private slots:
     });
   }
   void cleanup() {
+    ClearSilencedQuestions();
     SetCurrentUi(nullptr);
     ui_.reset();
   }
@@ -249,6 +252,43 @@ private slots:
     QCOMPARE(f.Sky95()->size(), QSize(640, 427));
   }
 
+  void halfJpegAsksThenDecodesLaterJpegsAtHalfSize() {
+    MemorySettingsStore store;
+    Start run(store);
+    run.Show();
+    TWebForm& f = *run.form;
+    QTRY_VERIFY(ShowsWelcome(*ui_));
+    QAction* half = f.Action("mnuScaleJPG");
+    const std::string question =
+        "All JPEG images will be loaded with half resolution (50%).\n\n[Ignore] avoids this dialog (for experts).";
+    ui_->Clear();
+    ui_->Queue(Button::Cancel);
+    half->trigger();
+    QVERIFY(!half->isChecked());
+    QVERIFY(!f.State().HalfJpeg);
+    QCOMPARE(ui_->Texts(), std::vector<std::string>{question});
+    QVERIFY(ui_->Calls()[0].buttons.Has(Button::Ignore) && ui_->Calls()[0].buttons.Has(Button::Help));
+    QCOMPARE(ui_->Calls()[0].helpContext, 100);
+
+    ui_->Queue(Button::Ignore);
+    f.ScrollBox()->setFocus();  // keys typed into the path box are its own
+    QTest::keyClick(f.ScrollBox(), Qt::Key_H);
+    QVERIFY(half->isChecked());
+    g_dialogAnswer = {Fixture("photo.jpg")};
+    f.BtnOpenClick();
+    QCOMPARE(f.StatusPanelText(2), QString("640x427(24) [1:2] dib"));
+    QCOMPARE(f.Sky95()->size(), QSize(320, 214));
+
+    // Off without a question; on again without one, since Ignore silenced it.
+    half->trigger();
+    QVERIFY(!f.State().HalfJpeg);
+    f.BtnOpenClick();
+    QCOMPARE(f.StatusPanelText(2), QString("640x427(24) dib"));
+    half->trigger();
+    QVERIFY(f.State().HalfJpeg);
+    QCOMPARE(ui_->Texts().size(), std::size_t{2});
+  }
+
   void windowSizesItselfToThePicture() {
     MemorySettingsStore store;
     {
@@ -271,6 +311,14 @@ private slots:
     const QRect outer = f.frameGeometry();
     QVERIFY(qAbs(outer.center().x() - avail.center().x()) <= 1);
     QVERIFY(avail.contains(outer));
+  }
+
+  void sizeGivenBeforeTheFirstShowIsKept() {
+    MemorySettingsStore store;
+    Start run(store);
+    run.form->resize(500, 350);
+    run.Show();
+    QCOMPARE(run.form->size(), QSize(500, 350));
   }
 
   void settingsRoundTripThroughTheClose() {
