@@ -34,7 +34,7 @@ bool RunBands(Dib& pic, const Dib& kept, int first, int last, const FilterProgre
           fn(r0, r1);
         },
         0, perRow);
-    if (progress && !progress(std::min(last, first + uEnd * rowStep), pic.Height())) {
+    if (progress && !progress(std::min({last, first + uEnd * rowStep, pic.Height()}), pic.Height())) {
       std::memcpy(pic.Bits(), kept.Bits(), pic.ImageSize());
       return false;
     }
@@ -574,6 +574,44 @@ bool DeMosiac2x2(Dib& pic, int variant, const FilterProgress& progress) {
         }
       },
       2);
+}
+
+// --- mosaic ----------------------------------------------------------------------------------
+
+bool Tile(Dib& pic, int n, const FilterProgress& progress) {
+  if (!Usable(pic)) return true;
+  n = std::clamp(n, 2, 16);
+  const int w = pic.Width(), h = pic.Height();
+  const Dib src = pic;
+  const int rowLen = 3 * w;
+  const int tiles = (h - 1 + n - 1) / n;  // tile rows starting below height - 1
+  // Bands of whole tile rows, so each band writes only its own rows.
+  return RunBands(
+      pic, src, 0, tiles * n, progress,
+      [&](int first, int last) {
+        for (int y = first; y < last && y < h - 1; y += n) {
+          std::uint8_t* out = pic.ScanLine(y);
+          for (int x = 0; x < rowLen - 7; x += 3 * n) {
+            for (int c = 0; c < 3; ++c) {
+              int sum = 0;
+              for (int j = 0; j < n; ++j) {
+                const std::uint8_t* row = src.ScanLine(std::min(y + j, h - 1));
+                for (int i = 0; i < n; ++i) {
+                  int at = x + 3 * i;
+                  // Read back from the tile's start, but never before the row: a picture
+                  // narrower than the tile would read outside it.
+                  if (at >= rowLen) at = std::max(0, x - 3 * i);
+                  sum += row[at + c];
+                }
+              }
+              const int mean = std::min(255, sum / (n * n));
+              for (int i = 0; i < n && x + 3 * i + c < rowLen; ++i) out[x + 3 * i + c] = static_cast<std::uint8_t>(mean);
+            }
+          }
+          for (int j = 1; j < n && y + j < h; ++j) std::memcpy(pic.ScanLine(y + j), out, static_cast<std::size_t>(rowLen));
+        }
+      },
+      n);
 }
 
 }  // namespace pelira
