@@ -122,6 +122,7 @@ FilterOutcome ViewerFilters::Run(FilterCommand c) {
     case F::DeLace: case F::Enrich: return Enlarged(c);
     case F::DePixelate: return DePixelate();
     case F::AutoClean: case F::AutoSharpen: return AutoFilter(c);
+    case F::Mosaic: return Mosaic();
     default: return Dialog(c);
   }
 }
@@ -348,6 +349,33 @@ FilterOutcome ViewerFilters::ResampleCommand(int width, int height) {
   if ((w == Pic().Width() && h == Pic().Height()) || w <= 15 || h <= 15) return FilterOutcome::Unchanged;
   if (!Script() && !edits_.AutoBackUp()) return FilterOutcome::Refused;
   return Resample(w, h);
+}
+
+FilterOutcome ViewerFilters::Mosaic() {
+  const bool wasModified = state_.ImageModified;
+  if (!Script()) {
+    if (!edits_.AutoBackUp()) return FilterOutcome::Refused;
+    edits_.EnsureTrueColor();
+  }
+  int n = engine_.FilterParam1;
+  if (!Script()) {
+    TFilterDlgParam r;
+    r.kind = 250;
+    r.slider[0] = {2, 16, std::clamp(memory_.mosaic, 2, 16), 1, 1};
+    const FilterAnswer a = ask_.RunFilterDialog("Set Mosaic Tile to", "2x2", "16x16", r);
+    if (a.Cancelled()) {
+      if (edits_.mnuUndoClick()) state_.ImageModified = wasModified;
+      host_.Refresh();
+      return FilterOutcome::Cancelled;
+    }
+    n = memory_.mosaic = std::clamp(a.values[0], 2, 16);
+  }
+  n = std::clamp(n, 2, 16);
+  edits_.ShowBusy("Tiling ...");
+  if (!Tile(Pic(), n, Rows())) return Stopped(wasModified);
+  Record("MOSAIC", {n});
+  edits_.ExitFilter();
+  return FilterOutcome::Done;
 }
 
 FilterOutcome ViewerFilters::AutoFilter(FilterCommand c) {

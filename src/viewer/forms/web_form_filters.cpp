@@ -163,6 +163,7 @@ void TWebForm::BuildFilterMenus() {
     resize->addAction(resample);
     actions_["mnuResample1"] = resample;
   }
+  add(resize, "&Mosaic (tile)", "mnuMosaic1", F::Mosaic);
   add(resize, "&DePixelate (CCD)", "mnuDePixelate", F::DePixelate);
   add(menuOf("mnuContrast"), "&DeFog", "mnuDeFog", F::DeFog);
 

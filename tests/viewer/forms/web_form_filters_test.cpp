@@ -75,7 +75,7 @@ private slots:
                            "mnuDespeckle", "mnuUnSpot", "mnuDeLace", "mnuUnsharpMask", "mnuMeanRemoval",
                            "mnuHighPassMedium", "mnuHighPassLight", "mnuDescreenLight", "mnuDescreenMedium",
                            "mnuDescreenStrong", "mnuDescreenHigh", "mnuDePixelate", "mnuDeFog", "mnuAutoClean",
-                           "mnuAutoSharpen"};
+                           "mnuAutoSharpen", "mnuMosaic1"};
     for (const char* name : names) {
       TWebForm f;
       Show(f, Picture());
