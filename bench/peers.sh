@@ -198,7 +198,37 @@ section_spatial_filters() {
     "$(alone "$(peer_ms "$IM_CONVERT" "$mpc" -unsharp 2x1 null:)" "$im_base")" "convert"
 }
 
-read -r -a SECTIONS <<< "${PELIRA_SECTIONS:-bmp_load codecs formats_load tone spatial_filters}"  # PELIRA_SECTIONS="codecs" runs one
+# pelira-cli run over 50 photos (AUTO_CONTRAST, then SAVE as colour JPEG) against mogrify with
+# the same JPEG settings on copies of the same files; both use both cores. The command line
+# needs the Qt page renderers, so it gets a build of its own beside the benchmark one.
+section_script_run() {
+  local cli_build="$BUILD-cli"
+  if [[ ! -f "$cli_build/build.ninja" ]]; then
+    cmake -S "$ROOT" -B "$cli_build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DPELIRA_TESTS=OFF >/dev/null
+  fi
+  ninja -C "$cli_build" -j2 pelira-cli >/dev/null
+  local photos="$OUT/photos" n="${PELIRA_RUN_PHOTOS:-50}"
+  mkdir -p "$photos"
+  for ((i = 1; i <= n; i++)); do
+    local f="$photos/photo$i.jpg"
+    [[ -f "$f" ]] || "$IM_CONVERT" -size 3000x2000 -seed "$i" plasma:fractal -blur 0x2 -level 10%,85% \
+      -quality 90 "$f"
+  done
+  printf 'AUTO_CONTRAST\r\nSAVE\r\n' > "$OUT/autocontrast.bip"
+  local ours_dir="$OUT/run_ours" peer_dir="$OUT/run_mogrify"
+  # Each timed run starts from an empty folder, since run never replaces a file.
+  local ours peer copy
+  ours="$(peer_ms bash -c "rm -rf '$ours_dir' && mkdir '$ours_dir' && '$cli_build/pelira-cli' run \
+    '$OUT/autocontrast.bip' --type 5 --jobs 2 --out '$ours_dir' '$photos'/*.jpg")"
+  copy="$(peer_ms bash -c "rm -rf '$peer_dir' && mkdir '$peer_dir' && cp '$photos'/*.jpg '$peer_dir'/")"
+  peer="$(peer_ms bash -c "rm -rf '$peer_dir' && mkdir '$peer_dir' && cp '$photos'/*.jpg '$peer_dir'/ && \
+    MAGICK_THREAD_LIMIT=2 mogrify-im6.q16 -auto-level -quality 75 -interlace Plane -sampling-factor 1x1 \
+    -define jpeg:optimize-coding=true -define jpeg:dct-method=float '$peer_dir'/*.jpg")"
+  peer="$(python3 -c "import sys; print('%.1f' % max(0.1, float(sys.argv[1]) - float(sys.argv[2])))" "$peer" "$copy")"
+  ratio "run AUTO_CONTRAST+SAVE, $n JPEGs 3000x2000" "$ours" "$peer" "mogrify"
+}
+
+read -r -a SECTIONS <<< "${PELIRA_SECTIONS:-bmp_load codecs formats_load tone spatial_filters script_run}"  # PELIRA_SECTIONS="codecs" runs one
 for s in "${SECTIONS[@]}"; do
   echo "== $s"
   "section_$s"
