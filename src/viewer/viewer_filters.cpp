@@ -92,6 +92,13 @@ void ViewerFilters::Record(const std::string& word, std::initializer_list<int> a
   recorder_->RecordScriptLine(line);
 }
 
+void ViewerFilters::Busy(const std::string& text) {
+  // The display learns first that work starts, so that it can watch for Esc while the busy
+  // text lets pending events through.
+  if (progress_) progress_->SetBar(ProgressBar::Thumbs, 0, 0);
+  edits_.ShowBusy(text);
+}
+
 FilterProgress ViewerFilters::Rows() {
   if (progress_) progress_->SetBar(ProgressBar::Thumbs, 0, 0);
   return [this](int row, int rows) {
@@ -177,7 +184,7 @@ FilterOutcome ViewerFilters::Dialog(FilterCommand c) {
     if (mem[1]) *mem[1] = e;
     engine_.FilterValue = v;
   }
-  edits_.ShowBusy(s.status);
+  Busy(s.status);
   const FilterProgress p = Rows();
   bool done = true;
   switch (c) {
@@ -207,7 +214,7 @@ FilterOutcome ViewerFilters::Descreen(FilterCommand c) {
   const bool wasModified = state_.ImageModified;
   if (!Script()) {
     if (!edits_.AutoBackUp()) return FilterOutcome::Refused;
-    edits_.ShowBusy("Descreening...");
+    Busy("Descreening...");
   }
   // The weighted sums run on bytes of three: a palette picture is made true colour first.
   edits_.EnsureTrueColor();
@@ -259,7 +266,7 @@ FilterOutcome ViewerFilters::Enlarged(FilterCommand c) {
     ImgErrBox();
     return FilterOutcome::Failed;
   }
-  edits_.ShowBusy(delace ? "Delacing..." : "Enriching...");
+  Busy(delace ? "Delacing..." : "Enriching...");
   const HIMG big = ImgCopy(source, bw, bh, nullptr, 0);
   ImgClose(source);
   const Dib* bigBits = big ? ImgGetBitmap(big) : nullptr;
@@ -300,7 +307,7 @@ FilterOutcome ViewerFilters::DePixelate() {
   }
   // Pairs of bytes are averaged: a palette picture is made true colour first.
   edits_.EnsureTrueColor();
-  edits_.ShowBusy("Resampling...");
+  Busy("Resampling...");
   if (!DeMosiac2x2(Pic(), 0, Rows())) return Stopped(wasModified);
   // Recorded first, so a replay smooths before it resamples.
   Record("DEPIXELATE", {1});
@@ -327,7 +334,7 @@ FilterOutcome ViewerFilters::Resample(int width, int height) {
   height = ClampResampleSide(height);
   if ((width == Pic().Width() && height == Pic().Height()) || width <= 15 || height <= 15)
     return FilterOutcome::Unchanged;
-  edits_.ShowBusy("Resampling...");
+  Busy("Resampling...");
   switch (pelira::Resample(Pic(), width, height)) {
     case ResampleResult::Unchanged: return FilterOutcome::Unchanged;
     case ResampleResult::Failed:
@@ -371,7 +378,7 @@ FilterOutcome ViewerFilters::Mosaic() {
     n = memory_.mosaic = std::clamp(a.values[0], 2, 16);
   }
   n = std::clamp(n, 2, 16);
-  edits_.ShowBusy("Tiling ...");
+  Busy("Tiling ...");
   if (!Tile(Pic(), n, Rows())) return Stopped(wasModified);
   Record("MOSAIC", {n});
   edits_.ExitFilter();
@@ -383,7 +390,7 @@ FilterOutcome ViewerFilters::AutoFilter(FilterCommand c) {
   if (!Script() && !edits_.AutoBackUp()) return FilterOutcome::Refused;
   edits_.EnsureTrueColor();
   const bool sharpen = c == FilterCommand::AutoSharpen;
-  edits_.ShowBusy(sharpen ? "Sharpening ..." : "Cleaning mask ...");
+  Busy(sharpen ? "Sharpening ..." : "Cleaning mask ...");
   const bool done = sharpen ? UnSharpGaussianBlur5x5(Pic(), 160, 48, Rows()) : SharpGaussianBlur5x5(Pic(), 95, 240, Rows());
   if (!done) {
     host_.StatusReady();

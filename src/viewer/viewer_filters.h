@@ -74,6 +74,7 @@ private:
   FilterOutcome AutoFilter(FilterCommand c);
   FilterOutcome Mosaic();
   FilterProgress Rows();
+  void Busy(const std::string& text);
   FilterOutcome Stopped(bool wasModified);
   void Record(const std::string& word, std::initializer_list<int> args = {});
   bool Script() const;
