@@ -344,49 +344,37 @@ void MedianSliding(const Padded& p, Dib& pic, int first, int last, int level, in
       if (!MedianWindowHas(level, dx + 1, dy)) enter.push_back({dx, dy});
     }
   const int k = (static_cast<int>(cells.size()) - 1) / 2;
-  const std::size_t stride = p.stride;
+  const auto stride = static_cast<std::ptrdiff_t>(p.stride);
+  // Byte offsets from a pixel's byte: the cells leaving on a step right, and entering.
+  std::vector<std::ptrdiff_t> out0, in0, all;
+  for (const Offset& o : leave) out0.push_back(o.dy * stride + 3 * o.dx);
+  for (const Offset& o : enter) in0.push_back(o.dy * stride + 3 * o.dx);
+  for (const Offset& o : cells) all.push_back(o.dy * stride + 3 * o.dx);
+  const std::size_t nOut = out0.size(), nIn = in0.size();
   for (int y = first; y < last; ++y) {
     std::uint8_t* out = pic.ScanLine(y);
-    const std::uint8_t* row = p.At(0, y);
-    std::uint16_t hist[3][256];
-    int med[3], below[3];
-    std::memset(hist, 0, sizeof hist);
-    for (const Offset& o : cells) {
-      const std::uint8_t* q = row + static_cast<std::ptrdiff_t>(o.dy) * static_cast<std::ptrdiff_t>(stride) + 3 * o.dx;
-      ++hist[0][q[0]];
-      ++hist[1][q[1]];
-      ++hist[2][q[2]];
-    }
+    // One channel at a time: its median and count stay in registers along the row.
     for (int c = 0; c < 3; ++c) {
-      med[c] = 0;
-      below[c] = 0;
-    }
-    for (int x = 0; x < p.w; ++x) {
-      const std::uint8_t* base = row + 3 * x;
-      if (x > 0) {
-        for (const Offset& o : leave) {
-          const std::uint8_t* q = base + static_cast<std::ptrdiff_t>(o.dy) * static_cast<std::ptrdiff_t>(stride) + 3 * o.dx;
-          for (int c = 0; c < 3; ++c) {
-            --hist[c][q[c]];
-            below[c] -= q[c] < med[c];
+      const std::uint8_t* base = p.At(0, y) + c;
+      std::uint16_t h[256] = {};
+      for (std::ptrdiff_t o : all) ++h[base[o]];
+      int m = 0, lt = 0;
+      for (int x = 0; x < p.w; ++x, base += 3) {
+        if (x > 0) {
+          for (std::size_t i = 0; i < nOut; ++i) {
+            const int v = base[out0[i]];
+            --h[v];
+            lt -= v < m;
+          }
+          for (std::size_t i = 0; i < nIn; ++i) {
+            const int v = base[in0[i]];
+            ++h[v];
+            lt += v < m;
           }
         }
-        for (const Offset& o : enter) {
-          const std::uint8_t* q = base + static_cast<std::ptrdiff_t>(o.dy) * static_cast<std::ptrdiff_t>(stride) + 3 * o.dx;
-          for (int c = 0; c < 3; ++c) {
-            ++hist[c][q[c]];
-            below[c] += q[c] < med[c];
-          }
-        }
-      }
-      for (int c = 0; c < 3; ++c) {
-        int m = med[c], lt = below[c];
-        const std::uint16_t* h = hist[c];
         while (lt > k) lt -= h[--m];
         while (lt + h[m] <= k) lt += h[m++];
-        med[c] = m;
-        below[c] = lt;
-        out[3 * x + c] = Masked(base[c], static_cast<std::uint8_t>(m), spot, floor);
+        out[3 * x + c] = Masked(base[0], static_cast<std::uint8_t>(m), spot, floor);
       }
     }
   }
