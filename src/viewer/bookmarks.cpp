@@ -179,7 +179,15 @@ void SortAllEntries(std::vector<std::string>& entries, const FileExistsFn& exist
   RemoveMissingEntries(entries, exists);
 }
 
-std::string PlpText(const std::vector<std::string>& entries) { return JoinCrlf(entries); }
+std::string PlpText(const std::vector<std::string>& entries) {
+  // A first entry that begins with a byte order mark would lose it on reading: a mark of
+  // the file's own goes in front.
+  static const std::string kBom = "\xEF\xBB\xBF";
+  if (!entries.empty() && entries.front().rfind(kBom, 0) == 0) return kBom + JoinCrlf(entries);
+  return JoinCrlf(entries);
+}
+
+std::vector<std::string> ParsePlp(std::string_view bytes) { return SplitLines(DecodeText(bytes)); }
 
 bool ReadPlpFile(const fs::path& path, std::vector<std::string>& entries, std::string& message) {
   entries.clear();
@@ -204,7 +212,7 @@ bool ReadPlpFile(const fs::path& path, std::vector<std::string>& entries, std::s
     message = path.string() + ": cannot be read";
     return false;
   }
-  entries = SplitLines(DecodeText(bytes));
+  entries = ParsePlp(bytes);
   if (entries.capacity() < kBookmarkLoadCapacity) entries.reserve(kBookmarkLoadCapacity);
   return true;
 }
