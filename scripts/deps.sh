@@ -23,4 +23,4 @@ PELIRA_BUILD_PACKAGES=(
 )
 PELIRA_TEST_PACKAGES=(googletest libgtest-dev python3 imagemagick pngcheck libtiff-tools jpeginfo)
 PELIRA_RUN_PACKAGES=(xvfb xauth xdotool x11-utils imagemagick)
-PELIRA_BENCH_PACKAGES=(libbenchmark-dev)
+PELIRA_BENCH_PACKAGES=(libbenchmark-dev libvips-tools)

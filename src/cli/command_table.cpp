@@ -25,6 +25,20 @@ const std::vector<Command>& AllCommands() {
        "                      --quality: the JPEG compression value 1..99 (default 50);\n"
        "                      --no-progressive: baseline JPEG, PNG without interlace.",
        RunConvert},
+      {"run",
+       "  run SCRIPT.bip [--type N] [--out DIR] [--jobs N] [--quality N] [--no-progressive]\n"
+       "      FILE...         run a batch script on each FILE: the file is the current picture\n"
+       "                      and the only bookmark; the script runs once (NEXT and PREVIOUS do\n"
+       "                      nothing, LOOP ends after one pass, prompts answer \"do not abort\",\n"
+       "                      DELETE is refused). Each SAVE writes the file's name without its\n"
+       "                      extension + the SAVE suffix as type N (as for convert; default 3,\n"
+       "                      PNG) into DIR or beside the source, never replacing a file: taken\n"
+       "                      names get -1 ... -999. --quality: JPEG compression 1..99 (default\n"
+       "                      50); JPEG is progressive with optimised tables, float DCT and no\n"
+       "                      chroma subsampling, PNG interlaced, unless --no-progressive.\n"
+       "                      --jobs: files run at once in separate processes (default: the\n"
+       "                      number of cores); names are given in FILE order whatever N is.",
+       RunScript},
   };
   return commands;
 }

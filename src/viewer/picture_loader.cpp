@@ -6,12 +6,11 @@
 #include "common/kind_list.h"
 #include "image/image_loader.h"
 #include "image/palette.h"
-#include "viewer/viewer_jpeg_decoder.h"
+#include "viewer/jpeg_frame_size.h"
 
 namespace pelira {
 
 PictureLoader DefaultPictureLoader(LoadHost* host) {
-  EnsureJpegDecoder();
   auto pipeline = std::make_shared<TImageLoader>(LoadSettings{}, host);
   return [pipeline](const std::string& path, const LoadRequest& request, LoadedPicture& out) {
     TImageLoader* loader = pipeline.get();

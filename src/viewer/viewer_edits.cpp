@@ -4,6 +4,7 @@
 #include <cmath>
 #include <new>
 
+#include "batch/script_language.h"
 #include "common/request_flags.h"
 #include "engine/color_filters.h"
 #include "engine/composites.h"
@@ -252,15 +253,8 @@ FilterAnswer ViewerEdits::Ask(const std::string& title, const std::string& lo, c
 }
 
 void ViewerEdits::Record(const std::string& word, std::initializer_list<int> args) {
-  if (scriptRunning_ || !recorder_) return;
-  std::string line = word;
-  bool first = true;
-  for (int v : args) {
-    line += first ? "=" : ",";
-    line += std::to_string(v);
-    first = false;
-  }
-  recorder_->RecordScriptLine(line);
+  if (scriptRunning_ || !recorder_ || Flags().OperationInProgress) return;
+  recorder_->RecordScriptLine(FormatRecordedLine(word, args));
 }
 
 void ViewerEdits::Run(EditCommand c, int mode) {
@@ -361,13 +355,25 @@ void ViewerEdits::Tone(EditCommand c) {
         else SetBrightLUT(t, v, k);
       }
       ColorFilter(Pic(), t);
-      if (c == E::BrightnessZero) Record("ZERO");
+      // ZERO measures again when replayed; values moved off the measured ones replay as
+      // the shift they are.
+      if (c == E::BrightnessZero && a.values[0] == r.slider[0].start && a.values[1] == r.slider[1].start &&
+          a.values[2] == r.slider[2].start)
+        Record("ZERO");
+      else if (c == E::BrightnessZero) Record("SHIFT", {a.values[0], a.values[1], a.values[2]});
       else Record(contrast ? "CONTRAST" : shift ? "SHIFT" : "BRIGHTNESS",
                   {engine_.FilterParam1, engine_.FilterParam2, engine_.FilterParam3});
       break;
     }
     case E::WhiteBalance: {
+      // The measurement overwrites the parameters a script line has just given.
+      const std::array<int, 3> given = {engine_.FilterParam1, engine_.FilterParam2, engine_.FilterParam3};
       const Rgb ref = WhiteMax(Pic(), engine_);
+      if (scriptRunning_) {
+        engine_.FilterParam1 = given[0];
+        engine_.FilterParam2 = given[1];
+        engine_.FilterParam3 = given[2];
+      }
       const FilterAnswer a = Ask("White Balance", "-127 (less)", "+127 (more)",
                                  Request(160, S(-127, 127, engine_.balanceSlider, 8)));
       if (a.Cancelled()) return Cancelled(wasModified);
@@ -584,8 +590,13 @@ void ViewerEdits::MapCommand(EditCommand c) {
   const int start2 = tune ? 64 : R(st.Deviation(*startSum));
   const TFilterDlgParam r = OwnRequest(kind, {S(8, 240, start1, 8), S(3, 127, start2, 8), SliderSpec{}},
                                        {"8 (min)", "240 (max)", "3 (min)", "127 (max)", "", ""});
-  const FilterAnswer a = Ask(tune ? "Tune RGB color map" : "Normalize Map " + which, "", "", r);
+  FilterAnswer a = Ask(tune ? "Tune RGB color map" : "Normalize Map " + which, "", "", r);
   if (a.Cancelled()) return Cancelled(wasModified);
+  // A script's channel maps are offsets from the picture it runs on, as they were recorded.
+  if (scriptRunning_ && !tune && c != E::MapEqualize) {
+    a.values[0] += start1;
+    a.values[1] += start2;
+  }
   ShowBusy("Remapping ...");
   if (tune) {
     const int d1 = scriptRunning_ ? a.values[0] : a.values[0] - 128;
@@ -780,7 +791,7 @@ void ViewerEdits::ParametricEq(EditCommand c) {
 
 void ViewerEdits::AutoGamma(int mode) {
   if (!Begin()) return;
-  Record("AUTO_GAMMA");
+  Record("AUTO_GAMMA", {mode});
   {
     ScriptMark mark(scriptRunning_);
     host_.ShowBusy("Busy...");
@@ -802,7 +813,7 @@ void ViewerEdits::AutoGamma(int mode) {
 
 void ViewerEdits::AutoFlash(int mode) {
   if (!Begin()) return;
-  Record("AUTO_FLASH");
+  Record("AUTO_FLASH", {mode});
   {
     ScriptMark mark(scriptRunning_);
     host_.ShowBusy("Busy...");
@@ -836,7 +847,7 @@ void ViewerEdits::AutoFlash(int mode) {
 
 void ViewerEdits::AutoWhite(int mode) {
   if (!Begin()) return;
-  Record("AUTO_WHITE");
+  Record("AUTO_WHITE", {mode});
   {
     ScriptMark mark(scriptRunning_);
     host_.ShowBusy("Busy...");
@@ -870,7 +881,7 @@ void ViewerEdits::AutoWhite(int mode) {
 
 void ViewerEdits::Reference(int mode) {
   if (!Begin()) return;
-  Record("REFERENCE");
+  Record("REFERENCE", {mode});
   {
     ScriptMark mark(scriptRunning_);
     host_.ShowBusy("Busy...");

@@ -2,7 +2,7 @@
 
 #include "support/test_support.h"
 #include "viewer/picture_loader.h"
-#include "viewer/viewer_jpeg_decoder.h"
+#include "viewer/jpeg_frame_size.h"
 
 namespace pelira {
 namespace {

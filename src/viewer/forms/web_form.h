@@ -32,6 +32,10 @@ class ViewerEdits;
 struct EngineState;
 struct Histograms;
 enum class EditCommand;
+enum class FilterCommand;
+class ViewerFilters;
+class EditHost;
+class FilterRequester;
 class TStatusWordPanel;
 class TViewerLoadHost;
 class TListDlg;
@@ -113,6 +117,20 @@ public:
   using HistogramView = std::function<void(QWidget* parent, const QString& title, const Histograms& h)>;
   static void SetHistogramView(HistogramView view);
 
+  // --- neighbourhood filters (web_form_filters.cpp) ------------------------------------------
+  void BuildFilterMenus();
+  ViewerFilters& Filters();
+  void RunFilter(FilterCommand c);
+  // The tone commands' window parts, which the filters share (web_form_tone.cpp).
+  EditHost& EditHostOf();
+  FilterRequester& EditRequester();
+  void EndEditBusy();
+
+private:
+  struct FilterParts;
+  std::unique_ptr<FilterParts, void (*)(FilterParts*)> filter_{nullptr, nullptr};
+
+public:
   // --- bookmarks (web_form_bookmarks.cpp) and Save as (web_form_save.cpp) ------------------
   // Tests answer these dialogs instead of opening them: the bookmark file dialog (empty on
   // cancel), the list dialog (accepted or not) and the save dialog (none on cancel).
