@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace pelira {
@@ -73,6 +74,9 @@ void RemoveMissingEntries(std::vector<std::string>& entries, const FileExistsFn&
 
 // The bookmark file: one path per line, CRLF, UTF-8.
 std::string PlpText(const std::vector<std::string>& entries);
+// The entries of a bookmark file's bytes: UTF-8 when valid, else CP1252; CR, LF or CRLF; a
+// blank line is an empty entry.
+std::vector<std::string> ParsePlp(std::string_view bytes);
 // Reads a bookmark file (UTF-8 when valid, else CP1252; CR, LF or CRLF; a blank line is an
 // empty entry). False with message on failure; entries are then empty.
 bool ReadPlpFile(const std::filesystem::path& path, std::vector<std::string>& entries, std::string& message);

@@ -143,6 +143,11 @@ TEST(BookmarkFile, WritesCrlfAndReadsItBack) {
   std::string why;
   ASSERT_TRUE(ReadPlpFile(dir / "l.plp", back, why)) << why;
   EXPECT_EQ(back, e);
+  // A first entry that starts with a byte order mark survives its own file.
+  const Entries marked = {"\xEF\xBB\xBFodd", "b"};
+  test::WriteText(dir / "m.plp", PlpText(marked));
+  ASSERT_TRUE(ReadPlpFile(dir / "m.plp", back, why)) << why;
+  EXPECT_EQ(back, marked);
 }
 
 TEST(BookmarkFile, ReadsWhatOtherWritersLeave) {

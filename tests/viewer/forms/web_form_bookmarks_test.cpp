@@ -286,6 +286,36 @@ private slots:
     QCOMPARE(run.form->Bookmarks().Count(), std::size_t(4));
   }
 
+  void pathBoxOpensFilesAndRefusesTheRest() {
+    MemorySettingsStore store;
+    Start run(store);
+    OpenAll(run);
+    auto* box = run.form->findChild<QLineEdit*>();
+    const std::string shown = run.form->State().CurrentFile;
+    struct Case { QString text; bool opens; const char* warning; };
+    const Case cases[] = {
+        {dir_.filePath("nothing.bmp"), false, "File not found."},
+        {dir_.filePath("PALETTE_8.BMP"), false, "File not found."},  // another name on this system
+        {dir_.path(), false, nullptr},                                // folders are left to the explorer
+        {files_[2], true, nullptr},
+    };
+    for (const Case& c : cases) {
+      ui_->Clear();
+      box->setFocus();
+      box->setText(c.text);
+      QTest::keyClick(box, Qt::Key_Return);
+      if (c.opens) {
+        QCOMPARE(run.form->State().CurrentFile, c.text.toStdString());
+        QCOMPARE(run.form->Bookmarks().Current(), c.text.toStdString());
+      } else {
+        QCOMPARE(run.form->State().CurrentFile, shown);
+        QCOMPARE(box->text(), QString::fromStdString(shown));
+      }
+      if (c.warning) QCOMPARE(ui_->Texts(), std::vector<std::string>{c.warning});
+      else QVERIFY(ui_->Texts().empty());
+    }
+  }
+
   void builtCommandsAreEnabled() {
     MemorySettingsStore store;
     Start run(store);
