@@ -405,6 +405,7 @@ void TWebForm::BuildMenus() {
   QMenu* fname = top(".", "_mnufname");
   fname->setEnabled(false);
   BuildEditMenus();
+  BuildScriptMenus();
 }
 
 void TWebForm::BuildToolBars() {

@@ -31,6 +31,7 @@ class ViewerEdits;
 struct EngineState;
 struct Histograms;
 enum class EditCommand;
+class TBatchForm;
 class TStatusWordPanel;
 class TViewerLoadHost;
 
@@ -108,6 +109,18 @@ public:
   // Tests answer the histogram view instead of opening it.
   using HistogramView = std::function<void(QWidget* parent, const QString& title, const Histograms& h)>;
   static void SetHistogramView(HistogramView view);
+
+  // --- batch scripts (web_form_script.cpp) ------------------------------------------------------
+  void BuildScriptMenus();
+  TBatchForm* BatchForm();  // created on first use
+  void mnuBatchEditorClick();
+  void mnuPerformBatchClick();
+  // The run over the current picture, between an undo copy and the end of the run.
+  void PerformScript(const std::vector<std::string>& lines);
+  // At close: unsaved script text is asked about; false keeps the program open.
+  bool ScriptTextMayGo();
+  struct ScriptParts;
+  std::unique_ptr<ScriptParts, void (*)(ScriptParts*)> script_{nullptr, nullptr};
 
   // --- start-up and shutdown ------------------------------------------------------------------
   // Shows the display warnings; false when the program must end.

@@ -1,0 +1,146 @@
+// TWebForm: Tools › Batch › Editor and Perform, and the window as the host of a running
+// script. The language and the interpreter are core (src/batch/); this file lends them the
+// window's picture, file and questions.
+#include <QAction>
+#include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
+
+#include <filesystem>
+
+#include "batch/batch_save.h"
+#include "batch/forms/batch_form.h"
+#include "batch/script_interpreter.h"
+#include "common/request_flags.h"
+#include "display/forms/pix.h"
+#include "image/codec_registry.h"
+#include "platform/shell.h"
+#include "platform/ui.h"
+#include "viewer/forms/web_form.h"
+#include "viewer/viewer_edits.h"
+
+namespace pelira {
+
+struct TWebForm::ScriptParts : ScriptHost {
+  explicit ScriptParts(TWebForm& f) : form(f) {}
+
+  ViewerEdits& Edits() override { return form.Edits(); }
+  EngineState& Engine() override { return form.Engine(); }
+  ViewState& View() override { return form.state_; }
+  Dib& Picture() override { return form.sky95_->EditBitmap(); }
+  void SetPicture(Dib&& p) override { form.sky95_->SetBitmap(std::move(p)); }
+  void PictureChanged() override {
+    form.sky95_->BitmapChanged();
+    form.PictureChanged();
+    form.sky95_->update();
+  }
+  void Refresh() override {
+    form.sky95_->BitmapChanged();
+    form.sky95_->update();
+    form.UpdateCaption();
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  }
+  std::string CurrentFileName() override { return form.state_.CurrentFile; }
+  bool LoadPicture(const std::string& path) override {
+    // The script owns the picture while it runs: no question about the edits it made.
+    const std::string keep = form.state_.CurrentFile;
+    form.OpenChosen(QString::fromStdString(path));
+    form.state_.CurrentFile = keep;
+    form.UpdateCaption();
+    return form.state_.ImageLoaded;
+  }
+  // The bookmark list is not part of this window yet: NEXT and PREVIOUS stay on the file.
+  void NextBookmark() override {}
+  void PreviousBookmark() override {}
+  void SaveBatch(const std::string& suffix, bool /*reuse*/) override {
+    // Until the save dialog's batch mode exists: PNG beside the file, never replacing one.
+    const std::filesystem::path file = form.state_.CurrentFile;
+    const std::filesystem::path dir = file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
+    std::string why;
+    const SaveWriter w = SaveWriterFor(3);
+    const std::string temp = w ? StageBytes(dir, w(Picture(), SaveOptions{}), &why) : std::string();
+    if (temp.empty()) {
+      CurrentUi().Message(MessageKind::Error, "Cannot write " + dir.string() + ": " + why, Button::OK);
+      return;
+    }
+    const PlaceResult r = PlaceNumbered(temp, (dir / (file.stem().string() + suffix)).string(), "png");
+    if (!r.ok) CurrentUi().Message(MessageKind::Error, r.message, Button::OK);
+  }
+  bool AskYesNo(const std::string& text) override {
+    return CurrentUi().Message(MessageKind::Confirmation, text, Button::Yes | Button::No) == Button::Yes;
+  }
+  bool ConfirmDeletes(const std::string& path) override {
+    return CurrentUi().Message(MessageKind::Confirmation,
+                               "The script deletes files, starting with\n" + path +
+                                   "\nMove them to the trash?",
+                               Button::Yes | Button::No) == Button::Yes;
+  }
+  bool MoveToTrash(const std::string& path) override { return CurrentShell().MoveToTrash(path).ok; }
+  bool StopRequested() override { return Flags().AbortRequest; }
+  void ClearStopRequest() override { Flags().AbortRequest = false; }
+
+  TWebForm& form;
+  TBatchForm* editor = nullptr;
+};
+
+void TWebForm::BuildScriptMenus() {
+  script_ = std::unique_ptr<ScriptParts, void (*)(ScriptParts*)>(new ScriptParts(*this), [](ScriptParts* p) { delete p; });
+  auto wire = [this](const char* name, void (TWebForm::*run)()) {
+    QAction* a = Action(name);
+    if (!a) return;
+    a->setEnabled(true);
+    connect(a, &QAction::triggered, this, [this, run] { Run([this, run] { (this->*run)(); }); });
+  };
+  wire("mnuBatchEditor", &TWebForm::mnuBatchEditorClick);
+  wire("mnuBatchPerform", &TWebForm::mnuPerformBatchClick);
+}
+
+TBatchForm* TWebForm::BatchForm() {
+  if (!script_->editor) {
+    script_->editor = new TBatchForm(this);
+    script_->editor->SetPerform([this](const std::vector<std::string>& lines) { PerformScript(lines); });
+    // Half the screen's width, three quarters of its height, on the first showing.
+    if (const QScreen* s = QGuiApplication::primaryScreen()) {
+      const QRect a = s->availableGeometry();
+      script_->editor->resize(a.width() / 2, a.height() * 3 / 4);
+    }
+    Edits().SetRecorder(script_->editor);
+  }
+  return script_->editor;
+}
+
+void TWebForm::mnuBatchEditorClick() {
+  TBatchForm* f = BatchForm();
+  f->show();
+  f->raise();
+  f->activateWindow();
+}
+
+void TWebForm::mnuPerformBatchClick() {
+  // Nothing to run before the editor ever recorded.
+  if (!script_->editor || !script_->editor->Recording()) return;
+  script_->editor->mnuPerformClick();
+}
+
+bool TWebForm::ScriptTextMayGo() { return !script_ || !script_->editor || script_->editor->CloseQuery(); }
+
+void TWebForm::PerformScript(const std::vector<std::string>& lines) {
+  if (lines.empty() || Edits().ScriptRunning()) return;
+  show();
+  QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  // One undo copy for the whole run: Undo afterwards brings back the picture before it.
+  if (state_.ImageLoaded && !Edits().AutoBackUp()) return;
+  ScriptInterpreter run(*script_, [this, lines] {
+    // Every pass reads the editor again, so edits made meanwhile count from the next pass.
+    if (script_->editor) {
+      const auto now = script_->editor->Lines();
+      if (!now.empty()) return now;
+    }
+    return lines;
+  });
+  run.Run();
+  PictureChanged();
+  StatusReady();
+}
+
+}  // namespace pelira
