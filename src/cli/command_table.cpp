@@ -11,8 +11,8 @@ const std::vector<Command>& AllCommands() {
        "                      TIFF, PCX, DCX, TGA, GIF, PSD, PCD, WMF, EMF, TXT, RTF, MEDIA)",
        RunInfo},
       {"convert",
-       "  convert [--page N] [--type N] [--jpeg-scale N] [--fax-quality bw|4|16|64]\n"
-       "          [--background RRGGBB] IN OUT\n"
+       "  convert [--page N] [--type N] [--quality N] [--no-progressive] [--jpeg-scale N]\n"
+       "          [--fax-quality bw|4|16|64] [--background RRGGBB] IN OUT\n"
        "                      load IN as the viewer does and write OUT. --page: 1-based page of\n"
        "                      a multipage file or TIFF (default 1). --jpeg-scale: decode a JPEG\n"
        "                      at 1/N, N = 1, 2, 4 or 8, as the viewer's reduced load does\n"
@@ -21,7 +21,9 @@ const std::vector<Command>& AllCommands() {
        "                      none/deflate/Adobe deflate/G3/G4/PackBits; default: from OUT's\n"
        "                      extension, .jpg = 5, .tif = 7). --fax-quality: gray shades for\n"
        "                      1-bit pages of multipage documents (default bw: no shrink).\n"
-       "                      --background: blank and transparency colour (default 000000).",
+       "                      --background: blank and transparency colour (default 000000).\n"
+       "                      --quality: the JPEG compression value 1..99 (default 50);\n"
+       "                      --no-progressive: baseline JPEG, PNG without interlace.",
        RunConvert},
       {"run",
        "  run SCRIPT.bip [--type N] [--out DIR] [--jobs N] [--quality N] [--no-progressive]\n"

@@ -26,6 +26,7 @@
 #include "cli/commands.h"
 #include "image/bmp_graphic.h"
 #include "image/codec_registry.h"
+#include "viewer/save_as.h"
 
 namespace pelira::cli {
 
@@ -87,13 +88,13 @@ JobResult RunOneFile(const std::vector<std::string>& script, const std::string& 
       } else {
         if (o.type >= 10 && picture.BitCount() != 1) {
           r.status = 1;
-          r.messages.push_back("pelira-cli: " + file + ": " + SaveTypeFilter(o.type) + " needs a 1-bit picture");
+          r.messages.push_back("pelira-cli: " + file + ": " + SaveTypeOf(o.type).filter + " needs a 1-bit picture");
           return;
         }
         const SaveWriter w = SaveWriterFor(o.type);
         if (!w) {
           r.status = 1;
-          r.messages.push_back("pelira-cli: " + file + ": writing " + SaveTypeFilter(o.type) + " is not available in this build");
+          r.messages.push_back("pelira-cli: " + file + ": writing " + SaveTypeOf(o.type).filter + " is not available in this build");
           return;
         }
         bytes = w(picture, o.save);
@@ -238,7 +239,7 @@ int RunScript(const Args& args, std::ostream& out, std::ostream& err) {
     return 1;
   }
   const std::vector<std::string> files(positional.begin() + 1, positional.end());
-  const std::string ext = SaveTypeExtension(o.type);
+  const std::string ext = SaveTypeOf(o.type).extension;
   int status = 0;
   std::set<std::string> reported;
   auto finish = [&](JobResult& r) {

@@ -115,7 +115,7 @@ TEST(ScriptReplay, EveryRecordedLineReplaysToTheSamePixels) {
     const std::string line = m.rec.lines[0];
     EXPECT_TRUE(SamePixels(Replay(start, {line}), m.edit.picture)) << name << " " << line;
     // A line earlier in the script leaves 2, 3, 4 in the registers.
-    EXPECT_TRUE(SamePixels(Replay(start, {line}, {"SOFTEN=2,3,4"}), m.edit.picture)) << name << " after SOFTEN " << line;
+    EXPECT_TRUE(SamePixels(Replay(start, {line}, {">SOFTEN=2,3,4"}), m.edit.picture)) << name << " after registers 2, 3, 4 " << line;
   };
   for (EditCommand c : AllEditCommands())
     check(EditCommandName(c), [c](Menu& m) { m.edits.Run(c); });

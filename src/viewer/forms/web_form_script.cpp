@@ -8,16 +8,15 @@
 
 #include <filesystem>
 
-#include "batch/batch_save.h"
 #include "batch/forms/batch_form.h"
 #include "batch/script_interpreter.h"
 #include "common/request_flags.h"
 #include "display/forms/pix.h"
-#include "image/codec_registry.h"
 #include "platform/shell.h"
 #include "platform/ui.h"
 #include "viewer/forms/web_form.h"
 #include "viewer/viewer_edits.h"
+#include "viewer/viewer_filters.h"
 
 namespace pelira {
 
@@ -25,6 +24,7 @@ struct TWebForm::ScriptParts : ScriptHost {
   explicit ScriptParts(TWebForm& f) : form(f) {}
 
   ViewerEdits& Edits() override { return form.Edits(); }
+  ViewerFilters* Filters() override { return &form.Filters(); }
   EngineState& Engine() override { return form.Engine(); }
   ViewState& View() override { return form.state_; }
   Dib& Picture() override { return form.sky95_->EditBitmap(); }
@@ -49,22 +49,15 @@ struct TWebForm::ScriptParts : ScriptHost {
     form.UpdateCaption();
     return form.state_.ImageLoaded;
   }
-  // The bookmark list is not part of this window yet: NEXT and PREVIOUS stay on the file.
-  void NextBookmark() override {}
-  void PreviousBookmark() override {}
-  void SaveBatch(const std::string& suffix, bool /*reuse*/) override {
-    // Until the save dialog's batch mode exists: PNG beside the file, never replacing one.
-    const std::filesystem::path file = form.state_.CurrentFile;
-    const std::filesystem::path dir = file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
-    std::string why;
-    const SaveWriter w = SaveWriterFor(3);
-    const std::string temp = w ? StageBytes(dir, w(Picture(), SaveOptions{}), &why) : std::string();
-    if (temp.empty()) {
-      CurrentUi().Message(MessageKind::Error, "Cannot write " + dir.string() + ": " + why, Button::OK);
-      return;
-    }
-    const PlaceResult r = PlaceNumbered(temp, (dir / (file.stem().string() + suffix)).string(), "png");
-    if (!r.ok) CurrentUi().Message(MessageKind::Error, r.message, Button::OK);
+  void NextBookmark() override { form.BookmarkStep(1); }
+  void PreviousBookmark() override { form.BookmarkStep(-1); }
+  void SaveBatch(const std::string& suffix, bool reuse) override {
+    // The first SAVE of a run shows the save dialog; later ones reuse its folder and type.
+    form.batchSuffix_ = suffix;
+    if (!reuse) form.batchMark_ = false;
+    form.mnuSaveClick(true);
+    // A finished save clears the modified flag; a cancelled one has cleared the mark.
+    if (!form.state_.ImageModified) form.SetBatchMark(true, suffix);
   }
   bool AskYesNo(const std::string& text) override {
     return CurrentUi().Message(MessageKind::Confirmation, text, Button::Yes | Button::No) == Button::Yes;
@@ -105,6 +98,7 @@ TBatchForm* TWebForm::BatchForm() {
       script_->editor->resize(a.width() / 2, a.height() * 3 / 4);
     }
     Edits().SetRecorder(script_->editor);
+    Filters().SetRecorder(script_->editor);
   }
   return script_->editor;
 }
@@ -139,6 +133,8 @@ void TWebForm::PerformScript(const std::vector<std::string>& lines) {
     return lines;
   });
   run.Run();
+  // Every end of a run clears the save dialog's batch mark.
+  SetBatchMark(false);
   PictureChanged();
   StatusReady();
 }
