@@ -15,6 +15,10 @@
 #include "engine/dialogs/scroll_dialog.h"
 #include "platform/scripted_ui.h"
 #include "viewer/forms/web_form.h"
+#include "engine/color_filters.h"
+#include "image/codec_registry.h"
+#include "image/image_loader.h"
+#include "viewer/forms/save_dialog.h"
 #include "viewer/open_flow.h"
 
 using namespace pelira;
@@ -114,6 +118,52 @@ private slots:
     // One undo copy for the whole run.
     f.Action("mnuUndo")->trigger();
     QVERIFY(Same(f.Sky95()->Bitmap(), Picture(90)));
+  }
+
+  // Three bookmarked files: NEXT walks them, SAVE asks once and then saves each under its
+  // own name with the suffix.
+  void scriptWalksBookmarksAndSavesEach() {
+    QTemporaryDir dir;
+    std::vector<std::string> files;
+    for (int i = 0; i < 3; ++i) {
+      const std::string path = dir.filePath(QString("p%1.png").arg(i)).toStdString();
+      const auto bytes = SaveWriterFor(3)(Picture(i * 70), SaveOptions{});
+      QFile out(QString::fromStdString(path));
+      QVERIFY(out.open(QIODevice::WriteOnly));
+      out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+      out.close();
+      files.push_back(path);
+    }
+    int dialogs = 0;
+    TWebForm::SetSaveDialog([&](QWidget*, const SaveDialogSetup& setup) -> std::optional<SaveChoice> {
+      ++dialogs;
+      SaveChoice c;
+      c.path = (dir.path() + "/").toStdString() + setup.name;
+      c.type = 3;
+      return c;
+    });
+    {
+      TWebForm f;
+      f.show();
+      QTRY_VERIFY(f.FirstActivationDone());
+      ui.Clear();
+      f.OpenChosen(QString::fromStdString(files[0]));
+      f.Bookmarks().Assign(files, 0);
+      f.PerformScript({"NEGATIVE", "SAVE=_n", "NEXT", "NEGATIVE", "SAVE=_n", "NEXT", "NEGATIVE", "SAVE=_n"});
+      QCOMPARE(f.Bookmarks().Index(), std::size_t{2});
+      QVERIFY(!f.BatchMark());  // the end of the run clears it
+    }
+    QCOMPARE(dialogs, 1);
+    for (int i = 0; i < 3; ++i) {
+      const QString saved = dir.filePath(QString("p%1_n.png").arg(i));
+      QVERIFY2(QFile::exists(saved), qPrintable(saved));
+      TImageLoader l;
+      QVERIFY(l.Open(saved.toStdString()) == OpenOutcome::Image);
+      Dib want = Picture(i * 70);
+      Negative(want);
+      QVERIFY(Same(l.workingBitmap, want));
+    }
+    TWebForm::SetSaveDialog([](QWidget*, const SaveDialogSetup&) { return std::optional<SaveChoice>(); });
   }
 
   void saveOpenAndTheUnsavedQuestion() {
