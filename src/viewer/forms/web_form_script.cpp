@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QScreen>
 
 #include <filesystem>
@@ -19,6 +20,40 @@
 #include "viewer/viewer_filters.h"
 
 namespace pelira {
+
+namespace {
+
+// While a script runs, the viewer and the editor take no input but Esc, which asks the run
+// to stop after its current line. Boxes and dialogs the run opens are other windows and
+// work as usual.
+class ScriptInputGuard : public QObject {
+public:
+  ScriptInputGuard(QWidget* a, QWidget* b) : a_(a), b_(b) { qApp->installEventFilter(this); }
+  ~ScriptInputGuard() override { qApp->removeEventFilter(this); }
+
+protected:
+  bool eventFilter(QObject* watched, QEvent* e) override {
+    switch (e->type()) {
+      case QEvent::KeyPress: case QEvent::KeyRelease: case QEvent::ShortcutOverride: case QEvent::Shortcut:
+      case QEvent::MouseButtonPress: case QEvent::MouseButtonRelease: case QEvent::MouseButtonDblClick:
+      case QEvent::Wheel: case QEvent::Close:
+        break;
+      default:
+        return false;
+    }
+    auto* w = qobject_cast<QWidget*>(watched);
+    if (!w || (w->window() != a_ && w->window() != b_)) return false;
+    if (e->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(e)->key() == Qt::Key_Escape)
+      Flags().AbortRequest = true;
+    return true;
+  }
+
+private:
+  QWidget* a_;
+  QWidget* b_;
+};
+
+}  // namespace
 
 struct TWebForm::ScriptParts : ScriptHost {
   explicit ScriptParts(TWebForm& f) : form(f) {}
@@ -38,7 +73,7 @@ struct TWebForm::ScriptParts : ScriptHost {
     form.sky95_->BitmapChanged();
     form.sky95_->update();
     form.UpdateCaption();
-    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    QApplication::processEvents();
   }
   std::string CurrentFileName() override { return form.state_.CurrentFile; }
   bool LoadPicture(const std::string& path) override {
@@ -69,7 +104,11 @@ struct TWebForm::ScriptParts : ScriptHost {
                                Button::Yes | Button::No) == Button::Yes;
   }
   bool MoveToTrash(const std::string& path) override { return CurrentShell().MoveToTrash(path).ok; }
-  bool StopRequested() override { return Flags().AbortRequest; }
+  bool StopRequested() override {
+    // Lets the Esc key through (the input guard keeps everything else out).
+    QApplication::processEvents();
+    return Flags().AbortRequest;
+  }
   void ClearStopRequest() override { Flags().AbortRequest = false; }
 
   TWebForm& form;
@@ -124,6 +163,7 @@ void TWebForm::PerformScript(const std::vector<std::string>& lines) {
   QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
   // One undo copy for the whole run: Undo afterwards brings back the picture before it.
   if (state_.ImageLoaded && !Edits().AutoBackUp()) return;
+  ScriptInputGuard guard(this, script_->editor);
   ScriptInterpreter run(*script_, [this, lines] {
     // Every pass reads the editor again, so edits made meanwhile count from the next pass.
     if (script_->editor) {

@@ -3,6 +3,9 @@
 // commands keep the text safe.
 #include <QAction>
 #include <QFile>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QTimer>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -20,6 +23,7 @@
 #include "image/image_loader.h"
 #include "viewer/forms/save_dialog.h"
 #include "viewer/open_flow.h"
+#include "viewer/viewer_edits.h"
 
 using namespace pelira;
 
@@ -164,6 +168,26 @@ private slots:
       QVERIFY(Same(l.workingBitmap, want));
     }
     TWebForm::SetSaveDialog([](QWidget*, const SaveDialogSetup&) { return std::optional<SaveChoice>(); });
+  }
+
+  // Esc ends a looping run; the other keys do not reach the window while it runs.
+  void escStopsALoopingScript() {
+    TWebForm f;
+    f.show();
+    QTRY_VERIFY(f.FirstActivationDone());
+    Show(f, Picture(5));
+    const QString zoom = f.StatusPanelText(1);
+    // The keys come while the run loops: a zoom key, then Esc.
+    QTimer::singleShot(100, &f, [&f] {
+      QCoreApplication::postEvent(&f, new QKeyEvent(QEvent::KeyPress, Qt::Key_Plus, Qt::NoModifier));
+      QCoreApplication::postEvent(&f, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+    });
+    QElapsedTimer t;
+    t.start();
+    f.PerformScript({"LOOP", "NEGATIVE"});
+    QVERIFY(t.elapsed() >= 100);
+    QCOMPARE(f.StatusPanelText(1), zoom);
+    QVERIFY(!f.Edits().ScriptRunning());
   }
 
   void saveOpenAndTheUnsavedQuestion() {
