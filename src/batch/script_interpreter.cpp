@@ -7,6 +7,7 @@
 
 #include "common/request_flags.h"
 #include "engine/composites.h"
+#include "engine/filter_words.h"
 #include "engine/histogram.h"
 #include "viewer/view_state.h"
 #include "viewer/viewer_edits.h"
@@ -363,6 +364,9 @@ bool ScriptInterpreter::Other(const std::string& word) {
     if (Maximum(host_.Picture(), e.duplicate)) changed();
   } else if (word == "CROP") {
     Crop();
+  } else if (const FilterWordResult f = RunFilterWord(word, a, host_.Picture()); f != FilterWordResult::NotFilterWord) {
+    if (f == FilterWordResult::Applied) changed();
+    if (f == FilterWordResult::SizeChanged) host_.PictureChanged();
   } else {
     host_.NotAvailable(word);
   }

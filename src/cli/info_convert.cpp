@@ -51,6 +51,9 @@ std::string Reason(const TImageLoader& l) {
 
 }  // namespace
 
+const char* SaveTypeExtension(int type) { return type >= 1 && type <= kSaveTypeCount ? SaveTypeOf(type).extension : nullptr; }
+const char* SaveTypeFilter(int type) { return type >= 1 && type <= kSaveTypeCount ? SaveTypeOf(type).filter : nullptr; }
+
 int RunInfo(const Args& args, std::ostream& out, std::ostream& err) {
   if (args.empty()) {
     err << "pelira-cli info: no file given (see pelira-cli --help)\n";

@@ -34,7 +34,7 @@ bool RunBands(Dib& pic, const Dib& kept, int first, int last, const FilterProgre
           fn(r0, r1);
         },
         0, perRow);
-    if (progress && !progress(std::min(last, first + uEnd * rowStep), pic.Height())) {
+    if (progress && !progress(std::min({last, first + uEnd * rowStep, pic.Height()}), pic.Height())) {
       std::memcpy(pic.Bits(), kept.Bits(), pic.ImageSize());
       return false;
     }
@@ -344,49 +344,37 @@ void MedianSliding(const Padded& p, Dib& pic, int first, int last, int level, in
       if (!MedianWindowHas(level, dx + 1, dy)) enter.push_back({dx, dy});
     }
   const int k = (static_cast<int>(cells.size()) - 1) / 2;
-  const std::size_t stride = p.stride;
+  const auto stride = static_cast<std::ptrdiff_t>(p.stride);
+  // Byte offsets from a pixel's byte: the cells leaving on a step right, and entering.
+  std::vector<std::ptrdiff_t> out0, in0, all;
+  for (const Offset& o : leave) out0.push_back(o.dy * stride + 3 * o.dx);
+  for (const Offset& o : enter) in0.push_back(o.dy * stride + 3 * o.dx);
+  for (const Offset& o : cells) all.push_back(o.dy * stride + 3 * o.dx);
+  const std::size_t nOut = out0.size(), nIn = in0.size();
   for (int y = first; y < last; ++y) {
     std::uint8_t* out = pic.ScanLine(y);
-    const std::uint8_t* row = p.At(0, y);
-    std::uint16_t hist[3][256];
-    int med[3], below[3];
-    std::memset(hist, 0, sizeof hist);
-    for (const Offset& o : cells) {
-      const std::uint8_t* q = row + static_cast<std::ptrdiff_t>(o.dy) * static_cast<std::ptrdiff_t>(stride) + 3 * o.dx;
-      ++hist[0][q[0]];
-      ++hist[1][q[1]];
-      ++hist[2][q[2]];
-    }
+    // One channel at a time: its median and count stay in registers along the row.
     for (int c = 0; c < 3; ++c) {
-      med[c] = 0;
-      below[c] = 0;
-    }
-    for (int x = 0; x < p.w; ++x) {
-      const std::uint8_t* base = row + 3 * x;
-      if (x > 0) {
-        for (const Offset& o : leave) {
-          const std::uint8_t* q = base + static_cast<std::ptrdiff_t>(o.dy) * static_cast<std::ptrdiff_t>(stride) + 3 * o.dx;
-          for (int c = 0; c < 3; ++c) {
-            --hist[c][q[c]];
-            below[c] -= q[c] < med[c];
+      const std::uint8_t* base = p.At(0, y) + c;
+      std::uint16_t h[256] = {};
+      for (std::ptrdiff_t o : all) ++h[base[o]];
+      int m = 0, lt = 0;
+      for (int x = 0; x < p.w; ++x, base += 3) {
+        if (x > 0) {
+          for (std::size_t i = 0; i < nOut; ++i) {
+            const int v = base[out0[i]];
+            --h[v];
+            lt -= v < m;
+          }
+          for (std::size_t i = 0; i < nIn; ++i) {
+            const int v = base[in0[i]];
+            ++h[v];
+            lt += v < m;
           }
         }
-        for (const Offset& o : enter) {
-          const std::uint8_t* q = base + static_cast<std::ptrdiff_t>(o.dy) * static_cast<std::ptrdiff_t>(stride) + 3 * o.dx;
-          for (int c = 0; c < 3; ++c) {
-            ++hist[c][q[c]];
-            below[c] += q[c] < med[c];
-          }
-        }
-      }
-      for (int c = 0; c < 3; ++c) {
-        int m = med[c], lt = below[c];
-        const std::uint16_t* h = hist[c];
         while (lt > k) lt -= h[--m];
         while (lt + h[m] <= k) lt += h[m++];
-        med[c] = m;
-        below[c] = lt;
-        out[3 * x + c] = Masked(base[c], static_cast<std::uint8_t>(m), spot, floor);
+        out[3 * x + c] = Masked(base[0], static_cast<std::uint8_t>(m), spot, floor);
       }
     }
   }
@@ -574,6 +562,44 @@ bool DeMosiac2x2(Dib& pic, int variant, const FilterProgress& progress) {
         }
       },
       2);
+}
+
+// --- mosaic ----------------------------------------------------------------------------------
+
+bool Tile(Dib& pic, int n, const FilterProgress& progress) {
+  if (!Usable(pic)) return true;
+  n = std::clamp(n, 2, 16);
+  const int w = pic.Width(), h = pic.Height();
+  const Dib src = pic;
+  const int rowLen = 3 * w;
+  const int tiles = (h - 1 + n - 1) / n;  // tile rows starting below height - 1
+  // Bands of whole tile rows, so each band writes only its own rows.
+  return RunBands(
+      pic, src, 0, tiles * n, progress,
+      [&](int first, int last) {
+        for (int y = first; y < last && y < h - 1; y += n) {
+          std::uint8_t* out = pic.ScanLine(y);
+          for (int x = 0; x < rowLen - 7; x += 3 * n) {
+            for (int c = 0; c < 3; ++c) {
+              int sum = 0;
+              for (int j = 0; j < n; ++j) {
+                const std::uint8_t* row = src.ScanLine(std::min(y + j, h - 1));
+                for (int i = 0; i < n; ++i) {
+                  int at = x + 3 * i;
+                  // Read back from the tile's start, but never before the row: a picture
+                  // narrower than the tile would read outside it.
+                  if (at >= rowLen) at = std::max(0, x - 3 * i);
+                  sum += row[at + c];
+                }
+              }
+              const int mean = std::min(255, sum / (n * n));
+              for (int i = 0; i < n && x + 3 * i + c < rowLen; ++i) out[x + 3 * i + c] = static_cast<std::uint8_t>(mean);
+            }
+          }
+          for (int j = 1; j < n && y + j < h; ++j) std::memcpy(pic.ScanLine(y + j), out, static_cast<std::size_t>(rowLen));
+        }
+      },
+      n);
 }
 
 }  // namespace pelira

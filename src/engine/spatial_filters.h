@@ -75,6 +75,11 @@ bool DoDefog(Dib& pic, int strength, int sat, const FilterProgress& progress = {
 // Pair smoothing over rows (0, 1), (2, 3), ...; variant 0 or any other.
 bool DeMosiac2x2(Dib& pic, int variant, const FilterProgress& progress = {});
 
+// Mosaic: n x n tiles (n limited to 2..16) from the top-left corner take their mean. A column
+// past the row's end reads back from the tile's start, never before the row. A last row
+// reached alone, and a tile starting in a row's last two pixels, keep their pixels.
+bool Tile(Dib& pic, int n, const FilterProgress& progress = {});
+
 // The HLS lightness of a colour, 0..3600.
 inline int Lightness(int r, int g, int b) {
   const int mx = r > g ? (r > b ? r : b) : (g > b ? g : b);

@@ -87,6 +87,13 @@ void ViewerFilters::Record(const std::string& word, std::initializer_list<int> a
   recorder_->RecordScriptLine(FormatRecordedLine(word, args));
 }
 
+void ViewerFilters::Busy(const std::string& text) {
+  // The display learns first that work starts, so that it can watch for Esc while the busy
+  // text lets pending events through.
+  if (progress_) progress_->SetBar(ProgressBar::Thumbs, 0, 0);
+  edits_.ShowBusy(text);
+}
+
 FilterProgress ViewerFilters::Rows() {
   if (progress_) progress_->SetBar(ProgressBar::Thumbs, 0, 0);
   return [this](int row, int rows) {
@@ -117,6 +124,7 @@ FilterOutcome ViewerFilters::Run(FilterCommand c) {
     case F::DeLace: case F::Enrich: return Enlarged(c);
     case F::DePixelate: return DePixelate();
     case F::AutoClean: case F::AutoSharpen: return AutoFilter(c);
+    case F::Mosaic: return Mosaic();
     default: return Dialog(c);
   }
 }
@@ -171,7 +179,7 @@ FilterOutcome ViewerFilters::Dialog(FilterCommand c) {
     if (mem[1]) *mem[1] = e;
     engine_.FilterValue = v;
   }
-  edits_.ShowBusy(s.status);
+  Busy(s.status);
   const FilterProgress p = Rows();
   bool done = true;
   switch (c) {
@@ -201,7 +209,7 @@ FilterOutcome ViewerFilters::Descreen(FilterCommand c) {
   const bool wasModified = state_.ImageModified;
   if (!Script()) {
     if (!edits_.AutoBackUp()) return FilterOutcome::Refused;
-    edits_.ShowBusy("Descreening...");
+    Busy("Descreening...");
   }
   // The weighted sums run on bytes of three: a palette picture is made true colour first.
   edits_.EnsureTrueColor();
@@ -253,7 +261,7 @@ FilterOutcome ViewerFilters::Enlarged(FilterCommand c) {
     ImgErrBox();
     return FilterOutcome::Failed;
   }
-  edits_.ShowBusy(delace ? "Delacing..." : "Enriching...");
+  Busy(delace ? "Delacing..." : "Enriching...");
   const HIMG big = ImgCopy(source, bw, bh, nullptr, 0);
   ImgClose(source);
   const Dib* bigBits = big ? ImgGetBitmap(big) : nullptr;
@@ -294,7 +302,7 @@ FilterOutcome ViewerFilters::DePixelate() {
   }
   // Pairs of bytes are averaged: a palette picture is made true colour first.
   edits_.EnsureTrueColor();
-  edits_.ShowBusy("Resampling...");
+  Busy("Resampling...");
   if (!DeMosiac2x2(Pic(), 0, Rows())) return Stopped(wasModified);
   // Recorded first, so a replay smooths before it resamples.
   Record("DEPIXELATE", {1});
@@ -321,7 +329,7 @@ FilterOutcome ViewerFilters::Resample(int width, int height) {
   height = ClampResampleSide(height);
   if ((width == Pic().Width() && height == Pic().Height()) || width <= 15 || height <= 15)
     return FilterOutcome::Unchanged;
-  edits_.ShowBusy("Resampling...");
+  Busy("Resampling...");
   switch (pelira::Resample(Pic(), width, height)) {
     case ResampleResult::Unchanged: return FilterOutcome::Unchanged;
     case ResampleResult::Failed:
@@ -345,12 +353,39 @@ FilterOutcome ViewerFilters::ResampleCommand(int width, int height) {
   return Resample(w, h);
 }
 
+FilterOutcome ViewerFilters::Mosaic() {
+  const bool wasModified = state_.ImageModified;
+  if (!Script()) {
+    if (!edits_.AutoBackUp()) return FilterOutcome::Refused;
+    edits_.EnsureTrueColor();
+  }
+  int n = engine_.FilterParam1;
+  if (!Script()) {
+    TFilterDlgParam r;
+    r.kind = 250;
+    r.slider[0] = {2, 16, std::clamp(memory_.mosaic, 2, 16), 1, 1};
+    const FilterAnswer a = ask_.RunFilterDialog("Set Mosaic Tile to", "2x2", "16x16", r);
+    if (a.Cancelled()) {
+      if (edits_.mnuUndoClick()) state_.ImageModified = wasModified;
+      host_.Refresh();
+      return FilterOutcome::Cancelled;
+    }
+    n = memory_.mosaic = std::clamp(a.values[0], 2, 16);
+  }
+  n = std::clamp(n, 2, 16);
+  Busy("Tiling ...");
+  if (!Tile(Pic(), n, Rows())) return Stopped(wasModified);
+  Record("MOSAIC", {n});
+  edits_.ExitFilter();
+  return FilterOutcome::Done;
+}
+
 FilterOutcome ViewerFilters::AutoFilter(FilterCommand c) {
   // An undo copy first, so a quick correction can be taken back like any other edit.
   if (!Script() && !edits_.AutoBackUp()) return FilterOutcome::Refused;
   edits_.EnsureTrueColor();
   const bool sharpen = c == FilterCommand::AutoSharpen;
-  edits_.ShowBusy(sharpen ? "Sharpening ..." : "Cleaning mask ...");
+  Busy(sharpen ? "Sharpening ..." : "Cleaning mask ...");
   const bool done = sharpen ? UnSharpGaussianBlur5x5(Pic(), 160, 48, Rows()) : SharpGaussianBlur5x5(Pic(), 95, 240, Rows());
   if (!done) {
     host_.StatusReady();

@@ -25,7 +25,7 @@ enum class FilterCommand {
   Gaussian, DeFocus, Soften, Outlier, Despeckle, UnSpot, Clean, DeLace, Enrich,
   MeanRemoval, HighPassMedium, HighPassLight, UnsharpMask,
   DescreenLight, DescreenMedium, DescreenStrong, DescreenHigh,
-  DeFog, DePixelate, AutoClean, AutoSharpen,
+  DeFog, DePixelate, AutoClean, AutoSharpen, Mosaic,
 };
 
 // Every slider's last value while the program runs.
@@ -33,6 +33,7 @@ struct FilterMemory {
   int gaussian = 192, defocus = 112, soften = 7, outlier = 255, despeckle = 4, unspot = -7;
   int meanRemoval = 4, highPassMedium = 3, highPassLight = 3;
   int unsharp = 160, unsharpEffect = 48, clean = 240, cleanEffect = 64, defog = 255, defogEffect = 64;
+  int mosaic = 2;
 };
 
 // Shown when the resampled copy cannot be made.
@@ -71,7 +72,9 @@ private:
   FilterOutcome Enlarged(FilterCommand c);
   FilterOutcome DePixelate();
   FilterOutcome AutoFilter(FilterCommand c);
+  FilterOutcome Mosaic();
   FilterProgress Rows();
+  void Busy(const std::string& text);
   FilterOutcome Stopped(bool wasModified);
   void Record(const std::string& word, std::initializer_list<int> args = {});
   bool Script() const;

@@ -81,7 +81,7 @@ TEST(CliRun, SavesEachFileUnderItsStemAndSuffixNeverReplacing) {
 
 TEST(CliRun, ParallelJobsGiveTheNamesAndBytesOfOneJob) {
   Rig rig;
-  rig.Script("AUTO_CONTRAST\nSAVE\nSOFTEN=3\nDELETE\nNEGATIVE\nSAVE=_n\n");
+  rig.Script("AUTO_CONTRAST\nSAVE\nPOSTERIZE=3\nDELETE\nNEGATIVE\nSAVE=_n\n");
   std::map<std::string, std::vector<std::uint8_t>> first;
   std::string firstErr;
   for (const char* jobs : {"1", "3"}) {
@@ -104,7 +104,7 @@ TEST(CliRun, ParallelJobsGiveTheNamesAndBytesOfOneJob) {
   }
   // DELETE refused per file, the missing word named once, the sources still there.
   EXPECT_NE(firstErr.find("DELETE is refused"), std::string::npos);
-  EXPECT_EQ(firstErr.find("SOFTEN"), firstErr.rfind("SOFTEN"));
+  EXPECT_EQ(firstErr.find("POSTERIZE"), firstErr.rfind("POSTERIZE"));
   for (const auto& f : rig.files) EXPECT_TRUE(fs::exists(f));
 }
 

@@ -160,6 +160,27 @@ Dib RefPairs(const Dib& s, int variant) {
   return o;
 }
 
+Dib RefTile(const Dib& s, int n) {
+  Dib o = s;
+  const int w = s.Width(), h = s.Height();
+  for (int y = 0; y < h - 1; y += n) {
+    for (int p = 0; 3 * p < 3 * w - 7; p += n)
+      for (int c = 0; c < 3; ++c) {
+        int sum = 0;
+        for (int j = 0; j < n; ++j)
+          for (int i = 0; i < n; ++i) {
+            const int col = p + i < w ? p + i : std::max(0, p - i);
+            sum += At(s, col, std::min(y + j, h - 1), c);
+          }
+        for (int i = 0; i < n && p + i < w; ++i) Put(o, p + i, y, c, std::min(255, sum / (n * n)));
+      }
+    for (int j = 1; j < n && y + j < h; ++j)
+      for (int x = 0; x < w; ++x)
+        for (int c = 0; c < 3; ++c) Put(o, x, y + j, c, At(o, x, y, c));
+  }
+  return o;
+}
+
 // --- every fast path against its plain evaluation on random pictures -------------------------
 
 struct Case {
@@ -205,6 +226,8 @@ std::vector<Case> AllCases() {
   for (auto [st, sa] : {std::pair{255, 64}, {64, 255}, {1, 1}})
     cases.push_back({"DeFog" + std::to_string(st), [=](Dib& d) { DoDefog(d, st, sa); },
                      [=](const Dib& s) { return RefDefog(s, st, sa); }});
+  for (int n : {2, 3, 4, 7, 16})
+    cases.push_back({"Tile" + std::to_string(n), [n](Dib& d) { Tile(d, n); }, [n](const Dib& s) { return RefTile(s, n); }});
   for (int v : {0, 1})
     cases.push_back({"Pairs" + std::to_string(v), [v](Dib& d) { DeMosiac2x2(d, v); },
                      [v](const Dib& s) { return RefPairs(s, v); }});
@@ -352,7 +375,9 @@ TEST(SpatialFilters, NarrowPicturesKeepTheirPixelsExceptUnderTheMedian) {
   for (auto [w, h] : {std::pair{1, 12}, {12, 2}}) {
     const Dib src = NoisePicture(w, h, 77);
     for (const Case& c : AllCases()) {
-      if (c.name.rfind("Median", 0) == 0 || c.name.rfind("DeFog", 0) == 0 || c.name.rfind("Pairs", 0) == 0) continue;
+      if (c.name.rfind("Median", 0) == 0 || c.name.rfind("DeFog", 0) == 0 || c.name.rfind("Pairs", 0) == 0 ||
+          c.name.rfind("Tile", 0) == 0)
+        continue;
       Dib d = src;
       c.fast(d);
       EXPECT_EQ(PixelBytes(d), PixelBytes(src)) << c.name << " " << w << "x" << h;
@@ -407,6 +432,26 @@ TEST(SpatialFilters, FlatAndWhiteAreasStayAsTheyAre) {
   Dib white = Flat(6, 4, 255);
   DoDefog(white, 255, 255);
   EXPECT_EQ(PixelBytes(white), PixelBytes(Flat(6, 4, 255)));
+}
+
+TEST(SpatialFilters, MosaicTilesFromTheTopLeftAndLeavesTheLastTwoPixels) {
+  // Ten pixels, tiles of 4: tiles start at 0 and 4; the one at 8 is not processed.
+  const Dib src = NoisePicture(10, 8, 21);
+  Dib d = src;
+  Tile(d, 4);
+  // Unprocessed, they keep the tile row's first row, copied down with the rest of it.
+  for (int x : {8, 9})
+    for (int y = 0; y < 8; ++y) EXPECT_EQ(d.Pixel(x, y), src.Pixel(x, y / 4 * 4)) << x << "," << y;
+  EXPECT_EQ(d.Pixel(0, 0), d.Pixel(3, 3));
+  EXPECT_EQ(d.Pixel(4, 4), d.Pixel(7, 7));
+  EXPECT_NE(d.Pixel(0, 0), src.Pixel(0, 0));
+  // Sizes outside 2..16 are limited, and a tile wider than the picture stays inside it.
+  Dib zero = src, two = src, wide = NoisePicture(5, 6, 22), wideRef = wide;
+  Tile(zero, 0);
+  Tile(two, 2);
+  EXPECT_EQ(PixelBytes(zero), PixelBytes(two));
+  Tile(wide, 16);
+  EXPECT_EQ(PixelBytes(wide), PixelBytes(RefTile(wideRef, 16)));
 }
 
 TEST(SpatialFilters, PalettePicturesAreLeftToTheCommands) {

@@ -409,6 +409,37 @@ TEST(ViewerFilters, EnrichWithoutTheMemoryForItsEnlargedCopyChangesNothing) {
   EXPECT_EQ(rig.filters.Run(F::Enrich), FilterOutcome::Done);
 }
 
+TEST(ViewerFilters, MosaicAsksTheTileSizeAndRecordsIt) {
+  Rig rig;
+  rig.Load(Palette8(40, 30));
+  Dib want(40, 30, 24);
+  for (int y = 0; y < 30; ++y)
+    for (int x = 0; x < 40; ++x) want.SetPixel(x, y, rig.host.picture.Pixel(x, y));
+  Tile(want, 5);
+  rig.ask.answer = {5};
+  EXPECT_EQ(rig.filters.Run(F::Mosaic), FilterOutcome::Done);
+  EXPECT_EQ(rig.ask.titles, std::vector<std::string>{"Set Mosaic Tile to"});
+  EXPECT_EQ(rig.ask.labels[0], "2x2|16x16");
+  EXPECT_EQ(rig.ask.requests[0].kind, 250);
+  EXPECT_EQ(rig.ask.requests[0].slider[0].start, 2);
+  EXPECT_TRUE(SamePixels(rig.host.picture, want));
+  EXPECT_EQ(rig.rec.lines, std::vector<std::string>{"MOSAIC=5"});
+  EXPECT_EQ(rig.host.busy.back(), "Tiling ...");
+  rig.ask.cancel = true;
+  const Dib before = rig.host.picture;
+  EXPECT_EQ(rig.filters.Run(F::Mosaic), FilterOutcome::Cancelled);
+  EXPECT_EQ(rig.ask.requests[1].slider[0].start, 5);
+  EXPECT_TRUE(SamePixels(rig.host.picture, before));
+  // A script's MOSAIC=0 is limited to 2 rather than dividing by zero.
+  Rig script;
+  script.edits.SetScriptRunning(true);
+  script.engine.FilterParam1 = 0;
+  Dib two = script.host.picture;
+  Tile(two, 2);
+  EXPECT_EQ(script.filters.Run(F::Mosaic), FilterOutcome::Done);
+  EXPECT_TRUE(SamePixels(script.host.picture, two));
+}
+
 TEST(ViewerFilters, AutoCleanAndSharpenCanBeUndone) {
   for (F c : {F::AutoClean, F::AutoSharpen}) {
     Rig rig;

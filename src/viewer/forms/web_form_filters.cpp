@@ -1,7 +1,7 @@
 // TWebForm: the neighbourhood filters of the Image menu and Colors › Contrast › DeFog. The
 // commands live in core (viewer/viewer_filters.h); this file builds their menu items, lends
 // them the picture and dialogs of the tone commands, and shows their rows in the status
-// panel. While a filter runs only Esc reaches the program: it stops the filter.
+// panel. While a filter works (after its dialog) only Esc reaches the program: it stops it.
 #include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
@@ -49,18 +49,35 @@ public:
   }
   void SetBarLabel(ProgressBar, const std::string&) override {}
   void SetBar(ProgressBar, std::int64_t position, std::int64_t max) override {
-    if (!panel_) return;
     if (max <= 0) {
-      // A new run: the text the command showed is the base of the percent.
-      base_ = panel_->Text();
+      // A filter starts (its dialog, if any, is closed): from now on only Esc gets through.
+      if (!watching_) {
+        qApp->installEventFilter(&esc_);
+        watching_ = true;
+      }
       percent_.Reset();
+      baseTaken_ = false;
       return;
     }
+    if (!panel_) return;
+    // The text the command showed is the base of the percent.
+    if (!baseTaken_) base_ = panel_->Text();
+    baseTaken_ = true;
     if (!percent_.Update(position, max)) return;
     panel_->SetText(base_ + QString(" %1%").arg(percent_.Percent()));
   }
 
+  // The command has ended.
+  void End() {
+    if (watching_) qApp->removeEventFilter(&esc_);
+    watching_ = false;
+  }
+  ~StatusProgress() override { End(); }
+
 private:
+  EscOnly esc_;
+  bool watching_ = false;
+  bool baseTaken_ = false;
   TStatusWordPanel*& panel_;
   QString base_;
   PercentTracker percent_;
@@ -82,16 +99,14 @@ ViewerFilters& TWebForm::Filters() { return filter_->filters; }
 void TWebForm::RunFilter(FilterCommand c) {
   if (!state_.ImageLoaded || sky95_->Bitmap().Empty()) return;
   Run([this, c] {
-    EscOnly esc;
-    qApp->installEventFilter(&esc);
     try {
       filter_->filters.Run(c);
     } catch (...) {
-      qApp->removeEventFilter(&esc);
+      filter_->progress.End();
       EndEditBusy();
       throw;
     }
-    qApp->removeEventFilter(&esc);
+    filter_->progress.End();
     EndEditBusy();
   });
 }
@@ -157,12 +172,14 @@ void TWebForm::BuildFilterMenus() {
                                                         kResampleMaxSide, kResampleMaxSide, b.Height());
         if (r.width < 0 || r.height < 0) return;
         filter_->filters.ResampleCommand(r.width, r.height);
+        filter_->progress.End();
         EndEditBusy();
       });
     });
     resize->addAction(resample);
     actions_["mnuResample1"] = resample;
   }
+  add(resize, "&Mosaic (tile)", "mnuMosaic1", F::Mosaic);
   add(resize, "&DePixelate (CCD)", "mnuDePixelate", F::DePixelate);
   add(menuOf("mnuContrast"), "&DeFog", "mnuDeFog", F::DeFog);
 

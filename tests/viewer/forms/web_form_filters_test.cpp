@@ -2,6 +2,7 @@
 // take an undo copy, and Esc pressed while one runs leaves the picture as it was.
 #include <QAction>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QtTest>
 
@@ -75,7 +76,7 @@ private slots:
                            "mnuDespeckle", "mnuUnSpot", "mnuDeLace", "mnuUnsharpMask", "mnuMeanRemoval",
                            "mnuHighPassMedium", "mnuHighPassLight", "mnuDescreenLight", "mnuDescreenMedium",
                            "mnuDescreenStrong", "mnuDescreenHigh", "mnuDePixelate", "mnuDeFog", "mnuAutoClean",
-                           "mnuAutoSharpen"};
+                           "mnuAutoSharpen", "mnuMosaic1"};
     for (const char* name : names) {
       TWebForm f;
       Show(f, Picture());
@@ -100,6 +101,18 @@ private slots:
     Dib want = Picture();
     GaussianBlur3x3(want, 55, false, 9);
     QVERIFY(Same(f.Sky95()->Bitmap(), want));
+  }
+
+  void theDialogStillGetsItsInput() {
+    TWebForm f;
+    Show(f, Picture());
+    QLineEdit box;
+    onAsk = [&box] {
+      QKeyEvent key(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, "a");
+      QCoreApplication::sendEvent(&box, &key);
+    };
+    f.Action("mnuSoften")->trigger();
+    QCOMPARE(box.text(), QString("a"));
   }
 
   void escWhileAFilterRunsLeavesThePicture() {
