@@ -15,7 +15,8 @@ void HeadlessScriptHost::Edit::BlankPicture(bool untitled) {
   BlankPictureState(state, untitled);
 }
 
-HeadlessScriptHost::HeadlessScriptHost() : edit_(view_), edits_(view_, engine_, undo_, edit_, dialogs_) {
+HeadlessScriptHost::HeadlessScriptHost()
+    : edit_(view_), edits_(view_, engine_, undo_, edit_, dialogs_), filters_(view_, engine_, edits_, edit_, dialogs_) {
   // The headless run never waits on a memory probe: a picture that loaded can be copied.
   edits_.SetMemoryProbe({[] { return ~std::uint64_t{0}; }, [](std::uint64_t) { return true; }});
 }

@@ -14,6 +14,7 @@
 #include "viewer/undo_store.h"
 #include "viewer/view_state.h"
 #include "viewer/viewer_edits.h"
+#include "viewer/viewer_filters.h"
 
 namespace pelira {
 
@@ -40,6 +41,7 @@ public:
   const std::vector<std::string>& Questions() const { return questions_; }
 
   ViewerEdits& Edits() override { return edits_; }
+  ViewerFilters* Filters() override { return &filters_; }
   EngineState& Engine() override { return engine_; }
   ViewState& View() override { return view_; }
   Dib& Picture() override { return edit_.picture; }
@@ -93,6 +95,7 @@ private:
   Edit edit_;
   NoDialogs dialogs_;
   ViewerEdits edits_;
+  ViewerFilters filters_;
   std::vector<std::string> bookmarks_;
   std::size_t position_ = 0;
   std::string current_;

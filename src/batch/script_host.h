@@ -8,6 +8,7 @@ namespace pelira {
 
 class Dib;
 class ViewerEdits;
+class ViewerFilters;
 struct EngineState;
 struct ViewState;
 
@@ -15,6 +16,8 @@ class ScriptHost {
 public:
   virtual ~ScriptHost() = default;
   virtual ViewerEdits& Edits() = 0;
+  // The neighbourhood filters and the resample; none: their words are not available.
+  virtual ViewerFilters* Filters() { return nullptr; }
   virtual EngineState& Engine() = 0;
   virtual ViewState& View() = 0;
   virtual Dib& Picture() = 0;

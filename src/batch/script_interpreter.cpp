@@ -11,6 +11,7 @@
 #include "engine/histogram.h"
 #include "viewer/view_state.h"
 #include "viewer/viewer_edits.h"
+#include "viewer/viewer_filters.h"
 
 namespace pelira {
 
@@ -188,7 +189,78 @@ bool ScriptInterpreter::RunLine(const std::string& line) {
 
 bool ScriptInterpreter::Dispatch(const std::string& word) {
   if (Tone(word)) return true;
+  if (Filter(word)) return true;
   return Other(word);
+}
+
+bool ScriptInterpreter::Filter(const std::string& word) {
+  using F = FilterCommand;
+  struct Entry {
+    FilterCommand command;
+    int n;
+    int lo[2];
+    int hi[2];
+  };
+  static const std::unordered_map<std::string, Entry> table = {
+      {"GAUSSIAN", {F::Gaussian, 1, {1}, {255}}},         {"OUTLIER", {F::Outlier, 1, {1}, {255}}},
+      {"DEFOCUS", {F::DeFocus, 1, {1}, {255}}},           {"SOFTEN", {F::Soften, 1, {1}, {10}}},
+      {"DESPECKLE", {F::Despeckle, 1, {1}, {9}}},         {"UNSPOT", {F::UnSpot, 1, {-127}, {127}}},
+      {"MEANREMOVAL", {F::MeanRemoval, 1, {1}, {8}}},     {"HIGHPASSMEDIUM", {F::HighPassMedium, 1, {1}, {4}}},
+      {"HIGHPASSLIGHT", {F::HighPassLight, 1, {1}, {4}}}, {"UNSHARPMASK", {F::UnsharpMask, 2, {0, 0}, {255, 255}}},
+      {"CLEAN", {F::Clean, 2, {0, 0}, {255, 255}}},       {"DEFOG", {F::DeFog, 2, {0, 0}, {255, 255}}},
+      {"DESCREEN_LIGHT", {F::DescreenLight, 0, {}, {}}},  {"DESCREEN_MEDIUM", {F::DescreenMedium, 0, {}, {}}},
+      {"DESCREEN_STRONG", {F::DescreenStrong, 0, {}, {}}}, {"DESCREEN_HIGH", {F::DescreenHigh, 0, {}, {}}},
+      {"DELACE", {F::DeLace, 0, {}, {}}},                 {"ENRICH", {F::Enrich, 0, {}, {}}},
+  };
+  const bool resize = word == "RESIZE" || word == "RESAMPLE" || word == "RESIZE%" || word == "RESAMPLE%" ||
+                      word == "DOWNSAMPLE";
+  const auto it = table.find(word);
+  if (it == table.end() && !resize && word != "DEPIXELATE") return false;
+  ViewerFilters* filters = host_.Filters();
+  if (!filters) {
+    host_.NotAvailable(word);
+    return true;
+  }
+  Dib& pic = host_.Picture();
+  if (pic.Empty()) return true;
+  EngineState& e = host_.Engine();
+  const auto& a = regs_.a;
+  if (word == "DEPIXELATE") {
+    filters->DePixelateWord(a[0]);
+    return true;
+  }
+  if (resize) {
+    std::int64_t w = a[0], h = a[1];
+    if (word.back() == '%') {
+      if (a[0] < 1 || a[0] > 799) return true;
+      w = std::int64_t{pic.Width()} * a[0] / 100;
+      h = std::int64_t{pic.Height()} * a[0] / 100;
+      if (w <= 32 || h <= 32) return true;
+    } else {
+      if (w < 1 || w > 16384 || h < 1 || h > 16384) return true;
+      if (word == "DOWNSAMPLE") {
+        // The largest size of the picture's shape inside w x h, never enlarging.
+        w = std::min<std::int64_t>(w, pic.Width());
+        h = std::min<std::int64_t>(h, pic.Height());
+        const std::int64_t byWidth = std::int64_t{pic.Height()} * w / pic.Width();
+        if (byWidth <= h) h = std::max<std::int64_t>(1, byWidth);
+        else w = std::max<std::int64_t>(1, std::int64_t{pic.Width()} * h / pic.Height());
+      }
+    }
+    // The resample reads width from FilterParam2 and height from FilterParam1 in a script.
+    e.FilterParam2 = static_cast<std::int32_t>(w);
+    e.FilterParam1 = static_cast<std::int32_t>(h);
+    filters->Resample(static_cast<int>(w), static_cast<int>(h));
+    return true;
+  }
+  const Entry& t = it->second;
+  for (int k = 0; k < t.n; ++k)
+    if (a[k] < t.lo[k] || a[k] > t.hi[k]) return true;
+  e.FilterParam1 = a[0];
+  e.FilterParam2 = a[1];
+  e.FilterParam3 = a[2];
+  filters->Run(t.command);
+  return true;
 }
 
 bool ScriptInterpreter::Tone(const std::string& word) {

@@ -28,6 +28,7 @@ private:
   bool RunLine(const std::string& line);
   bool Dispatch(const std::string& word);
   bool Tone(const std::string& word);
+  bool Filter(const std::string& word);
   bool Other(const std::string& word);
   void Save();
   void Delete();

@@ -19,12 +19,14 @@
 #include <sstream>
 #include <thread>
 
+#include "batch/batch_save.h"
 #include "batch/bip_file.h"
 #include "batch/headless_host.h"
 #include "batch/script_interpreter.h"
 #include "cli/commands.h"
 #include "image/bmp_graphic.h"
 #include "image/codec_registry.h"
+#include "viewer/save_as.h"
 
 namespace pelira::cli {
 
@@ -62,38 +64,6 @@ bool ParseCount(const std::string& s, int lo, int hi, int* out) {
   return true;
 }
 
-// A new file in dir that nothing else can have picked: O_EXCL does the reserving.
-std::string StageBytes(const fs::path& dir, const std::vector<std::uint8_t>& bytes, std::string* why) {
-  std::string templ = (dir / ".pelira-run-XXXXXX").string();
-  const int fd = ::mkstemp(templ.data());
-  if (fd < 0) {
-    *why = std::strerror(errno);
-    return {};
-  }
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      *why = std::strerror(errno);
-      ::close(fd);
-      ::unlink(templ.c_str());
-      return {};
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  if (::fsync(fd) != 0 || ::close(fd) != 0) {
-    *why = std::strerror(errno);
-    ::unlink(templ.c_str());
-    return {};
-  }
-  // mkstemp makes the file private; saved pictures get the usual permissions.
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  ::chmod(templ.c_str(), 0666 & ~mask);
-  return templ;
-}
-
 JobResult RunOneFile(const std::vector<std::string>& script, const std::string& file, const RunOptions& o) {
   JobResult r;
   HeadlessScriptHost host;
@@ -118,13 +88,13 @@ JobResult RunOneFile(const std::vector<std::string>& script, const std::string& 
       } else {
         if (o.type >= 10 && picture.BitCount() != 1) {
           r.status = 1;
-          r.messages.push_back("pelira-cli: " + file + ": " + SaveTypeFilter(o.type) + " needs a 1-bit picture");
+          r.messages.push_back("pelira-cli: " + file + ": " + SaveTypeOf(o.type).filter + " needs a 1-bit picture");
           return;
         }
         const SaveWriter w = SaveWriterFor(o.type);
         if (!w) {
           r.status = 1;
-          r.messages.push_back("pelira-cli: " + file + ": writing " + SaveTypeFilter(o.type) + " is not available in this build");
+          r.messages.push_back("pelira-cli: " + file + ": writing " + SaveTypeOf(o.type).filter + " is not available in this build");
           return;
         }
         bytes = w(picture, o.save);
@@ -149,35 +119,13 @@ JobResult RunOneFile(const std::vector<std::string>& script, const std::string& 
   return r;
 }
 
-// Gives the staged file its name: base + ext, else base-1 ... base-999, never replacing a
-// file. A hard link claims the name atomically; where links are refused, a rename that
-// refuses an existing target.
 void Commit(JobResult& r, const std::string& ext, std::ostream& err) {
   for (const StagedSave& s : r.saves) {
-    bool placed = false;
-    for (int n = 0; n <= 999 && !placed; ++n) {
-      const std::string name = s.base + (n ? "-" + std::to_string(n) : std::string()) + "." + ext;
-      if (::link(s.temp.c_str(), name.c_str()) == 0) {
-        placed = true;
-        break;
-      }
-      if (errno == EEXIST) continue;
-#ifdef SYS_renameat2
-      if (::syscall(SYS_renameat2, AT_FDCWD, s.temp.c_str(), AT_FDCWD, name.c_str(), 1 /* RENAME_NOREPLACE */) == 0) {
-        placed = true;
-        break;
-      }
-      if (errno == EEXIST) continue;
-#endif
+    const PlaceResult p = PlaceNumbered(s.temp, s.base, ext);
+    if (!p.ok) {
       r.status = 1;
-      r.messages.push_back("pelira-cli: " + name + ": cannot write: " + std::strerror(errno));
-      break;
+      r.messages.push_back("pelira-cli: " + p.message);
     }
-    if (!placed && r.status == 0) {
-      r.status = 1;
-      r.messages.push_back("pelira-cli: " + s.base + "." + ext + ": Skipped: the names up to -999 are taken");
-    }
-    ::unlink(s.temp.c_str());
   }
   r.saves.clear();
   for (const std::string& m : r.messages) err << m << "\n";
@@ -291,7 +239,7 @@ int RunScript(const Args& args, std::ostream& out, std::ostream& err) {
     return 1;
   }
   const std::vector<std::string> files(positional.begin() + 1, positional.end());
-  const std::string ext = SaveTypeExtension(o.type);
+  const std::string ext = SaveTypeOf(o.type).extension;
   int status = 0;
   std::set<std::string> reported;
   auto finish = [&](JobResult& r) {

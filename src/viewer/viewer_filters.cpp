@@ -1,5 +1,7 @@
 #include "viewer/viewer_filters.h"
 
+#include "batch/script_language.h"
+
 #include <algorithm>
 
 #include "common/request_flags.h"
@@ -81,15 +83,8 @@ ViewerFilters::ViewerFilters(ViewState& state, EngineState& engine, ViewerEdits&
 bool ViewerFilters::Script() const { return edits_.ScriptRunning(); }
 
 void ViewerFilters::Record(const std::string& word, std::initializer_list<int> args) {
-  if (Script() || !recorder_) return;
-  std::string line = word;
-  bool first = true;
-  for (int v : args) {
-    line += first ? "=" : ",";
-    line += std::to_string(v);
-    first = false;
-  }
-  recorder_->RecordScriptLine(line);
+  if (Script() || !recorder_ || Flags().OperationInProgress) return;
+  recorder_->RecordScriptLine(FormatRecordedLine(word, args));
 }
 
 void ViewerFilters::Busy(const std::string& text) {

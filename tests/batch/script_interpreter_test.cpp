@@ -12,6 +12,7 @@
 #include "platform/scripted_ui.h"
 #include "support/test_support.h"
 #include "viewer/open_flow.h"
+#include "viewer/viewer_filters.h"
 
 namespace pelira {
 namespace {
@@ -78,9 +79,10 @@ public:
 
 // The viewer's side: the menu command with its dialog, recording into a list.
 struct Menu {
-  Menu() : edit(state), edits(state, engine, undo, edit, sliders) {
+  Menu() : edit(state), edits(state, engine, undo, edit, sliders), filters(state, engine, edits, edit, sliders) {
     SetCurrentUi(&ui);
     edits.SetRecorder(&rec);
+    filters.SetRecorder(&rec);
     edits.SetMemoryProbe({[] { return std::uint64_t{1} << 40; }, [](std::uint64_t) { return true; }});
   }
   ~Menu() { SetCurrentUi(nullptr); }
@@ -92,6 +94,7 @@ struct Menu {
   Sliders sliders;
   Lines rec;
   ViewerEdits edits;
+  ViewerFilters filters;
 };
 
 Dib Replay(const Dib& start, const std::vector<std::string>& script, const std::vector<std::string>& before = {}) {
@@ -123,6 +126,7 @@ TEST(ScriptReplay, EveryRecordedLineReplaysToTheSamePixels) {
     check(EditCommandName(c), [c](Menu& m) { m.edits.Run(c); });
   for (DepthCommand d : {DepthCommand::TrueGrayscale, DepthCommand::Reduce16Poster, DepthCommand::Reduce256Poster})
     check("depth", [d](Menu& m) { m.edits.RunDepth(d); });
+  check("resample", [](Menu& m) { m.filters.ResampleCommand(70, 33); });
 }
 
 // The filter commands too: their lines (DePixelate's two among them) replay to the pixels

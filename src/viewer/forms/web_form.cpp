@@ -408,6 +408,7 @@ void TWebForm::BuildMenus() {
   QMenu* fname = top(".", "_mnufname");
   fname->setEnabled(false);
   BuildEditMenus();
+  BuildScriptMenus();
   BuildFilterMenus();
 }
 

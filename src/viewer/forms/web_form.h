@@ -32,6 +32,7 @@ class ViewerEdits;
 struct EngineState;
 struct Histograms;
 enum class EditCommand;
+class TBatchForm;
 enum class FilterCommand;
 class ViewerFilters;
 class EditHost;
@@ -117,6 +118,17 @@ public:
   using HistogramView = std::function<void(QWidget* parent, const QString& title, const Histograms& h)>;
   static void SetHistogramView(HistogramView view);
 
+  // --- batch scripts (web_form_script.cpp) ------------------------------------------------------
+  void BuildScriptMenus();
+  TBatchForm* BatchForm();  // created on first use
+  void mnuBatchEditorClick();
+  void mnuPerformBatchClick();
+  // The run over the current picture, between an undo copy and the end of the run.
+  void PerformScript(const std::vector<std::string>& lines);
+  // At close: unsaved script text is asked about; false keeps the program open.
+  bool ScriptTextMayGo();
+  struct ScriptParts;
+  std::unique_ptr<ScriptParts, void (*)(ScriptParts*)> script_{nullptr, nullptr};
   // --- neighbourhood filters (web_form_filters.cpp) ------------------------------------------
   void BuildFilterMenus();
   ViewerFilters& Filters();

@@ -131,6 +131,7 @@ bool TWebForm::FormCloseQuery() {
         return false;
       }
     }
+    if (!ScriptTextMayGo()) return false;
   }
   RemoveRunTemporaryFiles(ThisRunTag());
   return true;

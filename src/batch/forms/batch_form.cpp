@@ -1,0 +1,211 @@
+#include "batch/forms/batch_form.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QVBoxLayout>
+
+#include "batch/bip_file.h"
+#include "common/app_paths.h"
+#include "common/text_encoding.h"
+#include "platform/ui.h"
+
+namespace pelira {
+
+namespace {
+
+QString BipFilterText() { return "BIP (Batch Image Processor) (*.bip)"; }
+
+TBatchForm::FileDialog& OpenSeam() {
+  static TBatchForm::FileDialog d = [](QWidget* parent, const QString& title, const QString& folder,
+                                       const QString& name) {
+    return QFileDialog::getOpenFileName(parent, title, QFileInfo(folder + "/" + name).filePath(), BipFilterText());
+  };
+  return d;
+}
+
+TBatchForm::FileDialog& SaveSeam() {
+  static TBatchForm::FileDialog d = [](QWidget* parent, const QString& title, const QString& folder,
+                                       const QString& name) {
+    QFileDialog dlg(parent, title, folder, BipFilterText());
+    dlg.setAcceptMode(QFileDialog::AcceptSave);
+    dlg.setDefaultSuffix("bip");
+    if (!name.isEmpty()) dlg.selectFile(name);
+    return dlg.exec() == QDialog::Accepted && !dlg.selectedFiles().isEmpty() ? dlg.selectedFiles().front() : QString();
+  };
+  return d;
+}
+
+QString DefaultBipFolder() {
+  const auto p = AppPaths::BipFiles();
+  std::error_code ec;
+  if (std::filesystem::is_directory(p, ec)) return QString::fromStdString(p.string());
+  return QString::fromStdString(AppPaths::Home().string());
+}
+
+}  // namespace
+
+void TBatchForm::SetOpenDialog(FileDialog d) { OpenSeam() = std::move(d); }
+void TBatchForm::SetSaveDialog(FileDialog d) { SaveSeam() = std::move(d); }
+
+TBatchForm::TBatchForm(QWidget* parent) : QWidget(parent, Qt::Tool) {
+  setObjectName("BatchForm");
+  setWindowTitle("Batch Editor");
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  auto* bar = new QMenuBar(this);
+  layout->setMenuBar(bar);
+  auto item = [&](const QString& caption, const QString& name, void (TBatchForm::*run)()) {
+    auto* a = new QAction(caption, this);
+    a->setObjectName(name);
+    connect(a, &QAction::triggered, this, [this, run] { (this->*run)(); });
+    bar->addAction(a);
+    return a;
+  };
+  item("&New", "mnuNew", &TBatchForm::mnuNewClick);
+  item("&Open", "mnuOpen", &TBatchForm::mnuOpenClick);
+  save_ = new QAction("&Save", this);
+  save_->setObjectName("mnuSave");
+  connect(save_, &QAction::triggered, this, [this] { mnuSaveClick(); });
+  bar->addAction(save_);
+  perform_a_ = item("&Perform", "mnuPerformB", &TBatchForm::mnuPerformClick);
+  auto* close = new QAction("&Close", this);
+  close->setObjectName("mnuClose");
+  connect(close, &QAction::triggered, this, [this] { hide(); });
+  bar->addAction(close);
+  memo_ = new QPlainTextEdit(this);
+  memo_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  layout->addWidget(memo_);
+  save_->setEnabled(false);
+  perform_a_->setEnabled(false);
+  connect(memo_, &QPlainTextEdit::textChanged, this, [this] { TextChanged(); });
+  bipFolder_ = DefaultBipFolder();
+}
+
+QAction* TBatchForm::Action(const QString& name) const { return findChild<QAction*>(name); }
+
+void TBatchForm::TextChanged() {
+  dirty_ = true;
+  save_->setEnabled(true);
+  perform_a_->setEnabled(true);
+}
+
+bool TBatchForm::Unsaved() const { return dirty_ && !memo_->document()->isEmpty(); }
+
+void TBatchForm::RecordScriptLine(const std::string& line) {
+  if (!recording_) return;
+  AppendLines({line});
+}
+
+void TBatchForm::AppendLines(const std::vector<std::string>& lines) {
+  for (const std::string& l : lines) memo_->appendPlainText(QString::fromStdString(l));
+}
+
+std::vector<std::string> TBatchForm::Lines() const {
+  if (memo_->document()->isEmpty()) return {};
+  return SplitLines(memo_->toPlainText().toStdString());
+}
+
+void TBatchForm::SetText(const QString& text) { memo_->setPlainText(text); }
+
+void TBatchForm::SetBipFolder(const QString& folder, const QString& name) {
+  bipFolder_ = folder;
+  bipFileName_ = name;
+}
+
+bool TBatchForm::event(QEvent* e) {
+  // Recording starts with the first activation and stays on, hidden or not.
+  if (e->type() == QEvent::WindowActivate) {
+    recording_ = true;
+    memo_->setFocus();
+  }
+  return QWidget::event(e);
+}
+
+void TBatchForm::closeEvent(QCloseEvent* e) {
+  // Close only hides: the text and the recording stay.
+  e->ignore();
+  hide();
+}
+
+void TBatchForm::mnuNewClick() {
+  if (CurrentUi().Message(MessageKind::Confirmation, "Clear batch processing script?", Button::OK | Button::Cancel) !=
+      Button::OK)
+    return;
+  memo_->clear();
+  dirty_ = false;
+}
+
+bool TBatchForm::LoadFile(const QString& path) {
+  std::string why;
+  const auto lines = ReadBipFile(path.toStdString(), &why);
+  if (!lines) {
+    // The text in the editor stays: a file that cannot be read must not cost the script.
+    CurrentUi().Message(MessageKind::Warning, why, Button::OK);
+    return false;
+  }
+  QString text;
+  for (std::size_t i = 0; i < lines->size(); ++i) {
+    if (i) text += "\n";
+    text += QString::fromStdString((*lines)[i]);
+  }
+  memo_->setPlainText(text);
+  dirty_ = false;
+  save_->setEnabled(false);
+  const QFileInfo fi(path);
+  SetBipFolder(fi.absolutePath(), fi.fileName());
+  setWindowTitle("Batch Editor - " + fi.fileName());
+  return true;
+}
+
+void TBatchForm::mnuOpenClick() {
+  const QString path = OpenSeam()(this, "Open Batch Commands", bipFolder_, bipFileName_);
+  if (path.isEmpty()) return;
+  if (QFileInfo::exists(path)) LoadFile(path);
+}
+
+void TBatchForm::OpenBIPfile(const QString& path) {
+  if (!QFileInfo::exists(path)) return;
+  show();
+  raise();
+  const QFileInfo fi(path);
+  SetBipFolder(fi.absolutePath(), fi.fileName());
+  mnuOpenClick();
+}
+
+bool TBatchForm::mnuSaveClick() {
+  QString path = SaveSeam()(this, "Save Batch Commands", bipFolder_, bipFileName_);
+  if (path.isEmpty()) return false;
+  if (QFileInfo(path).suffix().isEmpty()) path += ".bip";
+  if (!WriteBipFile(path.toStdString(), Lines())) {
+    CurrentUi().Message(MessageKind::Warning, "Cannot access drive/folder.\nCheck device or security settings.\nSave aborted.",
+                        Button::OK);
+    return false;
+  }
+  const QFileInfo fi(path);
+  SetBipFolder(fi.absolutePath(), fi.fileName());
+  setWindowTitle("Batch Editor - " + fi.fileName());
+  dirty_ = false;
+  save_->setEnabled(false);
+  return true;
+}
+
+void TBatchForm::mnuPerformClick() {
+  const std::vector<std::string> lines = Lines();
+  if (lines.empty() || !perform_) return;
+  perform_(lines);
+}
+
+bool TBatchForm::CloseQuery() {
+  if (!Unsaved()) return true;
+  const Button b = CurrentUi().Message(MessageKind::Confirmation, "Save the batch processing script?",
+                                       Button::Yes | Button::No | Button::Cancel);
+  if (b == Button::Yes) return mnuSaveClick();
+  return b == Button::No;
+}
+
+}  // namespace pelira

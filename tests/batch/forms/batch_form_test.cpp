@@ -1,0 +1,254 @@
+// The batch editor over the real viewer window: recording starts with its activation, the
+// recorded lines perform on another picture exactly as the menu commands did, and the file
+// commands keep the text safe.
+#include <QAction>
+#include <QFile>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QTimer>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <deque>
+
+#include "batch/bip_file.h"
+#include "batch/forms/batch_form.h"
+#include "display/forms/pix.h"
+#include "engine/dialogs/scroll_dialog.h"
+#include "platform/scripted_ui.h"
+#include "viewer/forms/web_form.h"
+#include "engine/color_filters.h"
+#include "image/codec_registry.h"
+#include "image/image_loader.h"
+#include "viewer/forms/save_dialog.h"
+#include "viewer/open_flow.h"
+#include "viewer/viewer_edits.h"
+
+using namespace pelira;
+
+namespace {
+
+Dib Picture(int seed) {
+  Dib d(40, 30, 24);
+  for (int y = 0; y < 30; ++y)
+    for (int x = 0; x < 40; ++x) d.SetPixel(x, y, MakeColor((x * 6 + seed) % 256, (y * 8 + seed) % 256, (x + y) * 3));
+  return d;
+}
+
+bool Same(const Dib& a, const Dib& b) {
+  if (a.Width() != b.Width() || a.Height() != b.Height() || a.BitCount() != b.BitCount()) return false;
+  for (int y = 0; y < a.Height(); ++y)
+    for (int x = 0; x < a.Width(); ++x)
+      if (a.Pixel(x, y) != b.Pixel(x, y)) return false;
+  return true;
+}
+
+std::deque<int>* sliderValues = nullptr;
+
+void Show(TWebForm& f, const Dib& d) {
+  f.Sky95()->SetBitmap(d);
+  SyncImageState(f.State(), d);
+  f.State().ImageLoaded = true;
+  f.State().ImageModified = false;
+}
+
+}  // namespace
+
+class BatchFormTest : public QObject {
+  Q_OBJECT
+  ScriptedUi ui;
+  std::deque<int> values;
+
+private slots:
+  void initTestCase() {
+    SetCurrentUi(&ui);
+    sliderValues = &values;
+    QtSliderRequester::SetSeam([](const std::string&, const std::string&, const std::string&, const SliderRequest& r) {
+      if (sliderValues->empty()) return r.start;
+      const int v = sliderValues->front();
+      sliderValues->pop_front();
+      return v;
+    });
+  }
+  void cleanupTestCase() {
+    QtSliderRequester::SetSeam({});
+    SetCurrentUi(nullptr);
+  }
+  void init() {
+    ui.Clear();
+    values.clear();
+  }
+
+  void recordsTwoCommandsAndPerformsThemOnAnotherPicture() {
+    TWebForm f;
+    // The window's first activation (its welcome box) is over before the script pumps events.
+    f.show();
+    QTRY_VERIFY(f.FirstActivationDone());
+    Show(f, Picture(0));
+    // Before the editor was ever activated nothing records.
+    f.Action("mnuNegative")->trigger();
+    f.Action("mnuBatchEditor")->trigger();
+    TBatchForm* editor = f.BatchForm();
+    QVERIFY(!editor->Action("mnuSave")->isEnabled());
+    QVERIFY(!editor->Action("mnuPerformB")->isEnabled());
+    QEvent activate(QEvent::WindowActivate);
+    QApplication::sendEvent(editor, &activate);
+    QVERIFY(editor->Recording());
+    QVERIFY(editor->Lines().empty());
+
+    Show(f, Picture(0));
+    values = {160};
+    f.Action("mnuGammaGlobal")->trigger();
+    f.Action("mnuNegative")->trigger();
+    const Dib menuResultOnFirst = f.Sky95()->Bitmap();
+    QCOMPARE(editor->Lines(), (std::vector<std::string>{"GAMMA=160,160,160", "NEGATIVE"}));
+    QVERIFY(editor->Action("mnuPerformB")->isEnabled());
+
+    // The same two menu commands on the second picture are what Perform must give.
+    Show(f, Picture(90));
+    values = {160};
+    f.Action("mnuGammaGlobal")->trigger();
+    f.Action("mnuNegative")->trigger();
+    const Dib want = f.Sky95()->Bitmap();
+    QVERIFY(!Same(want, menuResultOnFirst));
+    editor->SetText("GAMMA=160,160,160\nNEGATIVE");
+
+    Show(f, Picture(90));
+    editor->hide();  // hidden, the editor still performs through Tools › Batch › Perform
+    f.Action("mnuBatchPerform")->trigger();
+    QVERIFY(Same(f.Sky95()->Bitmap(), want));
+    QCOMPARE(editor->Lines().size(), std::size_t{2});  // the run itself recorded nothing
+    // One undo copy for the whole run.
+    f.Action("mnuUndo")->trigger();
+    QVERIFY(Same(f.Sky95()->Bitmap(), Picture(90)));
+  }
+
+  // Three bookmarked files: NEXT walks them, SAVE asks once and then saves each under its
+  // own name with the suffix.
+  void scriptWalksBookmarksAndSavesEach() {
+    QTemporaryDir dir;
+    std::vector<std::string> files;
+    for (int i = 0; i < 3; ++i) {
+      const std::string path = dir.filePath(QString("p%1.png").arg(i)).toStdString();
+      const auto bytes = SaveWriterFor(3)(Picture(i * 70), SaveOptions{});
+      QFile out(QString::fromStdString(path));
+      QVERIFY(out.open(QIODevice::WriteOnly));
+      out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+      out.close();
+      files.push_back(path);
+    }
+    int dialogs = 0;
+    TWebForm::SetSaveDialog([&](QWidget*, const SaveDialogSetup& setup) -> std::optional<SaveChoice> {
+      ++dialogs;
+      SaveChoice c;
+      c.path = (dir.path() + "/").toStdString() + setup.name;
+      c.type = 3;
+      return c;
+    });
+    {
+      TWebForm f;
+      f.show();
+      QTRY_VERIFY(f.FirstActivationDone());
+      ui.Clear();
+      f.OpenChosen(QString::fromStdString(files[0]));
+      f.Bookmarks().Assign(files, 0);
+      f.PerformScript({"NEGATIVE", "SAVE=_n", "NEXT", "NEGATIVE", "SAVE=_n", "NEXT", "NEGATIVE", "SAVE=_n"});
+      QCOMPARE(f.Bookmarks().Index(), std::size_t{2});
+      QVERIFY(!f.BatchMark());  // the end of the run clears it
+    }
+    QCOMPARE(dialogs, 1);
+    for (int i = 0; i < 3; ++i) {
+      const QString saved = dir.filePath(QString("p%1_n.png").arg(i));
+      QVERIFY2(QFile::exists(saved), qPrintable(saved));
+      TImageLoader l;
+      QVERIFY(l.Open(saved.toStdString()) == OpenOutcome::Image);
+      Dib want = Picture(i * 70);
+      Negative(want);
+      QVERIFY(Same(l.workingBitmap, want));
+    }
+    TWebForm::SetSaveDialog([](QWidget*, const SaveDialogSetup&) { return std::optional<SaveChoice>(); });
+  }
+
+  // Esc ends a looping run; the other keys do not reach the window while it runs.
+  void escStopsALoopingScript() {
+    TWebForm f;
+    f.show();
+    QTRY_VERIFY(f.FirstActivationDone());
+    Show(f, Picture(5));
+    const QString zoom = f.StatusPanelText(1);
+    // The keys come while the run loops: a zoom key, then Esc.
+    QTimer::singleShot(100, &f, [&f] {
+      QCoreApplication::postEvent(&f, new QKeyEvent(QEvent::KeyPress, Qt::Key_Plus, Qt::NoModifier));
+      QCoreApplication::postEvent(&f, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+    });
+    QElapsedTimer t;
+    t.start();
+    f.PerformScript({"LOOP", "NEGATIVE"});
+    QVERIFY(t.elapsed() >= 100);
+    QCOMPARE(f.StatusPanelText(1), zoom);
+    QVERIFY(!f.Edits().ScriptRunning());
+  }
+
+  void saveOpenAndTheUnsavedQuestion() {
+    QTemporaryDir dir;
+    TBatchForm editor;
+    const QString path = dir.filePath("s.bip");
+    std::vector<QString> titles;
+    TBatchForm::SetSaveDialog([&](QWidget*, const QString& title, const QString&, const QString&) {
+      titles.push_back(title);
+      return path;
+    });
+    editor.SetText("GAMMA=120\nSAVE=_x");
+    QVERIFY(editor.Unsaved());
+    QVERIFY(editor.mnuSaveClick());
+    QCOMPARE(editor.windowTitle(), QString("Batch Editor - s.bip"));
+    QFile saved(path);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QCOMPARE(saved.readAll(), QByteArray("GAMMA=120\r\nSAVE=_x\r\n"));
+    QVERIFY(!editor.Unsaved());
+    QVERIFY(editor.CloseQuery());
+    QVERIFY(ui.Texts().empty());
+
+    // A file that cannot be read leaves the text as it was.
+    editor.SetText("NEGATIVE");
+    const QString folder = dir.path();
+    TBatchForm::SetOpenDialog([&](QWidget*, const QString&, const QString&, const QString&) { return folder; });
+    editor.mnuOpenClick();
+    QCOMPARE(editor.Editor()->toPlainText(), QString("NEGATIVE"));
+    QCOMPARE(ui.Texts().size(), std::size_t{1});
+
+    // Unsaved text at the end: Cancel keeps the program open, No lets the text go.
+    ui.Queue(Button::Cancel);
+    QVERIFY(!editor.CloseQuery());
+    ui.Queue(Button::No);
+    QVERIFY(editor.CloseQuery());
+
+    // Opening the saved file brings back its lines.
+    TBatchForm::SetOpenDialog([&](QWidget*, const QString& title, const QString&, const QString&) {
+      titles.push_back(title);
+      return path;
+    });
+    editor.mnuOpenClick();
+    QCOMPARE(titles, (std::vector<QString>{"Save Batch Commands", "Open Batch Commands"}));
+    QCOMPARE(editor.Lines(), (std::vector<std::string>{"GAMMA=120", "SAVE=_x"}));
+    const auto none = [](QWidget*, const QString&, const QString&, const QString&) { return QString(); };
+    TBatchForm::SetOpenDialog(none);
+    TBatchForm::SetSaveDialog(none);
+  }
+
+  void newAsksBeforeClearing() {
+    TBatchForm editor;
+    editor.SetText("NEGATIVE");
+    ui.Queue(Button::Cancel);
+    editor.mnuNewClick();
+    QCOMPARE(editor.Lines(), std::vector<std::string>{"NEGATIVE"});
+    ui.Queue(Button::OK);
+    editor.mnuNewClick();
+    QVERIFY(editor.Lines().empty());
+    QCOMPARE(ui.Texts().back(), std::string("Clear batch processing script?"));
+  }
+};
+
+QTEST_MAIN(BatchFormTest)
+#include "batch_form_test.moc"
