@@ -1,0 +1,277 @@
+// The filter preview dialog driven through the viewer's own commands: what the sliders
+// offer, that Test shows exactly what Apply then does, that Cancel leaves everything as it
+// was, and the JPEG wizard's size and ratio against an independent encoder.
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <random>
+
+#include "display/forms/pix.h"
+#include "engine/dialogs/filter_preview_dialog.h"
+#include "engine/engine_state.h"
+#include "image/jpeg_wizard_settings.h"
+#include "platform/scripted_ui.h"
+#include "viewer/forms/web_form.h"
+#include "viewer/open_flow.h"
+#include "viewer/viewer_edits.h"
+
+using namespace pelira;
+
+namespace {
+
+// Smooth gradients with noise: every tone command changes most pixels.
+Dib Picture(int w, int h, unsigned seed = 7) {
+  std::mt19937 rng(seed);
+  Dib d(w, h, 24);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      const int n = static_cast<int>(rng() % 24);
+      d.SetPixel(x, y, MakeColor((x * 255 / w + n) % 256, (y * 255 / h + n) % 256, ((x + y) * 2 + n) % 256));
+    }
+  return d;
+}
+
+bool SameRegion(const Dib& big, const TRect& r, const Dib& small) {
+  if (small.Width() != r.Width() || small.Height() != r.Height()) return false;
+  for (int y = 0; y < r.Height(); ++y)
+    for (int x = 0; x < r.Width(); ++x)
+      if (big.Pixel(r.left + x, r.top + y) != small.Pixel(x, y)) return false;
+  return true;
+}
+
+bool Same(const Dib& a, const Dib& b) {
+  return a.Width() == b.Width() && a.Height() == b.Height() && SameRegion(a, {0, 0, a.Width(), a.Height()}, b);
+}
+
+class Lines : public ScriptRecorder {
+public:
+  void RecordScriptLine(const std::string& line) override { lines.push_back(line); }
+  void AppendLines(const std::vector<std::string>& l) override { lines.insert(lines.end(), l.begin(), l.end()); }
+  std::vector<std::string> lines;
+};
+
+void Show(TWebForm& f, const Dib& d) {
+  f.Sky95()->SetBitmap(d);
+  SyncImageState(f.State(), d);
+  f.State().ImageLoaded = true;
+  f.State().ImageModified = false;
+}
+
+// Runs one menu command with the dialog handed to drive.
+void RunWith(TWebForm& f, const char* action, std::function<void(TFXdlg&)> drive) {
+  QtFilterRequester::SetSeam(std::move(drive));
+  f.Action(action)->trigger();
+  QtFilterRequester::SetSeam({});
+}
+
+}  // namespace
+
+class FilterPreviewDialogTest : public QObject {
+  Q_OBJECT
+  ScriptedUi ui;
+
+private slots:
+  void initTestCase() { SetCurrentUi(&ui); }
+  void cleanupTestCase() { SetCurrentUi(nullptr); }
+
+  void slidersFollowTheRequest_data() {
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<int>("shown");
+    QTest::addColumn<QList<int>>("ranges");  // min, max per shown slider
+    QTest::addColumn<QStringList>("names");
+    QTest::newRow("parametric eq") << "mnuParametricEqAll" << 3 << QList<int>{0, 255, 7, 127, -127, 127}
+                                   << QStringList{"&Center", "&Band", "&Gain"};
+    QTest::newRow("brightness rgb") << "mnuBrightnessRGB" << 3 << QList<int>{-127, 127, -127, 127, -127, 127}
+                                    << QStringList{"&Red  ", "&Green", "&Blue "};
+    QTest::newRow("limit") << "mnuLimitAll" << 3 << QList<int>{0, 255, 0, 255, 0, 255}
+                           << QStringList{"&Shadows", "&Median", "High&Light"};
+    QTest::newRow("map red") << "mnuMapRed" << 2 << QList<int>{8, 240, 3, 127} << QStringList{"&Center", "&Band"};
+    QTest::newRow("gamma") << "mnuGammaGlobal" << 1 << QList<int>{1, 500} << QStringList{""};
+  }
+  void slidersFollowTheRequest() {
+    QFETCH(QString, action);
+    QFETCH(int, shown);
+    QFETCH(QList<int>, ranges);
+    QFETCH(QStringList, names);
+    TWebForm f;
+    Show(f, Picture(64, 48));
+    bool ran = false;
+    RunWith(f, action.toLatin1().constData(), [&](TFXdlg& d) {
+      ran = true;
+      for (int i = 0; i < 3; ++i) {
+        QCOMPARE(d.Slider(i)->isVisibleTo(&d), i < shown);
+        if (i >= shown) continue;
+        QCOMPARE(d.Slider(i)->minimum(), ranges[2 * i]);
+        QCOMPARE(d.Slider(i)->maximum(), ranges[2 * i + 1]);
+        QCOMPARE(d.SliderName(i)->text(), names[i]);
+        QCOMPARE(d.NumberBox(i)->text(), QString::number(d.Slider(i)->value()));
+      }
+      QVERIFY(!d.ApplyButton()->isEnabled());  // nothing previewed yet
+      d.CancelButton()->click();
+    });
+    QVERIFY(ran);
+  }
+
+  // The after picture is exactly the applied picture's window, for point edits and for the
+  // remaps that read the whole picture's statistics.
+  void testMatchesApply_data() {
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QList<int>>("moves");
+    QTest::newRow("gamma rgb") << "mnuGammaRGB" << QList<int>{60, 180, 240};
+    QTest::newRow("contrast") << "mnuContrastGlobal" << QList<int>{40};
+    QTest::newRow("white balance") << "mnuWhiteBalance" << QList<int>{30};
+    QTest::newRow("enhance saturation") << "mnuEnhanceSaturation" << QList<int>{20, 200};
+    QTest::newRow("limit green") << "mnuLimitGreen" << QList<int>{30, 120, 220};
+    QTest::newRow("parametric eq blue") << "mnuParametricEqBlue" << QList<int>{90, 40, 80};
+    QTest::newRow("map equalize") << "mnuMapEqualize" << QList<int>{150, 40};
+    QTest::newRow("tune rgb") << "mnuTuneRGB" << QList<int>{140, 80};
+  }
+  void testMatchesApply() {
+    QFETCH(QString, action);
+    QFETCH(QList<int>, moves);
+    TWebForm f;
+    const Dib original = Picture(520, 430);
+    Show(f, original);
+    Lines lines;
+    f.Edits().SetRecorder(&lines);
+    Dib after;
+    TRect window;
+    std::int64_t statsBefore = 0, statsAfter = 0;
+    RunWith(f, action.toLatin1().constData(), [&](TFXdlg& d) {
+      d.BeforeScroll(true)->setValue(37);
+      d.BeforeScroll(false)->setValue(21);
+      for (int i = 0; i < moves.size(); ++i) d.Slider(i)->setValue(moves[i]);
+      QVERIFY(!d.ApplyButton()->isEnabled());
+      statsBefore = f.Engine().stats.n;
+      d.TestButton()->click();
+      statsAfter = f.Engine().stats.n;
+      QVERIFY(d.ApplyButton()->isEnabled());
+      after = d.After();
+      window = d.Window();
+      d.ApplyButton()->click();
+    });
+    QCOMPARE(window.left, 37);
+    QCOMPARE(window.top, 21);
+    QCOMPARE(window.Width(), 360);
+    QCOMPARE(window.Height(), 360);
+    QVERIFY(!SameRegion(original, window, after));  // the edit did something
+    QVERIFY(SameRegion(f.Sky95()->Bitmap(), window, after));
+    // The preview never measured its window: the statistics are still the picture's.
+    QCOMPARE(statsAfter, statsBefore);
+    QCOMPARE(lines.lines.size(), std::size_t{1});
+    f.Edits().SetRecorder(nullptr);
+  }
+
+  void recordedLineCarriesThePreviewedValues() {
+    TWebForm f;
+    Show(f, Picture(80, 60));
+    Lines lines;
+    f.Edits().SetRecorder(&lines);
+    RunWith(f, "mnuLimitAll", [&](TFXdlg& d) {
+      d.Slider(0)->setValue(20);
+      d.Slider(1)->setValue(110);
+      d.TestButton()->click();
+      d.Slider(2)->setValue(200);  // moved after the Test: Apply must wait for a new one
+      QVERIFY(!d.ApplyButton()->isEnabled());
+      d.TestButton()->click();
+      d.ApplyButton()->click();
+    });
+    QCOMPARE(lines.lines, std::vector<std::string>{"LIMIT_ALL=20,110,200"});
+    f.Edits().SetRecorder(nullptr);
+  }
+
+  void cancelLeavesPictureUndoAndScript() {
+    TWebForm f;
+    const Dib original = Picture(90, 70);
+    Show(f, original);
+    Lines lines;
+    f.Edits().SetRecorder(&lines);
+    RunWith(f, "mnuGammaRGB", [&](TFXdlg& d) {
+      d.Slider(0)->setValue(300);
+      d.TestButton()->click();
+      QVERIFY(!Same(d.After(), d.Before()));
+      d.CancelButton()->click();
+    });
+    QVERIFY(Same(f.Sky95()->Bitmap(), original));
+    QVERIFY(!f.State().ImageModified);
+    QVERIFY(!f.Action("mnuUndo")->isEnabled());
+    QVERIFY(lines.lines.empty());
+    f.Edits().SetRecorder(nullptr);
+  }
+
+  void autoTestCoalescesSliderMoves() {
+    TWebForm f;
+    Show(f, Picture(100, 80));
+    RunWith(f, "mnuBrightnessRGB", [&](TFXdlg& d) {
+      d.AutoTest()->setChecked(true);
+      QTRY_VERIFY(!d.PreviewPending());
+      const int before = d.PreviewCount();
+      for (int v : {10, 20, 30}) d.Slider(0)->setValue(v);
+      d.Slider(1)->setValue(-40);
+      QCOMPARE(d.PreviewCount(), before);  // nothing ran inside the handlers
+      QVERIFY(d.PreviewPending());
+      QTRY_COMPARE(d.PreviewCount(), before + 1);
+      QVERIFY(d.ApplyButton()->isEnabled());
+      d.AutoTest()->setChecked(false);
+      d.CancelButton()->click();
+    });
+  }
+
+  void fittedViewShowsTheWholePictureReduced() {
+    TWebForm f;
+    Show(f, Picture(900, 300));
+    RunWith(f, "mnuGammaGlobal", [&](TFXdlg& d) {
+      d.ActualView()->setChecked(false);
+      QCOMPARE(d.Before().Width(), 360);
+      QCOMPARE(d.Before().Height(), 120);
+      d.TestButton()->click();
+      QCOMPARE(d.After().Width(), 360);
+      QCOMPARE(d.After().Height(), 120);
+      d.CancelButton()->click();
+    });
+  }
+
+  void numberBoxClampsAndRestores() {
+    TWebForm f;
+    Show(f, Picture(50, 40));
+    RunWith(f, "mnuGammaGlobal", [&](TFXdlg& d) {
+      struct Case {
+        const char* typed;
+        int slider;
+      } cases[] = {{"250", 250}, {"9000", 500}, {"abc", 500}, {"-5", 1}};
+      for (const Case& c : cases) {
+        d.NumberBox(0)->setText(c.typed);
+        emit d.NumberBox(0)->editingFinished();
+        QCOMPARE(d.Slider(0)->value(), c.slider);
+        QCOMPARE(d.NumberBox(0)->text(), QString::number(c.slider));
+      }
+      d.CancelButton()->click();
+    });
+  }
+
+  void resetRestoresStartsAndPreviews() {
+    TWebForm f;
+    Show(f, Picture(60, 50));
+    RunWith(f, "mnuParametricEqAll", [&](TFXdlg& d) {
+      d.Slider(0)->setValue(10);
+      d.Slider(2)->setValue(100);
+      d.ResetButton()->click();
+      QCOMPARE(d.Values(), (std::array<int, 3>{127, 63, 0}));
+      QVERIFY(d.ApplyButton()->isEnabled());
+      d.CancelButton()->click();
+    });
+  }
+};
+
+QTEST_MAIN(FilterPreviewDialogTest)
+#include "filter_preview_dialog_test.moc"
