@@ -416,6 +416,14 @@ void TFXdlg::done(int r) {
   QDialog::done(r);
 }
 
+void TFXdlg::RunJpegWizard(QWidget* parent, const Dib& picture, bool saveAs) {
+  TFilterDlgParam r;
+  r.kind = saveAs ? kJpegSaveKind : kJpegPreviewKind;
+  r.slider[0] = {0, 100, 0, 10, 1};
+  QtFilterRequester ask(parent, [&picture]() -> const Dib& { return picture; });
+  ask.RunFilterDialog("JPEG Compression", "0 (none)", "100 (smooth)", r);
+}
+
 void TFXdlg::SetJpegSettings(const TJpegWizardSettings& s) { Memory().jpeg = s; }
 TJpegWizardSettings TFXdlg::StoredJpegSettings() { return Memory().jpeg; }
 void TFXdlg::SetSavePathSeam(SavePathSeam seam) { SavePathRef() = std::move(seam); }

@@ -75,6 +75,10 @@ public:
   // Save &As: the whole picture encoded with the settings shown, written to path.
   bool SaveJpeg(const std::string& path);
 
+  // The JPEG compression wizard over picture: kind 999 offers Save &As, 998 previews only.
+  // Closing it keeps its settings (StoredJpegSettings).
+  static void RunJpegWizard(QWidget* parent, const Dib& picture, bool saveAs = true);
+
   // The JPEG mode's settings and the dialog's remembered state (position, auto test).
   static void SetJpegSettings(const TJpegWizardSettings& s);
   static TJpegWizardSettings StoredJpegSettings();

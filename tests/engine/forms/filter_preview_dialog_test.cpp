@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -19,7 +20,9 @@
 #include "display/forms/pix.h"
 #include "engine/dialogs/filter_preview_dialog.h"
 #include "engine/engine_state.h"
+#include "image/jpeg_image.h"
 #include "image/jpeg_wizard_settings.h"
+#include "platform/help.h"
 #include "platform/scripted_ui.h"
 #include "viewer/forms/web_form.h"
 #include "viewer/open_flow.h"
@@ -71,6 +74,30 @@ void Show(TWebForm& f, const Dib& d) {
 void RunWith(TWebForm& f, const char* action, std::function<void(TFXdlg&)> drive) {
   QtFilterRequester::SetSeam(std::move(drive));
   f.Action(action)->trigger();
+  QtFilterRequester::SetSeam({});
+}
+
+bool WritePpm(const Dib& d, const std::string& path) {
+  std::ofstream out(path, std::ios::binary);
+  out << "P6\n" << d.Width() << " " << d.Height() << "\n255\n";
+  for (int y = 0; y < d.Height(); ++y)
+    for (int x = 0; x < d.Width(); ++x) {
+      const ColorValue c = d.Pixel(x, y);
+      const char rgb[3] = {static_cast<char>(RedOf(c)), static_cast<char>(GreenOf(c)), static_cast<char>(BlueOf(c))};
+      out.write(rgb, 3);
+    }
+  return static_cast<bool>(out);
+}
+
+std::uint64_t FileSize(const std::string& path) {
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
+  return in ? static_cast<std::uint64_t>(in.tellg()) : 0;
+}
+
+// Runs the wizard over picture with the seam driving it.
+void RunWizard(const Dib& picture, bool saveAs, std::function<void(TFXdlg&)> drive) {
+  QtFilterRequester::SetSeam(std::move(drive));
+  TFXdlg::RunJpegWizard(nullptr, picture, saveAs);
   QtFilterRequester::SetSeam({});
 }
 
@@ -270,6 +297,86 @@ private slots:
       QVERIFY(d.ApplyButton()->isEnabled());
       d.CancelButton()->click();
     });
+  }
+
+  void helpButtonOpensThePreviewPage() {
+    RecordingHelpViewer help;
+    Help::SetViewer(&help);
+    TWebForm f;
+    Show(f, Picture(40, 30));
+    RunWith(f, "mnuGammaGlobal", [&](TFXdlg& d) {
+      for (QPushButton* b : d.findChildren<QPushButton*>())
+        if (b->text() == "&Help") b->click();
+      d.CancelButton()->click();
+    });
+    Help::SetViewer(nullptr);
+    QCOMPARE(help.Contexts(), std::vector<int>{445});
+  }
+
+  // The wizard's texts describe the window the Test encoded; an independent encoder with the
+  // same settings (scale 48 is quality 76 on the library's linear scale, no subsampling,
+  // optimised tables, float DCT) gives the same bytes count.
+  void jpegWizardSizeAndRatioAgainstCjpeg() {
+    if (QStandardPaths::findExecutable("cjpeg").isEmpty()) QSKIP("cjpeg is not installed");
+    QTemporaryDir dir;
+    const Dib picture = Picture(500, 400, 11);
+    TJpegWizardSettings s;
+    s.scale = 48;
+    TFXdlg::SetJpegSettings(s);
+    std::string status;
+    std::uint64_t ours = 0;
+    Dib window;
+    RunWizard(picture, true, [&](TFXdlg& d) {
+      QVERIFY(d.JpegMode());
+      QCOMPARE(d.CancelButton()->text(), QString("Close"));
+      QCOMPARE(d.ApplyButton()->text(), QString("Save &As"));
+      QVERIFY(!d.AutoTest()->isEnabled());
+      d.TestButton()->click();
+      status = d.StatusText()->text().toStdString();
+      ours = d.JpegBytes().size();
+      window = d.Before();
+      d.CancelButton()->click();
+    });
+    QCOMPARE(window.Width(), 372);
+    QCOMPARE(window.Height(), 360);
+    const std::string ppm = dir.filePath("w.ppm").toStdString(), jpg = dir.filePath("w.jpg").toStdString();
+    QVERIFY(WritePpm(window, ppm));
+    const std::string cmd = "cjpeg -quality 76 -dct float -optimize -sample 1x1 -outfile '" + jpg + "' '" + ppm + "'";
+    QCOMPARE(std::system(cmd.c_str()), 0);
+    const std::uint64_t theirs = FileSize(jpg);
+    QVERIFY(theirs > 0);
+    QCOMPARE(ours, theirs);
+    QCOMPARE(status, JpegCompressionRatioText(372, 360, theirs) + "   " + JpegFileSizeText(theirs));
+    QVERIFY(status.find(" to 1") != std::string::npos);
+  }
+
+  void jpegWizardSavesTheWholePicture() {
+    QTemporaryDir dir;
+    const std::string path = dir.filePath("whole.jpg").toStdString();
+    const Dib picture = Picture(700, 500, 3);
+    TFXdlg::SetSavePathSeam([&](QWidget*) { return path; });
+    TJpegWizardSettings s;
+    s.scale = 30;
+    s.progressive = true;
+    TFXdlg::SetJpegSettings(s);
+    RunWizard(picture, true, [&](TFXdlg& d) {
+      d.JpegScale()->setValue(90);
+      d.TestButton()->click();
+      QVERIFY(d.ApplyButton()->isEnabled());
+      d.ApplyButton()->click();
+      QVERIFY(d.isVisible());  // Save As keeps the wizard open
+      d.CancelButton()->click();
+    });
+    TFXdlg::SetSavePathSeam({});
+    TJPEGImage saved;
+    saved.LoadFromFile(path);
+    const Dib back = saved.Decode();
+    QCOMPARE(back.Width(), 700);
+    QCOMPARE(back.Height(), 500);
+    QVERIFY(saved.ProgressiveEncoding);
+    // Closing kept what the controls showed.
+    QCOMPARE(TFXdlg::StoredJpegSettings().scale, 90);
+    QVERIFY(TFXdlg::StoredJpegSettings().progressive);
   }
 };
 
