@@ -424,6 +424,14 @@ void TFXdlg::RunJpegWizard(QWidget* parent, const Dib& picture, bool saveAs) {
   ask.RunFilterDialog("JPEG Compression", "0 (none)", "100 (smooth)", r);
 }
 
+void TFXdlg::RunJpegWizard(QWidget* parent, const Dib& picture, TJpegWizardRecord& record,
+                           const SettingsStore& store, bool saveAs) {
+  TJpegWizardSettings& settings = record.Get(store);
+  Memory().jpeg = settings;
+  RunJpegWizard(parent, picture, saveAs);
+  settings = Memory().jpeg;
+}
+
 void TFXdlg::SetJpegSettings(const TJpegWizardSettings& s) { Memory().jpeg = s; }
 TJpegWizardSettings TFXdlg::StoredJpegSettings() { return Memory().jpeg; }
 void TFXdlg::SetSavePathSeam(SavePathSeam seam) { SavePathRef() = std::move(seam); }

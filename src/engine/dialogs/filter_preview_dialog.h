@@ -78,6 +78,10 @@ public:
   // The JPEG compression wizard over picture: kind 999 offers Save &As, 998 previews only.
   // Closing it keeps its settings (StoredJpegSettings).
   static void RunJpegWizard(QWidget* parent, const Dib& picture, bool saveAs = true);
+  // The same over the program's "JPGwiz1" record: the controls show it (read from store the
+  // first time) and closing writes the controls back into it.
+  static void RunJpegWizard(QWidget* parent, const Dib& picture, TJpegWizardRecord& record,
+                            const SettingsStore& store, bool saveAs = true);
 
   // The JPEG mode's settings and the dialog's remembered state (position, auto test).
   static void SetJpegSettings(const TJpegWizardSettings& s);

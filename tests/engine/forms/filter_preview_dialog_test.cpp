@@ -23,6 +23,7 @@
 #include "image/jpeg_image.h"
 #include "image/jpeg_wizard_settings.h"
 #include "platform/help.h"
+#include "platform/settings_store.h"
 #include "platform/scripted_ui.h"
 #include "viewer/forms/web_form.h"
 #include "viewer/open_flow.h"
@@ -377,6 +378,34 @@ private slots:
     // Closing kept what the controls showed.
     QCOMPARE(TFXdlg::StoredJpegSettings().scale, 90);
     QVERIFY(TFXdlg::StoredJpegSettings().progressive);
+  }
+
+  void jpegWizardShowsAndKeepsTheRecord() {
+    MemorySettingsStore store;
+    TJpegWizardSettings stored;
+    stored.scale = 70;
+    stored.progressive = true;
+    stored.method = TJpegSmoothingMethod::Clean;
+    stored.strength = 12;
+    QVERIFY(store.Write(kJpegWizardValueName, stored.ToRecord()));
+    TJpegWizardRecord record;
+    QtFilterRequester::SetSeam([](TFXdlg& d) {
+      QCOMPARE(d.JpegScale()->value(), 70);
+      QVERIFY(d.Progressive()->isChecked());
+      QVERIFY(!d.Subsample()->isChecked());
+      QCOMPARE(d.SmoothingChoice()->currentText(), QString("Clean"));
+      QCOMPARE(d.Slider(0)->value(), 12);
+      d.JpegScale()->setValue(100);
+      d.Subsample()->setChecked(true);
+      d.CancelButton()->click();
+    });
+    TFXdlg::RunJpegWizard(nullptr, Picture(30, 20), record, store, false);
+    QtFilterRequester::SetSeam({});
+    QVERIFY(record.WriteBack(store));
+    const TJpegWizardSettings back = TJpegWizardSettings::FromRecord(store.Read(kJpegWizardValueName));
+    QCOMPARE(back.scale, 100);
+    QVERIFY(back.subsample);
+    QVERIFY(back.progressive);
   }
 };
 
