@@ -17,7 +17,7 @@ RUNS="${RUNS:-5}"
 mkdir -p "$OUT"
 # shellcheck source=../scripts/deps.sh
 source "$ROOT/scripts/deps.sh"
-pelira_install libbenchmark-dev imagemagick python3
+pelira_install libbenchmark-dev imagemagick python3 libvips-tools
 
 # Debian's ImageMagick policy caps memory at 256 MiB; ours lets big pictures stay in memory.
 export MAGICK_CONFIGURE_PATH="$ROOT/bench"
@@ -156,7 +156,79 @@ for name, v in zip(sys.argv[2::2], sys.argv[3::2]):
   ratio "Auto contrast 6000x4000" "$(ours_ms "$prog" BM_AutoContrast)" "$(im_op_ms "$big" -auto-level)" "-auto-level"
 }
 
-read -r -a SECTIONS <<< "${PELIRA_SECTIONS:-bmp_load codecs formats_load tone}"  # PELIRA_SECTIONS="codecs" runs one
+section_spatial_filters() {
+  build bench_spatial_filters
+  local ppm="$OUT/filters6000.ppm" mpc="$OUT/filters6000.mpc" v="$OUT/filters6000.v" mask="$OUT/box3.mat"
+  [[ -f "$ppm" ]] || "$IM_CONVERT" -size 6000x4000 -seed 5 plasma:fractal -blur 0x1 -depth 8 "$ppm"
+  [[ -f "$mpc" ]] || "$IM_CONVERT" "$ppm" "$mpc"
+  [[ -f "$v" ]] || vips copy "$ppm" "$v"
+  printf '3 3 9 0\n1 1 1\n1 1 1\n1 1 1\n' > "$mask"
+  export PELIRA_BENCH_FILTER_PHOTO="$ppm"
+  local prog="$BUILD/bench/bench_spatial_filters"
+  # The peers read and write around the operation: their time for reading the picture and
+  # writing it unchanged is taken off, leaving the operation alone.
+  local im_base vips_base
+  im_base=$(peer_ms "$IM_CONVERT" "$mpc" null:)
+  vips_base=$(peer_ms vips copy "$v" "$OUT/out.v")
+  alone() { python3 -c "import sys; print(max(0.1, float(sys.argv[1]) - float(sys.argv[2])))" "$1" "$2"; }
+  local box med3 med5 med7 unsharp
+  box=$(ours_ms "$prog" BM_GaussianBlur3x3)
+  med3=$(ours_ms "$prog" BM_Median/2)
+  med5=$(ours_ms "$prog" BM_Median/6)
+  med7=$(ours_ms "$prog" BM_Median/9)
+  unsharp=$(ours_ms "$prog" BM_UnsharpMask)
+  ratio "6000x4000 3x3 box (GaussianBlur3x3)" "$box" \
+    "$(alone "$(peer_ms "$IM_CONVERT" "$mpc" -convolve 1,1,1,1,1,1,1,1,1 null:)" "$im_base")" "convert"
+  ratio "6000x4000 3x3 box (GaussianBlur3x3)" "$box" \
+    "$(alone "$(peer_ms vips conv "$v" "$OUT/out.v" "$mask" --precision integer)" "$vips_base")" "vips"
+  ratio "6000x4000 median 3x3 (Despeckle 2)" "$med3" \
+    "$(alone "$(peer_ms "$IM_CONVERT" "$mpc" -statistic Median 3x3 null:)" "$im_base")" "convert"
+  ratio "6000x4000 median 3x3 (Despeckle 2)" "$med3" \
+    "$(alone "$(peer_ms vips rank "$v" "$OUT/out.v" 3 3 4)" "$vips_base")" "vips"
+  ratio "6000x4000 median 5x5 (Despeckle 6)" "$med5" \
+    "$(alone "$(peer_ms "$IM_CONVERT" "$mpc" -statistic Median 5x5 null:)" "$im_base")" "convert"
+  ratio "6000x4000 median 5x5 (Despeckle 6)" "$med5" \
+    "$(alone "$(peer_ms vips rank "$v" "$OUT/out.v" 5 5 12)" "$vips_base")" "vips"
+  ratio "6000x4000 median 7x7 (Despeckle 9)" "$med7" \
+    "$(alone "$(peer_ms "$IM_CONVERT" "$mpc" -statistic Median 7x7 null:)" "$im_base")" "convert"
+  ratio "6000x4000 median 7x7 (Despeckle 9)" "$med7" \
+    "$(alone "$(peer_ms vips rank "$v" "$OUT/out.v" 7 7 24)" "$vips_base")" "vips"
+  # A different operation from ours (Gaussian blur, not the lightness mask): recorded only.
+  ratio "6000x4000 unsharp mask (Auto Sharpen)" "$unsharp" \
+    "$(alone "$(peer_ms "$IM_CONVERT" "$mpc" -unsharp 2x1 null:)" "$im_base")" "convert"
+}
+
+# pelira-cli run over 50 photos (AUTO_CONTRAST, then SAVE as colour JPEG) against mogrify with
+# the same JPEG settings on copies of the same files; both use both cores. The command line
+# needs the Qt page renderers, so it gets a build of its own beside the benchmark one.
+section_script_run() {
+  local cli_build="$BUILD-cli"
+  if [[ ! -f "$cli_build/build.ninja" ]]; then
+    cmake -S "$ROOT" -B "$cli_build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DPELIRA_TESTS=OFF >/dev/null
+  fi
+  ninja -C "$cli_build" -j2 pelira-cli >/dev/null
+  local photos="$OUT/photos" n="${PELIRA_RUN_PHOTOS:-50}"
+  mkdir -p "$photos"
+  for ((i = 1; i <= n; i++)); do
+    local f="$photos/photo$i.jpg"
+    [[ -f "$f" ]] || "$IM_CONVERT" -size 3000x2000 -seed "$i" plasma:fractal -blur 0x2 -level 10%,85% \
+      -quality 90 "$f"
+  done
+  printf 'AUTO_CONTRAST\r\nSAVE\r\n' > "$OUT/autocontrast.bip"
+  local ours_dir="$OUT/run_ours" peer_dir="$OUT/run_mogrify"
+  # Each timed run starts from an empty folder, since run never replaces a file.
+  local ours peer copy
+  ours="$(peer_ms bash -c "rm -rf '$ours_dir' && mkdir '$ours_dir' && '$cli_build/pelira-cli' run \
+    '$OUT/autocontrast.bip' --type 5 --jobs 2 --out '$ours_dir' '$photos'/*.jpg")"
+  copy="$(peer_ms bash -c "rm -rf '$peer_dir' && mkdir '$peer_dir' && cp '$photos'/*.jpg '$peer_dir'/")"
+  peer="$(peer_ms bash -c "rm -rf '$peer_dir' && mkdir '$peer_dir' && cp '$photos'/*.jpg '$peer_dir'/ && \
+    MAGICK_THREAD_LIMIT=2 mogrify-im6.q16 -auto-level -quality 75 -interlace Plane -sampling-factor 1x1 \
+    -define jpeg:optimize-coding=true -define jpeg:dct-method=float '$peer_dir'/*.jpg")"
+  peer="$(python3 -c "import sys; print('%.1f' % max(0.1, float(sys.argv[1]) - float(sys.argv[2])))" "$peer" "$copy")"
+  ratio "run AUTO_CONTRAST+SAVE, $n JPEGs 3000x2000" "$ours" "$peer" "mogrify"
+}
+
+read -r -a SECTIONS <<< "${PELIRA_SECTIONS:-bmp_load codecs formats_load tone spatial_filters script_run}"  # PELIRA_SECTIONS="codecs" runs one
 for s in "${SECTIONS[@]}"; do
   echo "== $s"
   "section_$s"

@@ -1,20 +1,12 @@
 // The JPEG codec on arbitrary bytes: header, full and reduced decodes in colour, gray and
 // 236 colours, and a re-encode of what decoded.
-#include <cstddef>
-#include <cstdint>
-
+#include "fuzz_support.h"
 #include "image/jpeg_image.h"
-#include "image/pixel_limit.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const bool init = [] {
-    pelira::SetMaxImageBytes(16u << 20);
-    return true;
-  }();
-  (void)init;
-  const pelira::ByteSpan bytes(data, size);
+  const pelira::ByteSpan bytes = pelira::fuzz::Start(data, size);
   const int mode = size > 0 ? data[size - 1] : 0;
-  try {
+  pelira::fuzz::Quietly([&] {
     pelira::TJPEGImage j;
     j.LoadFromStream(bytes);
     j.SetScale(mode & 3);
@@ -31,15 +23,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     pelira::TJPEGImage back;
     back.LoadFromStream(out);
     if (back.HeaderWidth() != d.Width() || back.HeaderHeight() != d.Height()) __builtin_trap();
-  } catch (const std::exception&) {
-  }
-  try {
+  });
+  pelira::fuzz::Quietly([&] {
     pelira::TJPEGImage j;
     j.LoadFromStream(bytes);
     j.SetReducedDecode(40, 30, mode & 2);
     pelira::Dib d;
     j.DecodeReduced(d);
-  } catch (const std::exception&) {
-  }
+  });
   return 0;
 }

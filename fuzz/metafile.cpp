@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "image/metafile.h"
-#include "image/pixel_limit.h"
+#include "fuzz_support.h"
 
 namespace {
 
@@ -34,12 +34,7 @@ struct CheckingCanvas : pelira::TMetafileCanvas {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const bool init = [] {
-    pelira::SetMaxImageBytes(16u << 20);
-    return true;
-  }();
-  (void)init;
-  const pelira::ByteSpan bytes(data, size);
+  const pelira::ByteSpan bytes = pelira::fuzz::Start(data, size);
   try {
     const pelira::TMetafile m = pelira::TMetafile::Parse(bytes);
     if (m.Width() < 1 || m.Height() < 1 || m.Width() > pelira::TMetafile::kMaxSide ||

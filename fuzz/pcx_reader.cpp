@@ -1,30 +1,15 @@
 // PCX codec on arbitrary bytes: header probe, full read, then a write and read back.
-#include <cstddef>
-#include <cstdint>
-#include <exception>
-
+#include "fuzz_support.h"
 #include "image/pcx_graphic.h"
-#include "image/pixel_limit.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const bool init = [] {
-    pelira::SetMaxImageBytes(16u << 20);
-    return true;
-  }();
-  (void)init;
-  const pelira::ByteSpan bytes(data, size);
-  try {
-    pelira::TPcxGraphic g;
-    (void)g.ReadHeader(bytes);
-  } catch (const std::exception&) {
-  }
-  try {
-    pelira::TPcxGraphic g;
+  using namespace pelira;
+  const ByteSpan bytes = fuzz::Start(data, size);
+  fuzz::ProbeHeader<TPcxGraphic>(bytes);
+  fuzz::Quietly([&] {
+    TPcxGraphic g;
     g.LoadFromBytes(bytes);
-    pelira::TPcxGraphic back;
-    back.LoadFromBytes(g.SaveToBytes());
-    if (back.Width() != g.Width() || back.Height() != g.Height()) __builtin_trap();
-  } catch (const std::exception&) {
-  }
+    fuzz::RoundTrip(g);
+  });
   return 0;
 }

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "image/image_loader.h"
-#include "image/pixel_limit.h"
+#include "fuzz_support.h"
 
 namespace {
 
@@ -29,11 +29,7 @@ std::filesystem::path Dir() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const bool init = [] {
-    pelira::SetMaxImageBytes(16u << 20);
-    return true;
-  }();
-  (void)init;
+  (void)pelira::fuzz::Start(data, size);
   if (size < 1) return 0;
   const std::filesystem::path p = Dir() / kNames[data[0] % (sizeof kNames / sizeof kNames[0])];
   {

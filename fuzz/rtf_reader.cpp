@@ -5,17 +5,12 @@
 
 #include <string_view>
 
-#include "image/pixel_limit.h"
+#include "fuzz_support.h"
 #include "image/dib_graphic.h"
 #include "image/rich_text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const bool init = [] {
-    pelira::SetMaxImageBytes(16u << 20);
-    return true;
-  }();
-  (void)init;
-  const pelira::ByteSpan bytes(data, size);
+  const pelira::ByteSpan bytes = pelira::fuzz::Start(data, size);
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   try {
     const pelira::TRichText t = pelira::ReadTextPage(text);

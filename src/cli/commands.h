@@ -27,7 +27,12 @@ int Main(const Args& args, std::ostream& out, std::ostream& err);
 std::string HelpText();
 
 // info_convert.cpp
+// The save dialog's types 1..12: default extension and filter entry; nullptr outside.
+const char* SaveTypeExtension(int type);
+const char* SaveTypeFilter(int type);
 int RunInfo(const Args& args, std::ostream& out, std::ostream& err);
 int RunConvert(const Args& args, std::ostream& out, std::ostream& err);
+// run_script.cpp
+int RunScript(const Args& args, std::ostream& out, std::ostream& err);
 
 }  // namespace pelira::cli

@@ -10,26 +10,11 @@
 #include "image/codec_registry.h"
 #include "image/file_bytes.h"
 #include "image/image_loader.h"
+#include "viewer/save_as.h"
 
 namespace pelira::cli {
 
 namespace {
-
-struct SaveType {
-  int index;
-  const char* filter;
-  const char* extension;
-};
-
-// The save dialog's twelve types; 10..12 only for 1-bit pictures.
-const SaveType kSaveTypes[] = {
-    {1, "BMP (Windows Bitmap)", "bmp"},          {2, "PCX (Zsoft Paintbrush)", "pcx"},
-    {3, "PNG (Portable Network Graphics)", "png"}, {4, "JPG (JPEG 8-bit gray)", "jpg"},
-    {5, "JPG (JPEG 24-bit color)", "jpg"},       {6, "TGA (Uncompressed Targa)", "tga"},
-    {7, "TIF (Uncompressed TIFF)", "tif"},       {8, "TIF (Deflated TIFF)", "tif"},
-    {9, "TIF (Deflated Adobe TIFF)", "tif"},     {10, "TIF (Fax-Group3 TIFF)", "tif"},
-    {11, "TIF (Fax-Group4 TIFF)", "tif"},        {12, "TIF (Packbits TIFF)", "tif"},
-};
 
 int TypeForExtension(const std::string& upperExt) {
   if (upperExt == ".BMP" || upperExt == ".DIB") return 1;
@@ -66,6 +51,9 @@ std::string Reason(const TImageLoader& l) {
 
 }  // namespace
 
+const char* SaveTypeExtension(int type) { return type >= 1 && type <= 12 ? kSaveTypes[type - 1].extension : nullptr; }
+const char* SaveTypeFilter(int type) { return type >= 1 && type <= 12 ? kSaveTypes[type - 1].filter : nullptr; }
+
 int RunInfo(const Args& args, std::ostream& out, std::ostream& err) {
   if (args.empty()) {
     err << "pelira-cli info: no file given (see pelira-cli --help)\n";
@@ -97,6 +85,7 @@ int RunInfo(const Args& args, std::ostream& out, std::ostream& err) {
 int RunConvert(const Args& args, std::ostream& out, std::ostream& err) {
   LoadSettings settings;  // fax quality b/w, black background: files stay as they are
   int page = 1, type = 0;
+  SaveOptions options;
   std::vector<std::string> files;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
@@ -116,6 +105,13 @@ int RunConvert(const Args& args, std::ostream& out, std::ostream& err) {
         err << "pelira-cli convert: --type needs a save type 1..12\n";
         return 2;
       }
+    } else if (a == "--quality") {
+      if (!value(&v) || !ParseInt(v, 1, 99, &options.quality)) {
+        err << "pelira-cli convert: --quality needs a compression value 1..99\n";
+        return 2;
+      }
+    } else if (a == "--no-progressive") {
+      options.progressive = false;
     } else if (a == "--jpeg-scale") {
       int n = 0;
       if (!value(&v) || !ParseInt(v, 1, 8, &n) || (n & (n - 1)) != 0) {
@@ -171,23 +167,14 @@ int RunConvert(const Args& args, std::ostream& out, std::ostream& err) {
     err << "pelira-cli: " << in << ": page " << page << ": " << Reason(l) << "\n";
     return 1;
   }
-  const SaveType& st = kSaveTypes[type - 1];
-  if (type >= 10 && l.workingBitmap.BitCount() != 1) {
+  const SaveTypeInfo& st = SaveTypeOf(type);
+  if (type > SaveTypesOffered(l.workingBitmap.BitCount())) {
     err << "pelira-cli: " << outPath << ": " << st.filter << " needs a 1-bit picture\n";
     return 1;
   }
+  // The save dialog's writers, through the same atomic write.
   try {
-    Bytes bytes;
-    if (type == 1) {
-      bytes = SaveWorkingBitmapBmp(l.workingBitmap);
-    } else {
-      const SaveWriter w = SaveWriterFor(type);
-      if (!w) {
-        err << "pelira-cli: " << outPath << ": writing " << st.filter << " is not available in this build\n";
-        return 1;
-      }
-      bytes = w(l.workingBitmap, SaveOptions{});
-    }
+    const Bytes bytes = EncodeForSave(l.workingBitmap, type, options);
     WriteFileAtomic(outPath, bytes);
   } catch (const std::exception& e) {
     err << "pelira-cli: " << outPath << ": " << e.what() << "\n";

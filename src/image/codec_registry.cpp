@@ -7,6 +7,7 @@
 #include "image/gif_graphic.h"
 #include "image/graphic_x.h"
 #include "image/library_codecs.h"
+#include "image/native_save_writers.h"
 #include "image/pcx_graphic.h"
 #include "image/png_graphic.h"
 #include "image/psd_graphic.h"
@@ -37,7 +38,10 @@ const CodecInfo kCodecs[] = {
 
 // The JPEG decoder, metafile and text renderers and the save writers join here.
 std::unique_ptr<TJpegDecoder> NewJpegDecoder() { return NewLibJpegDecoder(); }
-SaveWriter WriterFor(int saveType) { return LibrarySaveWriter(saveType); }
+SaveWriter WriterFor(int saveType) {
+  if (SaveWriter w = NativeSaveWriter(saveType)) return w;
+  return LibrarySaveWriter(saveType);
+}
 
 std::mutex g_mu;
 std::map<CodecKind, std::function<std::unique_ptr<TDibGraphic>()>> g_overrides;

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <new>
 
+#include "batch/script_language.h"
 #include "common/request_flags.h"
 #include "engine/color_filters.h"
 #include "engine/composites.h"
@@ -252,15 +253,8 @@ FilterAnswer ViewerEdits::Ask(const std::string& title, const std::string& lo, c
 }
 
 void ViewerEdits::Record(const std::string& word, std::initializer_list<int> args) {
-  if (scriptRunning_ || !recorder_) return;
-  std::string line = word;
-  bool first = true;
-  for (int v : args) {
-    line += first ? "=" : ",";
-    line += std::to_string(v);
-    first = false;
-  }
-  recorder_->RecordScriptLine(line);
+  if (scriptRunning_ || !recorder_ || Flags().OperationInProgress) return;
+  recorder_->RecordScriptLine(FormatRecordedLine(word, args));
 }
 
 void ViewerEdits::Run(EditCommand c, int mode) {
@@ -372,13 +366,25 @@ void ViewerEdits::Tone(EditCommand c) {
         for (int k = 0; k < 3; ++k) a.values[k] = r.slider[k].start;
       ShowBusy("Adjusting " + words + " ...");
       apply(Pic(), a.values);
-      if (c == E::BrightnessZero) Record("ZERO");
+      // ZERO measures again when replayed; values moved off the measured ones replay as
+      // the shift they are.
+      if (c == E::BrightnessZero && a.values[0] == r.slider[0].start && a.values[1] == r.slider[1].start &&
+          a.values[2] == r.slider[2].start)
+        Record("ZERO");
+      else if (c == E::BrightnessZero) Record("SHIFT", {a.values[0], a.values[1], a.values[2]});
       else Record(contrast ? "CONTRAST" : shift ? "SHIFT" : "BRIGHTNESS",
                   {engine_.FilterParam1, engine_.FilterParam2, engine_.FilterParam3});
       break;
     }
     case E::WhiteBalance: {
+      // The measurement overwrites the parameters a script line has just given.
+      const std::array<int, 3> given = {engine_.FilterParam1, engine_.FilterParam2, engine_.FilterParam3};
       const Rgb ref = WhiteMax(Pic(), engine_);
+      if (scriptRunning_) {
+        engine_.FilterParam1 = given[0];
+        engine_.FilterParam2 = given[1];
+        engine_.FilterParam3 = given[2];
+      }
       // The reference white is measured once, on the whole picture, for preview and edit.
       const FilterPreview apply = [&, ref](Dib& d, const std::array<int, 3>& v) {
         if (!scriptRunning_) {
@@ -633,8 +639,13 @@ void ViewerEdits::MapCommand(EditCommand c) {
   TFilterDlgParam r = OwnRequest(kind, {S(8, 240, start1, 8), S(3, 127, start2, 8), SliderSpec{}},
                                  {"8 (min)", "240 (max)", "3 (min)", "127 (max)", "", ""});
   r.preview = apply;
-  const FilterAnswer a = Ask(tune ? "Tune RGB color map" : "Normalize Map " + which, "", "", r);
+  FilterAnswer a = Ask(tune ? "Tune RGB color map" : "Normalize Map " + which, "", "", r);
   if (a.Cancelled()) return Cancelled(wasModified);
+  // A script's channel maps are offsets from the picture it runs on, as they were recorded.
+  if (scriptRunning_ && !tune && c != E::MapEqualize) {
+    a.values[0] += start1;
+    a.values[1] += start2;
+  }
   ShowBusy("Remapping ...");
   apply(Pic(), a.values);
   if (tune) {
@@ -823,7 +834,7 @@ void ViewerEdits::ParametricEq(EditCommand c) {
 
 void ViewerEdits::AutoGamma(int mode) {
   if (!Begin()) return;
-  Record("AUTO_GAMMA");
+  Record("AUTO_GAMMA", {mode});
   {
     ScriptMark mark(scriptRunning_);
     host_.ShowBusy("Busy...");
@@ -845,7 +856,7 @@ void ViewerEdits::AutoGamma(int mode) {
 
 void ViewerEdits::AutoFlash(int mode) {
   if (!Begin()) return;
-  Record("AUTO_FLASH");
+  Record("AUTO_FLASH", {mode});
   {
     ScriptMark mark(scriptRunning_);
     host_.ShowBusy("Busy...");
@@ -879,7 +890,7 @@ void ViewerEdits::AutoFlash(int mode) {
 
 void ViewerEdits::AutoWhite(int mode) {
   if (!Begin()) return;
-  Record("AUTO_WHITE");
+  Record("AUTO_WHITE", {mode});
   {
     ScriptMark mark(scriptRunning_);
     host_.ShowBusy("Busy...");
@@ -913,7 +924,7 @@ void ViewerEdits::AutoWhite(int mode) {
 
 void ViewerEdits::Reference(int mode) {
   if (!Begin()) return;
-  Record("REFERENCE");
+  Record("REFERENCE", {mode});
   {
     ScriptMark mark(scriptRunning_);
     host_.ShowBusy("Busy...");

@@ -182,7 +182,8 @@ TEST(ViewerEdits, DialogRequestsAndRecordedLines) {
       {EditCommand::GammaSaturation, {130, 0, 0}, "Saturation  Gamma (1/100)", "1 (less)|500 (more)", 103, "GAMMA_SATURATION=130"},
       {EditCommand::BrightnessRGB, {10, -20, 30}, "Adjust Brightness", "-127 (less)|+127 (more)", 110, "BRIGHTNESS=10,-20,30"},
       {EditCommand::BrightnessShift, {5, 5, 5}, "Adjust Brightness (by Shifting)", "-127 (less)|+127 (more)", 112, "SHIFT=5,5,5"},
-      {EditCommand::BrightnessZero, {-3, -3, -3}, "Adjust Brightness (by Shifting)", "-127 (less)|+127 (more)", 113, "ZERO"},
+      // Sliders moved off the measured levels: the line is the shift that was applied.
+      {EditCommand::BrightnessZero, {-3, -3, -3}, "Adjust Brightness (by Shifting)", "-127 (less)|+127 (more)", 113, "SHIFT=-3,-3,-3"},
       {EditCommand::ContrastGlobal, {40, 0, 0}, "Adjust Contrast", "-127 (less)|+127 (more)", 121, "CONTRAST=40,40,40"},
       {EditCommand::EnhanceGlobal, {10, 240, 0}, "Enhance Shadows/Highlights (Global)", "0 (less)|255 (more)", 130, "ENHANCE=10,240"},
       {EditCommand::ContrastSuppress, {10, 240, 0}, "Supress Shadows/Highlights", "0 (less)|255 (more)", 134, "SUPRESS=10,240"},
@@ -210,8 +211,9 @@ TEST(ViewerEdits, CommandsWithoutDialogRecordTheirWord) {
       {EditCommand::Negative, "NEGATIVE"},        {EditCommand::UnWash, "UNWASH"},
       {EditCommand::UnCook, "UNCOOK"},            {EditCommand::Attenuate, "ATTENUATE"},
       {EditCommand::AutoContrast, "AUTO_CONTRAST"}, {EditCommand::AutoBalance, "AUTO_BALANCE"},
-      {EditCommand::AutoGamma, "AUTO_GAMMA"},     {EditCommand::AutoFlash, "AUTO_FLASH"},
-      {EditCommand::AutoWhite, "AUTO_WHITE"},     {EditCommand::Reference, "REFERENCE"},
+      // The mode words record their menu mode, so a replay cannot take an earlier line's.
+      {EditCommand::AutoGamma, "AUTO_GAMMA=0"},   {EditCommand::AutoFlash, "AUTO_FLASH=0"},
+      {EditCommand::AutoWhite, "AUTO_WHITE=0"},   {EditCommand::Reference, "REFERENCE=0"},
       {EditCommand::Normalize, "NORMALIZE"},      {EditCommand::EQualize, "EQUALIZE"},
       {EditCommand::Optimize, "OPTIMIZE"},        {EditCommand::MapZero, "ZEROMAP"},
       {EditCommand::MapCenter, "CENTER"},

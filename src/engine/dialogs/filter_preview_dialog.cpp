@@ -445,6 +445,7 @@ FilterAnswer QtFilterRequester::RunFilterDialog(const std::string& title, const 
   TFXdlg dialog(QString::fromStdString(title), QString::fromStdString(minLabel), QString::fromStdString(maxLabel),
                 request, picture, parent_);
   if (SeamRef()) {
+    dialog.setModal(true);
     dialog.show();
     SeamRef()(dialog);
     if (dialog.isVisible()) dialog.reject();

@@ -8,6 +8,7 @@
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QWheelEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -159,6 +160,8 @@ void TWebForm::Init() {
   BuildMenus();
   BuildToolBars();
   BuildStatusBar();
+  BuildBookmarkCommands();
+  BuildSaveCommand();
 
   timer2_ = new QTimer(this);
   timer2_->setObjectName("Timer2");
@@ -405,6 +408,7 @@ void TWebForm::BuildMenus() {
   QMenu* fname = top(".", "_mnufname");
   fname->setEnabled(false);
   BuildEditMenus();
+  BuildFilterMenus();
 }
 
 void TWebForm::BuildToolBars() {
@@ -608,6 +612,13 @@ bool TWebForm::FormKeyDown(QKeyEvent* e) {
   const bool keypad = e->modifiers() & Qt::KeypadModifier;
   switch (key) {
     case Qt::Key_F: Run([this] { mnuFitClick(); }); return true;
+    case Qt::Key_Right: Run([this] { BookmarkStep(1); }); return true;
+    case Qt::Key_Left: Run([this] { BookmarkStep(-1); }); return true;
+    case Qt::Key_B: Run([this] { mnuBookmarksViewClick(); }); return true;
+    case Qt::Key_U: Run([this] { mnuUnmarkClick(); }); return true;
+    case Qt::Key_Asterisk:
+      if (keypad) Run([this] { mnuUnmarkClick(); });
+      return keypad;
     case Qt::Key_2: Run([this] { SetZoomKey(25); }); return true;
     case Qt::Key_5: Run([this] { SetZoomKey(50); }); return true;
     case Qt::Key_7: Run([this] { SetZoomKey(75); }); return true;
@@ -633,6 +644,12 @@ bool TWebForm::eventFilter(QObject* watched, QEvent* event) {
   }
   if (watched == sky95_ || watched == scrollBox_->viewport()) {
     switch (event->type()) {
+      case QEvent::Wheel: {
+        if (!settings_->viewer.wheelNavigation) return false;
+        const int dy = static_cast<QWheelEvent*>(event)->angleDelta().y();
+        if (dy != 0) Run([this, dy] { BookmarkStep(dy < 0 ? 1 : -1); });
+        return true;
+      }
       case QEvent::MouseButtonPress: {
         auto* m = static_cast<QMouseEvent*>(event);
         if (m->button() == Qt::LeftButton && state_.Scrollable && !state_.SelectTool) {

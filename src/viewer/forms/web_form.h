@@ -11,6 +11,7 @@
 
 #include "app/startup_state.h"
 #include "app/stored_settings.h"
+#include "viewer/bookmarks.h"
 #include "viewer/open_flow.h"
 #include "viewer/view_state.h"
 #include "viewer/window_sizing.h"
@@ -31,8 +32,15 @@ class ViewerEdits;
 struct EngineState;
 struct Histograms;
 enum class EditCommand;
+enum class FilterCommand;
+class ViewerFilters;
+class EditHost;
+class FilterRequester;
 class TStatusWordPanel;
 class TViewerLoadHost;
+class TListDlg;
+struct SaveDialogSetup;
+struct SaveChoice;
 
 class TWebForm : public QMainWindow {
   Q_OBJECT
@@ -109,6 +117,50 @@ public:
   using HistogramView = std::function<void(QWidget* parent, const QString& title, const Histograms& h)>;
   static void SetHistogramView(HistogramView view);
 
+  // --- neighbourhood filters (web_form_filters.cpp) ------------------------------------------
+  void BuildFilterMenus();
+  ViewerFilters& Filters();
+  void RunFilter(FilterCommand c);
+  // The tone commands' window parts, which the filters share (web_form_tone.cpp).
+  EditHost& EditHostOf();
+  FilterRequester& EditRequester();
+  void EndEditBusy();
+
+private:
+  struct FilterParts;
+  std::unique_ptr<FilterParts, void (*)(FilterParts*)> filter_{nullptr, nullptr};
+
+public:
+  // --- bookmarks (web_form_bookmarks.cpp) and Save as (web_form_save.cpp) ------------------
+  // Tests answer these dialogs instead of opening them: the bookmark file dialog (empty on
+  // cancel), the list dialog (accepted or not) and the save dialog (none on cancel).
+  using BookmarkFileDialog = std::function<QString(QWidget* parent, bool save, const QString& folder)>;
+  using ListDialogRun = std::function<bool(TListDlg& dialog)>;
+  using SaveDialog = std::function<std::optional<SaveChoice>(QWidget* parent, const SaveDialogSetup& setup)>;
+  static void SetBookmarkFileDialog(BookmarkFileDialog dialog);
+  static void SetListDialogRun(ListDialogRun run);
+  static void SetSaveDialog(SaveDialog dialog);
+  BookmarkList& Bookmarks() { return bookmarks_; }
+  void BuildBookmarkCommands();
+  void BuildSaveCommand();
+  void UpdateHistory();
+  void HistoryChangeUpdate();
+  void UpdateHistoryEdit();
+  void HistoryControls();
+  void BookmarkStep(int step);  // +1 next, -1 previous, 0 first, 2 last
+  void mnuUnmarkClick();
+  void mnuBookmarksClearClick();
+  void mnuBookmarksSortClick();
+  void mnuMoveClick(bool down);
+  void mnuBookmarksViewClick();
+  void mnuBookmarksSaveClick();
+  void mnuBookmarksLoadClick();
+  void HistoryKeyPress();
+  void mnuSaveClick(bool batch = false);
+  // The script's SAVE sets the batch mark and suffix; Cancel and a stop clear the mark.
+  void SetBatchMark(bool on, const std::string& suffix = {});
+  bool BatchMark() const { return batchMark_; }
+
   // --- start-up and shutdown ------------------------------------------------------------------
   // Shows the display warnings; false when the program must end.
   bool StartupChecksPass(int colorDepth, int screenHeight);
@@ -182,6 +234,15 @@ private:
   struct EditParts;
   std::unique_ptr<EditParts, void (*)(EditParts*)> edit_{nullptr, nullptr};
   void RunEdit(EditCommand c);
+
+  bool ShowBookmark();  // opens the entry at the index, or drops it when missing
+  bool LeavePicture();  // the CloseNow question before another file, except inside a script
+  BookmarkList bookmarks_;
+  bool batchMark_ = false;
+  std::string batchSuffix_;
+  int saveType_ = 3;
+  int saveCompression_ = 50;
+  bool saveProgressive_ = true;
 
   bool firstActivationDone_ = false;
   bool firstActivationQueued_ = false;

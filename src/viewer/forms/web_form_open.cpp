@@ -58,8 +58,10 @@ void TWebForm::BtnOpenClick() {
   const QStringList files =
       DialogSeam()(this, QString::fromStdString(settings_->OpenDir), OpenFilterText());
   if (files.isEmpty()) return;
-  // Further files would go to the bookmark list, which later work brings; the first is shown.
+  // The first is shown; the rest join the bookmark list.
   OpenChosen(files.front());
+  for (qsizetype i = 1; i < files.size(); ++i) bookmarks_.Append(files[i].toStdString());
+  HistoryControls();
 }
 
 void TWebForm::BtnOpenEx() {
@@ -131,7 +133,8 @@ void TWebForm::AfterLoad(OpenKind, const LoadedPicture& loaded) {
   Action("btnPage")->setEnabled(false);
   SetStatusWord(state_.StatusWord);
   SetDescriptionPanel();
-  history_->setText(QString::fromStdString(state_.CurrentFile));
+  if (state_.CurrentFile != kUntitled) UpdateHistory();
+  else UpdateHistoryEdit();
   scrollBox_->setFocus();
 }
 

@@ -99,6 +99,9 @@ void TWebForm::SetHistogramView(HistogramView view) { HistogramSeam() = std::mov
 
 ViewerEdits& TWebForm::Edits() { return edit_->edits; }
 EngineState& TWebForm::Engine() { return edit_->engine; }
+EditHost& TWebForm::EditHostOf() { return *edit_; }
+FilterRequester& TWebForm::EditRequester() { return edit_->filters; }
+void TWebForm::EndEditBusy() { edit_->EndBusy(); }
 
 void TWebForm::DiscardUndo() {
   if (edit_) edit_->edits.DiscardUndo();

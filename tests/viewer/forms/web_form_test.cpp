@@ -435,14 +435,17 @@ private slots:
     run.Show();
     g_dialogAnswer = {Fixture("photo.jpg")};
     run.form->BtnOpenClick();
-    for (const char* name : {"mnuZoomTo", "mnuViewport", "mnuViewGamma", "mnuSaveAs", "mnuPrint",
+    for (const char* name : {"mnuZoomTo", "mnuViewport", "mnuViewGamma", "mnuPrint",
                              "mnuExplore", "mnuFullScrn", "mnuInfo", "btnInfo",
-                             "btnScreen", "btnBack", "btnNext", "btnPage", "mnuOptions", "mnuSlideAlbum"}) {
+                             "btnScreen", "btnBack", "btnNext", "btnPage", "mnuOptions", "mnuSlideAlbum",
+                             "mnuBookmarksRun"}) {
       QAction* a = run.form->Action(name);
       QVERIFY2(a, name);
       QVERIFY2(!a->isEnabled(), name);
     }
-    for (const char* name : {"mnuOpen", "mnuReload", "mnuFitWindow", "btnZoomUp", "mnuExit", "mnuHelpContents"}) {
+    // One file, one bookmark: Back and Next wait for a second.
+    for (const char* name : {"mnuOpen", "mnuReload", "mnuFitWindow", "btnZoomUp", "mnuExit", "mnuHelpContents",
+                             "mnuSaveAs", "mnuBookmarksView", "mnuUnmark"}) {
       QVERIFY2(run.form->Action(name)->isEnabled(), name);
     }
   }

@@ -1,0 +1,376 @@
+#include "viewer/viewer_filters.h"
+
+#include <algorithm>
+
+#include "common/request_flags.h"
+#include "engine/resample.h"
+#include "engine/spatial_filters.h"
+#include "imaging_library/imgman.h"
+#include "platform/memory_status.h"
+#include "platform/ui.h"
+#include "viewer/undo_store.h"
+#include "viewer/open_flow.h"
+#include "viewer/viewer_edits.h"
+
+namespace pelira {
+
+namespace {
+
+struct DialogSpec {
+  int kind;
+  const char* title;
+  const char* lo;
+  const char* hi;
+  int min, max, page;
+  const char* status;
+  const char* word;
+  bool twoSliders;
+};
+
+const DialogSpec* SpecOf(FilterCommand c) {
+  using F = FilterCommand;
+  static const DialogSpec gaussian{30, "Set Smoothing (Gaussian) effect to", "1 (weak)", "255 (strong)", 1, 255, 16,
+                                   "Blurring ...", "GAUSSIAN", false};
+  static const DialogSpec defocus{31, "Set Smoothing (Defocus) effect to", "1 (weak)", "255 (strong)", 1, 255, 16,
+                                  "Defocusing ...", "DEFOCUS", false};
+  static const DialogSpec soften{3, "Set Soften (Low Pass) effect to", "1 (weak)", "10 (strong)", 1, 10, 1,
+                                 "Softening ...", "SOFTEN", false};
+  static const DialogSpec outlier{1, "Set Outlier effect to", "1 (weak)", "255 (strong)", 1, 255, 16, "Cleaning ...",
+                                  "OUTLIER", false};
+  static const DialogSpec despeckle{4, "Set Despeckle (Median) effect to", "1 (weak)", "9 (strong)", 1, 9, 1,
+                                    "Cleaning ...", "DESPECKLE", false};
+  static const DialogSpec unspot{36, "Set Spot Remover to clean", "-8 pepper", "+8 salt", -8, 8, 1, "Cleaning ...",
+                                 "UNSPOT", false};
+  static const DialogSpec meanRemoval{32, "Set Sharpening (Mean Removal) effect to", "1 (weak)", "8 (strong)", 1, 8,
+                                      1, "Sharpening ...", "MEANREMOVAL", false};
+  static const DialogSpec highMedium{33, "Set Sharpening (Medium High Pass) effect to", "1 (weak)", "4 (strong)", 1, 4,
+                                     1, "Sharpening ...", "HIGHPASSMEDIUM", false};
+  static const DialogSpec highLight{34, "Set Sharpening (Light High Pass) effect to", "1 (weak)", "4 (strong)", 1, 4,
+                                    1, "Sharpening ...", "HIGHPASSLIGHT", false};
+  static const DialogSpec unsharp{230, "Set UnSharp Mask effect to", "1 (weak)", "255 (strong)", 1, 255, 16,
+                                  "Unsharp mask ...", "UNSHARPMASK", true};
+  static const DialogSpec clean{231, "Set Cleaning Mask effect to", "1 (weak)", "255 (strong)", 1, 255, 16,
+                                "Cleaning mask ...", "CLEAN", true};
+  static const DialogSpec defog{241, "Set DeFog effect to", "1 (weak)", "255 (strong)", 1, 255, 16, "Defogging ...",
+                                "DEFOG", true};
+  switch (c) {
+    case F::Gaussian: return &gaussian;
+    case F::DeFocus: return &defocus;
+    case F::Soften: return &soften;
+    case F::Outlier: return &outlier;
+    case F::Despeckle: return &despeckle;
+    case F::UnSpot: return &unspot;
+    case F::MeanRemoval: return &meanRemoval;
+    case F::HighPassMedium: return &highMedium;
+    case F::HighPassLight: return &highLight;
+    case F::UnsharpMask: return &unsharp;
+    case F::Clean: return &clean;
+    case F::DeFog: return &defog;
+    default: return nullptr;
+  }
+}
+
+}  // namespace
+
+const char* const kResampleFailedText = "Not enough memory to resample the picture.";
+
+ViewerFilters::ViewerFilters(ViewState& state, EngineState& engine, ViewerEdits& edits, EditHost& host,
+                             FilterRequester& ask)
+    : state_(state), engine_(engine), edits_(edits), host_(host), ask_(ask) {}
+
+bool ViewerFilters::Script() const { return edits_.ScriptRunning(); }
+
+void ViewerFilters::Record(const std::string& word, std::initializer_list<int> args) {
+  if (Script() || !recorder_) return;
+  std::string line = word;
+  bool first = true;
+  for (int v : args) {
+    line += first ? "=" : ",";
+    line += std::to_string(v);
+    first = false;
+  }
+  recorder_->RecordScriptLine(line);
+}
+
+FilterProgress ViewerFilters::Rows() {
+  if (progress_) progress_->SetBar(ProgressBar::Thumbs, 0, 0);
+  return [this](int row, int rows) {
+    if (progress_) {
+      progress_->SetBar(ProgressBar::Thumbs, row, rows);
+      progress_->Pump();
+    }
+    return !Flags().AbortRequest.load();
+  };
+}
+
+FilterOutcome ViewerFilters::Stopped(bool wasModified) {
+  // The filter has put its own copy back; the undo copy also undoes a promotion to true colour.
+  if (!Script() && edits_.UndoAvailable() && edits_.mnuUndoClick()) state_.ImageModified = wasModified;
+  host_.StatusReady();
+  host_.Refresh();
+  return FilterOutcome::Stopped;
+}
+
+FilterOutcome ViewerFilters::Run(FilterCommand c) {
+  using F = FilterCommand;
+  if (Pic().Empty()) return FilterOutcome::Unchanged;
+  // An Esc pressed before the command must not stop it.
+  if (!Script()) Flags().AbortRequest = false;
+  switch (c) {
+    case F::DescreenLight: case F::DescreenMedium: case F::DescreenStrong: case F::DescreenHigh:
+      return Descreen(c);
+    case F::DeLace: case F::Enrich: return Enlarged(c);
+    case F::DePixelate: return DePixelate();
+    case F::AutoClean: case F::AutoSharpen: return AutoFilter(c);
+    default: return Dialog(c);
+  }
+}
+
+FilterOutcome ViewerFilters::Dialog(FilterCommand c) {
+  using F = FilterCommand;
+  const DialogSpec& s = *SpecOf(c);
+  const bool wasModified = state_.ImageModified;
+  if (!Script()) {
+    if (!edits_.AutoBackUp()) return FilterOutcome::Refused;
+    edits_.EnsureTrueColor();
+  }
+  int* mem[2] = {nullptr, nullptr};
+  switch (c) {
+    case F::Gaussian: mem[0] = &memory_.gaussian; break;
+    case F::DeFocus: mem[0] = &memory_.defocus; break;
+    case F::Soften: mem[0] = &memory_.soften; break;
+    case F::Outlier: mem[0] = &memory_.outlier; break;
+    case F::Despeckle: mem[0] = &memory_.despeckle; break;
+    case F::UnSpot: mem[0] = &memory_.unspot; break;
+    case F::MeanRemoval: mem[0] = &memory_.meanRemoval; break;
+    case F::HighPassMedium: mem[0] = &memory_.highPassMedium; break;
+    case F::HighPassLight: mem[0] = &memory_.highPassLight; break;
+    case F::UnsharpMask: mem[0] = &memory_.unsharp, mem[1] = &memory_.unsharpEffect; break;
+    case F::Clean: mem[0] = &memory_.clean, mem[1] = &memory_.cleanEffect; break;
+    case F::DeFog: mem[0] = &memory_.defog, mem[1] = &memory_.defogEffect; break;
+    default: return FilterOutcome::Unchanged;
+  }
+  // The one edit for preview and picture; the preview's window reports no progress.
+  auto run = [c](Dib& d, int v, int e, const FilterProgress& p) {
+    switch (c) {
+      case F::Gaussian: return GaussianBlur3x3(d, 255 - v, false, 9, p);
+      case F::DeFocus: return DeFocus(d, 255 - v, p);
+      case F::Soften: return Soften(d, v, p);
+      case F::Outlier: return GaussianBlur3x3(d, 255 - v, true, 8, p);
+      case F::Despeckle: return Median(d, v, 0, p);
+      case F::UnSpot: return Median(d, 1, v, p);
+      case F::MeanRemoval: return MeanRemoval(d, v, p);
+      case F::HighPassMedium: return HighPassMedium(d, v, p);
+      case F::HighPassLight: return HighPassLight(d, v, p);
+      case F::UnsharpMask: return UnSharpGaussianBlur5x5(d, 255 - v, e, p);
+      case F::Clean: return SharpGaussianBlur5x5(d, v, e, p);
+      case F::DeFog: return DoDefog(d, v, e, p);
+      default: return true;
+    }
+  };
+  int v = 0, e = 0;
+  if (Script()) {
+    // Script values are limited to the slider ranges; UNSPOT's own range is wider.
+    v = c == F::UnSpot ? engine_.FilterParam1 : std::clamp(engine_.FilterParam1, s.min, s.max);
+    e = std::clamp(engine_.FilterParam2, s.min, s.max);
+  } else {
+    TFilterDlgParam r;
+    r.kind = s.kind;
+    r.slider[0] = {s.min, s.max, std::clamp(*mem[0], s.min, s.max), s.page, 1};
+    if (s.twoSliders) {
+      r.ownLabels = true;
+      r.slider[1] = {s.min, s.max, std::clamp(*mem[1], s.min, s.max), s.page, 1};
+      r.labels = {s.lo, s.hi, s.lo, s.hi, "", ""};
+    }
+    r.preview = [&, run](Dib& d, const std::array<int, 3>& values) {
+      engine_.FilterValue = values[0];
+      run(d, std::clamp(values[0], s.min, s.max), std::clamp(values[1], s.min, s.max), {});
+    };
+    const FilterAnswer a = ask_.RunFilterDialog(s.title, s.lo, s.hi, r);
+    if (a.Cancelled()) {
+      if (edits_.mnuUndoClick()) state_.ImageModified = wasModified;
+      host_.Refresh();
+      return FilterOutcome::Cancelled;
+    }
+    v = std::clamp(a.values[0], s.min, s.max);
+    e = std::clamp(a.values[1], s.min, s.max);
+    *mem[0] = v;
+    if (mem[1]) *mem[1] = e;
+    engine_.FilterValue = v;
+  }
+  edits_.ShowBusy(s.status);
+  const FilterProgress p = Rows();
+  const bool done = run(Pic(), v, e, p);
+  if (!done) return Stopped(wasModified);
+  if (s.twoSliders) Record(s.word, {v, e});
+  else Record(s.word, {v});
+  edits_.ExitFilter();
+  return FilterOutcome::Done;
+}
+
+FilterOutcome ViewerFilters::Descreen(FilterCommand c) {
+  using F = FilterCommand;
+  const bool wasModified = state_.ImageModified;
+  if (!Script()) {
+    if (!edits_.AutoBackUp()) return FilterOutcome::Refused;
+    edits_.ShowBusy("Descreening...");
+  }
+  // The weighted sums run on bytes of three: a palette picture is made true colour first.
+  edits_.EnsureTrueColor();
+  const FilterProgress p = Rows();
+  bool done = true;
+  const char* word = "";
+  switch (c) {
+    case F::DescreenLight: done = Soften(Pic(), 7, p); word = "DESCREEN_LIGHT"; break;
+    case F::DescreenMedium: done = DeScreen5x5(Pic(), 0, p); word = "DESCREEN_MEDIUM"; break;
+    case F::DescreenStrong: done = DeScreen5x5(Pic(), 1, p); word = "DESCREEN_STRONG"; break;
+    default: done = DeScreen5x5(Pic(), 2, p); word = "DESCREEN_HIGH"; break;
+  }
+  if (!done) return Stopped(wasModified);
+  host_.StatusReady();
+  host_.Refresh();
+  if (!Script()) {
+    state_.ImageModified = true;
+    Record(word);
+  }
+  return FilterOutcome::Done;
+}
+
+FilterOutcome ViewerFilters::Enlarged(FilterCommand c) {
+  const bool delace = c == FilterCommand::DeLace;
+  const bool wasModified = state_.ImageModified;
+  if (!Script()) {
+    if (!edits_.AutoBackUp()) return FilterOutcome::Refused;
+    edits_.EnsureTrueColor();
+  }
+  const int w = Pic().Width(), h = Pic().Height();
+  const int bw = delace ? w + w / 2 : 2 * w + w / 2;
+  const int bh = delace ? h + h / 2 : 2 * h + h / 2;
+  // The enlarged picture, the filter's copy of it and the median's padded one: refused up
+  // front rather than left to fail half-way (Enrich on a large photo needs gigabytes).
+  const std::uint64_t need = 3ull * 3ull * static_cast<std::uint64_t>(bw) * static_cast<std::uint64_t>(bh);
+  const std::uint64_t have = available_ ? available_() : ReadMemoryStatus().availablePhysical;
+  if (have < need) {
+    if (!Script()) {
+      if (edits_.UndoAvailable()) edits_.mnuUndoClick();
+      state_.ImageModified = wasModified;
+    }
+    host_.StatusReady();
+    CurrentUi().Message(MessageKind::Warning, LowMemoryText(need, have), Button::OK);
+    return FilterOutcome::Refused;
+  }
+  // The library works on its own copies; the picture is replaced only when every step worked.
+  const HIMG source = ImgFromBitmap(Pic());
+  if (!source) {
+    ImgErrBox();
+    return FilterOutcome::Failed;
+  }
+  edits_.ShowBusy(delace ? "Delacing..." : "Enriching...");
+  const HIMG big = ImgCopy(source, bw, bh, nullptr, 0);
+  ImgClose(source);
+  const Dib* bigBits = big ? ImgGetBitmap(big) : nullptr;
+  if (!bigBits) {
+    if (big) ImgClose(big);
+    host_.StatusReady();
+    ImgErrBox();
+    return FilterOutcome::Failed;
+  }
+  Dib work = *bigBits;
+  ImgClose(big);
+  const FilterProgress p = Rows();
+  const bool done = delace ? Median(work, 4, 0, p) : SharpGaussianBlur5x5(work, 239, 96, p);
+  if (!done) return Stopped(wasModified);
+  const HIMG filtered = ImgFromBitmap(std::move(work));
+  const HIMG back = filtered ? ImgCopy(filtered, w, h, nullptr, 4) : 0;
+  if (filtered) ImgClose(filtered);
+  const Dib* backBits = back ? ImgGetBitmap(back) : nullptr;
+  if (!backBits) {
+    if (back) ImgClose(back);
+    host_.StatusReady();
+    ImgErrBox();
+    return FilterOutcome::Failed;
+  }
+  host_.SetPicture(Dib(*backBits));
+  ImgClose(back);
+  SyncImageState(state_, Pic());
+  host_.PictureChanged();
+  Record(delace ? "DELACE" : "ENRICH");
+  host_.StatusReady();
+  return FilterOutcome::Done;
+}
+
+FilterOutcome ViewerFilters::DePixelate() {
+  const bool wasModified = state_.ImageModified;
+  if (!Script()) {
+    if (!edits_.AutoBackUp()) return FilterOutcome::Refused;
+  }
+  // Pairs of bytes are averaged: a palette picture is made true colour first.
+  edits_.EnsureTrueColor();
+  edits_.ShowBusy("Resampling...");
+  if (!DeMosiac2x2(Pic(), 0, Rows())) return Stopped(wasModified);
+  // Recorded first, so a replay smooths before it resamples.
+  Record("DEPIXELATE", {1});
+  const FilterOutcome r = Resample(Pic().Width() / 2, Pic().Height() / 2);
+  if (r == FilterOutcome::Unchanged) edits_.ExitFilter();
+  return r == FilterOutcome::Failed ? r : FilterOutcome::Done;
+}
+
+FilterOutcome ViewerFilters::DePixelateWord(int n) {
+  if (Pic().Empty()) return FilterOutcome::Unchanged;
+  edits_.EnsureTrueColor();
+  if (!DeMosiac2x2(Pic(), n != 0 ? 0 : 1, Rows())) return FilterOutcome::Stopped;
+  edits_.ExitFilter();
+  return FilterOutcome::Done;
+}
+
+FilterOutcome ViewerFilters::Resample(int width, int height) {
+  if (Pic().Empty()) return FilterOutcome::Unchanged;
+  if (Script()) {
+    width = engine_.FilterParam2;
+    height = engine_.FilterParam1;
+  }
+  width = ClampResampleSide(width);
+  height = ClampResampleSide(height);
+  if ((width == Pic().Width() && height == Pic().Height()) || width <= 15 || height <= 15)
+    return FilterOutcome::Unchanged;
+  edits_.ShowBusy("Resampling...");
+  switch (pelira::Resample(Pic(), width, height)) {
+    case ResampleResult::Unchanged: return FilterOutcome::Unchanged;
+    case ResampleResult::Failed:
+      host_.StatusReady();
+      CurrentUi().Message(MessageKind::Error, kResampleFailedText, Button::OK);
+      return FilterOutcome::Failed;
+    case ResampleResult::Done: break;
+  }
+  SyncImageState(state_, Pic());
+  host_.PictureChanged();
+  host_.StatusReady();
+  Record("RESAMPLE", {width, height});
+  return FilterOutcome::Done;
+}
+
+FilterOutcome ViewerFilters::ResampleCommand(int width, int height) {
+  if (Pic().Empty()) return FilterOutcome::Unchanged;
+  const int w = ClampResampleSide(width), h = ClampResampleSide(height);
+  if ((w == Pic().Width() && h == Pic().Height()) || w <= 15 || h <= 15) return FilterOutcome::Unchanged;
+  if (!Script() && !edits_.AutoBackUp()) return FilterOutcome::Refused;
+  return Resample(w, h);
+}
+
+FilterOutcome ViewerFilters::AutoFilter(FilterCommand c) {
+  // An undo copy first, so a quick correction can be taken back like any other edit.
+  if (!Script() && !edits_.AutoBackUp()) return FilterOutcome::Refused;
+  edits_.EnsureTrueColor();
+  const bool sharpen = c == FilterCommand::AutoSharpen;
+  edits_.ShowBusy(sharpen ? "Sharpening ..." : "Cleaning mask ...");
+  const bool done = sharpen ? UnSharpGaussianBlur5x5(Pic(), 160, 48, Rows()) : SharpGaussianBlur5x5(Pic(), 95, 240, Rows());
+  if (!done) {
+    host_.StatusReady();
+    host_.Refresh();
+    return FilterOutcome::Stopped;
+  }
+  edits_.ExitFilter();
+  return FilterOutcome::Done;
+}
+
+}  // namespace pelira
