@@ -1,11 +1,14 @@
 #pragma once
 // How commands ask for their numbers. The filter preview dialog answers a whole request of up
 // to three sliders (FilterRequester); the slider dialog answers one number (SliderRequester).
-// Until the preview dialog exists, SliderFilterRequester answers a preview request by asking
-// each slider in turn through the slider dialog, with the same ranges and labels.
+// SliderFilterRequester answers a preview request without pictures, asking each slider in
+// turn through the slider dialog, with the same ranges and labels.
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
+
+#include "image/dib.h"
 
 namespace pelira {
 
@@ -15,6 +18,11 @@ struct SliderSpec {
   int min = 0, max = 0, start = 0, page = 1, line = 1;
 };
 
+// Runs the command's own edit on a bitmap with the three slider positions. The preview
+// dialog calls it on its after picture; the command calls it on the picture after Apply, so
+// what was seen is what is applied.
+using FilterPreview = std::function<void(Dib& target, const std::array<int, 3>& values)>;
+
 // The preview request, passed by value.
 struct TFilterDlgParam {
   std::array<SliderSpec, 3> slider{};
@@ -22,6 +30,7 @@ struct TFilterDlgParam {
   bool ownLabels = false;  // false: sliders 2 and 3 take slider 1's range, steps and start
   bool autoTest = false;
   std::array<std::string, 6> labels{};  // min and max labels of sliders 1, 2, 3
+  FilterPreview preview;                 // empty: the dialog shows no after picture
 };
 
 struct FilterAnswer {

@@ -289,34 +289,41 @@ void ViewerEdits::Tone(EditCommand c) {
   const bool wasModified = state_.ImageModified;
   if (!Begin()) return;
   ToneTables& t = engine_.tables;
-  auto three = [&](const FilterAnswer& a, bool one) {
-    engine_.FilterParam1 = a.values[0];
-    engine_.FilterParam2 = one ? a.values[0] : a.values[1];
-    engine_.FilterParam3 = one ? a.values[0] : a.values[2];
+  auto three = [&](const std::array<int, 3>& v, bool one) {
+    engine_.FilterParam1 = v[0];
+    engine_.FilterParam2 = one ? v[0] : v[1];
+    engine_.FilterParam3 = one ? v[0] : v[2];
   };
   switch (c) {
     case E::GammaGlobal: case E::GammaRGB: case E::GammaSuppress: case E::GammaSaturation: {
       const bool suppress = c == E::GammaSuppress, sat = c == E::GammaSaturation;
       const int kind = c == E::GammaGlobal ? 101 : c == E::GammaRGB ? 100 : suppress ? 102 : 103;
       const std::string title = std::string(suppress ? "Suppress" : sat ? "Saturation " : "Adjust") + " Gamma (1/100)";
-      const FilterAnswer a = Ask(title, suppress ? "1 (bright)" : sat ? "1 (less)" : "1 (dark)",
-                                 suppress ? "500 (dark)" : sat ? "500 (more)" : "500 (bright)",
-                                 Request(kind, S(1, 500, 100, 10)));
-      if (a.Cancelled()) return Cancelled(wasModified);
-      ShowBusy("Gamma ...");
-      if (sat) {
-        engine_.FilterParam3 = scriptRunning_ ? engine_.FilterParam1 : a.values[0];
-        SetStretchLUT(t, 0, 255, kGreen);
-        SetGammaLUT(t, engine_.FilterParam3, kBlue);
-        SaturationFilter(Pic(), t);
-        Record("GAMMA_SATURATION", {a.values[0]});
-      } else {
-        three(a, c == E::GammaGlobal && !scriptRunning_);
+      const FilterPreview apply = [&, sat, suppress, c](Dib& d, const std::array<int, 3>& v) {
+        if (sat) {
+          engine_.FilterParam3 = scriptRunning_ ? engine_.FilterParam1 : v[0];
+          SetStretchLUT(t, 0, 255, kGreen);
+          SetGammaLUT(t, engine_.FilterParam3, kBlue);
+          SaturationFilter(d, t);
+          return;
+        }
+        three(v, c == E::GammaGlobal && !scriptRunning_);
         SetGammaLUT(t, engine_.FilterParam1, kRed);
         SetGammaLUT(t, engine_.FilterParam2, kGreen);
         SetGammaLUT(t, engine_.FilterParam3, kBlue);
-        if (suppress) NegColorFilter(Pic(), t);
-        else ColorFilter(Pic(), t);
+        if (suppress) NegColorFilter(d, t);
+        else ColorFilter(d, t);
+      };
+      TFilterDlgParam r = Request(kind, S(1, 500, 100, 10));
+      r.preview = apply;
+      const FilterAnswer a = Ask(title, suppress ? "1 (bright)" : sat ? "1 (less)" : "1 (dark)",
+                                 suppress ? "500 (dark)" : sat ? "500 (more)" : "500 (bright)", r);
+      if (a.Cancelled()) return Cancelled(wasModified);
+      ShowBusy("Gamma ...");
+      apply(Pic(), a.values);
+      if (sat) {
+        Record("GAMMA_SATURATION", {a.values[0]});
+      } else {
         Record(suppress ? "GAMMA_SUPRESS" : "GAMMA",
                {engine_.FilterParam1, engine_.FilterParam2, engine_.FilterParam3});
       }
@@ -341,20 +348,24 @@ void ViewerEdits::Tone(EditCommand c) {
           r.labels[2 * k + 1] = "+127 (more)";
         }
       }
+      const FilterPreview apply = [&, contrast, shift, one](Dib& d, const std::array<int, 3>& values) {
+        three(values, one && !scriptRunning_);
+        for (int k = 0; k < 3; ++k) {
+          const int v = k == 0 ? engine_.FilterParam1 : k == 1 ? engine_.FilterParam2 : engine_.FilterParam3;
+          if (contrast) SetContrastLUT(t, v, k);
+          else if (shift) SetShiftLUT(t, v, k);
+          else SetBrightLUT(t, v, k);
+        }
+        ColorFilter(d, t);
+      };
+      r.preview = apply;
       FilterAnswer a = Ask("Adjust" + words, "-127 (less)", "+127 (more)", r);
       if (a.Cancelled()) return Cancelled(wasModified);
       // A script's ZERO measures the picture it runs on.
       if (c == E::BrightnessZero && scriptRunning_)
         for (int k = 0; k < 3; ++k) a.values[k] = r.slider[k].start;
       ShowBusy("Adjusting " + words + " ...");
-      three(a, one && !scriptRunning_);
-      for (int k = 0; k < 3; ++k) {
-        const int v = k == 0 ? engine_.FilterParam1 : k == 1 ? engine_.FilterParam2 : engine_.FilterParam3;
-        if (contrast) SetContrastLUT(t, v, k);
-        else if (shift) SetShiftLUT(t, v, k);
-        else SetBrightLUT(t, v, k);
-      }
-      ColorFilter(Pic(), t);
+      apply(Pic(), a.values);
       // ZERO measures again when replayed; values moved off the measured ones replay as
       // the shift they are.
       if (c == E::BrightnessZero && a.values[0] == r.slider[0].start && a.values[1] == r.slider[1].start &&
@@ -374,21 +385,26 @@ void ViewerEdits::Tone(EditCommand c) {
         engine_.FilterParam2 = given[1];
         engine_.FilterParam3 = given[2];
       }
-      const FilterAnswer a = Ask("White Balance", "-127 (less)", "+127 (more)",
-                                 Request(160, S(-127, 127, engine_.balanceSlider, 8)));
+      // The reference white is measured once, on the whole picture, for preview and edit.
+      const FilterPreview apply = [&, ref](Dib& d, const std::array<int, 3>& v) {
+        if (!scriptRunning_) {
+          const int s = v[0];
+          engine_.FilterParam1 = (s + 127) * (255 - ref.r) / 255;
+          engine_.FilterParam2 = (s + 127) * (255 - ref.g) / 255;
+          engine_.FilterParam3 = (s + 127) * (255 - ref.b) / 255;
+        }
+        SetBrightLUT(t, engine_.FilterParam1, kRed);
+        SetBrightLUT(t, engine_.FilterParam2, kGreen);
+        SetBrightLUT(t, engine_.FilterParam3, kBlue);
+        ColorFilter(d, t);
+      };
+      TFilterDlgParam r = Request(160, S(-127, 127, engine_.balanceSlider, 8));
+      r.preview = apply;
+      const FilterAnswer a = Ask("White Balance", "-127 (less)", "+127 (more)", r);
       if (a.Cancelled()) return Cancelled(wasModified);
-      if (!scriptRunning_) {
-        engine_.balanceSlider = a.values[0];
-        const int s = a.values[0];
-        engine_.FilterParam1 = (s + 127) * (255 - ref.r) / 255;
-        engine_.FilterParam2 = (s + 127) * (255 - ref.g) / 255;
-        engine_.FilterParam3 = (s + 127) * (255 - ref.b) / 255;
-      }
+      if (!scriptRunning_) engine_.balanceSlider = a.values[0];
       ShowBusy("White balance ...");
-      SetBrightLUT(t, engine_.FilterParam1, kRed);
-      SetBrightLUT(t, engine_.FilterParam2, kGreen);
-      SetBrightLUT(t, engine_.FilterParam3, kBlue);
-      ColorFilter(Pic(), t);
+      apply(Pic(), a.values);
       Record("WHITEBALANCE", {engine_.FilterParam1, engine_.FilterParam2, engine_.FilterParam3});
       break;
     }
@@ -438,6 +454,38 @@ void ViewerEdits::Enhance(EditCommand c) {
   }
   const LevelRange range = SignificantRange(sat ? engine_.hist.saturation : engine_.hist.lightness, sat);
   const bool automatic = c == E::AutoContrast || c == E::AutoLighting || c == E::AutoSaturate;
+  ToneTables& t = engine_.tables;
+  const FilterPreview apply = [&, c](Dib& d, const std::array<int, 3>& v) {
+    engine_.FilterParam1 = v[0];
+    engine_.FilterParam2 = v[1];
+    engine_.FilterParam3 = v[2];
+    switch (c) {
+      case E::EnhanceGlobal: case E::AutoContrast:
+        for (int k = 0; k < 3; ++k) SetStretchLUT(t, v[0], v[1], k);
+        ColorFilter(d, t);
+        break;
+      case E::EnhanceShadows:
+        for (int k = 0; k < 3; ++k) SetStretchLUT(t, v[k], 255, k);
+        ColorFilter(d, t);
+        break;
+      case E::EnhanceHighlights:
+        for (int k = 0; k < 3; ++k) SetStretchLUT(t, 0, v[k], k);
+        ColorFilter(d, t);
+        break;
+      case E::EnhanceLighting: case E::AutoLighting:
+        SetStretchLUT(t, v[0], v[1], kGreen);
+        LuminanceFilter(d, t);
+        break;
+      case E::ContrastSuppress:
+        for (int k = 0; k < 3; ++k) SetSupressLUT(t, v[0], v[1], k);
+        ColorFilter(d, t);
+        break;
+      default:  // Saturation, AutoSaturate
+        SetStretchLUT(t, v[0], v[1], kGreen);
+        SetGammaLUT(t, 100, kBlue);
+        SaturationFilter(d, t);
+    }
+  };
   std::array<int, 3> v{range.lo, range.hi, 0};
   if (!automatic) {
     const std::array<std::string, 6> two = {"0 (less)", "255 (more)", "0 (more)", "255 (less)", "", ""};
@@ -460,52 +508,25 @@ void ViewerEdits::Enhance(EditCommand c) {
                                                (c == E::EnhanceGlobal ? " (Global)" : c == E::EnhanceLighting ? " (Lighting)" : " (Saturation)");
       }
     }
+    r.preview = apply;
     const bool highlights = c == E::EnhanceHighlights;
     const FilterAnswer a = Ask(title, highlights ? "0 (more)" : "0 (less)", highlights ? "255 (less)" : "255 (more)", r);
     if (a.Cancelled()) return Cancelled(wasModified);
     v = a.values;
-  } else if (scriptRunning_) {
-    // Scripts recompute the range from the picture they run on, as the menu does.
   }
-  engine_.FilterParam1 = v[0];
-  engine_.FilterParam2 = v[1];
-  engine_.FilterParam3 = v[2];
+  // Scripts recompute the range from the picture they run on, as the menu does.
   ShowBusy("Enhancing ...");
-  ToneTables& t = engine_.tables;
+  apply(Pic(), v);
   switch (c) {
-    case E::EnhanceGlobal: case E::AutoContrast:
-      for (int k = 0; k < 3; ++k) SetStretchLUT(t, v[0], v[1], k);
-      ColorFilter(Pic(), t);
-      if (c == E::AutoContrast) Record("AUTO_CONTRAST");
-      else Record("ENHANCE", {v[0], v[1]});
-      break;
-    case E::EnhanceShadows:
-      for (int k = 0; k < 3; ++k) SetStretchLUT(t, v[k], 255, k);
-      ColorFilter(Pic(), t);
-      Record("SHADOWS", {v[0], v[1], v[2]});
-      break;
-    case E::EnhanceHighlights:
-      for (int k = 0; k < 3; ++k) SetStretchLUT(t, 0, v[k], k);
-      ColorFilter(Pic(), t);
-      Record("HIGHLIGHTS", {v[0], v[1], v[2]});
-      break;
-    case E::EnhanceLighting: case E::AutoLighting:
-      SetStretchLUT(t, v[0], v[1], kGreen);
-      LuminanceFilter(Pic(), t);
-      if (c == E::AutoLighting) Record("AUTO_LIGHTING");
-      else Record("LIGHTING", {v[0], v[1]});
-      break;
-    case E::ContrastSuppress:
-      for (int k = 0; k < 3; ++k) SetSupressLUT(t, v[0], v[1], k);
-      ColorFilter(Pic(), t);
-      Record("SUPRESS", {v[0], v[1]});
-      break;
-    default:  // Saturation, AutoSaturate
-      SetStretchLUT(t, v[0], v[1], kGreen);
-      SetGammaLUT(t, 100, kBlue);
-      SaturationFilter(Pic(), t);
-      if (c == E::AutoSaturate) Record("AUTO_SATURATE");
-      else Record("SATURATION", {v[0], v[1]});
+    case E::EnhanceGlobal: Record("ENHANCE", {v[0], v[1]}); break;
+    case E::AutoContrast: Record("AUTO_CONTRAST"); break;
+    case E::EnhanceShadows: Record("SHADOWS", {v[0], v[1], v[2]}); break;
+    case E::EnhanceHighlights: Record("HIGHLIGHTS", {v[0], v[1], v[2]}); break;
+    case E::EnhanceLighting: Record("LIGHTING", {v[0], v[1]}); break;
+    case E::AutoLighting: Record("AUTO_LIGHTING"); break;
+    case E::ContrastSuppress: Record("SUPRESS", {v[0], v[1]}); break;
+    case E::AutoSaturate: Record("AUTO_SATURATE"); break;
+    default: Record("SATURATION", {v[0], v[1]});
   }
   ExitFilter();
 }
@@ -588,8 +609,36 @@ void ViewerEdits::MapCommand(EditCommand c) {
   const bool tune = c == E::TuneRGB;
   const int start1 = tune ? 128 : R(st.Mean(*startSum));
   const int start2 = tune ? 64 : R(st.Deviation(*startSum));
-  const TFilterDlgParam r = OwnRequest(kind, {S(8, 240, start1, 8), S(3, 127, start2, 8), SliderSpec{}},
-                                       {"8 (min)", "240 (max)", "3 (min)", "127 (max)", "", ""});
+  // The remap reads the whole picture's statistics, measured above; the preview window's
+  // own statistics would remap differently.
+  const FilterPreview apply = [&, tune, channel, c](Dib& d, const std::array<int, 3>& v) {
+    if (tune) {
+      const int d1 = scriptRunning_ ? v[0] : v[0] - 128;
+      const int d2 = scriptRunning_ ? v[1] : v[1] - 64;
+      // Sliders at their start are no change at all (the rounded statistics alone would
+      // move levels by one).
+      if (d1 == 0 && d2 == 0) return;
+      const ChannelSum* sums[3] = {&st.red, &st.green, &st.blue};
+      for (int k = 0; k < 3; ++k) {
+        engine_.stats = st;
+        engine_.FilterParam1 = R(st.Mean(*sums[k])) + d1;
+        engine_.FilterParam2 = R(st.Deviation(*sums[k])) + d2;
+        DoNormalize(d, engine_, k);
+      }
+      return;
+    }
+    engine_.stats = st;
+    engine_.FilterParam1 = v[0];
+    engine_.FilterParam2 = v[1];
+    if (c == E::MapEqualize) {
+      for (int k = 0; k < 3; ++k) DoNormalize(d, engine_, k);
+    } else {
+      DoNormalize(d, engine_, channel);
+    }
+  };
+  TFilterDlgParam r = OwnRequest(kind, {S(8, 240, start1, 8), S(3, 127, start2, 8), SliderSpec{}},
+                                 {"8 (min)", "240 (max)", "3 (min)", "127 (max)", "", ""});
+  r.preview = apply;
   FilterAnswer a = Ask(tune ? "Tune RGB color map" : "Normalize Map " + which, "", "", r);
   if (a.Cancelled()) return Cancelled(wasModified);
   // A script's channel maps are offsets from the picture it runs on, as they were recorded.
@@ -598,29 +647,15 @@ void ViewerEdits::MapCommand(EditCommand c) {
     a.values[1] += start2;
   }
   ShowBusy("Remapping ...");
+  apply(Pic(), a.values);
   if (tune) {
     const int d1 = scriptRunning_ ? a.values[0] : a.values[0] - 128;
     const int d2 = scriptRunning_ ? a.values[1] : a.values[1] - 64;
-    // Sliders at their start are no change at all (the rounded statistics alone would
-    // move levels by one).
-    if (d1 != 0 || d2 != 0) {
-      const ChannelSum* sums[3] = {&st.red, &st.green, &st.blue};
-      for (int k = 0; k < 3; ++k) {
-        engine_.stats = st;
-        engine_.FilterParam1 = R(st.Mean(*sums[k])) + d1;
-        engine_.FilterParam2 = R(st.Deviation(*sums[k])) + d2;
-        DoNormalize(Pic(), engine_, k);
-      }
-    }
     Record("MAP_RGB", {d1, d2});
   } else {
-    engine_.FilterParam1 = a.values[0];
-    engine_.FilterParam2 = a.values[1];
     if (c == E::MapEqualize) {
-      for (int k = 0; k < 3; ++k) DoNormalize(Pic(), engine_, k);
       Record("MAP_EQ", {a.values[0], a.values[1]});
     } else {
-      DoNormalize(Pic(), engine_, channel);
       const char* word = c == E::MapRed ? "MAP_RED" : c == E::MapGreen ? "MAP_GRN" : c == E::MapBlue ? "MAP_BLU"
                          : c == E::MapLighting ? "MAP_LIT" : "MAP_SAT";
       Record(word, {a.values[0] - start1, a.values[1] - start2});
@@ -736,27 +771,31 @@ void ViewerEdits::Limit(EditCommand c) {
   DoCalcHistogram(Pic(), engine_, true, false, false);
   const int kind = c == E::LimitAll ? 400 : c == E::LimitRed ? 401 : c == E::LimitGreen ? 402 : 403;
   const char* which = c == E::LimitAll ? "(All)" : c == E::LimitRed ? "(Red)" : c == E::LimitGreen ? "(Green)" : "(Blue)";
-  const TFilterDlgParam r = OwnRequest(kind, {S(0, 255, 0, 8), S(0, 255, 128, 8), S(0, 255, 255, 8)},
-                                       {"0 (less)", "255 (more)", "0 (low)", "255 (high)", "0 (more)", "255 (less)"});
+  const int first = c == E::LimitAll ? 0 : kind - 401, last = c == E::LimitAll ? 2 : first;
+  const FilterPreview apply = [&, first, last](Dib& d, const std::array<int, 3>& v) {
+    engine_.FilterParam1 = v[0];
+    engine_.FilterParam2 = v[1];
+    engine_.FilterParam3 = v[2];
+    // One table for both halves, applied once: the shadows are remapped a single time.
+    ResetMaps(engine_.tables);
+    bool any = false;
+    if (v[1] - v[0] > 3) {
+      for (int k = first; k <= last; ++k) SetLoRemap(engine_.tables, v[0], v[1], k);
+      any = true;
+    }
+    if (v[2] - v[1] > 3) {
+      for (int k = first; k <= last; ++k) SetHiRemap(engine_.tables, v[2], v[1], k);
+      any = true;
+    }
+    if (any) ColorFilter(d, engine_.tables);
+  };
+  TFilterDlgParam r = OwnRequest(kind, {S(0, 255, 0, 8), S(0, 255, 128, 8), S(0, 255, 255, 8)},
+                                 {"0 (less)", "255 (more)", "0 (low)", "255 (high)", "0 (more)", "255 (less)"});
+  r.preview = apply;
   const FilterAnswer a = Ask(std::string("Limit Intensities ") + which, "", "", r);
   if (a.Cancelled()) return Cancelled(wasModified);
-  engine_.FilterParam1 = a.values[0];
-  engine_.FilterParam2 = a.values[1];
-  engine_.FilterParam3 = a.values[2];
   ShowBusy("Limiting ...");
-  const int first = c == E::LimitAll ? 0 : kind - 401, last = c == E::LimitAll ? 2 : first;
-  // One table for both halves, applied once: the shadows are remapped a single time.
-  ResetMaps(engine_.tables);
-  bool any = false;
-  if (a.values[1] - a.values[0] > 3) {
-    for (int k = first; k <= last; ++k) SetLoRemap(engine_.tables, a.values[0], a.values[1], k);
-    any = true;
-  }
-  if (a.values[2] - a.values[1] > 3) {
-    for (int k = first; k <= last; ++k) SetHiRemap(engine_.tables, a.values[2], a.values[1], k);
-    any = true;
-  }
-  if (any) ColorFilter(Pic(), engine_.tables);
+  apply(Pic(), a.values);
   const char* word = c == E::LimitAll ? "LIMIT_ALL" : c == E::LimitRed ? "LIMIT_RED" : c == E::LimitGreen ? "LIMIT_GRN" : "LIMIT_BLU";
   Record(word, {a.values[0], a.values[1], a.values[2]});
   ExitFilter();
@@ -769,18 +808,22 @@ void ViewerEdits::ParametricEq(EditCommand c) {
   const int kind = c == E::ParametricEqAll ? 140 : c == E::ParametricEqRed ? 141 : c == E::ParametricEqGreen ? 142 : 143;
   const char* which = c == E::ParametricEqAll ? "[All channels]" : c == E::ParametricEqRed ? "[Red channel]"
                       : c == E::ParametricEqGreen ? "[Green channel]" : "[Blue channel]";
-  const TFilterDlgParam r = OwnRequest(kind, {S(0, 255, 127, 8), S(7, 127, 63, 8), S(-127, 127, 0, 8)},
-                                       {"0 (dark)", "255 (bright)", "7 (narrow)", "127 (wide)", "-127 (cut)", "+127 (boost)"});
+  const int first = c == E::ParametricEqAll ? 0 : kind - 141, last = c == E::ParametricEqAll ? 2 : first;
+  const FilterPreview apply = [&, first, last](Dib& d, const std::array<int, 3>& v) {
+    engine_.FilterParam1 = v[0];
+    engine_.FilterParam2 = v[1];
+    engine_.FilterParam3 = v[2];
+    SetEqLUT(engine_.tables, v[0], v[1], 0, 0);
+    for (int k = first; k <= last; ++k) SetEqLUT(engine_.tables, v[0], v[1], k, v[2]);
+    ColorFilter(d, engine_.tables);
+  };
+  TFilterDlgParam r = OwnRequest(kind, {S(0, 255, 127, 8), S(7, 127, 63, 8), S(-127, 127, 0, 8)},
+                                 {"0 (dark)", "255 (bright)", "7 (narrow)", "127 (wide)", "-127 (cut)", "+127 (boost)"});
+  r.preview = apply;
   const FilterAnswer a = Ask(std::string("Parametric Equalizer ") + which, "", "", r);
   if (a.Cancelled()) return Cancelled(wasModified);
-  engine_.FilterParam1 = a.values[0];
-  engine_.FilterParam2 = a.values[1];
-  engine_.FilterParam3 = a.values[2];
   ShowBusy("Parametric EQ ...");
-  SetEqLUT(engine_.tables, a.values[0], a.values[1], 0, 0);
-  const int first = c == E::ParametricEqAll ? 0 : kind - 141, last = c == E::ParametricEqAll ? 2 : first;
-  for (int k = first; k <= last; ++k) SetEqLUT(engine_.tables, a.values[0], a.values[1], k, a.values[2]);
-  ColorFilter(Pic(), engine_.tables);
+  apply(Pic(), a.values);
   const char* word = c == E::ParametricEqAll ? "PARAMETRIC_EQ_ALL" : c == E::ParametricEqRed ? "PARAMETRIC_EQ_RED"
                      : c == E::ParametricEqGreen ? "PARAMETRIC_EQ_GRN" : "PARAMETRIC_EQ_BLU";
   Record(word, {a.values[0], a.values[1], a.values[2]});

@@ -153,6 +153,24 @@ FilterOutcome ViewerFilters::Dialog(FilterCommand c) {
     case F::DeFog: mem[0] = &memory_.defog, mem[1] = &memory_.defogEffect; break;
     default: return FilterOutcome::Unchanged;
   }
+  // The one edit for preview and picture; the preview's window reports no progress.
+  auto run = [c](Dib& d, int v, int e, const FilterProgress& p) {
+    switch (c) {
+      case F::Gaussian: return GaussianBlur3x3(d, 255 - v, false, 9, p);
+      case F::DeFocus: return DeFocus(d, 255 - v, p);
+      case F::Soften: return Soften(d, v, p);
+      case F::Outlier: return GaussianBlur3x3(d, 255 - v, true, 8, p);
+      case F::Despeckle: return Median(d, v, 0, p);
+      case F::UnSpot: return Median(d, 1, v, p);
+      case F::MeanRemoval: return MeanRemoval(d, v, p);
+      case F::HighPassMedium: return HighPassMedium(d, v, p);
+      case F::HighPassLight: return HighPassLight(d, v, p);
+      case F::UnsharpMask: return UnSharpGaussianBlur5x5(d, 255 - v, e, p);
+      case F::Clean: return SharpGaussianBlur5x5(d, v, e, p);
+      case F::DeFog: return DoDefog(d, v, e, p);
+      default: return true;
+    }
+  };
   int v = 0, e = 0;
   if (Script()) {
     // Script values are limited to the slider ranges; UNSPOT's own range is wider.
@@ -167,6 +185,10 @@ FilterOutcome ViewerFilters::Dialog(FilterCommand c) {
       r.slider[1] = {s.min, s.max, std::clamp(*mem[1], s.min, s.max), s.page, 1};
       r.labels = {s.lo, s.hi, s.lo, s.hi, "", ""};
     }
+    r.preview = [&, run](Dib& d, const std::array<int, 3>& values) {
+      engine_.FilterValue = values[0];
+      run(d, std::clamp(values[0], s.min, s.max), std::clamp(values[1], s.min, s.max), {});
+    };
     const FilterAnswer a = ask_.RunFilterDialog(s.title, s.lo, s.hi, r);
     if (a.Cancelled()) {
       if (edits_.mnuUndoClick()) state_.ImageModified = wasModified;
@@ -181,22 +203,7 @@ FilterOutcome ViewerFilters::Dialog(FilterCommand c) {
   }
   Busy(s.status);
   const FilterProgress p = Rows();
-  bool done = true;
-  switch (c) {
-    case F::Gaussian: done = GaussianBlur3x3(Pic(), 255 - v, false, 9, p); break;
-    case F::DeFocus: done = DeFocus(Pic(), 255 - v, p); break;
-    case F::Soften: done = Soften(Pic(), v, p); break;
-    case F::Outlier: done = GaussianBlur3x3(Pic(), 255 - v, true, 8, p); break;
-    case F::Despeckle: done = Median(Pic(), v, 0, p); break;
-    case F::UnSpot: done = Median(Pic(), 1, v, p); break;
-    case F::MeanRemoval: done = MeanRemoval(Pic(), v, p); break;
-    case F::HighPassMedium: done = HighPassMedium(Pic(), v, p); break;
-    case F::HighPassLight: done = HighPassLight(Pic(), v, p); break;
-    case F::UnsharpMask: done = UnSharpGaussianBlur5x5(Pic(), 255 - v, e, p); break;
-    case F::Clean: done = SharpGaussianBlur5x5(Pic(), v, e, p); break;
-    case F::DeFog: done = DoDefog(Pic(), v, e, p); break;
-    default: break;
-  }
+  const bool done = run(Pic(), v, e, p);
   if (!done) return Stopped(wasModified);
   if (s.twoSliders) Record(s.word, {v, e});
   else Record(s.word, {v});

@@ -4,6 +4,8 @@
 // panel. While a filter works (after its dialog) only Esc reaches the program: it stops it.
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
+#include <QWindow>
 #include <QKeyEvent>
 #include <QMenu>
 
@@ -23,8 +25,18 @@ namespace {
 
 // Swallows user input while a filter runs; Esc asks it to stop.
 class EscOnly : public QObject {
+  static bool InDialog(QObject* o) {
+    if (o->isWidgetType()) return qobject_cast<QDialog*>(static_cast<QWidget*>(o)->window()) != nullptr;
+    if (!o->isWindowType()) return false;
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (w->windowHandle() == o) return qobject_cast<QDialog*>(w) != nullptr;
+    return false;
+  }
+
 public:
-  bool eventFilter(QObject*, QEvent* e) override {
+  bool eventFilter(QObject* o, QEvent* e) override {
+    // The filter's own preview dialog takes its input as usual (its window's close too).
+    if (InDialog(o)) return false;
     switch (e->type()) {
       case QEvent::KeyPress:
         if (static_cast<QKeyEvent*>(e)->key() == Qt::Key_Escape) Flags().AbortRequest = true;

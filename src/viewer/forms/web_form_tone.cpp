@@ -11,6 +11,7 @@
 #include <filesystem>
 
 #include "display/forms/pix.h"
+#include "engine/dialogs/filter_preview_dialog.h"
 #include "engine/dialogs/histogram_dialog.h"
 #include "engine/dialogs/scroll_dialog.h"
 #include "engine/engine_state.h"
@@ -34,7 +35,8 @@ TWebForm::HistogramView& HistogramSeam() {
 
 struct TWebForm::EditParts : EditHost {
   explicit EditParts(TWebForm& f)
-      : form(f), sliders(&f), filters(sliders), edits(f.state_, engine, undo, *this, filters) {
+      : form(f), sliders(&f), filters(&f, [this]() -> const Dib& { return Picture(); }),
+        edits(f.state_, engine, undo, *this, filters) {
     edits.SetSliderRequester(&sliders);
   }
 
@@ -88,7 +90,7 @@ struct TWebForm::EditParts : EditHost {
   EngineState engine;
   UndoStore undo;
   QtSliderRequester sliders;
-  SliderFilterRequester filters;
+  QtFilterRequester filters;
   ViewerEdits edits;
   bool waitCursor = false;
 };

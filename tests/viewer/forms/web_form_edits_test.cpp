@@ -2,11 +2,14 @@
 // brings the picture back, Cancel leaves it as it was.
 #include <QAction>
 #include <QMenu>
+#include <QPushButton>
+#include <QScrollBar>
 #include <QtTest>
 
 #include <deque>
 
 #include "display/forms/pix.h"
+#include "engine/dialogs/filter_preview_dialog.h"
 #include "engine/dialogs/scroll_dialog.h"
 #include "engine/engine_state.h"
 #include "platform/scripted_ui.h"
@@ -65,8 +68,25 @@ private slots:
       answers->values.pop_front();
       return v;
     });
+    // The preview dialog: slider 1 takes the next answer (-999 presses Cancel), then Test
+    // and Apply.
+    QtFilterRequester::SetSeam([](TFXdlg& d) {
+      answers->titles.push_back(d.windowTitle().toStdString());
+      if (!answers->values.empty()) {
+        const int v = answers->values.front();
+        answers->values.pop_front();
+        if (v == kDialogCancelled) {
+          d.CancelButton()->click();
+          return;
+        }
+        d.Slider(0)->setValue(v);
+      }
+      d.TestButton()->click();
+      d.ApplyButton()->click();
+    });
   }
   void cleanupTestCase() {
+    QtFilterRequester::SetSeam({});
     QtSliderRequester::SetSeam({});
     SetCurrentUi(nullptr);
   }
@@ -91,12 +111,12 @@ private slots:
     QVERIFY(!f.Action("mnuUndo")->isEnabled());
   }
 
-  void threeSlidersAskedInTurnAndCancel() {
+  void previewDialogCancel() {
     TWebForm f;
     Show(f, Picture());
-    a.values = {10, -999};
+    a.values = {-999};
     f.Action("mnuBrightnessRGB")->trigger();
-    QCOMPARE(a.titles, (std::vector<std::string>{"Adjust Brightness - Red", "Adjust Brightness - Green"}));
+    QCOMPARE(a.titles, (std::vector<std::string>{"Adjust Brightness"}));
     QVERIFY(Same(f.Sky95()->Bitmap(), Picture()));
     QVERIFY(!f.State().ImageModified);  // the flag from before the command
     QVERIFY(!f.Action("mnuUndo")->isEnabled());

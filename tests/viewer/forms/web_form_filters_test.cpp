@@ -4,12 +4,15 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
+#include <QScrollBar>
 #include <QtTest>
 
 #include <deque>
 #include <functional>
 
 #include "display/forms/pix.h"
+#include "engine/dialogs/filter_preview_dialog.h"
 #include "engine/dialogs/scroll_dialog.h"
 #include "engine/spatial_filters.h"
 #include "platform/scripted_ui.h"
@@ -61,8 +64,19 @@ private slots:
       values.pop_front();
       return v;
     });
+    // The preview dialog: slider 1 takes the next value, then Test and Apply.
+    QtFilterRequester::SetSeam([](TFXdlg& d) {
+      if (onAsk) onAsk();
+      if (!values.empty()) {
+        d.Slider(0)->setValue(values.front());
+        values.pop_front();
+      }
+      d.TestButton()->click();
+      d.ApplyButton()->click();
+    });
   }
   void cleanupTestCase() {
+    QtFilterRequester::SetSeam({});
     QtSliderRequester::SetSeam({});
     SetCurrentUi(nullptr);
   }

@@ -1,0 +1,424 @@
+// The filter preview dialog driven through the viewer's own commands: what the sliders
+// offer, that Test shows exactly what Apply then does, that Cancel leaves everything as it
+// was, and the JPEG wizard's size and ratio against an independent encoder.
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <random>
+
+#include "display/forms/pix.h"
+#include "engine/dialogs/filter_preview_dialog.h"
+#include "engine/engine_state.h"
+#include "image/jpeg_image.h"
+#include "image/jpeg_wizard_settings.h"
+#include "platform/help.h"
+#include "platform/settings_store.h"
+#include "platform/scripted_ui.h"
+#include "viewer/forms/web_form.h"
+#include "viewer/open_flow.h"
+#include "viewer/viewer_edits.h"
+#include "viewer/viewer_filters.h"
+
+using namespace pelira;
+
+namespace {
+
+// Smooth gradients with noise: every tone command changes most pixels.
+Dib Picture(int w, int h, unsigned seed = 7) {
+  std::mt19937 rng(seed);
+  Dib d(w, h, 24);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      const int n = static_cast<int>(rng() % 24);
+      d.SetPixel(x, y, MakeColor((x * 255 / w + n) % 256, (y * 255 / h + n) % 256, ((x + y) * 2 + n) % 256));
+    }
+  return d;
+}
+
+// margin: rows and columns along the window's edge left out, where a kernel filter sees the
+// window's border but the whole picture's neighbours.
+bool SameRegion(const Dib& big, const TRect& r, const Dib& small, int margin = 0) {
+  if (small.Width() != r.Width() || small.Height() != r.Height()) return false;
+  for (int y = margin; y < r.Height() - margin; ++y)
+    for (int x = margin; x < r.Width() - margin; ++x)
+      if (big.Pixel(r.left + x, r.top + y) != small.Pixel(x, y)) return false;
+  return true;
+}
+
+bool Same(const Dib& a, const Dib& b) {
+  return a.Width() == b.Width() && a.Height() == b.Height() && SameRegion(a, {0, 0, a.Width(), a.Height()}, b);
+}
+
+class Lines : public ScriptRecorder {
+public:
+  void RecordScriptLine(const std::string& line) override { lines.push_back(line); }
+  void AppendLines(const std::vector<std::string>& l) override { lines.insert(lines.end(), l.begin(), l.end()); }
+  std::vector<std::string> lines;
+};
+
+void Show(TWebForm& f, const Dib& d) {
+  f.Sky95()->SetBitmap(d);
+  SyncImageState(f.State(), d);
+  f.State().ImageLoaded = true;
+  f.State().ImageModified = false;
+}
+
+// Runs one menu command with the dialog handed to drive.
+void RunWith(TWebForm& f, const char* action, std::function<void(TFXdlg&)> drive) {
+  QtFilterRequester::SetSeam(std::move(drive));
+  f.Action(action)->trigger();
+  QtFilterRequester::SetSeam({});
+}
+
+bool WritePpm(const Dib& d, const std::string& path) {
+  std::ofstream out(path, std::ios::binary);
+  out << "P6\n" << d.Width() << " " << d.Height() << "\n255\n";
+  for (int y = 0; y < d.Height(); ++y)
+    for (int x = 0; x < d.Width(); ++x) {
+      const ColorValue c = d.Pixel(x, y);
+      const char rgb[3] = {static_cast<char>(RedOf(c)), static_cast<char>(GreenOf(c)), static_cast<char>(BlueOf(c))};
+      out.write(rgb, 3);
+    }
+  return static_cast<bool>(out);
+}
+
+std::uint64_t FileSize(const std::string& path) {
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
+  return in ? static_cast<std::uint64_t>(in.tellg()) : 0;
+}
+
+// Runs the wizard over picture with the seam driving it.
+void RunWizard(const Dib& picture, bool saveAs, std::function<void(TFXdlg&)> drive) {
+  QtFilterRequester::SetSeam(std::move(drive));
+  TFXdlg::RunJpegWizard(nullptr, picture, saveAs);
+  QtFilterRequester::SetSeam({});
+}
+
+}  // namespace
+
+class FilterPreviewDialogTest : public QObject {
+  Q_OBJECT
+  ScriptedUi ui;
+
+private slots:
+  void initTestCase() { SetCurrentUi(&ui); }
+  void cleanupTestCase() { SetCurrentUi(nullptr); }
+
+  void slidersFollowTheRequest_data() {
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<int>("shown");
+    QTest::addColumn<QList<int>>("ranges");  // min, max per shown slider
+    QTest::addColumn<QStringList>("names");
+    QTest::newRow("parametric eq") << "mnuParametricEqAll" << 3 << QList<int>{0, 255, 7, 127, -127, 127}
+                                   << QStringList{"&Center", "&Band", "&Gain"};
+    QTest::newRow("brightness rgb") << "mnuBrightnessRGB" << 3 << QList<int>{-127, 127, -127, 127, -127, 127}
+                                    << QStringList{"&Red  ", "&Green", "&Blue "};
+    QTest::newRow("limit") << "mnuLimitAll" << 3 << QList<int>{0, 255, 0, 255, 0, 255}
+                           << QStringList{"&Shadows", "&Median", "High&Light"};
+    QTest::newRow("map red") << "mnuMapRed" << 2 << QList<int>{8, 240, 3, 127} << QStringList{"&Center", "&Band"};
+    QTest::newRow("gamma") << "mnuGammaGlobal" << 1 << QList<int>{1, 500} << QStringList{""};
+  }
+  void slidersFollowTheRequest() {
+    QFETCH(QString, action);
+    QFETCH(int, shown);
+    QFETCH(QList<int>, ranges);
+    QFETCH(QStringList, names);
+    TWebForm f;
+    Show(f, Picture(64, 48));
+    bool ran = false;
+    RunWith(f, action.toLatin1().constData(), [&](TFXdlg& d) {
+      ran = true;
+      for (int i = 0; i < 3; ++i) {
+        QCOMPARE(d.Slider(i)->isVisibleTo(&d), i < shown);
+        if (i >= shown) continue;
+        QCOMPARE(d.Slider(i)->minimum(), ranges[2 * i]);
+        QCOMPARE(d.Slider(i)->maximum(), ranges[2 * i + 1]);
+        QCOMPARE(d.SliderName(i)->text(), names[i]);
+        QCOMPARE(d.NumberBox(i)->text(), QString::number(d.Slider(i)->value()));
+      }
+      QVERIFY(!d.ApplyButton()->isEnabled());  // nothing previewed yet
+      d.CancelButton()->click();
+    });
+    QVERIFY(ran);
+  }
+
+  // The after picture is exactly the applied picture's window, for point edits and for the
+  // remaps that read the whole picture's statistics.
+  void testMatchesApply_data() {
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QList<int>>("moves");
+    QTest::addColumn<int>("margin");
+    QTest::newRow("gamma rgb") << "mnuGammaRGB" << QList<int>{60, 180, 240} << 0;
+    QTest::newRow("contrast") << "mnuContrastGlobal" << QList<int>{40} << 0;
+    QTest::newRow("white balance") << "mnuWhiteBalance" << QList<int>{30} << 0;
+    QTest::newRow("enhance saturation") << "mnuEnhanceSaturation" << QList<int>{20, 200} << 0;
+    QTest::newRow("limit green") << "mnuLimitGreen" << QList<int>{30, 120, 220} << 0;
+    QTest::newRow("parametric eq blue") << "mnuParametricEqBlue" << QList<int>{90, 40, 80} << 0;
+    QTest::newRow("map equalize") << "mnuMapEqualize" << QList<int>{150, 40} << 0;
+    QTest::newRow("tune rgb") << "mnuTuneRGB" << QList<int>{140, 80} << 0;
+    QTest::newRow("gaussian") << "mnuGaussian" << QList<int>{200} << 1;
+    QTest::newRow("despeckle") << "mnuDespeckle" << QList<int>{2} << 3;
+    QTest::newRow("unsharp mask") << "mnuUnsharpMask" << QList<int>{120, 60} << 2;
+    QTest::newRow("clean") << "mnuClean" << QList<int>{40, 80} << 2;
+  }
+  void testMatchesApply() {
+    QFETCH(QString, action);
+    QFETCH(QList<int>, moves);
+    QFETCH(int, margin);
+    TWebForm f;
+    const Dib original = Picture(520, 430);
+    Show(f, original);
+    Lines lines;
+    f.Edits().SetRecorder(&lines);
+    f.Filters().SetRecorder(&lines);
+    Dib after;
+    TRect window;
+    std::int64_t statsBefore = 0, statsAfter = 0;
+    RunWith(f, action.toLatin1().constData(), [&](TFXdlg& d) {
+      d.BeforeScroll(true)->setValue(37);
+      d.BeforeScroll(false)->setValue(21);
+      for (int i = 0; i < moves.size(); ++i) d.Slider(i)->setValue(moves[i]);
+      QVERIFY(!d.ApplyButton()->isEnabled());
+      statsBefore = f.Engine().stats.n;
+      d.TestButton()->click();
+      statsAfter = f.Engine().stats.n;
+      QVERIFY(d.ApplyButton()->isEnabled());
+      after = d.After();
+      window = d.Window();
+      d.ApplyButton()->click();
+    });
+    QCOMPARE(window.left, 37);
+    QCOMPARE(window.top, 21);
+    QCOMPARE(window.Width(), 360);
+    QCOMPARE(window.Height(), 360);
+    QVERIFY(!SameRegion(original, window, after, margin));  // the edit did something
+    QVERIFY(SameRegion(f.Sky95()->Bitmap(), window, after, margin));
+    // The preview never measured its window: the statistics are still the picture's.
+    QCOMPARE(statsAfter, statsBefore);
+    QCOMPARE(lines.lines.size(), std::size_t{1});
+    f.Edits().SetRecorder(nullptr);
+    f.Filters().SetRecorder(nullptr);
+  }
+
+  void recordedLineCarriesThePreviewedValues() {
+    TWebForm f;
+    Show(f, Picture(80, 60));
+    Lines lines;
+    f.Edits().SetRecorder(&lines);
+    RunWith(f, "mnuLimitAll", [&](TFXdlg& d) {
+      d.Slider(0)->setValue(20);
+      d.Slider(1)->setValue(110);
+      d.TestButton()->click();
+      d.Slider(2)->setValue(200);  // moved after the Test: Apply must wait for a new one
+      QVERIFY(!d.ApplyButton()->isEnabled());
+      d.TestButton()->click();
+      d.ApplyButton()->click();
+    });
+    QCOMPARE(lines.lines, std::vector<std::string>{"LIMIT_ALL=20,110,200"});
+    f.Edits().SetRecorder(nullptr);
+  }
+
+  void cancelLeavesPictureUndoAndScript() {
+    TWebForm f;
+    const Dib original = Picture(90, 70);
+    Show(f, original);
+    Lines lines;
+    f.Edits().SetRecorder(&lines);
+    RunWith(f, "mnuGammaRGB", [&](TFXdlg& d) {
+      d.Slider(0)->setValue(300);
+      d.TestButton()->click();
+      QVERIFY(!Same(d.After(), d.Before()));
+      d.CancelButton()->click();
+    });
+    QVERIFY(Same(f.Sky95()->Bitmap(), original));
+    QVERIFY(!f.State().ImageModified);
+    QVERIFY(!f.Action("mnuUndo")->isEnabled());
+    QVERIFY(lines.lines.empty());
+    f.Edits().SetRecorder(nullptr);
+  }
+
+  void autoTestCoalescesSliderMoves() {
+    TWebForm f;
+    Show(f, Picture(100, 80));
+    RunWith(f, "mnuBrightnessRGB", [&](TFXdlg& d) {
+      d.AutoTest()->setChecked(true);
+      QTRY_VERIFY(!d.PreviewPending());
+      const int before = d.PreviewCount();
+      for (int v : {10, 20, 30}) d.Slider(0)->setValue(v);
+      d.Slider(1)->setValue(-40);
+      QCOMPARE(d.PreviewCount(), before);  // nothing ran inside the handlers
+      QVERIFY(d.PreviewPending());
+      QTRY_COMPARE(d.PreviewCount(), before + 1);
+      QVERIFY(d.ApplyButton()->isEnabled());
+      d.AutoTest()->setChecked(false);
+      d.CancelButton()->click();
+    });
+  }
+
+  void fittedViewShowsTheWholePictureReduced() {
+    TWebForm f;
+    Show(f, Picture(900, 300));
+    RunWith(f, "mnuGammaGlobal", [&](TFXdlg& d) {
+      d.ActualView()->setChecked(false);
+      QCOMPARE(d.Before().Width(), 360);
+      QCOMPARE(d.Before().Height(), 120);
+      d.TestButton()->click();
+      QCOMPARE(d.After().Width(), 360);
+      QCOMPARE(d.After().Height(), 120);
+      d.CancelButton()->click();
+    });
+  }
+
+  void numberBoxClampsAndRestores() {
+    TWebForm f;
+    Show(f, Picture(50, 40));
+    RunWith(f, "mnuGammaGlobal", [&](TFXdlg& d) {
+      struct Case {
+        const char* typed;
+        int slider;
+      } cases[] = {{"250", 250}, {"9000", 500}, {"abc", 500}, {"-5", 1}};
+      for (const Case& c : cases) {
+        d.NumberBox(0)->setText(c.typed);
+        emit d.NumberBox(0)->editingFinished();
+        QCOMPARE(d.Slider(0)->value(), c.slider);
+        QCOMPARE(d.NumberBox(0)->text(), QString::number(c.slider));
+      }
+      d.CancelButton()->click();
+    });
+  }
+
+  void resetRestoresStartsAndPreviews() {
+    TWebForm f;
+    Show(f, Picture(60, 50));
+    RunWith(f, "mnuParametricEqAll", [&](TFXdlg& d) {
+      d.Slider(0)->setValue(10);
+      d.Slider(2)->setValue(100);
+      d.ResetButton()->click();
+      QCOMPARE(d.Values(), (std::array<int, 3>{127, 63, 0}));
+      QVERIFY(d.ApplyButton()->isEnabled());
+      d.CancelButton()->click();
+    });
+  }
+
+  void helpButtonOpensThePreviewPage() {
+    RecordingHelpViewer help;
+    Help::SetViewer(&help);
+    TWebForm f;
+    Show(f, Picture(40, 30));
+    RunWith(f, "mnuGammaGlobal", [&](TFXdlg& d) {
+      for (QPushButton* b : d.findChildren<QPushButton*>())
+        if (b->text() == "&Help") b->click();
+      d.CancelButton()->click();
+    });
+    Help::SetViewer(nullptr);
+    QCOMPARE(help.Contexts(), std::vector<int>{445});
+  }
+
+  // The wizard's texts describe the window the Test encoded; an independent encoder with the
+  // same settings (scale 48 is quality 76 on the library's linear scale, no subsampling,
+  // optimised tables, float DCT) gives the same bytes count.
+  void jpegWizardSizeAndRatioAgainstCjpeg() {
+    if (QStandardPaths::findExecutable("cjpeg").isEmpty()) QSKIP("cjpeg is not installed");
+    QTemporaryDir dir;
+    const Dib picture = Picture(500, 400, 11);
+    TJpegWizardSettings s;
+    s.scale = 48;
+    TFXdlg::SetJpegSettings(s);
+    std::string status;
+    std::uint64_t ours = 0;
+    Dib window;
+    RunWizard(picture, true, [&](TFXdlg& d) {
+      QVERIFY(d.JpegMode());
+      QCOMPARE(d.CancelButton()->text(), QString("Close"));
+      QCOMPARE(d.ApplyButton()->text(), QString("Save &As"));
+      QVERIFY(!d.AutoTest()->isEnabled());
+      d.TestButton()->click();
+      status = d.StatusText()->text().toStdString();
+      ours = d.JpegBytes().size();
+      window = d.Before();
+      d.CancelButton()->click();
+    });
+    QCOMPARE(window.Width(), 372);
+    QCOMPARE(window.Height(), 360);
+    const std::string ppm = dir.filePath("w.ppm").toStdString(), jpg = dir.filePath("w.jpg").toStdString();
+    QVERIFY(WritePpm(window, ppm));
+    const std::string cmd = "cjpeg -quality 76 -dct float -optimize -sample 1x1 -outfile '" + jpg + "' '" + ppm + "'";
+    QCOMPARE(std::system(cmd.c_str()), 0);
+    const std::uint64_t theirs = FileSize(jpg);
+    QVERIFY(theirs > 0);
+    QCOMPARE(ours, theirs);
+    QCOMPARE(status, JpegCompressionRatioText(372, 360, theirs) + "   " + JpegFileSizeText(theirs));
+    QVERIFY(status.find(" to 1") != std::string::npos);
+  }
+
+  void jpegWizardSavesTheWholePicture() {
+    QTemporaryDir dir;
+    const std::string path = dir.filePath("whole.jpg").toStdString();
+    const Dib picture = Picture(700, 500, 3);
+    TFXdlg::SetSavePathSeam([&](QWidget*) { return path; });
+    TJpegWizardSettings s;
+    s.scale = 30;
+    s.progressive = true;
+    TFXdlg::SetJpegSettings(s);
+    RunWizard(picture, true, [&](TFXdlg& d) {
+      d.JpegScale()->setValue(90);
+      d.TestButton()->click();
+      QVERIFY(d.ApplyButton()->isEnabled());
+      d.ApplyButton()->click();
+      QVERIFY(d.isVisible());  // Save As keeps the wizard open
+      d.CancelButton()->click();
+    });
+    TFXdlg::SetSavePathSeam({});
+    TJPEGImage saved;
+    saved.LoadFromFile(path);
+    const Dib back = saved.Decode();
+    QCOMPARE(back.Width(), 700);
+    QCOMPARE(back.Height(), 500);
+    QVERIFY(saved.ProgressiveEncoding);
+    // Closing kept what the controls showed.
+    QCOMPARE(TFXdlg::StoredJpegSettings().scale, 90);
+    QVERIFY(TFXdlg::StoredJpegSettings().progressive);
+  }
+
+  void jpegWizardShowsAndKeepsTheRecord() {
+    MemorySettingsStore store;
+    TJpegWizardSettings stored;
+    stored.scale = 70;
+    stored.progressive = true;
+    stored.method = TJpegSmoothingMethod::Clean;
+    stored.strength = 12;
+    QVERIFY(store.Write(kJpegWizardValueName, stored.ToRecord()));
+    TJpegWizardRecord record;
+    QtFilterRequester::SetSeam([](TFXdlg& d) {
+      QCOMPARE(d.JpegScale()->value(), 70);
+      QVERIFY(d.Progressive()->isChecked());
+      QVERIFY(!d.Subsample()->isChecked());
+      QCOMPARE(d.SmoothingChoice()->currentText(), QString("Clean"));
+      QCOMPARE(d.Slider(0)->value(), 12);
+      d.JpegScale()->setValue(100);
+      d.Subsample()->setChecked(true);
+      d.CancelButton()->click();
+    });
+    TFXdlg::RunJpegWizard(nullptr, Picture(30, 20), record, store, false);
+    QtFilterRequester::SetSeam({});
+    QVERIFY(record.WriteBack(store));
+    const TJpegWizardSettings back = TJpegWizardSettings::FromRecord(store.Read(kJpegWizardValueName));
+    QCOMPARE(back.scale, 100);
+    QVERIFY(back.subsample);
+    QVERIFY(back.progressive);
+  }
+};
+
+QTEST_MAIN(FilterPreviewDialogTest)
+#include "filter_preview_dialog_test.moc"
