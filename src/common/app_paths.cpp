@@ -49,7 +49,7 @@ fs::path& RunTempPath() {
 
 fs::path AppPaths::Home() {
   if (const char* home = NonEmptyEnv("PELIRA_HOME")) return Made(home);
-  // The base directory specification ignores relative values.
+  // A relative XDG_DATA_HOME is invalid and must be ignored.
   if (const char* xdg = NonEmptyEnv("XDG_DATA_HOME"); xdg != nullptr && xdg[0] == '/')
     return Made(fs::path(xdg) / "Pelira");
   return Made(UserHome() / ".local" / "share" / "Pelira");
