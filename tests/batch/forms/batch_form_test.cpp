@@ -7,11 +7,14 @@
 #include <QKeyEvent>
 #include <QTimer>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <deque>
 
+#include "engine/dialogs/filter_preview_dialog.h"
 #include "batch/bip_file.h"
 #include "batch/forms/batch_form.h"
 #include "display/forms/pix.h"
@@ -70,8 +73,18 @@ private slots:
       sliderValues->pop_front();
       return v;
     });
+    // The preview dialog: slider 1 takes the next value, then Test and Apply.
+    QtFilterRequester::SetSeam([](TFXdlg& d) {
+      if (!sliderValues->empty()) {
+        d.Slider(0)->setValue(sliderValues->front());
+        sliderValues->pop_front();
+      }
+      d.TestButton()->click();
+      d.ApplyButton()->click();
+    });
   }
   void cleanupTestCase() {
+    QtFilterRequester::SetSeam({});
     QtSliderRequester::SetSeam({});
     SetCurrentUi(nullptr);
   }
