@@ -2,11 +2,15 @@
 // Text files (scripts, lists, albums, comments) are read as UTF-8 when they are valid UTF-8
 // and as Windows-1252 otherwise, since older files were written in that code page. The
 // program works with UTF-8 strings and writes UTF-8.
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace pelira {
+
+// One code point as UTF-8; surrogates and values past U+10FFFF become U+FFFD.
+void AppendUtf8(std::string& out, std::uint32_t codePoint);
 
 // Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
 bool IsValidUtf8(std::string_view bytes);

@@ -415,22 +415,7 @@ std::string Utf16Text(ByteSpan s) {
       }
     }
     if (u == 0) break;
-    if (u >= 0xD800 && u < 0xE000) u = 0xFFFD;
-    if (u < 0x80) {
-      out += static_cast<char>(u);
-    } else if (u < 0x800) {
-      out += static_cast<char>(0xC0 | (u >> 6));
-      out += static_cast<char>(0x80 | (u & 63));
-    } else if (u < 0x10000) {
-      out += static_cast<char>(0xE0 | (u >> 12));
-      out += static_cast<char>(0x80 | ((u >> 6) & 63));
-      out += static_cast<char>(0x80 | (u & 63));
-    } else {
-      out += static_cast<char>(0xF0 | (u >> 18));
-      out += static_cast<char>(0x80 | ((u >> 12) & 63));
-      out += static_cast<char>(0x80 | ((u >> 6) & 63));
-      out += static_cast<char>(0x80 | (u & 63));
-    }
+    AppendUtf8(out, u);
   }
   return out;
 }

@@ -10,25 +10,6 @@ namespace pelira {
 
 namespace {
 
-void AppendUtf8(std::string& out, std::uint32_t u) {
-  if (u >= 0xD800 && u < 0xE000) u = 0xFFFD;
-  if (u < 0x80) {
-    out += static_cast<char>(u);
-  } else if (u < 0x800) {
-    out += static_cast<char>(0xC0 | (u >> 6));
-    out += static_cast<char>(0x80 | (u & 63));
-  } else if (u < 0x10000) {
-    out += static_cast<char>(0xE0 | (u >> 12));
-    out += static_cast<char>(0x80 | ((u >> 6) & 63));
-    out += static_cast<char>(0x80 | (u & 63));
-  } else {
-    out += static_cast<char>(0xF0 | (u >> 18));
-    out += static_cast<char>(0x80 | ((u >> 12) & 63));
-    out += static_cast<char>(0x80 | ((u >> 6) & 63));
-    out += static_cast<char>(0x80 | (u & 63));
-  }
-}
-
 struct RtfState {
   TTextRun style;
   int colorIndex = -1;
