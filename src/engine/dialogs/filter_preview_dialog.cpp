@@ -19,6 +19,7 @@
 #include "common/atomic_file.h"
 #include "engine/dialogs/dialog_place.h"
 #include "engine/filter_preview.h"
+#include "engine/spatial_filters.h"
 #include "image/jpeg_image.h"
 #include "imaging_library/image_ops.h"
 #include "platform/help.h"
@@ -348,7 +349,14 @@ namespace {
 // methods filter before the encode and pass no smoothing.
 Bytes EncodeJpeg(const Dib& pic, const TJpegWizardSettings& s) {
   TJPEGImage jpeg;
-  jpeg.Assign(pic);
+  if (s.strength != 0 && s.method != TJpegSmoothingMethod::Standard) {
+    Dib filtered = pic;
+    if (s.method == TJpegSmoothingMethod::Parametric) DeFocus(filtered, 255 - s.strength);
+    else SharpGaussianBlur5x5(filtered, 255, s.strength);
+    jpeg.Assign(filtered);
+  } else {
+    jpeg.Assign(pic);
+  }
   jpeg.ProgressiveEncoding = s.progressive;
   const int smoothing = s.method == TJpegSmoothingMethod::Standard ? s.strength : 0;
   jpeg.Compress(s.subsample, true, smoothing, s.scale, true);
@@ -430,6 +438,11 @@ void TFXdlg::RunJpegWizard(QWidget* parent, const Dib& picture, TJpegWizardRecor
   Memory().jpeg = settings;
   RunJpegWizard(parent, picture, saveAs);
   settings = Memory().jpeg;
+}
+
+TJpegWizardRecord& ProgramJpegWizardRecord() {
+  static TJpegWizardRecord record;
+  return record;
 }
 
 void TFXdlg::SetJpegSettings(const TJpegWizardSettings& s) { Memory().jpeg = s; }

@@ -128,6 +128,9 @@ private:
   int previews_ = 0;
 };
 
+// The program's "JPGwiz1" record, read on first use and written back when the viewer closes.
+TJpegWizardRecord& ProgramJpegWizardRecord();
+
 // The preview requests of core, answered by TFXdlg over the picture the host lends. A test
 // may drive the shown dialog through the seam instead of the modal loop: the seam gets the
 // dialog, and the answer is read from it when the seam returns.

@@ -42,7 +42,8 @@ TSaveDialog::TSaveDialog(QWidget* parent, const SaveDialogSetup& setup) : QFileD
   compress_ = new QPushButton(panel);
   compress_->setObjectName("btnCompress");
   compress_->setToolTip("Click for JPEG Compression Wizard");
-  compress_->setEnabled(false);  // the compression wizard is not in this version
+  compress_->setEnabled(static_cast<bool>(setup.compress));
+  if (setup.compress) connect(compress_, &QPushButton::clicked, this, [this, open = setup.compress] { open(this); });
   bar_ = new QScrollBar(Qt::Horizontal, panel);
   bar_->setObjectName("barCompression");
   bar_->setRange(1, 99);

@@ -3,6 +3,7 @@
 // compression bar, "&Progressive", Recent, Help). It only asks; the command does the rest.
 #include <QFileDialog>
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -19,6 +20,7 @@ struct SaveDialogSetup {
   int type = 3;          // 1..12
   int compression = 50;  // 1..99
   bool progressive = true;
+  std::function<void(QWidget* parent)> compress;  // the JPEG compression wizard; none: disabled
 };
 
 struct SaveChoice {

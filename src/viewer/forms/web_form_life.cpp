@@ -17,6 +17,7 @@
 #include "common/request_flags.h"
 #include "common/run_tag.h"
 #include "display/forms/pix.h"
+#include "engine/dialogs/filter_preview_dialog.h"
 #include "platform/ui.h"
 #include "viewer/forms/web_form.h"
 #include "viewer/status_text.h"
@@ -145,6 +146,8 @@ void TWebForm::FormClose() {
   s.windowBounds = {left, top, left + outer.width(), top + outer.height()};
   s.fitMode = state_.FitMode;
   WriteViewerSettings(*store_, *settings_);
+  // Only when the wizard read it this run.
+  ProgramJpegWizardRecord().WriteBack(*store_);
 }
 
 void TWebForm::closeEvent(QCloseEvent* event) {

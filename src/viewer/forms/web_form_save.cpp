@@ -8,6 +8,7 @@
 
 #include "common/app_paths.h"
 #include "display/forms/pix.h"
+#include "engine/dialogs/filter_preview_dialog.h"
 #include "image/library_codecs.h"
 #include "platform/ui.h"
 #include "viewer/forms/save_dialog.h"
@@ -67,6 +68,9 @@ void TWebForm::mnuSaveClick(bool batch) {
       setup.type = saveType_;
       setup.compression = saveCompression_;
       setup.progressive = saveProgressive_;
+      setup.compress = [this](QWidget* parent) {
+        TFXdlg::RunJpegWizard(parent, sky95_->Bitmap(), ProgramJpegWizardRecord(), *store_);
+      };
       const std::optional<SaveChoice> choice = SaveDialogSeam()(this, setup);
       if (!choice || choice->path.empty()) {
         batchMark_ = false;

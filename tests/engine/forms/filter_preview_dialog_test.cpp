@@ -25,6 +25,7 @@
 #include "platform/help.h"
 #include "platform/settings_store.h"
 #include "platform/scripted_ui.h"
+#include "viewer/forms/save_dialog.h"
 #include "viewer/forms/web_form.h"
 #include "viewer/open_flow.h"
 #include "viewer/viewer_edits.h"
@@ -417,6 +418,30 @@ private slots:
     QCOMPARE(back.scale, 100);
     QVERIFY(back.subsample);
     QVERIFY(back.progressive);
+  }
+
+  void saveDialogCompressButtonOpensTheWizard() {
+    const Dib picture = Picture(60, 40);
+    SaveDialogSetup setup;
+    setup.type = 3;
+    bool wizard = false;
+    setup.compress = [&](QWidget* parent) {
+      QtFilterRequester::SetSeam([&](TFXdlg& d) {
+        wizard = d.JpegMode() && d.ApplyButton()->isVisibleTo(&d);
+        d.CancelButton()->click();
+      });
+      TFXdlg::RunJpegWizard(parent, picture);
+      QtFilterRequester::SetSeam({});
+    };
+    TSaveDialog d(nullptr, setup);
+    auto* compress = d.findChild<QPushButton*>("btnCompress");
+    QVERIFY(compress);
+    QVERIFY(compress->isEnabled());
+    compress->click();
+    QVERIFY(wizard);
+    SaveDialogSetup none;
+    TSaveDialog without(nullptr, none);
+    QVERIFY(!without.findChild<QPushButton*>("btnCompress")->isEnabled());
   }
 };
 
