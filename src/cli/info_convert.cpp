@@ -51,8 +51,8 @@ std::string Reason(const TImageLoader& l) {
 
 }  // namespace
 
-const char* SaveTypeExtension(int type) { return type >= 1 && type <= 12 ? kSaveTypes[type - 1].extension : nullptr; }
-const char* SaveTypeFilter(int type) { return type >= 1 && type <= 12 ? kSaveTypes[type - 1].filter : nullptr; }
+const char* SaveTypeExtension(int type) { return type >= 1 && type <= kSaveTypeCount ? SaveTypeOf(type).extension : nullptr; }
+const char* SaveTypeFilter(int type) { return type >= 1 && type <= kSaveTypeCount ? SaveTypeOf(type).filter : nullptr; }
 
 int RunInfo(const Args& args, std::ostream& out, std::ostream& err) {
   if (args.empty()) {
