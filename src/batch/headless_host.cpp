@@ -5,16 +5,6 @@
 
 namespace pelira {
 
-void HeadlessScriptHost::Edit::PictureChanged() {
-  SyncImageState(state, picture);
-  state.ImageModified = true;
-}
-
-void HeadlessScriptHost::Edit::BlankPicture(bool untitled) {
-  picture = BlankBitmap(0);
-  BlankPictureState(state, untitled);
-}
-
 HeadlessScriptHost::HeadlessScriptHost()
     : edit_(view_), edits_(view_, engine_, undo_, edit_, dialogs_), filters_(view_, engine_, edits_, edit_, dialogs_) {
   // The headless run never waits on a memory probe: a picture that loaded can be copied.

@@ -10,7 +10,7 @@
 #include "engine/engine_state.h"
 #include "engine/filter_request.h"
 #include "image/dib.h"
-#include "viewer/edit_host.h"
+#include "viewer/memory_edit_host.h"
 #include "viewer/undo_store.h"
 #include "viewer/view_state.h"
 #include "viewer/viewer_edits.h"
@@ -62,24 +62,6 @@ public:
   bool LoopAllowed() const override { return loopAllowed_; }
 
 private:
-  class Edit : public EditHost {
-  public:
-    explicit Edit(ViewState& s) : state(s) {}
-    Dib& Picture() override { return picture; }
-    void SetPicture(Dib&& p) override { picture = std::move(p); }
-    void ShowBusy(const std::string&) override {}
-    void StatusReady() override {}
-    void SetStatusWord(const std::string&) override {}
-    void Refresh() override {}
-    void PictureChanged() override;
-    void UpdateCaption() override {}
-    void EnableUndo(bool) override {}
-    void SelectHandTool() override {}
-    void BlankPicture(bool untitled) override;
-    void ShowHistogram(const std::string&, const Histograms&) override {}
-    ViewState& state;
-    Dib picture;
-  };
   // No dialog ever opens inside a script; a request that came anyway is cancelled.
   class NoDialogs : public FilterRequester {
   public:
@@ -92,7 +74,7 @@ private:
   ViewState view_;
   EngineState engine_;
   UndoStore undo_;
-  Edit edit_;
+  MemoryEditHost edit_;
   NoDialogs dialogs_;
   ViewerEdits edits_;
   ViewerFilters filters_;

@@ -6,11 +6,11 @@
 #include "batch/headless_host.h"
 #include "batch/script_interpreter.h"
 #include "imaging_library/imgman.h"
-#include "viewer/viewer_filters.h"
 #include "common/request_flags.h"
 #include "image/codec_registry.h"
 #include "platform/scripted_ui.h"
 #include "support/test_support.h"
+#include "viewer/memory_edit_host.h"
 #include "viewer/open_flow.h"
 #include "viewer/viewer_filters.h"
 
@@ -58,23 +58,10 @@ public:
   std::vector<std::string> lines;
 };
 
-class NoEdit : public EditHost {
+class NoEdit : public MemoryEditHost {
 public:
-  explicit NoEdit(ViewState& s) : state(s) {}
-  Dib& Picture() override { return picture; }
-  void SetPicture(Dib&& p) override { picture = std::move(p); }
-  void ShowBusy(const std::string&) override {}
-  void StatusReady() override {}
-  void SetStatusWord(const std::string&) override {}
-  void Refresh() override {}
+  using MemoryEditHost::MemoryEditHost;
   void PictureChanged() override { SyncImageState(state, picture); }
-  void UpdateCaption() override {}
-  void EnableUndo(bool) override {}
-  void SelectHandTool() override {}
-  void BlankPicture(bool) override {}
-  void ShowHistogram(const std::string&, const Histograms&) override {}
-  ViewState& state;
-  Dib picture;
 };
 
 // The viewer's side: the menu command with its dialog, recording into a list.

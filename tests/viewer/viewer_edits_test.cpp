@@ -7,39 +7,26 @@
 #include "engine/color_filters.h"
 #include "engine/tone_tables.h"
 #include "platform/scripted_ui.h"
+#include "viewer/memory_edit_host.h"
 #include "viewer/open_flow.h"
 #include "viewer/viewer_edits.h"
 
 namespace pelira {
 namespace {
 
-class FakeHost : public EditHost {
+class FakeHost : public MemoryEditHost {
 public:
-  explicit FakeHost(ViewState& s) : state(s) {}
-  Dib& Picture() override { return picture; }
-  void SetPicture(Dib&& p) override { picture = std::move(p); }
+  using MemoryEditHost::MemoryEditHost;
   void ShowBusy(const std::string& text) override { busy.push_back(text); }
   void StatusReady() override { ++ready; }
   void SetStatusWord(const std::string& w) override { word = w; }
   void Refresh() override { ++refreshes; }
-  void PictureChanged() override {
-    SyncImageState(state, picture);
-    state.ImageModified = true;
-  }
-  void UpdateCaption() override {}
   void EnableUndo(bool on) override { undoEnabled = on; }
-  void SelectHandTool() override {}
-  void BlankPicture(bool untitled) override {
-    picture = BlankBitmap(0);
-    BlankPictureState(state, untitled);
-  }
   void ShowHistogram(const std::string& title, const Histograms& h) override {
     histogramTitle = title;
     histogramPeak = h.peak;
   }
 
-  ViewState& state;
-  Dib picture;
   std::vector<std::string> busy;
   int ready = 0, refreshes = 0;
   std::string word, histogramTitle;

@@ -7,6 +7,7 @@
 #include "engine/spatial_filters.h"
 #include "imaging_library/imgman.h"
 #include "platform/scripted_ui.h"
+#include "viewer/memory_edit_host.h"
 #include "viewer/open_flow.h"
 #include "viewer/viewer_edits.h"
 #include "viewer/viewer_filters.h"
@@ -14,30 +15,10 @@
 namespace pelira {
 namespace {
 
-class Host : public EditHost {
+class Host : public MemoryEditHost {
 public:
-  explicit Host(ViewState& s) : state(s) {}
-  Dib& Picture() override { return picture; }
-  void SetPicture(Dib&& p) override { picture = std::move(p); }
+  using MemoryEditHost::MemoryEditHost;
   void ShowBusy(const std::string& text) override { busy.push_back(text); }
-  void StatusReady() override {}
-  void SetStatusWord(const std::string&) override {}
-  void Refresh() override {}
-  void PictureChanged() override {
-    SyncImageState(state, picture);
-    state.ImageModified = true;
-  }
-  void UpdateCaption() override {}
-  void EnableUndo(bool) override {}
-  void SelectHandTool() override {}
-  void BlankPicture(bool untitled) override {
-    picture = BlankBitmap(0);
-    BlankPictureState(state, untitled);
-  }
-  void ShowHistogram(const std::string&, const Histograms&) override {}
-
-  ViewState& state;
-  Dib picture;
   std::vector<std::string> busy;
 };
 
