@@ -72,21 +72,44 @@ bool FitWinTo(SizeI image, int n, PointI current, const WindowMetrics& m, RectI&
   return true;
 }
 
+namespace {
+
+// A stored rectangle is outside data: 64-bit so that extreme corners cannot overflow.
+struct StoredBox {
+  std::int64_t x, y, w, h;
+};
+
+StoredBox ClampStored(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom, SizeI screen) {
+  return {std::max<std::int64_t>(left, 0), std::max<std::int64_t>(top, 0),
+          std::min<std::int64_t>(static_cast<std::int64_t>(right) - left, screen.width),
+          std::min<std::int64_t>(static_cast<std::int64_t>(bottom) - top, screen.height)};
+}
+
+RectI OnScreen(const StoredBox& b, SizeI screen) {
+  const std::int64_t x = std::max<std::int64_t>(PullInside(b.x, b.w, screen.width), 0);
+  const std::int64_t y = std::max<std::int64_t>(PullInside(b.y, b.h, screen.height), 0);
+  return {Clamp32(x), Clamp32(y), Clamp32(b.w), Clamp32(b.h)};
+}
+
+}  // namespace
+
 RectI RestoreWindowBounds(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom,
                           PointI current, SizeI screen, bool autoSize, bool autoCenter) {
-  // The record is outside data: 64-bit so that extreme corners cannot overflow.
-  std::int64_t w = static_cast<std::int64_t>(right) - left;
-  std::int64_t h = static_cast<std::int64_t>(bottom) - top;
-  std::int64_t x = std::max<std::int64_t>(left, 0);
-  std::int64_t y = std::max<std::int64_t>(top, 0);
-  w = std::min<std::int64_t>(w, screen.width);
-  h = std::min<std::int64_t>(h, screen.height);
-  if (w < kSmallestWindow || h < kSmallestWindow) {
+  const StoredBox b = ClampStored(left, top, right, bottom, screen);
+  if (b.w < kSmallestWindow || b.h < kSmallestWindow) {
     return SetWindowSize(current, {screen.width / 2, screen.height / 2}, screen, autoSize, autoCenter);
   }
-  x = std::max<std::int64_t>(PullInside(x, w, screen.width), 0);
-  y = std::max<std::int64_t>(PullInside(y, h, screen.height), 0);
-  return {Clamp32(x), Clamp32(y), Clamp32(w), Clamp32(h)};
+  return OnScreen(b, screen);
+}
+
+RectI RestoreEditorBounds(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom,
+                          SizeI screen) {
+  StoredBox b = ClampStored(left, top, right, bottom, screen);
+  if (b.w < kSmallestWindow || b.h < kSmallestWindow) {
+    b.w = screen.width / 2;
+    b.h = static_cast<std::int64_t>(screen.height) * 3 / 4;
+  }
+  return OnScreen(b, screen);
 }
 
 }  // namespace pelira

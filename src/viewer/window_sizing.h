@@ -62,4 +62,9 @@ bool FitWinTo(SizeI image, int n, PointI current, const WindowMetrics& m, RectI&
 RectI RestoreWindowBounds(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom,
                           PointI current, SizeI screen, bool autoSize, bool autoCenter);
 
+// The batch editor's stored bounds: clamped the same way, but below 64 either way it takes
+// half the screen's width and three quarters of its height where it stands.
+RectI RestoreEditorBounds(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom,
+                          SizeI screen);
+
 }  // namespace pelira

@@ -88,5 +88,20 @@ TEST(RestoreWindowBounds, ClampsMovesInsideOrTakesHalfTheScreen) {
   EXPECT_EQ(RestoreWindowBounds(0, 0, 0, 0, {0, 0}, kScreen, true, true), (RectI{320, 256, 640, 512}));
 }
 
+TEST(RestoreEditorBounds, ClampsOrTakesHalfWidthThreeQuartersHeightWhereItStands) {
+  struct Case { std::int32_t l, t, r, b; RectI want; };
+  const Case cases[] = {
+      {100, 50, 900, 650, {100, 50, 800, 600}},
+      {-10, -20, 790, 580, {0, 0, 800, 600}},
+      {0, 0, 0, 0, {0, 0, 640, 768}},                    // never stored
+      {1000, 900, 1030, 1000, {640, 256, 640, 768}},     // too narrow: the default size, pulled inside
+      {INT32_MAX, 0, INT32_MIN, 100, {640, 0, 640, 768}},
+      {INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX, {0, 0, 1280, 1024}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(RestoreEditorBounds(c.l, c.t, c.r, c.b, kScreen), c.want) << c.l << "," << c.t << "," << c.r << "," << c.b;
+  }
+}
+
 }  // namespace
 }  // namespace pelira

@@ -130,6 +130,7 @@ void TBatchForm::closeEvent(QCloseEvent* e) {
   // Close only hides: the text and the recording stay.
   e->ignore();
   hide();
+  if (onHide_) onHide_();
 }
 
 void TBatchForm::mnuNewClick() {

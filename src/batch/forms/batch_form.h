@@ -27,6 +27,8 @@ public:
   static void SetSaveDialog(FileDialog d);
   // What Perform runs: the viewer's script run over these lines.
   void SetPerform(std::function<void(const std::vector<std::string>&)> perform) { perform_ = std::move(perform); }
+  // Called whenever Close hides the window, so its bounds can be kept.
+  void SetOnHide(std::function<void()> onHide) { onHide_ = std::move(onHide); }
 
   // ScriptRecorder: appends while recording is on.
   void RecordScriptLine(const std::string& line) override;
@@ -65,6 +67,7 @@ private:
   QAction* save_ = nullptr;
   QAction* perform_a_ = nullptr;
   std::function<void(const std::vector<std::string>&)> perform_;
+  std::function<void()> onHide_;
   QString bipFolder_;
   QString bipFileName_;
   bool recording_ = false;

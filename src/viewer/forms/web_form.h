@@ -127,6 +127,8 @@ public:
   void PerformScript(const std::vector<std::string>& lines);
   // At close: unsaved script text is asked about; false keeps the program open.
   bool ScriptTextMayGo();
+  // The batch editor's bounds into the settings (kept while the program runs, written at exit).
+  void KeepEditorBounds();
   struct ScriptParts;
   std::unique_ptr<ScriptParts, void (*)(ScriptParts*)> script_{nullptr, nullptr};
   // --- neighbourhood filters (web_form_filters.cpp) ------------------------------------------

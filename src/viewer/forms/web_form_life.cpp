@@ -145,6 +145,7 @@ void TWebForm::FormClose() {
   const int left = std::abs(outer.left()), top = std::abs(outer.top());
   s.windowBounds = {left, top, left + outer.width(), top + outer.height()};
   s.fitMode = state_.FitMode;
+  KeepEditorBounds();
   WriteViewerSettings(*store_, *settings_);
   // Only when the wizard read it this run.
   ProgramJpegWizardRecord().WriteBack(*store_);

@@ -18,6 +18,7 @@
 #include "viewer/forms/web_form.h"
 #include "viewer/viewer_edits.h"
 #include "viewer/viewer_filters.h"
+#include "viewer/window_sizing.h"
 
 namespace pelira {
 
@@ -131,11 +132,14 @@ TBatchForm* TWebForm::BatchForm() {
   if (!script_->editor) {
     script_->editor = new TBatchForm(this);
     script_->editor->SetPerform([this](const std::vector<std::string>& lines) { PerformScript(lines); });
-    // Half the screen's width, three quarters of its height, on the first showing.
-    if (const QScreen* s = QGuiApplication::primaryScreen()) {
-      const QRect a = s->availableGeometry();
-      script_->editor->resize(a.width() / 2, a.height() * 3 / 4);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+      const QRect a = screen->availableGeometry();
+      const BoundsRect& b = settings_->viewer.batchEditorBounds;
+      const RectI r = RestoreEditorBounds(b.left, b.top, b.right, b.bottom, {a.width(), a.height()});
+      script_->editor->move(a.left() + r.left, a.top() + r.top);
+      script_->editor->resize(r.width, r.height);
     }
+    script_->editor->SetOnHide([this] { KeepEditorBounds(); });
     Edits().SetRecorder(script_->editor);
     Filters().SetRecorder(script_->editor);
   }
@@ -153,6 +157,15 @@ void TWebForm::mnuPerformBatchClick() {
   // Nothing to run before the editor ever recorded.
   if (!script_->editor || !script_->editor->Recording()) return;
   script_->editor->mnuPerformClick();
+}
+
+void TWebForm::KeepEditorBounds() {
+  if (!script_ || !script_->editor) return;
+  const TBatchForm& f = *script_->editor;
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  const QPoint origin = screen ? screen->availableGeometry().topLeft() : QPoint();
+  const QPoint at = f.frameGeometry().topLeft() - origin;
+  settings_->viewer.batchEditorBounds = {at.x(), at.y(), at.x() + f.width(), at.y() + f.height()};
 }
 
 bool TWebForm::ScriptTextMayGo() { return !script_ || !script_->editor || script_->editor->CloseQuery(); }

@@ -17,6 +17,7 @@
 #include "platform/scripted_ui.h"
 #include "platform/settings_store.h"
 #include "viewer/close_now.h"
+#include "batch/forms/batch_form.h"
 #include "viewer/forms/web_form.h"
 
 using namespace pelira;
@@ -348,6 +349,28 @@ private slots:
     QVERIFY(again.form->statusBar()->isHidden());
     QCOMPARE(again.form->frameGeometry().size(), outer);
     QCOMPARE(again.form->size(), QSize(500, 400));
+  }
+
+  void batchEditorBoundsSurviveARestart() {
+    MemorySettingsStore store;
+    {
+      Start run(store);
+      run.Show();
+      TBatchForm* editor = run.form->BatchForm();
+      // Never stored: half the screen's width, three quarters of its height.
+      const QRect a = run.form->screen()->availableGeometry();
+      QCOMPARE(editor->size(), QSize(a.width() / 2, a.height() * 3 / 4));
+      editor->show();
+      editor->resize(300, 200);
+      QTRY_COMPARE(editor->size(), QSize(300, 200));
+      QVERIFY(!editor->close());  // Close only hides, and keeps the bounds for this run
+      const BoundsRect kept = run.settings.viewer.batchEditorBounds;
+      QCOMPARE(QSize(kept.right - kept.left, kept.bottom - kept.top), QSize(300, 200));
+      QVERIFY(run.form->close());
+    }
+    Start again(store);
+    again.Show();
+    QCOMPARE(again.form->BatchForm()->size(), QSize(300, 200));
   }
 
   void brokenRecordsGiveTheDefaults_data() {
