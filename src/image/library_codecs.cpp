@@ -1,5 +1,6 @@
 #include "image/library_codecs.h"
 
+#include "image/color_depth.h"
 #include "image/jpeg_image.h"
 #include "image/png_graphic.h"
 #include "image/tiff_graphic.h"
@@ -30,7 +31,7 @@ private:
   TJPEGImage jpeg_;
 };
 
-// 256 grays, white kept white: (3R + 6G + B) div 10.
+// 256 grays, the values True Grayscale gives (white kept white).
 Dib GrayOf(const Dib& src) {
   Dib out(src.Width(), src.Height(), 8, Gray256Palette(), Dib::Init::Uninitialised);
   out.xPelsPerMeter = src.xPelsPerMeter;
@@ -39,7 +40,7 @@ Dib GrayOf(const Dib& src) {
     std::uint8_t* d = out.ScanLine(y);
     for (int x = 0; x < src.Width(); ++x) {
       const ColorValue c = src.Pixel(x, y);
-      d[x] = static_cast<std::uint8_t>((3 * RedOf(c) + 6 * GreenOf(c) + BlueOf(c)) / 10);
+      d[x] = static_cast<std::uint8_t>(TrueGrayOf(RedOf(c), GreenOf(c), BlueOf(c)));
     }
     for (std::size_t i = static_cast<std::size_t>(src.Width()); i < out.Stride(); ++i) d[i] = 0;
   }
