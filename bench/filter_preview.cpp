@@ -10,6 +10,7 @@
 #include "image/dib.h"
 #include "platform/scripted_ui.h"
 #include "platform/ui.h"
+#include "viewer/memory_edit_host.h"
 #include "viewer/open_flow.h"
 #include "viewer/viewer_edits.h"
 
@@ -27,21 +28,13 @@ Dib MakePhoto() {
   return p;
 }
 
-class Host : public EditHost {
+struct HostView {
+  ViewState view;
+};
+
+class Host : private HostView, public MemoryEditHost {
 public:
-  Dib& Picture() override { return picture; }
-  void SetPicture(Dib&& p) override { picture = std::move(p); }
-  void ShowBusy(const std::string&) override {}
-  void StatusReady() override {}
-  void SetStatusWord(const std::string&) override {}
-  void Refresh() override {}
-  void PictureChanged() override {}
-  void UpdateCaption() override {}
-  void EnableUndo(bool) override {}
-  void SelectHandTool() override {}
-  void BlankPicture(bool) override {}
-  void ShowHistogram(const std::string&, const Histograms&) override {}
-  Dib picture = MakePhoto();
+  Host() : MemoryEditHost(view) { picture = MakePhoto(); }
 };
 
 Host& TheHost() {

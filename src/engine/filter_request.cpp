@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "engine/hls.h"
+
 namespace pelira {
 
 int FilterSliderCount(int kind) {
@@ -39,6 +41,43 @@ std::array<std::string, 3> FilterSliderNames(int kind) {
     default: return kind >= 410 && kind <= 415 ? std::array<std::string, 3>{"&Center", "&Band", ""}
                                                : std::array<std::string, 3>{"", "", ""};
   }
+}
+
+std::string FilterButtonCaption(int kind) {
+  switch (kind) {
+    case 110: case 112: case 113: case 131: case 132: case 130: case 133: case 134: case 135:
+    case 400: case 401: case 402: case 403:
+      return "Histogram";
+    case 140: case 141: case 142: case 143: return "E&Q Curve";
+    case 151: case 152: case 155: return "Show mask";
+    default: return kind >= 410 && kind <= 416 ? "Histogram" : "";
+  }
+}
+
+std::string FilterHistogramTitle(int kind) {
+  return kind >= 140 && kind <= 143 ? "Parametric EQ Curve" : "Histogram [Unmodified image]";
+}
+
+bool FilterShowsColorPanel(int kind) {
+  return kind == 114 || (kind >= 140 && kind <= 143) || (kind >= 150 && kind <= 157) || kind == 160;
+}
+
+std::array<int, 3> SlidersForPickedColor(int kind, ColorValue c, std::array<int, 3> current) {
+  const int r = RedOf(c), g = GreenOf(c), b = BlueOf(c);
+  switch (kind) {
+    case 114: case 156: case 157: return {r, g, b};
+    case 140: current[0] = (std::max({r, g, b}) + std::min({r, g, b})) / 2; break;
+    case 141: current[0] = r; break;
+    case 142: current[0] = g; break;
+    case 143: current[0] = b; break;
+    default: break;
+  }
+  return current;
+}
+
+std::string PickedColorText(ColorValue c) {
+  const Hls h = RGBToHLS(RedOf(c), GreenOf(c), BlueOf(c));
+  return "H=" + std::to_string(h.h) + " L=" + std::to_string(h.l) + " S=" + std::to_string(h.s);
 }
 
 SliderSpec EffectiveSlider(const TFilterDlgParam& r, int i) {

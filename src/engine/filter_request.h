@@ -6,8 +6,10 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
+#include "engine/engine_state.h"
 #include "image/dib.h"
 
 namespace pelira {
@@ -31,6 +33,12 @@ struct TFilterDlgParam {
   bool autoTest = false;
   std::array<std::string, 6> labels{};  // min and max labels of sliders 1, 2, 3
   FilterPreview preview;                 // empty: the dialog shows no after picture
+  // The Histogram / E&Q Curve button's picture for the slider positions; empty hides it.
+  std::function<Histograms(const std::array<int, 3>& values)> histogram;
+  // The colour panel's first colour (silver when unset), and who hears of a colour picked
+  // from the before picture.
+  std::optional<ColorValue> panelColor;
+  std::function<void(ColorValue picked)> picked;
 };
 
 struct FilterAnswer {
@@ -66,6 +74,18 @@ public:
 // the kinds that show a bare slider).
 int FilterSliderCount(int kind);
 std::array<std::string, 3> FilterSliderNames(int kind);
+
+// The extra button a kind shows ("Histogram", "E&Q Curve", "Show mask"; "" for none), its
+// histogram view's title, and whether the kind shows the colour panel.
+std::string FilterButtonCaption(int kind);
+std::string FilterHistogramTitle(int kind);
+bool FilterShowsColorPanel(int kind);
+inline constexpr ColorValue kSilverPanel = MakeColor(192, 192, 192);
+// The slider positions after a click on the before picture picked c: the RGB kinds take its
+// components, Parametric EQ its lightness or one channel; other kinds keep theirs.
+std::array<int, 3> SlidersForPickedColor(int kind, ColorValue c, std::array<int, 3> current);
+// The panel's text for a picked colour: "H=h L=l S=s".
+std::string PickedColorText(ColorValue c);
 
 // The effective slider i (0..2) of a request: its own, or slider 1's without own labels.
 SliderSpec EffectiveSlider(const TFilterDlgParam& r, int i);

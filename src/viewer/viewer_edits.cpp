@@ -247,7 +247,17 @@ FilterAnswer ViewerEdits::Ask(const std::string& title, const std::string& lo, c
     a.result = a.values[0];
     return a;
   }
-  FilterAnswer a = ask_.RunFilterDialog(title, lo, hi, r);
+  TFilterDlgParam q = r;
+  if (!q.histogram && FilterButtonCaption(q.kind) == "Histogram") {
+    // The picture stays unmodified while the dialog is open; it is measured apart, so the
+    // statistics the command has read stay as they are.
+    q.histogram = [this](const std::array<int, 3>&) {
+      EngineState probe;
+      DoCalcHistogram(Pic(), probe, true, false, false);
+      return probe.hist;
+    };
+  }
+  FilterAnswer a = ask_.RunFilterDialog(title, lo, hi, q);
   if (!a.Cancelled()) engine_.FilterValue = a.values[0];
   return a;
 }
@@ -379,14 +389,14 @@ void ViewerEdits::Tone(EditCommand c) {
     case E::WhiteBalance: {
       // The measurement overwrites the parameters a script line has just given.
       const std::array<int, 3> given = {engine_.FilterParam1, engine_.FilterParam2, engine_.FilterParam3};
-      const Rgb ref = WhiteMax(Pic(), engine_);
+      Rgb ref = WhiteMax(Pic(), engine_);
       if (scriptRunning_) {
         engine_.FilterParam1 = given[0];
         engine_.FilterParam2 = given[1];
         engine_.FilterParam3 = given[2];
       }
       // The reference white is measured once, on the whole picture, for preview and edit.
-      const FilterPreview apply = [&, ref](Dib& d, const std::array<int, 3>& v) {
+      const FilterPreview apply = [&](Dib& d, const std::array<int, 3>& v) {
         if (!scriptRunning_) {
           const int s = v[0];
           engine_.FilterParam1 = (s + 127) * (255 - ref.r) / 255;
@@ -400,6 +410,9 @@ void ViewerEdits::Tone(EditCommand c) {
       };
       TFilterDlgParam r = Request(160, S(-127, 127, engine_.balanceSlider, 8));
       r.preview = apply;
+      r.panelColor = MakeColor(ref.r, ref.g, ref.b);
+      // A click on the before picture names another reference white.
+      r.picked = [&ref](ColorValue c) { ref = {RedOf(c), GreenOf(c), BlueOf(c)}; };
       const FilterAnswer a = Ask("White Balance", "-127 (less)", "+127 (more)", r);
       if (a.Cancelled()) return Cancelled(wasModified);
       if (!scriptRunning_) engine_.balanceSlider = a.values[0];
@@ -809,17 +822,34 @@ void ViewerEdits::ParametricEq(EditCommand c) {
   const char* which = c == E::ParametricEqAll ? "[All channels]" : c == E::ParametricEqRed ? "[Red channel]"
                       : c == E::ParametricEqGreen ? "[Green channel]" : "[Blue channel]";
   const int first = c == E::ParametricEqAll ? 0 : kind - 141, last = c == E::ParametricEqAll ? 2 : first;
-  const FilterPreview apply = [&, first, last](Dib& d, const std::array<int, 3>& v) {
+  auto build = [first, last](ToneTables& t, const std::array<int, 3>& v) {
+    SetEqLUT(t, v[0], v[1], 0, 0);
+    for (int k = first; k <= last; ++k) SetEqLUT(t, v[0], v[1], k, v[2]);
+  };
+  const FilterPreview apply = [&](Dib& d, const std::array<int, 3>& v) {
     engine_.FilterParam1 = v[0];
     engine_.FilterParam2 = v[1];
     engine_.FilterParam3 = v[2];
-    SetEqLUT(engine_.tables, v[0], v[1], 0, 0);
-    for (int k = first; k <= last; ++k) SetEqLUT(engine_.tables, v[0], v[1], k, v[2]);
+    build(engine_.tables, v);
     ColorFilter(d, engine_.tables);
   };
   TFilterDlgParam r = OwnRequest(kind, {S(0, 255, 127, 8), S(7, 127, 63, 8), S(-127, 127, 0, 8)},
                                  {"0 (dark)", "255 (bright)", "7 (narrow)", "127 (wide)", "-127 (cut)", "+127 (boost)"});
   r.preview = apply;
+  // The curve the sliders give: the three tables drawn as the red, green and blue bars.
+  r.histogram = [&](const std::array<int, 3>& v) {
+    ToneTables t = engine_.tables;
+    build(t, v);
+    Histograms h;
+    for (int i = 0; i < 256; ++i) {
+      h.red[i] = t.red[i];
+      h.green[i] = t.green[i];
+      h.blue[i] = t.blue[i];
+      h.lightness[i] = i;
+    }
+    h.peak = 255;
+    return h;
+  };
   const FilterAnswer a = Ask(std::string("Parametric Equalizer ") + which, "", "", r);
   if (a.Cancelled()) return Cancelled(wasModified);
   ShowBusy("Parametric EQ ...");

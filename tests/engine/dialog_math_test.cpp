@@ -79,6 +79,26 @@ TEST(SliderFilterRequester, SharedRangeAndCancelOnAny) {
   EXPECT_EQ(a.values, (std::array<int, 3>{77, 77, 77}));
 }
 
+TEST(FilterPreviewPick, SlidersTakeThePickedColour) {
+  const ColorValue c = MakeColor(200, 90, 30);
+  const std::array<int, 3> kept{5, 6, 7};
+  struct Case {
+    int kind;
+    std::array<int, 3> sliders;
+  } cases[] = {
+      {114, {200, 90, 30}}, {156, {200, 90, 30}}, {157, {200, 90, 30}},
+      {140, {115, 6, 7}},  // (max + min) div 2
+      {141, {200, 6, 7}},  {142, {90, 6, 7}},     {143, {30, 6, 7}},
+      {160, kept},         {150, kept},           {3, kept},
+  };
+  for (const Case& k : cases) EXPECT_EQ(SlidersForPickedColor(k.kind, c, kept), k.sliders) << k.kind;
+}
+
+TEST(FilterPreviewPick, PanelTextIsTheHlsOfThePick) {
+  EXPECT_EQ(PickedColorText(MakeColor(255, 0, 0)), "H=0 L=1800 S=3600");
+  EXPECT_EQ(PickedColorText(MakeColor(128, 128, 128)), "H=2400 L=1807 S=0");
+}
+
 TEST(SizeDialog, AspectAndScale) {
   const SizeLimits l{400, 300, 4000, 3000};
   EXPECT_EQ(TypedSide(l, 200, false, true, 300), (SizePair{200, 150, false}));

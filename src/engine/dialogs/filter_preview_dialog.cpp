@@ -1,6 +1,7 @@
 #include "engine/dialogs/filter_preview_dialog.h"
 
 #include <QApplication>
+#include <QMouseEvent>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
@@ -18,6 +19,7 @@
 
 #include "common/atomic_file.h"
 #include "engine/dialogs/dialog_place.h"
+#include "engine/dialogs/histogram_dialog.h"
 #include "engine/filter_preview.h"
 #include "engine/spatial_filters.h"
 #include "image/jpeg_image.h"
@@ -35,9 +37,11 @@ constexpr int kJpegWizardHelp = 446;
 struct Remembered {
   bool placed = false;
   QPoint position;
-  bool autoTest = false;
-  bool autoTestSet = false;
   TJpegWizardSettings jpeg;
+  std::optional<ColorValue> picked;
+  TFXdlg::HistogramView histogramView = [](QWidget* parent, const QString& title, const Histograms& h) {
+    THistogramDlg::ShowHistogram(parent, title, h);
+  };
 };
 Remembered& Memory() {
   static Remembered m;
@@ -130,6 +134,20 @@ TFXdlg::TFXdlg(const QString& title, const QString& minLabel, const QString& max
     connect(boxes_[i], &QLineEdit::editingFinished, this, [this, i] { BoxEdited(i); });
   }
 
+  // The colour panel: the picked colour, or the command's own (White Balance's reference).
+  if (FilterShowsColorPanel(request.kind) && !jpeg_) {
+    panel_ = new QLabel(this);
+    panel_->setObjectName("ColorPanel");
+    panel_->setFixedSize(180, 24);
+    panel_->setAlignment(Qt::AlignCenter);
+    panel_->setAutoFillBackground(true);
+    auto* row = new QHBoxLayout;
+    row->addWidget(panel_);
+    row->addStretch(1);
+    column->addLayout(row);
+    ShowPanel(request.panelColor.value_or(kSilverPanel), false);
+  }
+
   // The JPEG group: the wizard's settings record.
   jpegGroup_ = new QGroupBox("JPEG", this);
   {
@@ -179,10 +197,12 @@ TFXdlg::TFXdlg(const QString& title, const QString& minLabel, const QString& max
   apply_ = new QPushButton("&Apply", this);
   cancel_ = new QPushButton("Cancel", this);
   help_ = new QPushButton("&Help", this);
+  extra_ = new QPushButton(QString::fromStdString(FilterButtonCaption(request.kind)), this);
+  extra_->setVisible(!jpeg_ && !extra_->text().isEmpty() && request.histogram);
   buttons->addWidget(actual_);
   buttons->addWidget(autoTest_);
   buttons->addStretch(1);
-  for (QPushButton* b : {test_, reset_, apply_, cancel_, help_}) {
+  for (QPushButton* b : {extra_, test_, reset_, apply_, cancel_, help_}) {
     b->setAutoDefault(false);
     buttons->addWidget(b);
   }
@@ -190,7 +210,7 @@ TFXdlg::TFXdlg(const QString& title, const QString& minLabel, const QString& max
   reset_->setVisible(shown_ > 1 && !jpeg_);
   apply_->setEnabled(false);
 
-  autoTest_->setChecked(Memory().autoTestSet ? Memory().autoTest : request.autoTest);
+  autoTest_->setChecked(request.autoTest);
   if (jpeg_) {
     const TJpegWizardSettings& s = Memory().jpeg;
     smoothing_->setCurrentIndex(static_cast<int>(s.method));
@@ -212,6 +232,7 @@ TFXdlg::TFXdlg(const QString& title, const QString& minLabel, const QString& max
   connect(&pending_, &QTimer::timeout, this, [this] { Test(); });
   connect(test_, &QPushButton::clicked, this, [this] { Test(); });
   connect(reset_, &QPushButton::clicked, this, [this] { Reset(); });
+  connect(extra_, &QPushButton::clicked, this, [this] { ExtraClicked(); });
   connect(apply_, &QPushButton::clicked, this, [this] {
     if (jpeg_) SaveAsClicked();
     else accept();
@@ -220,8 +241,7 @@ TFXdlg::TFXdlg(const QString& title, const QString& minLabel, const QString& max
   connect(help_, &QPushButton::clicked, this, [this] { Help::Show(jpeg_ ? kJpegWizardHelp : kPreviewHelp); });
   connect(autoTest_, &QCheckBox::toggled, this, [this](bool on) {
     if (jpeg_) return;
-    Memory().autoTest = on;
-    Memory().autoTestSet = true;
+    if (onAutoTest) onAutoTest(on);
     if (on) pending_.start();
   });
   connect(actual_, &QCheckBox::toggled, this, [this] {
@@ -237,7 +257,8 @@ TFXdlg::TFXdlg(const QString& title, const QString& minLabel, const QString& max
   connect(beforeH_, &QScrollBar::valueChanged, this, scrolled);
   connect(beforeV_, &QScrollBar::valueChanged, this, scrolled);
 
-  if (Memory().placed) move(Memory().position);
+  beforeView_->installEventFilter(this);
+  if (Memory().placed) PlaceAt(this, Memory().position);
   else PlaceAtCursor(this);
   ShowBefore();
   if (jpeg_ || autoTest_->isChecked()) pending_.start();
@@ -319,6 +340,47 @@ void TFXdlg::Test() {
   apply_->setEnabled(!jpeg_ || !jpegBytes_.empty());
   QApplication::restoreOverrideCursor();
   previewing_ = false;
+}
+
+void TFXdlg::ExtraClicked() {
+  if (!request_.histogram) return;
+  Memory().histogramView(this, QString::fromStdString(FilterHistogramTitle(request_.kind)),
+                         request_.histogram(Values()));
+}
+
+void TFXdlg::ShowPanel(ColorValue c, bool withText) {
+  if (!panel_) return;
+  QPalette p = panel_->palette();
+  const QColor fill(RedOf(c), GreenOf(c), BlueOf(c));
+  p.setColor(QPalette::Window, fill);
+  p.setColor(QPalette::WindowText, QColor(255 - fill.red(), 255 - fill.green(), 255 - fill.blue()));
+  panel_->setPalette(p);
+  panel_->setText(withText ? QString::fromStdString(PickedColorText(c)) : QString());
+}
+
+void TFXdlg::PickAt(int x, int y) {
+  if (jpeg_ || x < 0 || y < 0 || x >= before_.Width() || y >= before_.Height()) return;
+  const ColorValue c = before_.Pixel(x, y);
+  Memory().picked = c;
+  ShowPanel(c, true);
+  if (request_.picked) request_.picked(c);
+  const auto now = SlidersForPickedColor(request_.kind, c, Values());
+  syncing_ = true;
+  for (int i = 0; i < 3; ++i) sliders_[i]->setValue(now[static_cast<std::size_t>(i)]);
+  syncing_ = false;
+  // The colour may change the edit even where no slider moved.
+  Changed();
+}
+
+bool TFXdlg::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == beforeView_ && event->type() == QEvent::MouseButtonPress) {
+    auto* m = static_cast<QMouseEvent*>(event);
+    if (m->button() == Qt::LeftButton) {
+      PickAt(m->position().toPoint().x(), m->position().toPoint().y());
+      return true;
+    }
+  }
+  return QDialog::eventFilter(watched, event);
 }
 
 void TFXdlg::Reset() {
@@ -448,6 +510,10 @@ TJpegWizardRecord& ProgramJpegWizardRecord() {
 void TFXdlg::SetJpegSettings(const TJpegWizardSettings& s) { Memory().jpeg = s; }
 TJpegWizardSettings TFXdlg::StoredJpegSettings() { return Memory().jpeg; }
 void TFXdlg::SetSavePathSeam(SavePathSeam seam) { SavePathRef() = std::move(seam); }
+void TFXdlg::SetHistogramView(HistogramView view) {
+  Memory().histogramView = view ? std::move(view) : Remembered{}.histogramView;
+}
+std::optional<ColorValue> TFXdlg::PickedColor() { return Memory().picked; }
 
 void QtFilterRequester::SetSeam(Seam seam) { SeamRef() = std::move(seam); }
 
@@ -455,8 +521,11 @@ FilterAnswer QtFilterRequester::RunFilterDialog(const std::string& title, const 
                                                 const std::string& maxLabel, const TFilterDlgParam& request) {
   static const Dib none;
   const Dib& picture = picture_ ? picture_() : none;
-  TFXdlg dialog(QString::fromStdString(title), QString::fromStdString(minLabel), QString::fromStdString(maxLabel),
-                request, picture, parent_);
+  TFilterDlgParam r = request;
+  if (autoTest_) r.autoTest = *autoTest_ != 0;
+  TFXdlg dialog(QString::fromStdString(title), QString::fromStdString(minLabel), QString::fromStdString(maxLabel), r,
+                picture, parent_);
+  if (autoTest_) dialog.onAutoTest = [option = autoTest_](bool on) { *option = on ? 1 : 0; };
   if (SeamRef()) {
     dialog.setModal(true);
     dialog.show();

@@ -54,6 +54,12 @@ public:
   QPushButton* ApplyButton() const { return apply_; }
   QPushButton* CancelButton() const { return cancel_; }
   QPushButton* ResetButton() const { return reset_; }
+  // Histogram, E&Q Curve or Show mask, by kind.
+  QPushButton* ExtraButton() const { return extra_; }
+  QLabel* ColorPanel() const { return panel_; }
+  QLabel* BeforeView() const { return beforeView_; }
+  // What a click at (x, y) of the before picture does: pick the colour shown there.
+  void PickAt(int x, int y);
   QCheckBox* ActualView() const { return actual_; }
   QCheckBox* AutoTest() const { return autoTest_; }
   QScrollBar* BeforeScroll(bool horizontal) const { return horizontal ? beforeH_ : beforeV_; }
@@ -83,15 +89,23 @@ public:
   static void RunJpegWizard(QWidget* parent, const Dib& picture, TJpegWizardRecord& record,
                             const SettingsStore& store, bool saveAs = true);
 
-  // The JPEG mode's settings and the dialog's remembered state (position, auto test).
+  // The JPEG mode's settings.
   static void SetJpegSettings(const TJpegWizardSettings& s);
   static TJpegWizardSettings StoredJpegSettings();
   // Chooses the file for Save &As; tests replace the file dialog.
   using SavePathSeam = std::function<std::string(QWidget* parent)>;
   static void SetSavePathSeam(SavePathSeam seam);
+  // Opens the histogram view; tests replace it.
+  using HistogramView = std::function<void(QWidget* parent, const QString& title, const Histograms& h)>;
+  static void SetHistogramView(HistogramView view);
+  // The last colour picked from a before picture, kept while the program runs.
+  static std::optional<ColorValue> PickedColor();
+  // Told whenever the auto-test box changes, so the option behind it follows.
+  std::function<void(bool on)> onAutoTest;
 
 protected:
   void done(int r) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
   void SliderMoved(int i, int v);
@@ -102,6 +116,8 @@ private:
   void SourceInto(Dib& out) const;
   void JpegRoundTrip();
   void SaveAsClicked();
+  void ExtraClicked();
+  void ShowPanel(ColorValue c, bool withText);
 
   TFilterDlgParam request_;
   const Dib& picture_;
@@ -112,6 +128,8 @@ private:
   std::array<QLabel*, 3> names_{}, minTexts_{}, maxTexts_{};
   std::array<QWidget*, 3> rows_{};
   QPushButton *test_ = nullptr, *apply_ = nullptr, *cancel_ = nullptr, *reset_ = nullptr, *help_ = nullptr;
+  QPushButton* extra_ = nullptr;
+  QLabel* panel_ = nullptr;
   QCheckBox *actual_ = nullptr, *autoTest_ = nullptr;
   QLabel *beforeView_ = nullptr, *afterView_ = nullptr, *status_ = nullptr;
   QScrollBar *beforeH_ = nullptr, *beforeV_ = nullptr;
@@ -142,10 +160,14 @@ public:
   FilterAnswer RunFilterDialog(const std::string& title, const std::string& minLabel, const std::string& maxLabel,
                                const TFilterDlgParam& request) override;
   static void SetSeam(Seam seam);
+  // The program's "Auto-test image processing filters" option (0 or 1): it starts the
+  // auto-test box and follows it.
+  void SetAutoTestOption(std::int32_t* option) { autoTest_ = option; }
 
 private:
   QWidget* parent_;
   PictureSource picture_;
+  std::int32_t* autoTest_ = nullptr;
 };
 
 }  // namespace pelira

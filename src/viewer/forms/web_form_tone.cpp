@@ -122,6 +122,7 @@ void TWebForm::RunEdit(EditCommand c) {
 
 void TWebForm::BuildEditMenus() {
   edit_ = std::unique_ptr<EditParts, void (*)(EditParts*)>(new EditParts(*this), [](EditParts* p) { delete p; });
+  edit_->filters.SetAutoTestOption(&settings_->viewer.autoTestFilters);
   using E = EditCommand;
 
   // A placeholder item of the menus becomes a live command, or a submenu of them.

@@ -2,6 +2,8 @@
 // offer, that Test shows exactly what Apply then does, that Cancel leaves everything as it
 // was, and the JPEG wizard's size and ratio against an independent encoder.
 #include <QAction>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -17,6 +19,10 @@
 #include <functional>
 #include <random>
 
+#include "app/startup_state.h"
+#include "app/stored_settings.h"
+#include "batch/headless_host.h"
+#include "batch/script_interpreter.h"
 #include "display/forms/pix.h"
 #include "engine/dialogs/filter_preview_dialog.h"
 #include "engine/engine_state.h"
@@ -324,6 +330,232 @@ private slots:
     });
     Help::SetViewer(nullptr);
     QCOMPARE(help.Contexts(), std::vector<int>{445});
+  }
+
+  void extraButtonAndColorPanelByKind_data() {
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("button");  // "" for none
+    QTest::addColumn<bool>("panel");
+    QTest::newRow("brightness rgb") << "mnuBrightnessRGB" << "Histogram" << false;
+    QTest::newRow("limit") << "mnuLimitAll" << "Histogram" << false;
+    QTest::newRow("map red") << "mnuMapRed" << "Histogram" << false;
+    QTest::newRow("parametric eq") << "mnuParametricEqGreen" << "E&Q Curve" << true;
+    QTest::newRow("white balance") << "mnuWhiteBalance" << "" << true;
+    QTest::newRow("gamma rgb") << "mnuGammaRGB" << "" << false;
+    QTest::newRow("gaussian") << "mnuGaussian" << "" << false;
+  }
+  void extraButtonAndColorPanelByKind() {
+    QFETCH(QString, action);
+    QFETCH(QString, button);
+    QFETCH(bool, panel);
+    TWebForm f;
+    Show(f, Picture(40, 30));
+    RunWith(f, action.toLatin1().constData(), [&](TFXdlg& d) {
+      QCOMPARE(d.ExtraButton()->isVisibleTo(&d), !button.isEmpty());
+      if (!button.isEmpty()) QCOMPARE(d.ExtraButton()->text(), button);
+      QCOMPARE(d.ColorPanel() != nullptr && d.ColorPanel()->isVisibleTo(&d), panel);
+      d.CancelButton()->click();
+    });
+  }
+
+  // The Histogram button shows the picture as it stands, whatever the sliders hold, and
+  // leaves the statistics the command measured alone.
+  void histogramButtonShowsTheUnmodifiedPicture() {
+    TWebForm f;
+    const Dib original = Picture(64, 48);
+    Show(f, original);
+    QString title;
+    Histograms shown;
+    TFXdlg::SetHistogramView([&](QWidget*, const QString& t, const Histograms& h) {
+      title = t;
+      shown = h;
+    });
+    std::int64_t statsBefore = -1, statsAfter = -2;
+    RunWith(f, "mnuLimitAll", [&](TFXdlg& d) {
+      d.Slider(0)->setValue(90);
+      d.TestButton()->click();
+      statsBefore = f.Engine().stats.n;
+      d.ExtraButton()->click();
+      statsAfter = f.Engine().stats.n;
+      d.CancelButton()->click();
+    });
+    TFXdlg::SetHistogramView({});
+    QCOMPARE(title, QString("Histogram [Unmodified image]"));
+    QCOMPARE(statsAfter, statsBefore);
+    Histogram red{}, blue{};
+    for (int y = 0; y < original.Height(); ++y)
+      for (int x = 0; x < original.Width(); ++x) {
+        ++red[static_cast<std::size_t>(RedOf(original.Pixel(x, y)))];
+        ++blue[static_cast<std::size_t>(BlueOf(original.Pixel(x, y)))];
+      }
+    QVERIFY(shown.red == red);
+    QVERIFY(shown.blue == blue);
+  }
+
+  // E&Q Curve draws the tables the sliders give: a band of 64 round 128 raised by 32 takes
+  // entry 128 to 164 and leaves the other channels and the far entries as they were.
+  void eqCurveDrawsTheSliderTables() {
+    TWebForm f;
+    Show(f, Picture(30, 20));
+    QString title;
+    Histograms shown;
+    TFXdlg::SetHistogramView([&](QWidget*, const QString& t, const Histograms& h) {
+      title = t;
+      shown = h;
+    });
+    RunWith(f, "mnuParametricEqRed", [&](TFXdlg& d) {
+      d.Slider(0)->setValue(128);
+      d.Slider(1)->setValue(64);
+      d.Slider(2)->setValue(32);
+      d.ExtraButton()->click();
+      d.CancelButton()->click();
+    });
+    TFXdlg::SetHistogramView({});
+    QCOMPARE(title, QString("Parametric EQ Curve"));
+    QCOMPARE(shown.peak, 255);
+    QCOMPARE(shown.red[128], 164);
+    for (int i : {0, 63, 193, 255}) QCOMPARE(shown.red[static_cast<std::size_t>(i)], i);
+    for (int i : {0, 128, 255}) {
+      QCOMPARE(shown.green[static_cast<std::size_t>(i)], i);
+      QCOMPARE(shown.blue[static_cast<std::size_t>(i)], i);
+      QCOMPARE(shown.lightness[static_cast<std::size_t>(i)], i);
+    }
+  }
+
+  // A click on the before picture picks the colour shown under the pointer, in actual view
+  // at the scroll position.
+  void clickPicksTheColourUnderThePointer_data() {
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<int>("channel");  // slider 1 after the pick: 0..2 a component, 3 (max + min) / 2
+    QTest::newRow("eq all") << "mnuParametricEqAll" << 3;
+    QTest::newRow("eq red") << "mnuParametricEqRed" << 0;
+    QTest::newRow("eq blue") << "mnuParametricEqBlue" << 2;
+  }
+  void clickPicksTheColourUnderThePointer() {
+    QFETCH(QString, action);
+    QFETCH(int, channel);
+    TWebForm f;
+    const Dib original = Picture(500, 420);
+    Show(f, original);
+    const ColorValue c = original.Pixel(40 + 25, 30 + 17);
+    const int r = RedOf(c), g = GreenOf(c), b = BlueOf(c);
+    const int expected = channel == 0 ? r : channel == 2 ? b : (std::max({r, g, b}) + std::min({r, g, b})) / 2;
+    RunWith(f, action.toLatin1().constData(), [&](TFXdlg& d) {
+      d.BeforeScroll(true)->setValue(40);
+      d.BeforeScroll(false)->setValue(30);
+      QTest::mouseClick(d.BeforeView(), Qt::LeftButton, {}, QPoint(25, 17));
+      QCOMPARE(d.Slider(0)->value(), expected);
+      QCOMPARE(d.NumberBox(0)->text(), QString::number(expected));
+      QCOMPARE(d.ColorPanel()->text(), QString::fromStdString(PickedColorText(c)));
+      QCOMPARE(d.ColorPanel()->palette().color(QPalette::Window), QColor(r, g, b));
+      d.CancelButton()->click();
+    });
+    QCOMPARE(TFXdlg::PickedColor(), std::optional<ColorValue>(c));
+  }
+
+  // White Balance starts from the measured white; a picked colour becomes the reference for
+  // the preview, for the picture and for the recorded line alike.
+  void whiteBalanceUsesThePickedWhite() {
+    TWebForm f;
+    const Dib original = Picture(420, 400);
+    Show(f, original);
+    Lines lines;
+    f.Edits().SetRecorder(&lines);
+    const ColorValue c = original.Pixel(12, 9);
+    Dib after;
+    TRect window;
+    RunWith(f, "mnuWhiteBalance", [&](TFXdlg& d) {
+      d.Slider(0)->setValue(40);
+      QTest::mouseClick(d.BeforeView(), Qt::LeftButton, {}, QPoint(12, 9));
+      QVERIFY(!d.ApplyButton()->isEnabled());
+      d.TestButton()->click();
+      after = d.After();
+      window = d.Window();
+      d.ApplyButton()->click();
+    });
+    f.Edits().SetRecorder(nullptr);
+    auto p = [](int channel) { return (40 + 127) * (255 - channel) / 255; };
+    QCOMPARE(lines.lines, std::vector<std::string>{"WHITEBALANCE=" + std::to_string(p(RedOf(c))) + "," +
+                                                   std::to_string(p(GreenOf(c))) + "," +
+                                                   std::to_string(p(BlueOf(c)))});
+    QVERIFY(SameRegion(f.Sky95()->Bitmap(), window, after));
+  }
+
+  // The line Apply records replays, through the script interpreter on the original picture,
+  // to the very picture Apply made.
+  void recordedLineReplaysToTheAppliedPicture_data() {
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QList<int>>("moves");
+    QTest::newRow("brightness rgb") << "mnuBrightnessRGB" << QList<int>{30, -20, 50};
+    QTest::newRow("gamma suppress") << "mnuGammaSuppress" << QList<int>{70, 140, 260};
+    QTest::newRow("enhance shadows") << "mnuEnhanceShadows" << QList<int>{90, 30};
+    QTest::newRow("map green") << "mnuMapGreen" << QList<int>{100, 50};
+    QTest::newRow("tune rgb") << "mnuTuneRGB" << QList<int>{140, 80};
+    QTest::newRow("limit blue") << "mnuLimitBlue" << QList<int>{20, 100, 230};
+    QTest::newRow("parametric eq") << "mnuParametricEqAll" << QList<int>{100, 40, -60};
+    QTest::newRow("contrast rgb") << "mnuContrastRGB" << QList<int>{-30, 40, 10};
+    QTest::newRow("unsharp mask") << "mnuUnsharpMask" << QList<int>{150, 70};
+    QTest::newRow("soften") << "mnuSoften" << QList<int>{4};
+  }
+  void recordedLineReplaysToTheAppliedPicture() {
+    QFETCH(QString, action);
+    QFETCH(QList<int>, moves);
+    TWebForm f;
+    const Dib original = Picture(150, 110, 5);
+    Show(f, original);
+    Lines lines;
+    f.Edits().SetRecorder(&lines);
+    f.Filters().SetRecorder(&lines);
+    RunWith(f, action.toLatin1().constData(), [&](TFXdlg& d) {
+      for (int i = 0; i < moves.size(); ++i) d.Slider(i)->setValue(moves[i]);
+      d.TestButton()->click();
+      d.ApplyButton()->click();
+    });
+    f.Edits().SetRecorder(nullptr);
+    f.Filters().SetRecorder(nullptr);
+    QCOMPARE(lines.lines.size(), std::size_t{1});
+    QVERIFY(!Same(f.Sky95()->Bitmap(), original));
+    HeadlessScriptHost host;
+    host.SetPictureDirect(original, "");
+    ScriptInterpreter run(host, [&] { return lines.lines; });
+    run.Run();
+    QVERIFY2(host.Missing().empty(), lines.lines[0].c_str());
+    QVERIFY2(Same(host.Picture(), f.Sky95()->Bitmap()), lines.lines[0].c_str());
+  }
+
+  void autoTestBoxFollowsTheProgramOption() {
+    MemorySettingsStore store;
+    StoredSettings settings = ReadStoredSettings(store, 1024);
+    settings.viewer.autoTestFilters = 0;
+    TWebForm f(store, settings, StartupState{});
+    Show(f, Picture(40, 30));
+    RunWith(f, "mnuGammaGlobal", [&](TFXdlg& d) {
+      QVERIFY(!d.AutoTest()->isChecked());
+      d.AutoTest()->setChecked(true);
+      d.CancelButton()->click();
+    });
+    QCOMPARE(settings.viewer.autoTestFilters, 1);
+    RunWith(f, "mnuGammaGlobal", [&](TFXdlg& d) {
+      QVERIFY(d.AutoTest()->isChecked());
+      d.CancelButton()->click();
+    });
+  }
+
+  // The dialog comes back where it was left, but never outside the screen.
+  void rememberedPlaceStaysOnTheScreen() {
+    TWebForm f;
+    Show(f, Picture(40, 30));
+    RunWith(f, "mnuGammaGlobal", [&](TFXdlg& d) {
+      d.move(-4000, 9000);
+      d.CancelButton()->click();
+    });
+    QRect placed;
+    RunWith(f, "mnuGammaGlobal", [&](TFXdlg& d) {
+      placed = d.frameGeometry();
+      d.CancelButton()->click();
+    });
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    QVERIFY2(screen.contains(placed.topLeft()), qPrintable(QString("%1,%2").arg(placed.x()).arg(placed.y())));
   }
 
   // The wizard's texts describe the window the Test encoded; an independent encoder with the
