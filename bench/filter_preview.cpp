@@ -13,6 +13,7 @@
 #include "viewer/memory_edit_host.h"
 #include "viewer/open_flow.h"
 #include "viewer/viewer_edits.h"
+#include "viewer/viewer_filters.h"
 
 namespace {
 
@@ -80,11 +81,29 @@ void Refresh(benchmark::State& state, EditCommand c, bool fitted) {
   SetCurrentUi(nullptr);
 }
 
+// The neighbourhood filters: slider 1 walks its whole range, so the strongest levels count.
+void RefreshFilter(benchmark::State& state, FilterCommand c) {
+  static ScriptedUi ui;
+  SetCurrentUi(&ui);
+  ViewState view;
+  SyncImageState(view, TheHost().Picture());
+  EngineState engine;
+  UndoStore undo;
+  TimingRequester ask(state, false);
+  ViewerEdits edits(view, engine, undo, TheHost(), ask);
+  ViewerFilters filters(view, engine, edits, TheHost(), ask);
+  filters.Run(c);
+  SetCurrentUi(nullptr);
+}
+
 void BM_PreviewGammaRGB(benchmark::State& s) { Refresh(s, EditCommand::GammaRGB, false); }
 void BM_PreviewParametricEq(benchmark::State& s) { Refresh(s, EditCommand::ParametricEqAll, false); }
 void BM_PreviewMapEqualize(benchmark::State& s) { Refresh(s, EditCommand::MapEqualize, false); }
 void BM_PreviewEnhanceSaturation(benchmark::State& s) { Refresh(s, EditCommand::EnhanceSaturation, false); }
 void BM_PreviewGammaRGBFitted(benchmark::State& s) { Refresh(s, EditCommand::GammaRGB, true); }
+void BM_PreviewDespeckle(benchmark::State& s) { RefreshFilter(s, FilterCommand::Despeckle); }
+void BM_PreviewUnsharpMask(benchmark::State& s) { RefreshFilter(s, FilterCommand::UnsharpMask); }
+void BM_PreviewDeFog(benchmark::State& s) { RefreshFilter(s, FilterCommand::DeFog); }
 
 // The reduced whole picture, made when the actual view is switched off.
 void BM_FittedSource(benchmark::State& state) {
@@ -101,6 +120,9 @@ BENCHMARK(BM_PreviewParametricEq)->Unit(benchmark::kMillisecond)->Iterations(200
 BENCHMARK(BM_PreviewMapEqualize)->Unit(benchmark::kMillisecond)->Iterations(200)->UseRealTime();
 BENCHMARK(BM_PreviewEnhanceSaturation)->Unit(benchmark::kMillisecond)->Iterations(200)->UseRealTime();
 BENCHMARK(BM_PreviewGammaRGBFitted)->Unit(benchmark::kMillisecond)->Iterations(200)->UseRealTime();
+BENCHMARK(BM_PreviewDespeckle)->Unit(benchmark::kMillisecond)->Iterations(90)->UseRealTime();
+BENCHMARK(BM_PreviewUnsharpMask)->Unit(benchmark::kMillisecond)->Iterations(200)->UseRealTime();
+BENCHMARK(BM_PreviewDeFog)->Unit(benchmark::kMillisecond)->Iterations(200)->UseRealTime();
 BENCHMARK(BM_FittedSource)->Unit(benchmark::kMillisecond)->Iterations(10)->UseRealTime();
 
 }  // namespace
