@@ -81,8 +81,8 @@ OpenKind LoadIntoState(ViewState& s, const std::string& path, const PictureLoade
   s.PageCount = out.pageCount;
   s.PageIndex = 0;
   s.ReducedScale = out.reducedScale;
-  s.SourceWidth = out.reducedScale > 1 ? out.sourceWidth : s.ImageWidth;
-  s.SourceHeight = out.reducedScale > 1 ? out.sourceHeight : s.ImageHeight;
+  s.SourceWidth = out.sourceWidth > 0 ? out.sourceWidth : s.ImageWidth;
+  s.SourceHeight = out.sourceHeight > 0 ? out.sourceHeight : s.ImageHeight;
   if (out.untitled) {
     s.CurrentFile = kUntitled;
     s.CurrentExt.clear();

@@ -42,12 +42,15 @@ struct LoadRequest {
   std::uint32_t backgroundColor = 0;  // platform colour, for transparency and metafiles
   std::int32_t screenWidth = 0;
   std::int32_t screenHeight = 0;
+  AspectModes aspect = AspectModes::OneToOne;
+  bool resampleOnLoad = false;        // resampled to the client area (Best fit, 4:3, 16:9)
+  std::int32_t screenGamma = 100;     // View › Gamma, x 100; 100 is neutral
 };
 
 struct LoadedPicture {
   Dib bitmap;
   int pageCount = 1;
-  std::int32_t sourceWidth = 0;   // the file's size when decoded reduced
+  std::int32_t sourceWidth = 0;   // the file's size when decoded reduced or resampled
   std::int32_t sourceHeight = 0;
   int reducedScale = 1;
   bool untitled = false;          // a text page or metafile drawn as a picture: no file name

@@ -7,6 +7,7 @@
 #include "image/image_loader.h"
 #include "image/palette.h"
 #include "viewer/jpeg_frame_size.h"
+#include "viewer/slide_image.h"
 
 namespace pelira {
 
@@ -15,7 +16,8 @@ PictureLoader DefaultPictureLoader(LoadHost* host) {
   return [pipeline](const std::string& path, const LoadRequest& request, LoadedPicture& out) {
     TImageLoader* loader = pipeline.get();
     LoadSettings& s = loader->settings;
-    s.fitToWindow = request.fitMode;
+    // A load that resamples to the window decodes a JPEG as fit mode does: at twice the window.
+    s.fitToWindow = request.fitMode || request.resampleOnLoad;
     s.halfJpeg = request.halfJpeg;
     s.autoReduce = request.autoReduce;
     s.background = FromPlatformColor(request.backgroundColor);
@@ -36,7 +38,7 @@ PictureLoader DefaultPictureLoader(LoadHost* host) {
     out.pageCount = loader->info.pageCount;
     out.untitled = outcome != OpenOutcome::Image;
     // A JPEG decoded reduced shows the file's own size beside the reduction.
-    if (outcome == OpenOutcome::Image && (request.fitMode || request.halfJpeg) && IsJpegExtension(UpperExt(path))) {
+    if (outcome == OpenOutcome::Image && (s.fitToWindow || request.halfJpeg) && IsJpegExtension(UpperExt(path))) {
       if (const auto frame = ReadJpegFrameSize(path)) {
         const int factor = JpegReduction(*frame, out.bitmap.Width(), out.bitmap.Height());
         if (factor > 1) {
@@ -44,6 +46,23 @@ PictureLoader DefaultPictureLoader(LoadHost* host) {
           out.sourceHeight = frame->height;
           out.reducedScale = factor;
         }
+      }
+    }
+    if (outcome == OpenOutcome::Image) {
+      if (request.resampleOnLoad && out.pageCount <= 1) {
+        if (out.sourceWidth <= 0) {
+          out.sourceWidth = out.bitmap.Width();
+          out.sourceHeight = out.bitmap.Height();
+        }
+        out.reducedScale = 1;
+        SlideRequest slide;
+        slide.aspect = request.aspect;
+        slide.resampleOnLoad = true;
+        slide.box = {request.clientWidth, request.viewportHeight};
+        out.bitmap = SlideResample(std::move(out.bitmap), slide);
+        SlideGamma(out.bitmap, request.screenGamma);
+      } else {
+        ScreenGamma(out.bitmap, request.screenGamma);
       }
     }
     out.statusText = loader->info.statusText;

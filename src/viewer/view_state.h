@@ -31,6 +31,7 @@ struct ViewState {
   AspectModes AspectMode = AspectModes::OneToOne;
   bool ResampleOnLoad = false;
   bool HalfJpeg = false;
+  std::int32_t ScreenGamma = 100;       // View › Gamma, x 100, for every load; 100 is neutral
   std::int32_t SourceWidth = 0;         // the file's size when it was loaded reduced
   std::int32_t SourceHeight = 0;
   int ReducedScale = 1;                 // JPEG scale denominator of the last reduced decode

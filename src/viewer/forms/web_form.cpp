@@ -296,19 +296,16 @@ void TWebForm::BuildMenus() {
   upsampled->setCheckable(true);
   view->addSeparator();
   auto* aspect = new QActionGroup(this);
-  QAction* monitor = Item(view, " &1:1 Monitor", "mnuAspect1", {}, [this] { state_.AspectMode = AspectModes::OneToOne; });
-  monitor->setCheckable(true);
-  monitor->setChecked(true);
-  monitor->setData(1);
-  aspect->addAction(monitor);
-  // Resampling on load comes with the imaging library's scaled copies.
-  for (const auto& [caption, name] : {std::pair{" 1:1 &Best fit", "mnuAspectBest"}, std::pair{" &4:3 TV", "mnuAspect4"},
-                                      std::pair{"16:&9 Wide", "mnuAspect9"}}) {
-    QAction* a = Item(view, caption, name);
+  for (const auto& [caption, name] : {std::pair{" &1:1 Monitor", "mnuAspect1"}, std::pair{" 1:1 &Best fit", "mnuAspectBest"},
+                                      std::pair{" &4:3 TV", "mnuAspect4"}, std::pair{"16:&9 Wide", "mnuAspect9"}}) {
+    const QString item = name;
+    QAction* a = Item(view, caption, name, {}, [this, item] { mnuAspectClick(Action(item)); });
     a->setCheckable(true);
     aspect->addAction(a);
   }
-  Item(view, "&Gamma", "mnuViewGamma", QKeySequence(Qt::CTRL | Qt::Key_G));
+  Action("mnuAspect1")->setChecked(true);
+  Item(view, "&Gamma", "mnuViewGamma", QKeySequence(Qt::CTRL | Qt::Key_G), [this] { mnuViewGammaClick(); })
+      ->setCheckable(true);
   Item(view, "&Half JPEG ", "mnuScaleJPG", {}, [this] { mnuScaleJPGClick(); })->setCheckable(true);
   view->addSeparator();
   auto toggle = [&](QMenu* m, const QString& caption, const QString& name, std::function<void(bool)> set) {
@@ -624,6 +621,7 @@ bool TWebForm::FormKeyDown(QKeyEvent* e) {
     case Qt::Key_5: Run([this] { SetZoomKey(50); }); return true;
     case Qt::Key_7: Run([this] { SetZoomKey(75); }); return true;
     case Qt::Key_H: Run([this] { mnuScaleJPGClick(); }); return true;
+    case Qt::Key_G: Run([this] { mnuViewGammaClick(); }); return true;
     case Qt::Key_Plus:
       if (keypad && !state_.FitMode) Run([this] { btnZoomUpClick(); });
       return keypad;

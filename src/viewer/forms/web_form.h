@@ -103,6 +103,10 @@ public:
   void mnuFitWinToClick(int divisor); // "Fit to" "1:&n"
   void mnuUpsampledFitClick();
   void mnuScaleJPGClick();            // "&Half JPEG ": later JPEG opens decode at half size
+  // " &1:1 Monitor", " 1:1 &Best fit", " &4:3 TV", "16:&9 Wide": how later loads fit the window.
+  void mnuAspectClick(QAction* item);
+  void mnuViewGammaClick();           // "&Gamma": the screen gamma of this and every later load
+  void SetAspectMonitor();            // back to " &1:1 Monitor", no resampling on load
   void SetMenuBarShown(bool on);
   void SetToolBarShown(bool on);
   void SetStatusBarShown(bool on);

@@ -42,6 +42,9 @@ LoadRequest TWebForm::MakeLoadRequest() const {
   r.clientWidth = width();
   r.viewportHeight = ViewportHeight();
   r.backgroundColor = settings_->viewer.backgroundColor;
+  r.aspect = state_.AspectMode;
+  r.resampleOnLoad = state_.ResampleOnLoad && !state_.MediaMode;
+  r.screenGamma = state_.ScreenGamma;
   if (const QScreen* sc = screen()) {
     r.screenWidth = sc->size().width();
     r.screenHeight = sc->size().height();
@@ -95,6 +98,8 @@ void TWebForm::OpenChosen(const QString& path) {
   }
   QApplication::restoreOverrideCursor();
   DiscardUndo();
+  // A document of several pages is never resampled; the aspect goes back to 1:1 Monitor.
+  if (state_.ImageLoaded && state_.PageCount > 1 && state_.ResampleOnLoad) SetAspectMonitor();
   if (state_.ImageLoaded) {
     ShowPicture(std::move(loaded.bitmap));
     if (loaded.untitled) Action("mnuReload")->setEnabled(false);

@@ -16,6 +16,7 @@
 #include "platform/shell.h"
 #include "platform/ui.h"
 #include "viewer/forms/web_form.h"
+#include "viewer/slide_image.h"
 #include "viewer/viewer_edits.h"
 #include "viewer/viewer_filters.h"
 #include "viewer/window_sizing.h"
@@ -156,6 +157,14 @@ void TWebForm::mnuBatchEditorClick() {
 void TWebForm::mnuPerformBatchClick() {
   // Nothing to run before the editor ever recorded.
   if (!script_->editor || !script_->editor->Recording()) return;
+  // Every file the script loads takes these settings too.
+  if (state_.ScreenGamma != kNeutralGamma || state_.ResampleOnLoad) {
+    const std::string why = state_.ScreenGamma != kNeutralGamma ? "You have screen gamma enabled, which is cumulative;\n"
+                                                                 : "You have an automatic resizing feature enabled;\n";
+    if (!AskIgnorable(CurrentUi(), "PerformWithViewSettings", MessageKind::Confirmation,
+                      why + "it will affect batch image processing results.  Continue?\n\n" + kIgnoreSuffix, 0))
+      return;
+  }
   script_->editor->mnuPerformClick();
 }
 

@@ -4,20 +4,24 @@
 #include <QAction>
 #include <QApplication>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "display/forms/pix.h"
 #include "engine/dialogs/filter_preview_dialog.h"
 #include "engine/dialogs/histogram_dialog.h"
 #include "engine/dialogs/scroll_dialog.h"
+#include "platform/ui.h"
 #include "engine/engine_state.h"
 #include "viewer/forms/status_word_panel.h"
 #include "viewer/forms/web_form.h"
 #include "viewer/status_text.h"
+#include "viewer/slide_image.h"
 #include "viewer/viewer_edits.h"
 
 namespace pelira {
@@ -105,6 +109,50 @@ void TWebForm::EndEditBusy() { edit_->EndBusy(); }
 
 void TWebForm::DiscardUndo() {
   if (edit_) edit_->edits.DiscardUndo();
+}
+
+void TWebForm::mnuViewGammaClick() {
+  QAction* item = Action("mnuViewGamma");
+  // The check mark follows the setting, whatever the click did to it.
+  item->setChecked(state_.ScreenGamma != kNeutralGamma);
+  if (state_.ScreenGamma == kNeutralGamma &&
+      !AskIgnorable(CurrentUi(), "ScreenGamma", MessageKind::Confirmation, kScreenGammaText, kScreenGammaHelpContext))
+    return;
+  const bool picture = state_.ImageLoaded && !sky95_->Bitmap().Empty();
+  if (picture && !edit_->edits.AutoBackUp()) return;
+  SliderRequest q;
+  q.min = 100;
+  q.max = 300;
+  q.start = std::clamp(state_.ScreenGamma, 100, 300);
+  q.page = 10;
+  q.line = 5;
+  q.presets = {100, 125, 135, 150, 165, 185};
+  q.showPresets = true;
+  const int g = edit_->sliders.RunSliderDialog("Set Screen Gamma (n/100)", "", "", q);
+  if (g == kDialogCancelled) return;
+  state_.ScreenGamma = std::clamp(g, 100, 300);
+  const bool on = state_.ScreenGamma != kNeutralGamma;
+  item->setChecked(on);
+  if (on) settings_->viewer.autoReduce = false;
+  // The file comes again through the load, which applies the new setting. Unsaved edits are
+  // never dropped for it: such a picture takes the gamma where it stands and stays modified.
+  std::error_code ec;
+  const std::filesystem::path named(history_->text().toStdString());
+  const bool reload = !state_.ImageModified && !named.empty() && std::filesystem::is_regular_file(named, ec) &&
+                      Action("mnuReload")->isEnabled();
+  if (reload) {
+    BtnOpenEx();
+    return;
+  }
+  if (!picture || !on) return;
+  const bool wasModified = state_.ImageModified;
+  edit_->edits.EnsureTrueColor();
+  if (ScreenGamma(edit_->Picture(), state_.ScreenGamma)) {
+    sky95_->BitmapChanged();
+    sky95_->update();
+  }
+  // Screen gamma is not an edit of the picture.
+  state_.ImageModified = wasModified;
 }
 
 void TWebForm::RunEdit(EditCommand c) {

@@ -13,6 +13,7 @@
 #include "display/forms/pix.h"
 #include "platform/ui.h"
 #include "viewer/forms/web_form.h"
+#include "viewer/slide_image.h"
 #include "viewer/status_text.h"
 #include "viewer/view_layout.h"
 
@@ -233,6 +234,37 @@ void TWebForm::mnuScaleJPGClick() {
   item->setChecked(state_.HalfJpeg);
   // Half-size decodes and the reduced screen copy exclude each other.
   if (state_.HalfJpeg) settings_->viewer.autoReduce = false;
+}
+
+void TWebForm::SetAspectMonitor() {
+  state_.AspectMode = AspectModes::OneToOne;
+  state_.ResampleOnLoad = false;
+  Action("mnuAspect1")->setChecked(true);
+}
+
+void TWebForm::mnuAspectClick(QAction* item) {
+  const AspectModes beforeMode = state_.AspectMode;
+  const bool beforeResample = state_.ResampleOnLoad;
+  const QString name = item->objectName();
+  const bool monitor = name == "mnuAspect1";
+  if (!monitor && state_.PageCount >= 2) {
+    CurrentUi().Message(MessageKind::Warning, kMultipageAspectText, Button::OK | Button::Help, kAspectHelpContext);
+    SetAspectMonitor();
+    return;
+  }
+  state_.AspectMode = name == "mnuAspect4" ? AspectModes::Tv43
+                      : name == "mnuAspect9" ? AspectModes::Wide169 : AspectModes::OneToOne;
+  state_.ResampleOnLoad = !monitor;
+  item->setChecked(true);
+  // Resampled loads and the reduced screen copy exclude each other.
+  if (state_.ResampleOnLoad) settings_->viewer.autoReduce = false;
+  const std::string question = AspectQuestion(state_.AspectMode);
+  if (!question.empty() &&
+      CurrentUi().Message(MessageKind::Information, question, Button::OK | Button::Cancel | Button::Help,
+                          kAspectHelpContext) != Button::OK)
+    SetAspectMonitor();
+  const bool changed = state_.AspectMode != beforeMode || state_.ResampleOnLoad != beforeResample;
+  if (changed && Action("mnuReload")->isEnabled()) BtnOpenEx();
 }
 
 static MinWidthRules Rules(const TWebForm& f, bool fitMode, int winMin) {

@@ -8,12 +8,14 @@
 #include <QScrollArea>
 #include <QStatusBar>
 
+#include <cmath>
 #include <memory>
 
 #include "app/forms/program.h"
 #include "app/program_entry.h"
 #include "app/viewer_settings.h"
 #include "display/forms/pix.h"
+#include "engine/dialogs/scroll_dialog.h"
 #include "platform/scripted_ui.h"
 #include "platform/settings_store.h"
 #include "viewer/close_now.h"
@@ -452,13 +454,148 @@ private slots:
     QVERIFY(ui_->Texts().empty());
   }
 
+  // The aspect modes resample every later load to the window; the ones that distort ask first.
+  void aspectModesResampleTheLoads() {
+    MemorySettingsStore store;
+    Start run(store);
+    run.Show();
+    TWebForm& f = *run.form;
+    QTRY_VERIFY(ShowsWelcome(*ui_));
+    g_dialogAnswer = {Fixture("photo.jpg")};
+    f.BtnOpenClick();
+    QCOMPARE(f.Sky95()->Bitmap().Width(), 640);
+    f.resize(500, 420);
+    QTRY_COMPARE(f.width(), 500);
+    run.settings.viewer.autoSize = false;
+    run.settings.viewer.autoReduce = true;
+
+    ui_->Clear();
+    ui_->Queue(Button::OK);
+    f.Action("mnuAspect9")->trigger();
+    QCOMPARE(ui_->Texts(), std::vector<std::string>{
+        "All images will be resized to 16:9 widescreen aspect.\nThis fixes raw, fullscreen DVD image captures "
+        "(landscape).\nNormal 1:1 images will be distorted; video is not modified."});
+    QCOMPARE(ui_->Calls()[0].helpContext, 104);
+    QVERIFY(f.State().ResampleOnLoad);
+    QVERIFY(!run.settings.viewer.autoReduce);
+    // Reloaded at once: 16:9, as large as the window lets it be.
+    const Dib& wide = f.Sky95()->Bitmap();
+    QVERIFY(wide.Width() <= f.width() && wide.Height() <= f.ViewportHeight());
+    QVERIFY(wide.Width() == f.width() || wide.Height() == f.ViewportHeight());
+    QVERIFY(std::abs(wide.Width() * 9 - wide.Height() * 16) <= 16);
+    QCOMPARE(f.State().SourceWidth, 640);
+
+    ui_->Queue(Button::Cancel);
+    f.Action("mnuAspect4")->trigger();
+    QVERIFY(f.Action("mnuAspect1")->isChecked());
+    QVERIFY(!f.State().ResampleOnLoad);
+    QCOMPARE(f.Sky95()->Bitmap().Width(), 640);  // back to the file's own size
+
+    ui_->Clear();
+    f.Action("mnuAspectBest")->trigger();
+    QVERIFY(ui_->Texts().empty());
+    QVERIFY(f.Action("mnuAspectBest")->isChecked());
+    QVERIFY(f.Sky95()->Bitmap().Width() <= f.width());
+    QVERIFY(f.Sky95()->Bitmap().Height() <= f.ViewportHeight());
+
+    // A document of several pages keeps 1:1.
+    f.State().PageCount = 3;
+    f.Action("mnuAspect4")->trigger();
+    QCOMPARE(ui_->Texts(), std::vector<std::string>{"Multipage documents cannot use this feature."});
+    QVERIFY(f.Action("mnuAspect1")->isChecked());
+    QVERIFY(!f.State().ResampleOnLoad);
+  }
+
+  void screenGammaAsksThenAdjustsEveryLoad() {
+    MemorySettingsStore store;
+    Start run(store);
+    run.Show();
+    TWebForm& f = *run.form;
+    QTRY_VERIFY(ShowsWelcome(*ui_));
+    g_dialogAnswer = {Fixture("gradient_24.bmp")};
+    f.BtnOpenClick();
+    const Dib original = f.Sky95()->Bitmap();
+    int answer = 200;
+    SliderRequest asked;
+    std::string title;
+    QtSliderRequester::SetSeam([&](const std::string& t, const std::string&, const std::string&,
+                                   const SliderRequest& q) {
+      title = t;
+      asked = q;
+      return answer;
+    });
+    auto curve = [](int v, double g) { return static_cast<int>(std::lround(255.0 * std::pow(v / 255.0, 1.0 / g))); };
+    auto follows = [&](const Dib& d, double g) {
+      for (int y = 0; y < d.Height(); y += 5)
+        for (int x = 0; x < d.Width(); x += 5)
+          if (std::abs(RedOf(d.Pixel(x, y)) - curve(RedOf(original.Pixel(x, y)), g)) > 1) return false;
+      return true;
+    };
+
+    ui_->Clear();
+    ui_->Queue(Button::Cancel);
+    f.Action("mnuViewGamma")->trigger();
+    QCOMPARE(ui_->Texts(), std::vector<std::string>{
+        "All viewed images will be modified and gamma adjusted;\nsubsequent gamma adjustments will be cumulative."
+        "\n\n[Ignore] avoids this dialog (for experts)."});
+    QVERIFY(!f.Action("mnuViewGamma")->isChecked());
+    QCOMPARE(f.State().ScreenGamma, 100);
+
+    ui_->Queue(Button::OK);
+    f.Action("mnuViewGamma")->trigger();
+    QCOMPARE(title, std::string("Set Screen Gamma (n/100)"));
+    QCOMPARE(asked.min, 100);
+    QCOMPARE(asked.max, 300);
+    QCOMPARE(asked.presets, (std::array<int, 6>{100, 125, 135, 150, 165, 185}));
+    QVERIFY(f.Action("mnuViewGamma")->isChecked());
+    QVERIFY(follows(f.Sky95()->Bitmap(), 2.0));
+    QVERIFY(!f.State().ImageModified);
+    f.BtnOpenClick();  // every later load takes it
+    QVERIFY(follows(f.Sky95()->Bitmap(), 2.0));
+
+    // Unsaved edits are never reloaded away: the gamma goes on top and the mark stays.
+    f.State().ImageModified = true;
+    answer = 150;
+    const Dib edited = f.Sky95()->Bitmap();
+    f.ScrollBox()->setFocus();
+    QTest::keyClick(f.ScrollBox(), Qt::Key_G);
+    QCOMPARE(asked.start, 200);
+    QVERIFY(f.State().ImageModified);
+    QCOMPARE(RedOf(f.Sky95()->Bitmap().Pixel(7, 3)), curve(RedOf(edited.Pixel(7, 3)), 1.5));
+
+    // 100 turns it off; the next load is the file as it is.
+    f.State().ImageModified = false;
+    answer = 100;
+    f.Action("mnuViewGamma")->trigger();
+    QVERIFY(!f.Action("mnuViewGamma")->isChecked());
+    QVERIFY(follows(f.Sky95()->Bitmap(), 1.0));
+    QCOMPARE(ui_->Texts().size(), std::size_t{2});  // asked only while it was off
+    QtSliderRequester::SetSeam({});
+  }
+
+  void performWarnsAboutTheViewSettings() {
+    MemorySettingsStore store;
+    Start run(store);
+    run.Show();
+    TWebForm& f = *run.form;
+    QTRY_VERIFY(ShowsWelcome(*ui_));
+    f.BatchForm()->StartRecording();  // as its first activation does
+    f.State().ScreenGamma = 150;
+    ui_->Clear();
+    ui_->Queue(Button::Cancel);
+    f.Action("mnuBatchPerform")->trigger();
+    QCOMPARE(ui_->Texts(), std::vector<std::string>{
+        "You have screen gamma enabled, which is cumulative;\nit will affect batch image processing results.  "
+        "Continue?\n\n[Ignore] avoids this dialog (for experts)."});
+  }
+
   void unbuiltCommandsAreDisabled() {
     MemorySettingsStore store;
     Start run(store);
     run.Show();
     g_dialogAnswer = {Fixture("photo.jpg")};
     run.form->BtnOpenClick();
-    for (const char* name : {"mnuZoomTo", "mnuViewport", "mnuViewGamma", "mnuPrint",
+    for (const char* name : {"mnuZoomTo", "mnuViewport", "mnuPrint",
                              "mnuExplore", "mnuFullScrn", "mnuInfo", "btnInfo",
                              "btnScreen", "btnBack", "btnNext", "btnPage", "mnuOptions", "mnuSlideAlbum",
                              "mnuBookmarksRun"}) {
