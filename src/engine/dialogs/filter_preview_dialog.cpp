@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -39,6 +40,7 @@ struct Remembered {
   QPoint position;
   TJpegWizardSettings jpeg;
   std::optional<ColorValue> picked;
+  QString saveFolder;
   TFXdlg::HistogramView histogramView = [](QWidget* parent, const QString& title, const Histograms& h) {
     THistogramDlg::ShowHistogram(parent, title, h);
   };
@@ -223,7 +225,7 @@ TFXdlg::TFXdlg(const QString& title, const QString& minLabel, const QString& max
     actual_->setEnabled(false);
     cancel_->setText("Close");
     apply_->setText("Save &As");
-    apply_->setVisible(request.kind == kJpegSaveKind);
+    // The preview-only wizard shows Save As, never enabled.
   }
 
   // Slider changes coalesce: one preview after the events of this turn, never inside one.
@@ -337,7 +339,7 @@ void TFXdlg::Test() {
   }
   ShowAfter();
   ++previews_;
-  apply_->setEnabled(!jpeg_ || !jpegBytes_.empty());
+  apply_->setEnabled(!jpeg_ || (request_.kind == kJpegSaveKind && !jpegBytes_.empty()));
   QApplication::restoreOverrideCursor();
   previewing_ = false;
 }
@@ -471,11 +473,11 @@ void TFXdlg::SaveAsClicked() {
   if (SavePathRef()) {
     path = SavePathRef()(this);
   } else {
-    path = QFileDialog::getSaveFileName(this, "Save As", QString(), "JPG (JPEG/JFIF)  24-bit color (*.jpg)")
+    path = QFileDialog::getSaveFileName(this, "Save As", Memory().saveFolder, "JPG (JPEG/JFIF)  24-bit color (*.jpg)")
                .toStdString();
     if (!path.empty() && path.find('.', path.find_last_of('/') + 1) == std::string::npos) path += ".jpg";
   }
-  if (!path.empty()) SaveJpeg(path);
+  if (!path.empty() && SaveJpeg(path)) Memory().saveFolder = QFileInfo(QString::fromStdString(path)).absolutePath();
 }
 
 void TFXdlg::done(int r) {
@@ -510,6 +512,7 @@ TJpegWizardRecord& ProgramJpegWizardRecord() {
 void TFXdlg::SetJpegSettings(const TJpegWizardSettings& s) { Memory().jpeg = s; }
 TJpegWizardSettings TFXdlg::StoredJpegSettings() { return Memory().jpeg; }
 void TFXdlg::SetSavePathSeam(SavePathSeam seam) { SavePathRef() = std::move(seam); }
+void TFXdlg::SetSaveFolder(const std::string& folder) { Memory().saveFolder = QString::fromStdString(folder); }
 void TFXdlg::SetHistogramView(HistogramView view) {
   Memory().histogramView = view ? std::move(view) : Remembered{}.histogramView;
 }

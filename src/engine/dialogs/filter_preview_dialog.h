@@ -95,6 +95,8 @@ public:
   // Chooses the file for Save &As; tests replace the file dialog.
   using SavePathSeam = std::function<std::string(QWidget* parent)>;
   static void SetSavePathSeam(SavePathSeam seam);
+  // Where Save &As starts: the viewer's last save folder.
+  static void SetSaveFolder(const std::string& folder);
   // Opens the histogram view; tests replace it.
   using HistogramView = std::function<void(QWidget* parent, const QString& title, const Histograms& h)>;
   static void SetHistogramView(HistogramView view);

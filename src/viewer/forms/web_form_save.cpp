@@ -68,7 +68,8 @@ void TWebForm::mnuSaveClick(bool batch) {
       setup.type = saveType_;
       setup.compression = saveCompression_;
       setup.progressive = saveProgressive_;
-      setup.compress = [this](QWidget* parent) {
+      setup.compress = [this, folder](QWidget* parent) {
+        TFXdlg::SetSaveFolder(folder);
         TFXdlg::RunJpegWizard(parent, sky95_->Bitmap(), ProgramJpegWizardRecord(), *store_);
       };
       const std::optional<SaveChoice> choice = SaveDialogSeam()(this, setup);

@@ -639,6 +639,8 @@ private slots:
       QVERIFY(!d.Subsample()->isChecked());
       QCOMPARE(d.SmoothingChoice()->currentText(), QString("Clean"));
       QCOMPARE(d.Slider(0)->value(), 12);
+      d.TestButton()->click();
+      QVERIFY(!d.ApplyButton()->isEnabled());  // the preview-only wizard never saves
       d.JpegScale()->setValue(100);
       d.Subsample()->setChecked(true);
       d.CancelButton()->click();
@@ -659,7 +661,8 @@ private slots:
     bool wizard = false;
     setup.compress = [&](QWidget* parent) {
       QtFilterRequester::SetSeam([&](TFXdlg& d) {
-        wizard = d.JpegMode() && d.ApplyButton()->isVisibleTo(&d);
+        d.TestButton()->click();
+        wizard = d.JpegMode() && d.ApplyButton()->isEnabled();  // Save As offered
         d.CancelButton()->click();
       });
       TFXdlg::RunJpegWizard(parent, picture);
