@@ -201,8 +201,12 @@ TFXdlg::TFXdlg(const QString& title, const QString& minLabel, const QString& max
   help_ = new QPushButton("&Help", this);
   extra_ = new QPushButton(QString::fromStdString(FilterButtonCaption(request.kind)), this);
   extra_->setVisible(!jpeg_ && !extra_->text().isEmpty() && request.histogram);
-  buttons->addWidget(actual_);
-  buttons->addWidget(autoTest_);
+  // Two rows keep the dialog within the two pictures' width.
+  auto* options = new QHBoxLayout;
+  options->addWidget(actual_);
+  options->addWidget(autoTest_);
+  options->addStretch(1);
+  column->addLayout(options);
   buttons->addStretch(1);
   for (QPushButton* b : {extra_, test_, reset_, apply_, cancel_, help_}) {
     b->setAutoDefault(false);
