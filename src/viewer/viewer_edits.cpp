@@ -395,7 +395,8 @@ void ViewerEdits::Tone(EditCommand c) {
         engine_.FilterParam2 = given[1];
         engine_.FilterParam3 = given[2];
       }
-      // The reference white is measured once, on the whole picture, for preview and edit.
+      // The reference white is measured once, on the whole picture, for preview and edit (a
+      // colour picked in the dialog replaces it for both).
       const FilterPreview apply = [&](Dib& d, const std::array<int, 3>& v) {
         if (!scriptRunning_) {
           const int s = v[0];

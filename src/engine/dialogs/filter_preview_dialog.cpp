@@ -1,7 +1,6 @@
 #include "engine/dialogs/filter_preview_dialog.h"
 
 #include <QApplication>
-#include <QMouseEvent>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
@@ -11,6 +10,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPixmap>
 #include <QPushButton>
 #include <QScrollBar>
@@ -229,7 +229,7 @@ TFXdlg::TFXdlg(const QString& title, const QString& minLabel, const QString& max
     actual_->setEnabled(false);
     cancel_->setText("Close");
     apply_->setText("Save &As");
-    // The preview-only wizard shows Save As, never enabled.
+    // The preview-only wizard (998) shows Save As but never enables it (see Test).
   }
 
   // Slider changes coalesce: one preview after the events of this turn, never inside one.
