@@ -5,6 +5,7 @@
 #include <benchmark/benchmark.h>
 
 #include <random>
+#include <type_traits>
 
 #include "engine/filter_preview.h"
 #include "image/dib.h"
@@ -68,7 +69,10 @@ private:
   bool fitted_;
 };
 
-void Refresh(benchmark::State& state, EditCommand c, bool fitted) {
+// One command run with the timing requester; a filter command goes through the filters, and
+// its slider 1 walks the whole range, so the strongest levels count.
+template <typename Command>
+void Refresh(benchmark::State& state, Command c, bool fitted = false) {
   static ScriptedUi ui;
   SetCurrentUi(&ui);
   ViewState view;
@@ -77,22 +81,12 @@ void Refresh(benchmark::State& state, EditCommand c, bool fitted) {
   UndoStore undo;
   TimingRequester ask(state, fitted);
   ViewerEdits edits(view, engine, undo, TheHost(), ask);
-  edits.Run(c);
-  SetCurrentUi(nullptr);
-}
-
-// The neighbourhood filters: slider 1 walks its whole range, so the strongest levels count.
-void RefreshFilter(benchmark::State& state, FilterCommand c) {
-  static ScriptedUi ui;
-  SetCurrentUi(&ui);
-  ViewState view;
-  SyncImageState(view, TheHost().Picture());
-  EngineState engine;
-  UndoStore undo;
-  TimingRequester ask(state, false);
-  ViewerEdits edits(view, engine, undo, TheHost(), ask);
-  ViewerFilters filters(view, engine, edits, TheHost(), ask);
-  filters.Run(c);
+  if constexpr (std::is_same_v<Command, FilterCommand>) {
+    ViewerFilters filters(view, engine, edits, TheHost(), ask);
+    filters.Run(c);
+  } else {
+    edits.Run(c);
+  }
   SetCurrentUi(nullptr);
 }
 
@@ -101,9 +95,9 @@ void BM_PreviewParametricEq(benchmark::State& s) { Refresh(s, EditCommand::Param
 void BM_PreviewMapEqualize(benchmark::State& s) { Refresh(s, EditCommand::MapEqualize, false); }
 void BM_PreviewEnhanceSaturation(benchmark::State& s) { Refresh(s, EditCommand::EnhanceSaturation, false); }
 void BM_PreviewGammaRGBFitted(benchmark::State& s) { Refresh(s, EditCommand::GammaRGB, true); }
-void BM_PreviewDespeckle(benchmark::State& s) { RefreshFilter(s, FilterCommand::Despeckle); }
-void BM_PreviewUnsharpMask(benchmark::State& s) { RefreshFilter(s, FilterCommand::UnsharpMask); }
-void BM_PreviewDeFog(benchmark::State& s) { RefreshFilter(s, FilterCommand::DeFog); }
+void BM_PreviewDespeckle(benchmark::State& s) { Refresh(s, FilterCommand::Despeckle); }
+void BM_PreviewUnsharpMask(benchmark::State& s) { Refresh(s, FilterCommand::UnsharpMask); }
+void BM_PreviewDeFog(benchmark::State& s) { Refresh(s, FilterCommand::DeFog); }
 
 // The reduced whole picture, made when the actual view is switched off.
 void BM_FittedSource(benchmark::State& state) {
