@@ -86,6 +86,7 @@ TWebForm::~TWebForm() = default;
 
 void TWebForm::Init() {
   setObjectName("WebForm");
+  setAcceptDrops(true);
   setWindowTitle(kProductTitle);
   QFont f = font();
   if (f.pointSizeF() > 12) {

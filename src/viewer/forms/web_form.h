@@ -75,6 +75,9 @@ public:
   // --- steps of the open flow and the view ---------------------------------------------------
   void BtnOpenClick();          // "&Open": the dialog, then the file
   void BtnOpenEx();             // reopens CurrentFile without a dialog
+  // Files dropped on the window, in the order dropped: the first is shown, the others join
+  // the bookmark list.
+  void DropFiles(const QStringList& files);
   void OpenChosen(const QString& path);
   void BlankPicture(bool untitled);
   void PictureChanged();
@@ -195,6 +198,8 @@ protected:
   void showEvent(QShowEvent* event) override;
   bool event(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
 private:
   void Init();

@@ -1,6 +1,11 @@
 // TWebForm: the open flow, the blank picture, caption and status.
 #include <QAction>
 #include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QTimer>
+#include <QUrl>
 #include <QLineEdit>
 #include <QMenu>
 #include <QScreen>
@@ -71,6 +76,45 @@ void TWebForm::BtnOpenEx() {
   // A modified picture is never dropped without the question (a reload used to discard it).
   if (state_.ImageModified && !CloseNow()) return;
   OpenChosen(QString::fromStdString(state_.CurrentFile));
+}
+
+void TWebForm::dragEnterEvent(QDragEnterEvent* event) {
+  if (state_.SlideshowRunning || !event->mimeData()->hasUrls()) return;
+  for (const QUrl& u : event->mimeData()->urls())
+    if (u.isLocalFile()) {
+      event->acceptProposedAction();
+      return;
+    }
+}
+
+void TWebForm::dropEvent(QDropEvent* event) {
+  QStringList files;
+  for (const QUrl& u : event->mimeData()->urls())
+    if (u.isLocalFile()) files << u.toLocalFile();
+  if (files.isEmpty()) return;
+  event->acceptProposedAction();
+  // The drop's source waits until its drop event returns: the open runs after it.
+  QTimer::singleShot(0, this, [this, files] { Run([this, files] { DropFiles(files); }); });
+}
+
+void TWebForm::DropFiles(const QStringList& files) {
+  if (state_.SlideshowRunning || files.isEmpty()) return;
+  activateWindow();
+  raise();
+  // The others first, from the last dropped down to the second; the shown one then becomes
+  // the current entry.
+  for (qsizetype i = files.size() - 1; i >= 1; --i) bookmarks_.Append(files[i].toStdString());
+  HistoryControls();
+  const std::string first = files.front().toStdString();
+  // Names keep their case: lower-casing them would lose the file on this system.
+  if (!InKindList(UpperExt(first), DropExtensions())) return;
+  if (state_.ImageModified && !CloseNow()) return;
+  state_.ImageModified = false;
+  sky95_->SuspendPaint(false);
+  sky95_->show();
+  state_.MediaMode = false;
+  SelectHandTool();
+  OpenChosen(files.front());
 }
 
 void TWebForm::OpenChosen(const QString& path) {

@@ -4,6 +4,10 @@
 #include <QtTest>
 
 #include <QAction>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QMenuBar>
 #include <QScrollArea>
 #include <QStatusBar>
@@ -587,6 +591,43 @@ private slots:
     QCOMPARE(ui_->Texts(), std::vector<std::string>{
         "You have screen gamma enabled, which is cumulative;\nit will affect batch image processing results.  "
         "Continue?\n\n[Ignore] avoids this dialog (for experts)."});
+  }
+
+  // Files dropped on the window: the first is shown, the rest join the bookmark list; a
+  // modified picture is asked about first.
+  void droppedFilesOpenTheFirstAndBookmarkTheRest() {
+    MemorySettingsStore store;
+    Start run(store);
+    run.Show();
+    TWebForm& f = *run.form;
+    QTRY_VERIFY(ShowsWelcome(*ui_));
+    const QString a = Fixture("photo.jpg"), b = Fixture("gradient_24.bmp"), c = Fixture("palette_8.bmp");
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(a), QUrl::fromLocalFile(b), QUrl::fromLocalFile(c)});
+    QDragEnterEvent enter(QPoint(40, 40), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&f, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(40, 40), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&f, &drop);
+    QTRY_COMPARE(QString::fromStdString(f.State().CurrentFile), a);
+    QCOMPARE(f.Sky95()->Bitmap().Width(), 640);
+    // The others were appended from the last dropped down to the second; the shown file took
+    // its place as the current entry.
+    QCOMPARE(f.Bookmarks().Entries(), (std::vector<std::string>{a.toStdString(), c.toStdString(), b.toStdString()}));
+
+    // A modified picture stays when the close question says No.
+    f.State().ImageModified = true;
+    ui_->Clear();
+    ui_->Queue(Button::No);
+    f.DropFiles({b});
+    QCOMPARE(QString::fromStdString(f.State().CurrentFile), a);
+    QCOMPARE(ui_->Texts().size(), std::size_t{1});
+    // A file the viewer cannot show changes nothing, and asks nothing.
+    f.State().ImageModified = false;
+    ui_->Clear();
+    f.DropFiles({Fixture("notes.xyz")});
+    QCOMPARE(QString::fromStdString(f.State().CurrentFile), a);
+    QVERIFY(ui_->Texts().empty());
   }
 
   void unbuiltCommandsAreDisabled() {
