@@ -1,15 +1,15 @@
-// TWebForm: the open flow, the blank picture, caption and status.
+// TWebForm: the open flow, dropped files, the blank picture, caption and status.
 #include <QAction>
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QMimeData>
-#include <QTimer>
-#include <QUrl>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QScreen>
 #include <QScrollArea>
+#include <QTimer>
+#include <QUrl>
 
 #include <filesystem>
 
