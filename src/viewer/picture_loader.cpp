@@ -55,11 +55,7 @@ PictureLoader DefaultPictureLoader(LoadHost* host) {
           out.sourceHeight = out.bitmap.Height();
         }
         out.reducedScale = 1;
-        SlideRequest slide;
-        slide.aspect = request.aspect;
-        slide.resampleOnLoad = true;
-        slide.box = {request.clientWidth, request.viewportHeight};
-        out.bitmap = SlideResample(std::move(out.bitmap), slide);
+        out.bitmap = SlideResample(std::move(out.bitmap), request.aspect, {request.clientWidth, request.viewportHeight});
         SlideGamma(out.bitmap, request.screenGamma);
       } else {
         ScreenGamma(out.bitmap, request.screenGamma);

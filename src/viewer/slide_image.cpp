@@ -38,24 +38,19 @@ SizeI AspectTarget(int width, int height, AspectModes aspect) {
   }
 }
 
-Dib SlideResample(Dib picture, const SlideRequest& r) {
-  if (picture.Empty() || r.box.width <= 0 || r.box.height <= 0) return picture;
+Dib SlideResample(Dib picture, AspectModes aspect, SizeI box) {
+  if (picture.Empty() || box.width <= 0 || box.height <= 0) return picture;
   const SizeI source{picture.Width(), picture.Height()};
-  if (r.aspect != AspectModes::OneToOne) {
-    SizeI target = AspectTarget(source.width, source.height, r.aspect);
-    if (r.resampleOnLoad) target = FitSize(target.width, target.height, r.box.width, r.box.height);
-    if (!r.slideshow && Larger(target, r.box)) target = FitSize(target.width, target.height, r.box.width, r.box.height);
+  if (aspect != AspectModes::OneToOne) {
+    const SizeI wanted = AspectTarget(source.width, source.height, aspect);
+    const SizeI target = FitSize(wanted.width, wanted.height, box.width, box.height);
     if (target.width > 0 && target.height > 0 && !(target == source)) {
       const bool twoStep = target.width == source.height && target.height < source.width;
       picture = Resample(picture, target, twoStep);
     }
   }
   const SizeI now{picture.Width(), picture.Height()};
-  if (Larger(now, r.box)) {
-    const SizeI fit = FitSize(now.width, now.height, r.box.width, r.box.height);
-    const bool twoStep = !r.slideshow ? picture.BitCount() > 1 : fit.width == now.height && fit.height < now.width;
-    picture = Resample(picture, fit, twoStep);
-  }
+  if (Larger(now, box)) picture = Resample(picture, FitSize(now.width, now.height, box.width, box.height), true);
   // The window receives a true-colour bitmap of the result.
   if (picture.BitCount() != 24) picture = ToTrueColor(picture);
   return picture;

@@ -12,21 +12,15 @@ namespace pelira {
 
 inline constexpr int kNeutralGamma = 100;
 
-struct SlideRequest {
-  AspectModes aspect = AspectModes::OneToOne;
-  bool resampleOnLoad = false;
-  bool slideshow = false;
-  SizeI box;  // the client width by the viewport height
-};
 
 // The size the aspect mode gives a width x height picture before it is fitted to the box:
 // 4:3 and 16:9 stretch the width to the height's proportion; 1:1 keeps the size.
 SizeI AspectTarget(int width, int height, AspectModes aspect);
 
-// Aspect target, fitted into the box when the picture resamples on load, then a further fit
-// when the result is still larger than the box. Always 24 bits (a 1-bit page shrinks through
-// gray shades).
-Dib SlideResample(Dib picture, const SlideRequest& r);
+// A load that resamples to the window: the aspect target fitted into the box (the client width
+// by the viewport height), then a further fit when the result is still larger than the box.
+// Always 24 bits (a 1-bit page shrinks through gray shades).
+Dib SlideResample(Dib picture, AspectModes aspect, SizeI box);
 
 // The screen gamma of a resampled load: above 100 the library's gamma curve, below it the
 // tone tables (pictures under 15 bits made true colour first). 100 changes nothing.

@@ -49,11 +49,7 @@ TEST(SlideImage, ResampleFitsTheBoxAndKeepsColours) {
   };
   const ColorValue c = MakeColor(200, 90, 30);
   for (const Case& k : cases) {
-    SlideRequest r;
-    r.aspect = k.mode;
-    r.resampleOnLoad = true;
-    r.box = k.box;
-    const Dib out = SlideResample(Flat(k.w, k.h, c, k.bits), r);
+    const Dib out = SlideResample(Flat(k.w, k.h, c, k.bits), k.mode, k.box);
     EXPECT_EQ(out.Width(), k.want.width) << k.what;
     EXPECT_EQ(out.Height(), k.want.height) << k.what;
     EXPECT_EQ(out.BitCount(), 24) << k.what;
@@ -69,10 +65,7 @@ TEST(SlideImage, OneBitPageShrinksThroughGrays) {
   page.Colors()[1] = {255, 255, 255, 0};
   for (int y = 0; y < 40; ++y)
     for (int x = 0; x < 40; ++x) page.SetIndex(x, y, static_cast<std::uint32_t>((x + y) % 2));
-  SlideRequest r;
-  r.resampleOnLoad = true;
-  r.box = {10, 10};
-  const Dib out = SlideResample(page, r);
+  const Dib out = SlideResample(page, AspectModes::OneToOne, {10, 10});
   ASSERT_EQ(out.Width(), 10);
   ASSERT_EQ(out.BitCount(), 24);
   const int grey = RedOf(out.Pixel(5, 5));

@@ -110,6 +110,7 @@ public:
   void mnuAspectClick(QAction* item);
   void mnuViewGammaClick();           // "&Gamma": the screen gamma of this and every later load
   void SetAspectMonitor();            // back to " &1:1 Monitor", no resampling on load
+  void PrepareOpen();                 // the picture control shown and painting, the hand tool
   void SetMenuBarShown(bool on);
   void SetToolBarShown(bool on);
   void SetStatusBarShown(bool on);

@@ -57,11 +57,15 @@ LoadRequest TWebForm::MakeLoadRequest() const {
   return r;
 }
 
-void TWebForm::BtnOpenClick() {
+void TWebForm::PrepareOpen() {
   sky95_->SuspendPaint(false);
   sky95_->show();
   state_.MediaMode = false;
   SelectHandTool();
+}
+
+void TWebForm::BtnOpenClick() {
+  PrepareOpen();
   if (state_.ImageModified && !CloseNow()) return;
   const QStringList files =
       DialogSeam()(this, QString::fromStdString(settings_->OpenDir), OpenFilterText());
@@ -110,10 +114,7 @@ void TWebForm::DropFiles(const QStringList& files) {
   if (!InKindList(UpperExt(first), DropExtensions())) return;
   if (state_.ImageModified && !CloseNow()) return;
   state_.ImageModified = false;
-  sky95_->SuspendPaint(false);
-  sky95_->show();
-  state_.MediaMode = false;
-  SelectHandTool();
+  PrepareOpen();
   OpenChosen(files.front());
 }
 

@@ -118,8 +118,6 @@ void TWebForm::mnuViewGammaClick() {
   if (state_.ScreenGamma == kNeutralGamma &&
       !AskIgnorable(CurrentUi(), "ScreenGamma", MessageKind::Confirmation, kScreenGammaText, kScreenGammaHelpContext))
     return;
-  const bool picture = state_.ImageLoaded && !sky95_->Bitmap().Empty();
-  if (picture && !edit_->edits.AutoBackUp()) return;
   SliderRequest q;
   q.min = 100;
   q.max = 300;
@@ -144,7 +142,8 @@ void TWebForm::mnuViewGammaClick() {
     BtnOpenEx();
     return;
   }
-  if (!picture || !on) return;
+  // Only a picture that changes where it stands needs the undo copy.
+  if (!on || !state_.ImageLoaded || sky95_->Bitmap().Empty() || !edit_->edits.AutoBackUp()) return;
   const bool wasModified = state_.ImageModified;
   edit_->edits.EnsureTrueColor();
   if (ScreenGamma(edit_->Picture(), state_.ScreenGamma)) {
