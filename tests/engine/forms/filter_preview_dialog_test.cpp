@@ -361,7 +361,7 @@ private slots:
   // The Histogram button shows the whole picture as it stands, not the previewed window.
   void histogramButtonShowsTheUnmodifiedPicture() {
     TWebForm f;
-    const Dib original = Picture(64, 48);
+    const Dib original = Picture(420, 400);  // larger than the preview window
     Show(f, original);
     QString title;
     Histograms shown;
@@ -370,6 +370,7 @@ private slots:
       shown = h;
     });
     RunWith(f, "mnuLimitAll", [&](TFXdlg& d) {
+      d.BeforeScroll(true)->setValue(30);
       d.Slider(0)->setValue(90);
       d.TestButton()->click();
       d.ExtraButton()->click();
