@@ -1,7 +1,7 @@
 #include "batch/headless_host.h"
 
 #include "image/image_loader.h"
-#include "viewer/open_flow.h"
+#include "edit/picture_state.h"
 
 namespace pelira {
 

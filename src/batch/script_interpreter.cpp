@@ -7,11 +7,11 @@
 
 #include "common/request_flags.h"
 #include "engine/composites.h"
-#include "engine/filter_words.h"
+#include "edit/filter_words.h"
 #include "engine/histogram.h"
-#include "viewer/view_state.h"
-#include "viewer/viewer_edits.h"
-#include "viewer/viewer_filters.h"
+#include "edit/picture_state.h"
+#include "edit/tone_commands.h"
+#include "edit/filter_commands.h"
 
 namespace pelira {
 
@@ -93,13 +93,13 @@ bool IsRegularFile(const std::string& path) {
 // recording.
 class RunMark {
 public:
-  explicit RunMark(ViewerEdits& e) : e_(e), previous_(e.ScriptRunning()) { e_.SetScriptRunning(true); }
+  explicit RunMark(ToneCommands& e) : e_(e), previous_(e.ScriptRunning()) { e_.SetScriptRunning(true); }
   ~RunMark() { e_.SetScriptRunning(previous_); }
   RunMark(const RunMark&) = delete;
   RunMark& operator=(const RunMark&) = delete;
 
 private:
-  ViewerEdits& e_;
+  ToneCommands& e_;
   bool previous_;
   OperationScope scope_;
 };
@@ -216,7 +216,7 @@ bool ScriptInterpreter::Filter(const std::string& word) {
                       word == "DOWNSAMPLE";
   const auto it = table.find(word);
   if (it == table.end() && !resize && word != "DEPIXELATE") return false;
-  ViewerFilters* filters = host_.Filters();
+  FilterCommands* filters = host_.Filters();
   if (!filters) {
     host_.NotAvailable(word);
     return true;
@@ -281,9 +281,9 @@ bool ScriptInterpreter::Tone(const std::string& word) {
 
 bool ScriptInterpreter::Other(const std::string& word) {
   const auto& a = regs_.a;
-  ViewerEdits& edits = host_.Edits();
+  ToneCommands& edits = host_.Edits();
   EngineState& e = host_.Engine();
-  ViewState& view = host_.View();
+  PictureState& view = host_.View();
   auto changed = [&] {
     view.ImageModified = true;
     host_.Refresh();

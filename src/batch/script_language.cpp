@@ -103,17 +103,6 @@ ParsedLine ParseScriptLine(std::string_view line, ScriptRegisters& regs) {
   return p;
 }
 
-std::string FormatRecordedLine(std::string_view word, std::initializer_list<int> args) {
-  std::string line(word);
-  bool first = true;
-  for (int v : args) {
-    line += first ? "=" : ",";
-    line += std::to_string(v);
-    first = false;
-  }
-  return line;
-}
-
 const ScriptCommandInfo* FindScriptCommand(std::string_view upperWord) {
   using A = ScriptArgs;
   static const ScriptCommandInfo table[] = {

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "edit/edit_host.h"
+
 namespace pelira {
 
 // The argument registers and the text argument of one run. The numbers persist from line
@@ -33,10 +35,6 @@ ParsedLine ParseScriptLine(std::string_view line, ScriptRegisters& regs);
 // One decimal integer: optional leading blanks, optional "-", digits, nothing after; must
 // fit 32 bits. Empty text is 0.
 bool ParseScriptNumber(std::string_view piece, std::int32_t* out);
-
-// The line a command records: the word, and "=" with the arguments joined by "," when
-// there are any. No blanks.
-std::string FormatRecordedLine(std::string_view word, std::initializer_list<int> args = {});
 
 enum class ScriptArgs { None, Numbers, Text };
 

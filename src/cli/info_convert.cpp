@@ -10,7 +10,7 @@
 #include "image/codec_registry.h"
 #include "image/file_bytes.h"
 #include "image/image_loader.h"
-#include "viewer/save_as.h"
+#include "edit/save_as.h"
 
 namespace pelira::cli {
 

@@ -26,7 +26,7 @@
 #include "cli/commands.h"
 #include "image/bmp_graphic.h"
 #include "image/codec_registry.h"
-#include "viewer/save_as.h"
+#include "edit/save_as.h"
 
 namespace pelira::cli {
 

@@ -41,12 +41,6 @@ bool LoadsAsPicture(OpenKind kind) {
   return kind == OpenKind::Raster || kind == OpenKind::Text || kind == OpenKind::Metafile;
 }
 
-void SyncImageState(ViewState& s, const Dib& bitmap) {
-  s.ImageWidth = bitmap.Width();
-  s.ImageHeight = bitmap.Height();
-  s.ImageBits = static_cast<std::int16_t>(bitmap.Empty() ? 0 : bitmap.BitCount());
-}
-
 OpenKind LoadIntoState(ViewState& s, const std::string& path, const PictureLoader& loader,
                        const LoadRequest& request, LoadedPicture& out) {
   const std::string previousFile = s.CurrentFile;
@@ -92,31 +86,6 @@ OpenKind LoadIntoState(ViewState& s, const std::string& path, const PictureLoade
   s.StatusWord = out.statusText.empty() ? std::string(kStatusReady) : out.statusText;
   if (s.PageCount >= 2) s.StatusWord = PageStatusText(s.PageIndex, s.PageCount);
   return kind;
-}
-
-Dib BlankBitmap(std::uint32_t platformColor) {
-  Dib d(32, 32, 24);
-  const ColorValue c = FromPlatformColor(platformColor);
-  for (int y = 0; y < 32; ++y)
-    for (int x = 0; x < 32; ++x) d.SetPixel(x, y, c);
-  return d;
-}
-
-void BlankPictureState(ViewState& s, bool untitled) {
-  if (untitled) {
-    s.CurrentFile = kUntitled;
-    s.CurrentExt.clear();
-    s.ImageWidth = 32;
-    s.ImageHeight = 32;
-    s.ImageBits = 24;
-  }
-  s.ReducedScale = 1;
-  s.SourceWidth = s.ImageWidth;
-  s.SourceHeight = s.ImageHeight;
-  s.ImageLoaded = true;
-  MultiPageDisable(s);
-  s.StatusWord = kStatusReady;
-  s.ImageModified = false;
 }
 
 std::vector<std::pair<std::string, std::vector<std::string>>> OpenDialogFilters() {

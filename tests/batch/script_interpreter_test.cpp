@@ -10,9 +10,9 @@
 #include "image/codec_registry.h"
 #include "platform/scripted_ui.h"
 #include "support/test_support.h"
-#include "viewer/memory_edit_host.h"
+#include "edit/memory_edit_host.h"
 #include "viewer/open_flow.h"
-#include "viewer/viewer_filters.h"
+#include "edit/filter_commands.h"
 
 namespace pelira {
 namespace {
@@ -80,8 +80,8 @@ struct Menu {
   NoEdit edit;
   Sliders sliders;
   Lines rec;
-  ViewerEdits edits;
-  ViewerFilters filters;
+  ToneCommands edits;
+  FilterCommands filters;
 };
 
 Dib Replay(const Dib& start, const std::vector<std::string>& script, const std::vector<std::string>& before = {}) {
@@ -126,7 +126,7 @@ TEST(ScriptReplay, FilterCommandsReplayToTheSamePixels) {
               F::Enrich, F::MeanRemoval, F::HighPassMedium, F::HighPassLight, F::UnsharpMask, F::DescreenLight,
               F::DescreenMedium, F::DescreenStrong, F::DescreenHigh, F::DeFog, F::DePixelate, F::Mosaic}) {
     Menu m;
-    ViewerFilters filters(m.state, m.engine, m.edits, m.edit, m.sliders);
+    FilterCommands filters(m.state, m.engine, m.edits, m.edit, m.sliders);
     filters.SetRecorder(&m.rec);
     m.edit.picture = start;
     SyncImageState(m.state, start);

@@ -1,5 +1,5 @@
 // TWebForm: the neighbourhood filters of the Image menu and Colors › Contrast › DeFog. The
-// commands live in core (viewer/viewer_filters.h); this file builds their menu items, lends
+// commands live in core (edit/filter_commands.h); this file builds their menu items, lends
 // them the picture and dialogs of the tone commands, and shows their rows in the status
 // panel. While a filter works (after its dialog) only Esc reaches the program: it stops it.
 #include <QAction>
@@ -16,8 +16,8 @@
 #include "platform/progress.h"
 #include "viewer/forms/status_word_panel.h"
 #include "viewer/forms/web_form.h"
-#include "viewer/viewer_edits.h"
-#include "viewer/viewer_filters.h"
+#include "edit/tone_commands.h"
+#include "edit/filter_commands.h"
 
 namespace pelira {
 
@@ -103,10 +103,10 @@ struct TWebForm::FilterParts {
     filters.SetProgress(&progress);
   }
   StatusProgress progress;
-  ViewerFilters filters;
+  FilterCommands filters;
 };
 
-ViewerFilters& TWebForm::Filters() { return filter_->filters; }
+FilterCommands& TWebForm::Filters() { return filter_->filters; }
 
 void TWebForm::RunFilter(FilterCommand c) {
   if (!state_.ImageLoaded || sky95_->Bitmap().Empty()) return;

@@ -1,5 +1,5 @@
 // TWebForm: the editing commands of the Colors menu, Image › Histogram, Edit › Undo and
-// Tools › Memory. The commands live in core (viewer/viewer_edits.h); this file builds their
+// Tools › Memory. The commands live in core (edit/tone_commands.h); this file builds their
 // menu items and lends them the window's picture, status and dialogs.
 #include <QAction>
 #include <QApplication>
@@ -22,7 +22,7 @@
 #include "viewer/forms/web_form.h"
 #include "viewer/status_text.h"
 #include "viewer/slide_image.h"
-#include "viewer/viewer_edits.h"
+#include "edit/tone_commands.h"
 
 namespace pelira {
 
@@ -95,13 +95,13 @@ struct TWebForm::EditParts : EditHost {
   UndoStore undo;
   QtSliderRequester sliders;
   QtFilterRequester filters;
-  ViewerEdits edits;
+  ToneCommands edits;
   bool waitCursor = false;
 };
 
 void TWebForm::SetHistogramView(HistogramView view) { HistogramSeam() = std::move(view); }
 
-ViewerEdits& TWebForm::Edits() { return edit_->edits; }
+ToneCommands& TWebForm::Edits() { return edit_->edits; }
 EngineState& TWebForm::Engine() { return edit_->engine; }
 EditHost& TWebForm::EditHostOf() { return *edit_; }
 FilterRequester& TWebForm::EditRequester() { return edit_->filters; }
@@ -199,13 +199,13 @@ void TWebForm::BuildEditMenus() {
   };
 
   live("mnuUndo", [this] {
-    edit_->edits.mnuUndoClick();
+    edit_->edits.Undo();
     edit_->EndBusy();
   });
   Action("mnuUndo")->setEnabled(false);
   live("mnuHistogram", [this] {
     if (!state_.ImageLoaded) return;
-    edit_->edits.mnuHistogramClick(std::filesystem::path(state_.CurrentFile).filename().string());
+    edit_->edits.ShowHistogram(std::filesystem::path(state_.CurrentFile).filename().string());
   });
 
   // Colors › Tune
@@ -268,7 +268,7 @@ void TWebForm::BuildEditMenus() {
     auto* info = new QAction("RGB &info", this);
     info->setObjectName("mnuMapRgbInfo");
     connect(info, &QAction::triggered, this, [this] {
-      if (state_.ImageLoaded) Run([this] { edit_->edits.mnuRgbInfoClick(); });
+      if (state_.ImageLoaded) Run([this] { edit_->edits.AppendRgbInfo(); });
     });
     map->addSeparator();
     map->addAction(info);
@@ -325,7 +325,7 @@ void TWebForm::BuildEditMenus() {
       Run([this] {
         const QScreen* sc = screen();
         const QSize size = sc ? sc->size() : QSize();
-        edit_->edits.mnuMemoryClick(size.width(), size.height(), sc ? sc->depth() : 0, 0);
+        edit_->edits.ShowMemoryReport(size.width(), size.height(), sc ? sc->depth() : 0, 0);
       });
     });
     tools->addAction(memory);

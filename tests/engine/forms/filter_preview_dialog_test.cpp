@@ -34,8 +34,8 @@
 #include "viewer/forms/save_dialog.h"
 #include "viewer/forms/web_form.h"
 #include "viewer/open_flow.h"
-#include "viewer/viewer_edits.h"
-#include "viewer/viewer_filters.h"
+#include "edit/tone_commands.h"
+#include "edit/filter_commands.h"
 
 using namespace pelira;
 

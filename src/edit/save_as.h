@@ -12,8 +12,7 @@
 #include "image/codec_registry.h"
 #include "image/dib.h"
 #include "platform/ui.h"
-#include "viewer/bookmarks.h"
-#include "viewer/view_state.h"
+#include "edit/picture_state.h"
 
 namespace pelira {
 
@@ -67,9 +66,10 @@ struct SaveRequest {
 enum class SaveOutcome { Saved, NoSpace, WriteFailed };
 
 // Steps after the dialog: the free-space check, the atomic write, then the state. Only a
-// successful write clears ImageModified and (outside batch mode) makes path the current file
-// and a bookmark. A failure shows its box through ui and leaves file, state and list as they were.
-SaveOutcome SavePicture(ViewState& state, const Dib& picture, const SaveRequest& request, Ui& ui,
-                        BookmarkList* bookmarks = nullptr, const FreeSpaceFn& freeSpace = AvailableBytes);
+// successful write clears ImageModified and (outside batch mode) makes path the current file. A failure shows its box through ui and leaves file, state and list as they were.
+// `saved` hears the new current file (the viewer files it in its bookmark history).
+using SavedHook = std::function<void(const std::string& path)>;
+SaveOutcome SavePicture(PictureState& state, const Dib& picture, const SaveRequest& request, Ui& ui,
+                        const SavedHook& saved = {}, const FreeSpaceFn& freeSpace = AvailableBytes);
 
 }  // namespace pelira

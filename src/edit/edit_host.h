@@ -1,7 +1,9 @@
 #pragma once
 // What the editing commands need of the viewer window: its picture and the steps that show
 // a change. The window implements it; tests use a small fake.
+#include <initializer_list>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/engine_state.h"
@@ -30,6 +32,10 @@ public:
   virtual void BlankPicture(bool untitled) = 0;
   virtual void ShowHistogram(const std::string& title, const Histograms& h) = 0;
 };
+
+// The line a command records: the word, and "=" with the arguments joined by "," when
+// there are any. No blanks.
+std::string FormatRecordedLine(std::string_view word, std::initializer_list<int> args = {});
 
 // Where recorded script lines go: the batch editor, once it records.
 class ScriptRecorder {

@@ -7,10 +7,10 @@
 #include "engine/spatial_filters.h"
 #include "imaging_library/imgman.h"
 #include "platform/scripted_ui.h"
-#include "viewer/memory_edit_host.h"
+#include "edit/memory_edit_host.h"
 #include "viewer/open_flow.h"
-#include "viewer/viewer_edits.h"
-#include "viewer/viewer_filters.h"
+#include "edit/tone_commands.h"
+#include "edit/filter_commands.h"
 
 namespace pelira {
 namespace {
@@ -109,15 +109,15 @@ struct Rig {
     state.ImageModified = false;
   }
   ScriptedUi ui;
-  ViewState state;
+  PictureState state;
   EngineState engine;
   UndoStore undo;
   Host host;
   Asker ask;
   Lines rec;
   Bar bar;
-  ViewerEdits edits;
-  ViewerFilters filters;
+  ToneCommands edits;
+  FilterCommands filters;
 };
 
 using F = FilterCommand;
@@ -163,7 +163,7 @@ const std::vector<DialogCase>& DialogCases() {
   return cases;
 }
 
-TEST(ViewerFilters, DialogCommandsAskRunRecordAndRemember) {
+TEST(FilterCommands, DialogCommandsAskRunRecordAndRemember) {
   for (const DialogCase& c : DialogCases()) {
     Rig rig;
     rig.ask.answer = c.answer;
@@ -191,7 +191,7 @@ TEST(ViewerFilters, DialogCommandsAskRunRecordAndRemember) {
   }
 }
 
-TEST(ViewerFilters, SecondSlidersStartAtTheirOwnValues) {
+TEST(FilterCommands, SecondSlidersStartAtTheirOwnValues) {
   const std::pair<F, int> cases[] = {{F::UnsharpMask, 48}, {F::Clean, 64}, {F::DeFog, 64}};
   for (auto [c, start] : cases) {
     Rig rig;
@@ -204,7 +204,7 @@ TEST(ViewerFilters, SecondSlidersStartAtTheirOwnValues) {
 }
 
 // Cancel and Esc both leave the picture as it was: a palette picture keeps its depth.
-TEST(ViewerFilters, CancelAndEscRestoreThePicture) {
+TEST(FilterCommands, CancelAndEscRestoreThePicture) {
   for (const DialogCase& c : DialogCases()) {
     for (bool esc : {false, true}) {
       Rig rig;
@@ -223,14 +223,14 @@ TEST(ViewerFilters, CancelAndEscRestoreThePicture) {
   }
 }
 
-TEST(ViewerFilters, AnEscPressedBeforeTheCommandDoesNotStopIt) {
+TEST(FilterCommands, AnEscPressedBeforeTheCommandDoesNotStopIt) {
   Rig rig;
   rig.ask.answer = {9};
   Flags().AbortRequest = true;
   EXPECT_EQ(rig.filters.Run(F::Soften), FilterOutcome::Done);
 }
 
-TEST(ViewerFilters, DescreenMakesPalettePicturesTrueColourAndRecords) {
+TEST(FilterCommands, DescreenMakesPalettePicturesTrueColourAndRecords) {
   const struct {
     F c;
     std::function<void(Dib&)> same;
@@ -255,12 +255,12 @@ TEST(ViewerFilters, DescreenMakesPalettePicturesTrueColourAndRecords) {
     EXPECT_EQ(rig.rec.lines, std::vector<std::string>{c.line});
     EXPECT_EQ(rig.host.busy.back(), "Descreening...");
     EXPECT_TRUE(rig.state.ImageModified);
-    ASSERT_TRUE(rig.edits.mnuUndoClick());
+    ASSERT_TRUE(rig.edits.Undo());
     EXPECT_EQ(rig.host.picture.BitCount(), 8);
   }
 }
 
-TEST(ViewerFilters, DePixelateSmoothsThenResamplesToHalfAndRecordsBoth) {
+TEST(FilterCommands, DePixelateSmoothsThenResamplesToHalfAndRecordsBoth) {
   Rig rig;
   rig.Load(Palette8(64, 40));
   EXPECT_EQ(rig.filters.Run(F::DePixelate), FilterOutcome::Done);
@@ -282,7 +282,7 @@ TEST(ViewerFilters, DePixelateSmoothsThenResamplesToHalfAndRecordsBoth) {
   EXPECT_EQ(small.rec.lines, std::vector<std::string>{"DEPIXELATE=1"});
 }
 
-TEST(ViewerFilters, DePixelateWordSmoothsOnlyWithTheVariantOfItsArgument) {
+TEST(FilterCommands, DePixelateWordSmoothsOnlyWithTheVariantOfItsArgument) {
   for (auto [n, variant] : {std::pair{1, 0}, {0, 1}, {-4, 0}}) {
     Rig rig;
     rig.edits.SetScriptRunning(true);
@@ -295,7 +295,7 @@ TEST(ViewerFilters, DePixelateWordSmoothsOnlyWithTheVariantOfItsArgument) {
   }
 }
 
-TEST(ViewerFilters, ResampleTakesScriptSizesAsHeightThenWidth) {
+TEST(FilterCommands, ResampleTakesScriptSizesAsHeightThenWidth) {
   Rig rig;
   rig.edits.SetScriptRunning(true);
   rig.engine.FilterParam1 = 20;  // height
@@ -309,7 +309,7 @@ TEST(ViewerFilters, ResampleTakesScriptSizesAsHeightThenWidth) {
   EXPECT_EQ(rig.host.picture.Height(), 20);
 }
 
-TEST(ViewerFilters, TheResampleCommandKeepsAnUndoCopyOnlyWhenItChangesThePicture) {
+TEST(FilterCommands, TheResampleCommandKeepsAnUndoCopyOnlyWhenItChangesThePicture) {
   const struct {
     int w, h;
     FilterOutcome result;
@@ -329,13 +329,13 @@ TEST(ViewerFilters, TheResampleCommandKeepsAnUndoCopyOnlyWhenItChangesThePicture
     if (c.undo) {
       EXPECT_EQ(rig.host.picture.Width(), c.w);
       EXPECT_EQ(rig.state.ImageHeight, c.h);
-      ASSERT_TRUE(rig.edits.mnuUndoClick());
+      ASSERT_TRUE(rig.edits.Undo());
     }
     EXPECT_TRUE(SamePixels(rig.host.picture, start)) << c.w;
   }
 }
 
-TEST(ViewerFilters, ScriptRunsTakeTheFilterParametersAndKeepNoCopy) {
+TEST(FilterCommands, ScriptRunsTakeTheFilterParametersAndKeepNoCopy) {
   Rig rig;
   rig.edits.SetScriptRunning(true);
   rig.engine.FilterParam1 = 200;
@@ -355,7 +355,7 @@ TEST(ViewerFilters, ScriptRunsTakeTheFilterParametersAndKeepNoCopy) {
   EXPECT_TRUE(SamePixels(rig.host.picture, clamped));
 }
 
-TEST(ViewerFilters, DeLaceAndEnrichFilterAnEnlargedCopyAndKeepTheSize) {
+TEST(FilterCommands, DeLaceAndEnrichFilterAnEnlargedCopyAndKeepTheSize) {
   for (F c : {F::DeLace, F::Enrich}) {
     Rig rig;
     rig.Load(Palette8(24, 18));
@@ -375,7 +375,7 @@ TEST(ViewerFilters, DeLaceAndEnrichFilterAnEnlargedCopyAndKeepTheSize) {
   }
 }
 
-TEST(ViewerFilters, EnrichWithoutTheMemoryForItsEnlargedCopyChangesNothing) {
+TEST(FilterCommands, EnrichWithoutTheMemoryForItsEnlargedCopyChangesNothing) {
   Rig rig;
   const Dib start = Palette8(24, 18);
   rig.Load(start);
@@ -390,7 +390,7 @@ TEST(ViewerFilters, EnrichWithoutTheMemoryForItsEnlargedCopyChangesNothing) {
   EXPECT_EQ(rig.filters.Run(F::Enrich), FilterOutcome::Done);
 }
 
-TEST(ViewerFilters, MosaicAsksTheTileSizeAndRecordsIt) {
+TEST(FilterCommands, MosaicAsksTheTileSizeAndRecordsIt) {
   Rig rig;
   rig.Load(Palette8(40, 30));
   Dib want(40, 30, 24);
@@ -421,7 +421,7 @@ TEST(ViewerFilters, MosaicAsksTheTileSizeAndRecordsIt) {
   EXPECT_TRUE(SamePixels(script.host.picture, two));
 }
 
-TEST(ViewerFilters, AutoCleanAndSharpenCanBeUndone) {
+TEST(FilterCommands, AutoCleanAndSharpenCanBeUndone) {
   for (F c : {F::AutoClean, F::AutoSharpen}) {
     Rig rig;
     const Dib start = rig.host.picture;
@@ -432,7 +432,7 @@ TEST(ViewerFilters, AutoCleanAndSharpenCanBeUndone) {
     EXPECT_TRUE(SamePixels(rig.host.picture, want));
     EXPECT_TRUE(rig.ask.titles.empty());
     EXPECT_TRUE(rig.rec.lines.empty());
-    ASSERT_TRUE(rig.edits.mnuUndoClick());
+    ASSERT_TRUE(rig.edits.Undo());
     EXPECT_TRUE(SamePixels(rig.host.picture, start));
   }
 }

@@ -1,4 +1,4 @@
-#include "engine/filter_words.h"
+#include "edit/filter_words.h"
 
 #include <exception>
 

@@ -7,9 +7,9 @@
 #include "engine/color_filters.h"
 #include "engine/tone_tables.h"
 #include "platform/scripted_ui.h"
-#include "viewer/memory_edit_host.h"
+#include "edit/memory_edit_host.h"
 #include "viewer/open_flow.h"
-#include "viewer/viewer_edits.h"
+#include "edit/tone_commands.h"
 
 namespace pelira {
 namespace {
@@ -91,13 +91,13 @@ struct Rig {
     state.ImageModified = false;
   }
   ScriptedUi ui;
-  ViewState state;
+  PictureState state;
   EngineState engine;
   UndoStore undo;
   FakeHost host;
   FakeRequester ask;
   Lines rec;
-  ViewerEdits edits;
+  ToneCommands edits;
 };
 
 bool SamePixels(const Dib& a, const Dib& b) {
@@ -111,7 +111,7 @@ bool SamePixels(const Dib& a, const Dib& b) {
 
 // Every command: it changes the picture (or at least runs), takes an undo copy, and Undo
 // brings back the very pixels, palette and depth it started from.
-TEST(ViewerEdits, EveryCommandUndoesToIdenticalPixels) {
+TEST(ToneCommands, EveryCommandUndoesToIdenticalPixels) {
   for (EditCommand c : AllEditCommands()) {
     for (int bits : {24, 8}) {
       Rig rig;
@@ -128,7 +128,7 @@ TEST(ViewerEdits, EveryCommandUndoesToIdenticalPixels) {
       EXPECT_TRUE(rig.host.undoEnabled) << EditCommandName(c);
       EXPECT_TRUE(rig.state.ImageModified) << EditCommandName(c);
       EXPECT_EQ(rig.host.picture.BitCount(), 24) << EditCommandName(c) << " works in true colour";
-      ASSERT_TRUE(rig.edits.mnuUndoClick()) << EditCommandName(c);
+      ASSERT_TRUE(rig.edits.Undo()) << EditCommandName(c);
       EXPECT_TRUE(SamePixels(rig.host.picture, start)) << EditCommandName(c) << " at " << bits << " bits";
       EXPECT_EQ(rig.state.ImageBits, bits) << EditCommandName(c);
       EXPECT_FALSE(rig.edits.UndoAvailable());
@@ -139,7 +139,7 @@ TEST(ViewerEdits, EveryCommandUndoesToIdenticalPixels) {
 }
 
 // Cancel in any dialog leaves the picture as it was, depth and modified flag included.
-TEST(ViewerEdits, CancelRestoresPictureAndModifiedFlag) {
+TEST(ToneCommands, CancelRestoresPictureAndModifiedFlag) {
   for (EditCommand c : AllEditCommands()) {
     Rig rig;
     Dib pal(20, 10, 4);
@@ -154,7 +154,7 @@ TEST(ViewerEdits, CancelRestoresPictureAndModifiedFlag) {
   }
 }
 
-TEST(ViewerEdits, DialogRequestsAndRecordedLines) {
+TEST(ToneCommands, DialogRequestsAndRecordedLines) {
   struct Case {
     EditCommand c;
     std::array<int, 3> answer;
@@ -193,7 +193,7 @@ TEST(ViewerEdits, DialogRequestsAndRecordedLines) {
   }
 }
 
-TEST(ViewerEdits, CommandsWithoutDialogRecordTheirWord) {
+TEST(ToneCommands, CommandsWithoutDialogRecordTheirWord) {
   const std::pair<EditCommand, const char*> cases[] = {
       {EditCommand::Negative, "NEGATIVE"},        {EditCommand::UnWash, "UNWASH"},
       {EditCommand::UnCook, "UNCOOK"},            {EditCommand::Attenuate, "ATTENUATE"},
@@ -213,7 +213,7 @@ TEST(ViewerEdits, CommandsWithoutDialogRecordTheirWord) {
   }
 }
 
-TEST(ViewerEdits, GammaGlobalAppliesOneCurveToAllChannels) {
+TEST(ToneCommands, GammaGlobalAppliesOneCurveToAllChannels) {
   Rig rig;
   const Dib before = rig.host.picture;
   rig.ask.queued.push_back({180, 0, 0});
@@ -227,7 +227,7 @@ TEST(ViewerEdits, GammaGlobalAppliesOneCurveToAllChannels) {
 }
 
 // Shadows 50, Median 128: level 100 maps once, to Round(50 x 128 / 78) = 82.
-TEST(ViewerEdits, LimitRemapsShadowsOnce) {
+TEST(ToneCommands, LimitRemapsShadowsOnce) {
   Rig rig;
   rig.Load(Dib(4, 4, 24));
   rig.host.picture.SetPixel(1, 1, MakeColor(100, 100, 100));
@@ -241,7 +241,7 @@ TEST(ViewerEdits, LimitRemapsShadowsOnce) {
   EXPECT_TRUE(SamePixels(id.host.picture, before)) << "0, 128, 255 changes nothing";
 }
 
-TEST(ViewerEdits, TuneRgbAtStartChangesNothing) {
+TEST(ToneCommands, TuneRgbAtStartChangesNothing) {
   Rig rig;
   const Dib before = rig.host.picture;
   rig.ask.queued.push_back({128, 64, 0});
@@ -250,7 +250,7 @@ TEST(ViewerEdits, TuneRgbAtStartChangesNothing) {
   EXPECT_EQ(rig.rec.lines, std::vector<std::string>{"MAP_RGB=0,0"});
 }
 
-TEST(ViewerEdits, AutoCorrectionsPutTheUsersDuplicateBack) {
+TEST(ToneCommands, AutoCorrectionsPutTheUsersDuplicateBack) {
   for (EditCommand c : {EditCommand::AutoGamma, EditCommand::AutoFlash, EditCommand::AutoWhite}) {
     Rig rig;
     rig.engine.duplicate = Dib(5, 3, 24);
@@ -263,16 +263,16 @@ TEST(ViewerEdits, AutoCorrectionsPutTheUsersDuplicateBack) {
   }
 }
 
-TEST(ViewerEdits, ReadOnlyPassesLeaveTheModifiedFlag) {
+TEST(ToneCommands, ReadOnlyPassesLeaveTheModifiedFlag) {
   Rig rig;
   Dib pal(8, 8, 8);
   rig.Load(pal);
-  rig.edits.mnuHistogramClick("a.bmp");
+  rig.edits.ShowHistogram("a.bmp");
   EXPECT_EQ(rig.host.histogramTitle, "Histogram [a.bmp]");
   EXPECT_EQ(rig.host.histogramPeak, 64);
   EXPECT_FALSE(rig.state.ImageModified);
   EXPECT_EQ(rig.host.picture.BitCount(), 8) << "a view does not promote the picture";
-  rig.edits.mnuRgbInfoClick();
+  rig.edits.AppendRgbInfo();
   EXPECT_FALSE(rig.state.ImageModified);
   ASSERT_EQ(rig.rec.appended.size(), 8u);
   EXPECT_EQ(rig.rec.appended[0], std::string(30, '-'));
@@ -280,7 +280,7 @@ TEST(ViewerEdits, ReadOnlyPassesLeaveTheModifiedFlag) {
   EXPECT_EQ(rig.rec.appended[6], ">CONFORM_GAMMA=0");
 }
 
-TEST(ViewerEdits, ScriptRunKeepsTheInterpretersCopy) {
+TEST(ToneCommands, ScriptRunKeepsTheInterpretersCopy) {
   Rig rig;
   ASSERT_TRUE(rig.edits.AutoBackUp());
   const Dib original = rig.host.picture;
@@ -296,22 +296,22 @@ TEST(ViewerEdits, ScriptRunKeepsTheInterpretersCopy) {
   EXPECT_TRUE(rig.ask.titles.empty()) << "no dialog inside a script";
   EXPECT_TRUE(rig.rec.lines.empty()) << "nothing recorded inside a script";
   ASSERT_TRUE(rig.edits.UndoAvailable());
-  ASSERT_TRUE(rig.edits.mnuUndoClick());
+  ASSERT_TRUE(rig.edits.Undo());
   EXPECT_TRUE(SamePixels(rig.host.picture, original));
 }
 
-TEST(ViewerEdits, FailedUndoKeepsThePicture) {
+TEST(ToneCommands, FailedUndoKeepsThePicture) {
   Rig rig;
   rig.edits.Run(EditCommand::Negative);
   const Dib edited = rig.host.picture;
   rig.undo.Stream().resize(20);
-  EXPECT_FALSE(rig.edits.mnuUndoClick());
+  EXPECT_FALSE(rig.edits.Undo());
   EXPECT_TRUE(SamePixels(rig.host.picture, edited));
   EXPECT_EQ(rig.ui.Texts(), std::vector<std::string>{"Undo failed."});
   EXPECT_FALSE(rig.edits.UndoAvailable());
 }
 
-TEST(ViewerEdits, LowMemoryRefusesAndRecovers) {
+TEST(ToneCommands, LowMemoryRefusesAndRecovers) {
   Rig rig;
   rig.state.ImageModified = false;
   bool low = true;
@@ -385,7 +385,7 @@ TEST(ViewerEditsDepth, EveryDepthCommandUndoesAndRecords) {
     EXPECT_EQ(s.asked.size(), c.asks ? 1u : 0u);
     if (c.asks) EXPECT_EQ(s.asked[0], "Color reduction method|Standard|Optimal|1..2");
     EXPECT_EQ(rig.rec.lines, *c.line ? std::vector<std::string>{c.line} : std::vector<std::string>{});
-    ASSERT_TRUE(rig.edits.mnuUndoClick()) << static_cast<int>(c.c);
+    ASSERT_TRUE(rig.edits.Undo()) << static_cast<int>(c.c);
     EXPECT_TRUE(SamePixels(rig.host.picture, start)) << static_cast<int>(c.c);
   }
 }

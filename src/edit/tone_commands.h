@@ -8,9 +8,9 @@
 #include "engine/engine_state.h"
 #include "engine/filter_request.h"
 #include "platform/memory_status.h"
-#include "viewer/edit_host.h"
-#include "viewer/undo_store.h"
-#include "viewer/view_state.h"
+#include "edit/edit_host.h"
+#include "edit/undo_store.h"
+#include "edit/picture_state.h"
 
 namespace pelira {
 
@@ -45,9 +45,9 @@ struct MemoryProbe {
   std::function<bool(std::uint64_t)> canAllocate;  // empty: try a real allocation
 };
 
-class ViewerEdits {
+class ToneCommands {
 public:
-  ViewerEdits(ViewState& state, EngineState& engine, UndoStore& undo, EditHost& host, FilterRequester& ask);
+  ToneCommands(PictureState& state, EngineState& engine, UndoStore& undo, EditHost& host, FilterRequester& ask);
 
   void SetRecorder(ScriptRecorder* r) { recorder_ = r; }
   // The slider dialog, for the commands that ask one number directly.
@@ -64,14 +64,14 @@ public:
   bool AutoBackUp();
   // Restores the copy into a new bitmap and swaps it in; a failed decode keeps the picture.
   // Returns false on failure ("Undo failed." shown).
-  bool mnuUndoClick();
+  bool Undo();  // Edit › Undo
   bool UndoAvailable() const { return undo_.Available(); }
   // Dropped when a file is opened.
   void DiscardUndo();
   // True when the picture could not be copied (warning shown).
   bool MemoryRunningLow();
   // Tools › Memory.
-  void mnuMemoryClick(int screenWidth, int screenHeight, int colorDepth, int bookmarks);
+  void ShowMemoryReport(int screenWidth, int screenHeight, int colorDepth, int bookmarks);
 
   void EnsureTrueColor();
   void ExitFilter();
@@ -85,10 +85,10 @@ public:
   // and leaves the picture as it was.
   void RunDepth(DepthCommand c);
   // Image › Histogram: read-only, the picture keeps its depth and its modified flag.
-  void mnuHistogramClick(const std::string& fileName);
+  void ShowHistogram(const std::string& fileName);
   // Map › RGB info: the statistics as disabled script lines.
   std::vector<std::string> RgbInfoLines();
-  void mnuRgbInfoClick();
+  void AppendRgbInfo();
 
 private:
   Dib& Pic() { return host_.Picture(); }
@@ -110,7 +110,7 @@ private:
   void NormalizeFamily(EditCommand c);
   void RecoverBitmap();
 
-  ViewState& state_;
+  PictureState& state_;
   EngineState& engine_;
   UndoStore& undo_;
   EditHost& host_;

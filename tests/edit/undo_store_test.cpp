@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "viewer/undo_store.h"
+#include "edit/undo_store.h"
 
 namespace pelira {
 namespace {

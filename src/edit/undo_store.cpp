@@ -1,4 +1,4 @@
-#include "viewer/undo_store.h"
+#include "edit/undo_store.h"
 
 #include <cstring>
 

@@ -1,14 +1,14 @@
 #pragma once
 // An EditHost with no window: the picture lives here and every display step does nothing.
 // The headless script run uses it; tests and benchmarks override the steps they watch.
-#include "viewer/edit_host.h"
-#include "viewer/open_flow.h"
+#include "edit/edit_host.h"
+#include "edit/picture_state.h"
 
 namespace pelira {
 
 class MemoryEditHost : public EditHost {
 public:
-  explicit MemoryEditHost(ViewState& s) : state(s) {}
+  explicit MemoryEditHost(PictureState& s) : state(s) {}
   Dib& Picture() override { return picture; }
   void SetPicture(Dib&& p) override { picture = std::move(p); }
   void ShowBusy(const std::string&) override {}
@@ -29,7 +29,7 @@ public:
   }
   void ShowHistogram(const std::string&, const Histograms&) override {}
 
-  ViewState& state;
+  PictureState& state;
   Dib picture;
 };
 

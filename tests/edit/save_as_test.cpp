@@ -1,6 +1,6 @@
 // Saving the viewer's picture: every save type against every depth, read back through the
 // loading pipeline and checked by independent tools; failed saves; the dialog's rules.
-#include "viewer/save_as.h"
+#include "edit/save_as.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "image/image_loader.h"
+#include "viewer/bookmarks.h"
 #include "image/library_codecs.h"
 #include "platform/scripted_ui.h"
 #include "support/test_support.h"
@@ -137,7 +138,7 @@ TEST(SaveAs, EveryTypeKeepsThePictureItsFormatCanHold) {
     const Dib before = pic.dib;
     for (int type = 1; type <= SaveTypesOffered(pic.dib.BitCount()); ++type) {
       SCOPED_TRACE(std::string(pic.name) + ", type " + std::to_string(type));
-      ViewState s;
+      PictureState s;
       s.ImageModified = true;
       const fs::path file = dir / ("t" + std::to_string(type) + "." + SaveTypeOf(type).extension);
       const SaveOutcome o = SavePicture(s, pic.dib, {file.string(), type, {}, false}, ui);
@@ -196,7 +197,7 @@ TEST(SaveAs, ProgressiveAndInterlaceFollowTheOption) {
   ScriptedUi ui;
   const Dib pic = Pattern(24, {});
   for (const bool progressive : {false, true}) {
-    ViewState s;
+    PictureState s;
     const fs::path png = dir / "p.png", jpg = dir / "p.jpg";
     ASSERT_EQ(SavePicture(s, pic, {png.string(), 3, {50, progressive}, false}, ui), SaveOutcome::Saved);
     ASSERT_EQ(SavePicture(s, pic, {jpg.string(), 5, {50, progressive}, false}, ui), SaveOutcome::Saved);
@@ -208,7 +209,7 @@ TEST(SaveAs, ProgressiveAndInterlaceFollowTheOption) {
 TEST(SaveAs, SixteenColoursMakeAFourBitBmp) {
   test::TempDir dir;
   ScriptedUi ui;
-  ViewState s;
+  PictureState s;
   Palette p16(Color16Palette());
   const Dib pic = Pattern(4, p16);
   ASSERT_EQ(SavePicture(s, pic, {(dir / "a.bmp").string(), 1, {}, false}, ui), SaveOutcome::Saved);
@@ -233,12 +234,12 @@ TEST(SaveAs, AFailedSaveKeepsTheOldFileAndTheModifiedMark) {
     const fs::path file = folder / "old.tif";
     test::WriteText(file, "old");
     if (c.readOnlyFolder) fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
-    ViewState s;
+    PictureState s;
     s.CurrentFile = "/pics/a.jpg";
     s.ImageModified = true;
     BookmarkList marks;
     marks.Assign({"/pics/a.jpg"});
-    const SaveOutcome o = SavePicture(s, Pattern(24, {}), {file.string(), c.type, {}, false}, ui, &marks);
+    const SaveOutcome o = SavePicture(s, Pattern(24, {}), {file.string(), c.type, {}, false}, ui, FileSavedIn(marks));
     fs::permissions(folder, fs::perms::owner_all);
     EXPECT_EQ(o, SaveOutcome::WriteFailed);
     EXPECT_TRUE(s.ImageModified);
@@ -256,19 +257,19 @@ TEST(SaveAs, AFailedSaveKeepsTheOldFileAndTheModifiedMark) {
 TEST(SaveAs, AFullDiskWritesNothing) {
   test::TempDir dir;
   ScriptedUi ui;
-  ViewState s;
+  PictureState s;
   s.ImageModified = true;
   const Dib pic(1000, 1000, 24);
   const fs::path file = dir / "big.png";
   const FreeSpaceFn hundredKb = [](const fs::path&) { return std::optional<std::uint64_t>(100 * 1024); };
-  EXPECT_EQ(SavePicture(s, pic, {file.string(), 3, {}, false}, ui, nullptr, hundredKb), SaveOutcome::NoSpace);
+  EXPECT_EQ(SavePicture(s, pic, {file.string(), 3, {}, false}, ui, {}, hundredKb), SaveOutcome::NoSpace);
   EXPECT_FALSE(fs::exists(file));
   EXPECT_TRUE(s.ImageModified);
   ASSERT_EQ(ui.Texts().size(), 1u);
   EXPECT_EQ(ui.Texts()[0], "Insufficient disk space.\nReq.: 2928 Kb\nFree: 100 Kb\n\nSave operation failed.");
   // Beyond 4 GiB both sides are counted in full (64 bits).
   const FreeSpaceFn fiveGb = [](const fs::path&) { return std::optional<std::uint64_t>(5ull << 30); };
-  EXPECT_EQ(SavePicture(s, pic, {file.string(), 1, {}, false}, ui, nullptr, fiveGb), SaveOutcome::Saved);
+  EXPECT_EQ(SavePicture(s, pic, {file.string(), 1, {}, false}, ui, {}, fiveGb), SaveOutcome::Saved);
   EXPECT_EQ(DiskSpaceText(6ull << 30, 5ull << 30).substr(0, 41), "Insufficient disk space.\nReq.: 6291456 Kb");
 }
 
@@ -277,12 +278,12 @@ TEST(SaveAs, SuccessMakesTheFileCurrentAndABookmarkOutsideBatchMode) {
   ScriptedUi ui;
   const fs::path file = dir / "a.png";
   for (const bool batch : {false, true}) {
-    ViewState s;
+    PictureState s;
     s.CurrentFile = "/pics/a.jpg";
     s.ImageModified = true;
     BookmarkList marks;
     marks.Assign({"/pics/a.jpg"});
-    ASSERT_EQ(SavePicture(s, Pattern(8, Gray256Palette()), {file.string(), 3, {}, batch}, ui, &marks), SaveOutcome::Saved);
+    ASSERT_EQ(SavePicture(s, Pattern(8, Gray256Palette()), {file.string(), 3, {}, batch}, ui, FileSavedIn(marks)), SaveOutcome::Saved);
     EXPECT_FALSE(s.ImageModified);
     if (batch) {
       EXPECT_EQ(s.CurrentFile, "/pics/a.jpg");

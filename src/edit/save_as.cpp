@@ -1,4 +1,4 @@
-#include "viewer/save_as.h"
+#include "edit/save_as.h"
 
 #include <system_error>
 
@@ -8,7 +8,7 @@
 #include "common/version.h"
 #include "image/bmp_graphic.h"
 #include "image/color_depth.h"
-#include "viewer/undo_store.h"
+#include "edit/undo_store.h"
 
 namespace pelira {
 
@@ -110,7 +110,7 @@ std::vector<std::uint8_t> EncodeForSave(const Dib& picture, int type, const Save
   return w(picture, options);
 }
 
-SaveOutcome SavePicture(ViewState& state, const Dib& picture, const SaveRequest& r, Ui& ui, BookmarkList* bookmarks,
+SaveOutcome SavePicture(PictureState& state, const Dib& picture, const SaveRequest& r, Ui& ui, const SavedHook& saved,
                         const FreeSpaceFn& freeSpace) {
   const std::uint64_t required = RawPictureSize(picture.Width(), picture.Height(), picture.BitCount());
   if (freeSpace) {
@@ -136,7 +136,7 @@ SaveOutcome SavePicture(ViewState& state, const Dib& picture, const SaveRequest&
   if (!r.batch) {
     state.CurrentFile = r.path;
     state.CurrentExt = UpperExt(r.path);
-    if (bookmarks && bookmarks->Current() != r.path) bookmarks->UpdateHistory(r.path);
+    if (saved) saved(r.path);
   }
   state.ImageModified = false;
   return SaveOutcome::Saved;

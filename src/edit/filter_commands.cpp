@@ -1,6 +1,6 @@
-#include "viewer/viewer_filters.h"
+#include "edit/filter_commands.h"
 
-#include "batch/script_language.h"
+#include "edit/edit_host.h"
 
 #include <algorithm>
 
@@ -10,9 +10,9 @@
 #include "imaging_library/imgman.h"
 #include "platform/memory_status.h"
 #include "platform/ui.h"
-#include "viewer/undo_store.h"
-#include "viewer/open_flow.h"
-#include "viewer/viewer_edits.h"
+#include "edit/undo_store.h"
+#include "edit/picture_state.h"
+#include "edit/tone_commands.h"
 
 namespace pelira {
 
@@ -76,25 +76,25 @@ const DialogSpec* SpecOf(FilterCommand c) {
 
 const char* const kResampleFailedText = "Not enough memory to resample the picture.";
 
-ViewerFilters::ViewerFilters(ViewState& state, EngineState& engine, ViewerEdits& edits, EditHost& host,
+FilterCommands::FilterCommands(PictureState& state, EngineState& engine, ToneCommands& edits, EditHost& host,
                              FilterRequester& ask)
     : state_(state), engine_(engine), edits_(edits), host_(host), ask_(ask) {}
 
-bool ViewerFilters::Script() const { return edits_.ScriptRunning(); }
+bool FilterCommands::Script() const { return edits_.ScriptRunning(); }
 
-void ViewerFilters::Record(const std::string& word, std::initializer_list<int> args) {
+void FilterCommands::Record(const std::string& word, std::initializer_list<int> args) {
   if (Script() || !recorder_ || Flags().OperationInProgress) return;
   recorder_->RecordScriptLine(FormatRecordedLine(word, args));
 }
 
-void ViewerFilters::Busy(const std::string& text) {
+void FilterCommands::Busy(const std::string& text) {
   // The display learns first that work starts, so that it can watch for Esc while the busy
   // text lets pending events through.
   if (progress_) progress_->SetBar(ProgressBar::Thumbs, 0, 0);
   edits_.ShowBusy(text);
 }
 
-FilterProgress ViewerFilters::Rows() {
+FilterProgress FilterCommands::Rows() {
   if (progress_) progress_->SetBar(ProgressBar::Thumbs, 0, 0);
   return [this](int row, int rows) {
     if (progress_) {
@@ -105,15 +105,15 @@ FilterProgress ViewerFilters::Rows() {
   };
 }
 
-FilterOutcome ViewerFilters::Stopped(bool wasModified) {
+FilterOutcome FilterCommands::Stopped(bool wasModified) {
   // The filter has put its own copy back; the undo copy also undoes a promotion to true colour.
-  if (!Script() && edits_.UndoAvailable() && edits_.mnuUndoClick()) state_.ImageModified = wasModified;
+  if (!Script() && edits_.UndoAvailable() && edits_.Undo()) state_.ImageModified = wasModified;
   host_.StatusReady();
   host_.Refresh();
   return FilterOutcome::Stopped;
 }
 
-FilterOutcome ViewerFilters::Run(FilterCommand c) {
+FilterOutcome FilterCommands::Run(FilterCommand c) {
   using F = FilterCommand;
   if (Pic().Empty()) return FilterOutcome::Unchanged;
   // An Esc pressed before the command must not stop it.
@@ -129,7 +129,7 @@ FilterOutcome ViewerFilters::Run(FilterCommand c) {
   }
 }
 
-FilterOutcome ViewerFilters::Dialog(FilterCommand c) {
+FilterOutcome FilterCommands::Dialog(FilterCommand c) {
   using F = FilterCommand;
   const DialogSpec& s = *SpecOf(c);
   const bool wasModified = state_.ImageModified;
@@ -191,7 +191,7 @@ FilterOutcome ViewerFilters::Dialog(FilterCommand c) {
     };
     const FilterAnswer a = ask_.RunFilterDialog(s.title, s.lo, s.hi, r);
     if (a.Cancelled()) {
-      if (edits_.mnuUndoClick()) state_.ImageModified = wasModified;
+      if (edits_.Undo()) state_.ImageModified = wasModified;
       host_.Refresh();
       return FilterOutcome::Cancelled;
     }
@@ -211,7 +211,7 @@ FilterOutcome ViewerFilters::Dialog(FilterCommand c) {
   return FilterOutcome::Done;
 }
 
-FilterOutcome ViewerFilters::Descreen(FilterCommand c) {
+FilterOutcome FilterCommands::Descreen(FilterCommand c) {
   using F = FilterCommand;
   const bool wasModified = state_.ImageModified;
   if (!Script()) {
@@ -239,7 +239,7 @@ FilterOutcome ViewerFilters::Descreen(FilterCommand c) {
   return FilterOutcome::Done;
 }
 
-FilterOutcome ViewerFilters::Enlarged(FilterCommand c) {
+FilterOutcome FilterCommands::Enlarged(FilterCommand c) {
   const bool delace = c == FilterCommand::DeLace;
   const bool wasModified = state_.ImageModified;
   if (!Script()) {
@@ -255,7 +255,7 @@ FilterOutcome ViewerFilters::Enlarged(FilterCommand c) {
   const std::uint64_t have = available_ ? available_() : ReadMemoryStatus().availablePhysical;
   if (have < need) {
     if (!Script()) {
-      if (edits_.UndoAvailable()) edits_.mnuUndoClick();
+      if (edits_.UndoAvailable()) edits_.Undo();
       state_.ImageModified = wasModified;
     }
     host_.StatusReady();
@@ -302,7 +302,7 @@ FilterOutcome ViewerFilters::Enlarged(FilterCommand c) {
   return FilterOutcome::Done;
 }
 
-FilterOutcome ViewerFilters::DePixelate() {
+FilterOutcome FilterCommands::DePixelate() {
   const bool wasModified = state_.ImageModified;
   if (!Script()) {
     if (!edits_.AutoBackUp()) return FilterOutcome::Refused;
@@ -318,7 +318,7 @@ FilterOutcome ViewerFilters::DePixelate() {
   return r == FilterOutcome::Failed ? r : FilterOutcome::Done;
 }
 
-FilterOutcome ViewerFilters::DePixelateWord(int n) {
+FilterOutcome FilterCommands::DePixelateWord(int n) {
   if (Pic().Empty()) return FilterOutcome::Unchanged;
   edits_.EnsureTrueColor();
   if (!DeMosiac2x2(Pic(), n != 0 ? 0 : 1, Rows())) return FilterOutcome::Stopped;
@@ -326,7 +326,7 @@ FilterOutcome ViewerFilters::DePixelateWord(int n) {
   return FilterOutcome::Done;
 }
 
-FilterOutcome ViewerFilters::Resample(int width, int height) {
+FilterOutcome FilterCommands::Resample(int width, int height) {
   if (Pic().Empty()) return FilterOutcome::Unchanged;
   if (Script()) {
     width = engine_.FilterParam2;
@@ -352,7 +352,7 @@ FilterOutcome ViewerFilters::Resample(int width, int height) {
   return FilterOutcome::Done;
 }
 
-FilterOutcome ViewerFilters::ResampleCommand(int width, int height) {
+FilterOutcome FilterCommands::ResampleCommand(int width, int height) {
   if (Pic().Empty()) return FilterOutcome::Unchanged;
   const int w = ClampResampleSide(width), h = ClampResampleSide(height);
   if ((w == Pic().Width() && h == Pic().Height()) || w <= 15 || h <= 15) return FilterOutcome::Unchanged;
@@ -360,7 +360,7 @@ FilterOutcome ViewerFilters::ResampleCommand(int width, int height) {
   return Resample(w, h);
 }
 
-FilterOutcome ViewerFilters::Mosaic() {
+FilterOutcome FilterCommands::Mosaic() {
   const bool wasModified = state_.ImageModified;
   if (!Script()) {
     if (!edits_.AutoBackUp()) return FilterOutcome::Refused;
@@ -373,7 +373,7 @@ FilterOutcome ViewerFilters::Mosaic() {
     r.slider[0] = {2, 16, std::clamp(memory_.mosaic, 2, 16), 1, 1};
     const FilterAnswer a = ask_.RunFilterDialog("Set Mosaic Tile to", "2x2", "16x16", r);
     if (a.Cancelled()) {
-      if (edits_.mnuUndoClick()) state_.ImageModified = wasModified;
+      if (edits_.Undo()) state_.ImageModified = wasModified;
       host_.Refresh();
       return FilterOutcome::Cancelled;
     }
@@ -387,7 +387,7 @@ FilterOutcome ViewerFilters::Mosaic() {
   return FilterOutcome::Done;
 }
 
-FilterOutcome ViewerFilters::AutoFilter(FilterCommand c) {
+FilterOutcome FilterCommands::AutoFilter(FilterCommand c) {
   // An undo copy first, so a quick correction can be taken back like any other edit.
   if (!Script() && !edits_.AutoBackUp()) return FilterOutcome::Refused;
   edits_.EnsureTrueColor();

@@ -1,10 +1,10 @@
-#include "viewer/viewer_edits.h"
+#include "edit/tone_commands.h"
 
 #include <algorithm>
 #include <cmath>
 #include <new>
 
-#include "batch/script_language.h"
+#include "edit/edit_host.h"
 #include "common/request_flags.h"
 #include "engine/color_filters.h"
 #include "engine/composites.h"
@@ -13,8 +13,8 @@
 #include "image/color_depth.h"
 #include "imaging_library/image_ops.h"
 #include "platform/ui.h"
-#include "viewer/open_flow.h"
-#include "viewer/status_text.h"
+#include "edit/picture_state.h"
+#include "edit/picture_state.h"
 
 namespace pelira {
 
@@ -84,12 +84,12 @@ const char* EditCommandName(EditCommand c) {
   return names[static_cast<int>(c)];
 }
 
-ViewerEdits::ViewerEdits(ViewState& state, EngineState& engine, UndoStore& undo, EditHost& host, FilterRequester& ask)
+ToneCommands::ToneCommands(PictureState& state, EngineState& engine, UndoStore& undo, EditHost& host, FilterRequester& ask)
     : state_(state), engine_(engine), undo_(undo), host_(host), ask_(ask) {}
 
 // --- undo ------------------------------------------------------------------------------------
 
-bool ViewerEdits::MemoryRunningLow() {
+bool ToneCommands::MemoryRunningLow() {
   const std::uint64_t required = RawPictureSize(state_.ImageWidth, state_.ImageHeight, state_.ImageBits);
   bool ok = true;
   if (probe_.canAllocate) {
@@ -111,7 +111,7 @@ bool ViewerEdits::MemoryRunningLow() {
   return false;
 }
 
-bool ViewerEdits::AutoBackUp() {
+bool ToneCommands::AutoBackUp() {
   // Inside a script or another operation the copy taken before the run must survive.
   if (Flags().OperationInProgress) {
     host_.StatusReady();
@@ -149,7 +149,7 @@ bool ViewerEdits::AutoBackUp() {
   return false;
 }
 
-void ViewerEdits::RecoverBitmap() {
+void ToneCommands::RecoverBitmap() {
   // The picture never left memory: it stays, under "Untitled", marked modified, so the
   // file it came from cannot be overwritten by accident.
   Dib kept = std::move(Pic());
@@ -158,7 +158,7 @@ void ViewerEdits::RecoverBitmap() {
   host_.PictureChanged();
 }
 
-bool ViewerEdits::mnuUndoClick() {
+bool ToneCommands::Undo() {
   if (!undo_.Available()) return false;
   host_.SelectHandTool();
   ShowBusy("Loading backup...");
@@ -179,12 +179,12 @@ bool ViewerEdits::mnuUndoClick() {
   return true;
 }
 
-void ViewerEdits::DiscardUndo() {
+void ToneCommands::DiscardUndo() {
   undo_.Clear();
   host_.EnableUndo(false);
 }
 
-void ViewerEdits::mnuMemoryClick(int screenWidth, int screenHeight, int colorDepth, int bookmarks) {
+void ToneCommands::ShowMemoryReport(int screenWidth, int screenHeight, int colorDepth, int bookmarks) {
   Flags().AbortRequest = true;
   engine_.duplicate.Clear();
   engine_.backup.Clear();
@@ -205,7 +205,7 @@ void ViewerEdits::mnuMemoryClick(int screenWidth, int screenHeight, int colorDep
 
 // --- common steps ----------------------------------------------------------------------------
 
-void ViewerEdits::EnsureTrueColor() {
+void ToneCommands::EnsureTrueColor() {
   if (Pic().Empty() || Pic().BitCount() == 24) {
     state_.ImageBits = Pic().Empty() ? state_.ImageBits : 24;
     return;
@@ -215,31 +215,31 @@ void ViewerEdits::EnsureTrueColor() {
   if (!scriptRunning_) host_.UpdateCaption();
 }
 
-void ViewerEdits::ExitFilter() {
+void ToneCommands::ExitFilter() {
   host_.StatusReady();
   state_.ImageModified = true;
   if (!noRepaint_) host_.Refresh();
 }
 
-void ViewerEdits::ShowBusy(const std::string& text) {
+void ToneCommands::ShowBusy(const std::string& text) {
   if (!scriptRunning_ || !Flags().OperationInProgress) host_.ShowBusy(text);
 }
 
-bool ViewerEdits::Begin() {
+bool ToneCommands::Begin() {
   if (scriptRunning_) return true;
   if (!AutoBackUp()) return false;
   EnsureTrueColor();
   return true;
 }
 
-void ViewerEdits::Cancelled(bool wasModified) {
+void ToneCommands::Cancelled(bool wasModified) {
   // Back to the copy, also undoing a promotion to true colour; the modified flag is the
   // one from before the command.
-  if (mnuUndoClick()) state_.ImageModified = wasModified;
+  if (Undo()) state_.ImageModified = wasModified;
   host_.Refresh();
 }
 
-FilterAnswer ViewerEdits::Ask(const std::string& title, const std::string& lo, const std::string& hi,
+FilterAnswer ToneCommands::Ask(const std::string& title, const std::string& lo, const std::string& hi,
                               const TFilterDlgParam& r) {
   if (scriptRunning_) {
     FilterAnswer a;
@@ -262,12 +262,12 @@ FilterAnswer ViewerEdits::Ask(const std::string& title, const std::string& lo, c
   return a;
 }
 
-void ViewerEdits::Record(const std::string& word, std::initializer_list<int> args) {
+void ToneCommands::Record(const std::string& word, std::initializer_list<int> args) {
   if (scriptRunning_ || !recorder_ || Flags().OperationInProgress) return;
   recorder_->RecordScriptLine(FormatRecordedLine(word, args));
 }
 
-void ViewerEdits::Run(EditCommand c, int mode) {
+void ToneCommands::Run(EditCommand c, int mode) {
   using E = EditCommand;
   switch (c) {
     case E::AutoGamma: return AutoGamma(mode);
@@ -294,7 +294,7 @@ void ViewerEdits::Run(EditCommand c, int mode) {
 
 // --- tone commands ---------------------------------------------------------------------------
 
-void ViewerEdits::Tone(EditCommand c) {
+void ToneCommands::Tone(EditCommand c) {
   using E = EditCommand;
   const bool wasModified = state_.ImageModified;
   if (!Begin()) return;
@@ -446,7 +446,7 @@ void ViewerEdits::Tone(EditCommand c) {
 
 // --- Enhance, Suppress and the Auto entries --------------------------------------------------
 
-void ViewerEdits::AutoContrastPass() {
+void ToneCommands::AutoContrastPass() {
   DoCalcHistogram(Pic(), engine_, false, false, false);
   const LevelRange r = SignificantRange(engine_.hist.lightness, false);
   engine_.FilterParam1 = r.lo;
@@ -455,7 +455,7 @@ void ViewerEdits::AutoContrastPass() {
   ColorFilter(Pic(), engine_.tables);
 }
 
-void ViewerEdits::Enhance(EditCommand c) {
+void ToneCommands::Enhance(EditCommand c) {
   using E = EditCommand;
   const bool wasModified = state_.ImageModified;
   if (!Begin()) return;
@@ -547,7 +547,7 @@ void ViewerEdits::Enhance(EditCommand c) {
 
 // --- Normalize, EQualize, Optimize -----------------------------------------------------------
 
-void ViewerEdits::OptimizePass() {
+void ToneCommands::OptimizePass() {
   ResetMaps(engine_.tables);
   DoCalcHistogram(Pic(), engine_, false, false, true);
   const ChannelStats st = engine_.stats;
@@ -561,7 +561,7 @@ void ViewerEdits::OptimizePass() {
   }
 }
 
-void ViewerEdits::NormalizeFamily(EditCommand c) {
+void ToneCommands::NormalizeFamily(EditCommand c) {
   using E = EditCommand;
   if (!Begin()) return;
   ShowBusy("Busy...");
@@ -587,7 +587,7 @@ void ViewerEdits::NormalizeFamily(EditCommand c) {
 
 // --- Map menu and Tune › RGB -----------------------------------------------------------------
 
-void ViewerEdits::MapCommand(EditCommand c) {
+void ToneCommands::MapCommand(EditCommand c) {
   using E = EditCommand;
   const bool wasModified = state_.ImageModified;
   if (!Begin()) return;
@@ -678,7 +678,7 @@ void ViewerEdits::MapCommand(EditCommand c) {
   ExitFilter();
 }
 
-std::vector<std::string> ViewerEdits::RgbInfoLines() {
+std::vector<std::string> ToneCommands::RgbInfoLines() {
   EngineState probe;
   DoCalcHistogram(Pic(), probe, true, false, true);
   const ChannelStats& st = probe.stats;
@@ -695,7 +695,7 @@ std::vector<std::string> ViewerEdits::RgbInfoLines() {
           dashes};
 }
 
-void ViewerEdits::mnuRgbInfoClick() {
+void ToneCommands::AppendRgbInfo() {
   const auto lines = RgbInfoLines();
   if (recorder_) {
     recorder_->AppendLines(lines);
@@ -707,7 +707,7 @@ void ViewerEdits::mnuRgbInfoClick() {
   CurrentUi().Message(MessageKind::Information, text, Button::OK);
 }
 
-void ViewerEdits::mnuHistogramClick(const std::string& fileName) {
+void ToneCommands::ShowHistogram(const std::string& fileName) {
   // A read-only view: a palette picture is measured through a true-colour copy, so neither
   // its depth nor its modified flag changes.
   if (Pic().BitCount() == 24) {
@@ -720,7 +720,7 @@ void ViewerEdits::mnuHistogramClick(const std::string& fileName) {
 
 // --- colour depth ----------------------------------------------------------------------------
 
-void ViewerEdits::RunDepth(DepthCommand c) {
+void ToneCommands::RunDepth(DepthCommand c) {
   using D = DepthCommand;
   if (Pic().Empty()) return;
   int method = 1;
@@ -777,7 +777,7 @@ void ViewerEdits::RunDepth(DepthCommand c) {
 
 // --- Limit and Parametric EQ -----------------------------------------------------------------
 
-void ViewerEdits::Limit(EditCommand c) {
+void ToneCommands::Limit(EditCommand c) {
   using E = EditCommand;
   const bool wasModified = state_.ImageModified;
   if (!Begin()) return;
@@ -815,7 +815,7 @@ void ViewerEdits::Limit(EditCommand c) {
   ExitFilter();
 }
 
-void ViewerEdits::ParametricEq(EditCommand c) {
+void ToneCommands::ParametricEq(EditCommand c) {
   using E = EditCommand;
   const bool wasModified = state_.ImageModified;
   if (!Begin()) return;
@@ -863,7 +863,7 @@ void ViewerEdits::ParametricEq(EditCommand c) {
 
 // --- AutoGamma, AutoFlash, AutoWhite, Reference ----------------------------------------------
 
-void ViewerEdits::AutoGamma(int mode) {
+void ToneCommands::AutoGamma(int mode) {
   if (!Begin()) return;
   Record("AUTO_GAMMA", {mode});
   {
@@ -885,7 +885,7 @@ void ViewerEdits::AutoGamma(int mode) {
   ExitFilter();
 }
 
-void ViewerEdits::AutoFlash(int mode) {
+void ToneCommands::AutoFlash(int mode) {
   if (!Begin()) return;
   Record("AUTO_FLASH", {mode});
   {
@@ -919,7 +919,7 @@ void ViewerEdits::AutoFlash(int mode) {
   ExitFilter();
 }
 
-void ViewerEdits::AutoWhite(int mode) {
+void ToneCommands::AutoWhite(int mode) {
   if (!Begin()) return;
   Record("AUTO_WHITE", {mode});
   {
@@ -953,7 +953,7 @@ void ViewerEdits::AutoWhite(int mode) {
   ExitFilter();
 }
 
-void ViewerEdits::Reference(int mode) {
+void ToneCommands::Reference(int mode) {
   if (!Begin()) return;
   Record("REFERENCE", {mode});
   {

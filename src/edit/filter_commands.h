@@ -14,12 +14,12 @@
 #include "engine/filter_request.h"
 #include "engine/spatial_filters.h"
 #include "platform/progress.h"
-#include "viewer/edit_host.h"
-#include "viewer/view_state.h"
+#include "edit/edit_host.h"
+#include "edit/picture_state.h"
 
 namespace pelira {
 
-class ViewerEdits;
+class ToneCommands;
 
 enum class FilterCommand {
   Gaussian, DeFocus, Soften, Outlier, Despeckle, UnSpot, Clean, DeLace, Enrich,
@@ -42,9 +42,9 @@ extern const char* const kResampleFailedText;
 // The outcome of a run, for the window and the tests.
 enum class FilterOutcome { Done, Cancelled, Stopped, Refused, Failed, Unchanged };
 
-class ViewerFilters {
+class FilterCommands {
 public:
-  ViewerFilters(ViewState& state, EngineState& engine, ViewerEdits& edits, EditHost& host, FilterRequester& ask);
+  FilterCommands(PictureState& state, EngineState& engine, ToneCommands& edits, EditHost& host, FilterRequester& ask);
 
   void SetRecorder(ScriptRecorder* r) { recorder_ = r; }
   // Where the filters report their rows; none: no display, Esc still polled.
@@ -54,7 +54,7 @@ public:
   // system's available physical memory).
   void SetAvailableMemory(std::function<std::uint64_t()> f) { available_ = std::move(f); }
 
-  // Inside a script (ViewerEdits::ScriptRunning) the values come from FilterParam1 and 2 and
+  // Inside a script (ToneCommands::ScriptRunning) the values come from FilterParam1 and 2 and
   // nothing is backed up or recorded. DePixelate's script word is DePixelateWord.
   FilterOutcome Run(FilterCommand c);
   // DEPIXELATE=n: pair smoothing only, variant 0 for n != 0, else 1.
@@ -79,9 +79,9 @@ private:
   void Record(const std::string& word, std::initializer_list<int> args = {});
   bool Script() const;
 
-  ViewState& state_;
+  PictureState& state_;
   EngineState& engine_;
-  ViewerEdits& edits_;
+  ToneCommands& edits_;
   EditHost& host_;
   FilterRequester& ask_;
   ScriptRecorder* recorder_ = nullptr;
