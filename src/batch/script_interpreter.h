@@ -27,12 +27,10 @@ private:
   // False: abort the run.
   bool RunLine(const std::string& line);
   bool Dispatch(const std::string& word);
-  bool Tone(const std::string& word);
-  bool Filter(const std::string& word);
+  void Apply(const Operation& op);
   bool Other(const std::string& word);
   void Save();
   void Delete();
-  void Crop();
   void ClearBuffers(bool duplicateToo);
   bool Ask(const std::string& text);
 

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "edit/edit_host.h"
+#include "edit/operations.h"
 
 namespace pelira {
 
@@ -36,8 +37,6 @@ ParsedLine ParseScriptLine(std::string_view line, ScriptRegisters& regs);
 // fit 32 bits. Empty text is 0.
 bool ParseScriptNumber(std::string_view piece, std::int32_t* out);
 
-enum class ScriptArgs { None, Numbers, Text };
-
 struct ScriptCommandInfo {
   const char* word;
   ScriptArgs args;
@@ -45,7 +44,8 @@ struct ScriptCommandInfo {
   bool promptAfter;
 };
 
-// The command table: nullptr for a word that names no command.
+// The control words of the language and every word of the operation table; nullptr for a
+// word that names no command.
 const ScriptCommandInfo* FindScriptCommand(std::string_view upperWord);
 
 }  // namespace pelira

@@ -1,6 +1,7 @@
 #include "edit/filter_commands.h"
 
 #include "edit/edit_host.h"
+#include "edit/operations.h"
 
 #include <algorithm>
 
@@ -18,59 +19,8 @@ namespace pelira {
 
 namespace {
 
-struct DialogSpec {
-  int kind;
-  const char* title;
-  const char* lo;
-  const char* hi;
-  int min, max, page;
-  const char* status;
-  const char* word;
-  bool twoSliders;
-};
-
-const DialogSpec* SpecOf(FilterCommand c) {
-  using F = FilterCommand;
-  static const DialogSpec gaussian{30, "Set Smoothing (Gaussian) effect to", "1 (weak)", "255 (strong)", 1, 255, 16,
-                                   "Blurring ...", "GAUSSIAN", false};
-  static const DialogSpec defocus{31, "Set Smoothing (Defocus) effect to", "1 (weak)", "255 (strong)", 1, 255, 16,
-                                  "Defocusing ...", "DEFOCUS", false};
-  static const DialogSpec soften{3, "Set Soften (Low Pass) effect to", "1 (weak)", "10 (strong)", 1, 10, 1,
-                                 "Softening ...", "SOFTEN", false};
-  static const DialogSpec outlier{1, "Set Outlier effect to", "1 (weak)", "255 (strong)", 1, 255, 16, "Cleaning ...",
-                                  "OUTLIER", false};
-  static const DialogSpec despeckle{4, "Set Despeckle (Median) effect to", "1 (weak)", "9 (strong)", 1, 9, 1,
-                                    "Cleaning ...", "DESPECKLE", false};
-  static const DialogSpec unspot{36, "Set Spot Remover to clean", "-8 pepper", "+8 salt", -8, 8, 1, "Cleaning ...",
-                                 "UNSPOT", false};
-  static const DialogSpec meanRemoval{32, "Set Sharpening (Mean Removal) effect to", "1 (weak)", "8 (strong)", 1, 8,
-                                      1, "Sharpening ...", "MEANREMOVAL", false};
-  static const DialogSpec highMedium{33, "Set Sharpening (Medium High Pass) effect to", "1 (weak)", "4 (strong)", 1, 4,
-                                     1, "Sharpening ...", "HIGHPASSMEDIUM", false};
-  static const DialogSpec highLight{34, "Set Sharpening (Light High Pass) effect to", "1 (weak)", "4 (strong)", 1, 4,
-                                    1, "Sharpening ...", "HIGHPASSLIGHT", false};
-  static const DialogSpec unsharp{230, "Set UnSharp Mask effect to", "1 (weak)", "255 (strong)", 1, 255, 16,
-                                  "Unsharp mask ...", "UNSHARPMASK", true};
-  static const DialogSpec clean{231, "Set Cleaning Mask effect to", "1 (weak)", "255 (strong)", 1, 255, 16,
-                                "Cleaning mask ...", "CLEAN", true};
-  static const DialogSpec defog{241, "Set DeFog effect to", "1 (weak)", "255 (strong)", 1, 255, 16, "Defogging ...",
-                                "DEFOG", true};
-  switch (c) {
-    case F::Gaussian: return &gaussian;
-    case F::DeFocus: return &defocus;
-    case F::Soften: return &soften;
-    case F::Outlier: return &outlier;
-    case F::Despeckle: return &despeckle;
-    case F::UnSpot: return &unspot;
-    case F::MeanRemoval: return &meanRemoval;
-    case F::HighPassMedium: return &highMedium;
-    case F::HighPassLight: return &highLight;
-    case F::UnsharpMask: return &unsharp;
-    case F::Clean: return &clean;
-    case F::DeFog: return &defog;
-    default: return nullptr;
-  }
-}
+// The word a filter records comes from its row of the operation table.
+const char* Word(FilterCommand c) { return RecordedWord(OperationOf(c)); }
 
 }  // namespace
 
@@ -124,63 +74,33 @@ FilterOutcome FilterCommands::Run(FilterCommand c) {
     case F::DeLace: case F::Enrich: return Enlarged(c);
     case F::DePixelate: return DePixelate();
     case F::AutoClean: case F::AutoSharpen: return AutoFilter(c);
-    case F::Mosaic: return Mosaic();
     default: return Dialog(c);
   }
 }
 
 FilterOutcome FilterCommands::Dialog(FilterCommand c) {
-  using F = FilterCommand;
-  const DialogSpec& s = *SpecOf(c);
+  const Operation& op = OperationOf(c);
+  const FilterDialog& s = op.dialog;
+  if (!op.apply) return FilterOutcome::Unchanged;
   const bool wasModified = state_.ImageModified;
   if (!Script()) {
     if (!edits_.AutoBackUp()) return FilterOutcome::Refused;
     edits_.EnsureTrueColor();
   }
-  int* mem[2] = {nullptr, nullptr};
-  switch (c) {
-    case F::Gaussian: mem[0] = &memory_.gaussian; break;
-    case F::DeFocus: mem[0] = &memory_.defocus; break;
-    case F::Soften: mem[0] = &memory_.soften; break;
-    case F::Outlier: mem[0] = &memory_.outlier; break;
-    case F::Despeckle: mem[0] = &memory_.despeckle; break;
-    case F::UnSpot: mem[0] = &memory_.unspot; break;
-    case F::MeanRemoval: mem[0] = &memory_.meanRemoval; break;
-    case F::HighPassMedium: mem[0] = &memory_.highPassMedium; break;
-    case F::HighPassLight: mem[0] = &memory_.highPassLight; break;
-    case F::UnsharpMask: mem[0] = &memory_.unsharp, mem[1] = &memory_.unsharpEffect; break;
-    case F::Clean: mem[0] = &memory_.clean, mem[1] = &memory_.cleanEffect; break;
-    case F::DeFog: mem[0] = &memory_.defog, mem[1] = &memory_.defogEffect; break;
-    default: return FilterOutcome::Unchanged;
-  }
+  int* mem[2] = {&(memory_.*s.remembered[0]), s.remembered[1] ? &(memory_.*s.remembered[1]) : nullptr};
+  const bool twoSliders = mem[1] != nullptr;
   // The one edit for preview and picture; the preview's window reports no progress.
-  auto run = [c](Dib& d, int v, int e, const FilterProgress& p) {
-    switch (c) {
-      case F::Gaussian: return GaussianBlur3x3(d, 255 - v, false, 9, p);
-      case F::DeFocus: return DeFocus(d, 255 - v, p);
-      case F::Soften: return Soften(d, v, p);
-      case F::Outlier: return GaussianBlur3x3(d, 255 - v, true, 8, p);
-      case F::Despeckle: return Median(d, v, 0, p);
-      case F::UnSpot: return Median(d, 1, v, p);
-      case F::MeanRemoval: return MeanRemoval(d, v, p);
-      case F::HighPassMedium: return HighPassMedium(d, v, p);
-      case F::HighPassLight: return HighPassLight(d, v, p);
-      case F::UnsharpMask: return UnSharpGaussianBlur5x5(d, 255 - v, e, p);
-      case F::Clean: return SharpGaussianBlur5x5(d, v, e, p);
-      case F::DeFog: return DoDefog(d, v, e, p);
-      default: return true;
-    }
-  };
+  const FilterApply run = op.apply;
   int v = 0, e = 0;
   if (Script()) {
-    // Script values are limited to the slider ranges; UNSPOT's own range is wider.
-    v = c == F::UnSpot ? engine_.FilterParam1 : std::clamp(engine_.FilterParam1, s.min, s.max);
-    e = std::clamp(engine_.FilterParam2, s.min, s.max);
+    // Script values keep to the word's own ranges.
+    v = std::clamp(engine_.FilterParam1, op.range[0].lo, op.range[0].hi);
+    e = twoSliders ? std::clamp(engine_.FilterParam2, op.range[1].lo, op.range[1].hi) : 0;
   } else {
     TFilterDlgParam r;
     r.kind = s.kind;
     r.slider[0] = {s.min, s.max, std::clamp(*mem[0], s.min, s.max), s.page, 1};
-    if (s.twoSliders) {
+    if (twoSliders) {
       r.ownLabels = true;
       r.slider[1] = {s.min, s.max, std::clamp(*mem[1], s.min, s.max), s.page, 1};
       r.labels = {s.lo, s.hi, s.lo, s.hi, "", ""};
@@ -205,8 +125,8 @@ FilterOutcome FilterCommands::Dialog(FilterCommand c) {
   const FilterProgress p = Rows();
   const bool done = run(Pic(), v, e, p);
   if (!done) return Stopped(wasModified);
-  if (s.twoSliders) Record(s.word, {v, e});
-  else Record(s.word, {v});
+  if (twoSliders) Record(op.Word(), {v, e});
+  else Record(op.Word(), {v});
   edits_.ExitFilter();
   return FilterOutcome::Done;
 }
@@ -222,19 +142,18 @@ FilterOutcome FilterCommands::Descreen(FilterCommand c) {
   edits_.EnsureTrueColor();
   const FilterProgress p = Rows();
   bool done = true;
-  const char* word = "";
   switch (c) {
-    case F::DescreenLight: done = Soften(Pic(), 7, p); word = "DESCREEN_LIGHT"; break;
-    case F::DescreenMedium: done = DeScreen5x5(Pic(), 0, p); word = "DESCREEN_MEDIUM"; break;
-    case F::DescreenStrong: done = DeScreen5x5(Pic(), 1, p); word = "DESCREEN_STRONG"; break;
-    default: done = DeScreen5x5(Pic(), 2, p); word = "DESCREEN_HIGH"; break;
+    case F::DescreenLight: done = Soften(Pic(), 7, p); break;
+    case F::DescreenMedium: done = DeScreen5x5(Pic(), 0, p); break;
+    case F::DescreenStrong: done = DeScreen5x5(Pic(), 1, p); break;
+    default: done = DeScreen5x5(Pic(), 2, p); break;
   }
   if (!done) return Stopped(wasModified);
   host_.StatusReady();
   host_.Refresh();
   if (!Script()) {
     state_.ImageModified = true;
-    Record(word);
+    Record(Word(c));
   }
   return FilterOutcome::Done;
 }
@@ -297,7 +216,7 @@ FilterOutcome FilterCommands::Enlarged(FilterCommand c) {
   ImgClose(back);
   SyncImageState(state_, Pic());
   host_.PictureChanged();
-  Record(delace ? "DELACE" : "ENRICH");
+  Record(Word(c));
   host_.StatusReady();
   return FilterOutcome::Done;
 }
@@ -312,7 +231,7 @@ FilterOutcome FilterCommands::DePixelate() {
   Busy("Resampling...");
   if (!DeMosiac2x2(Pic(), 0, Rows())) return Stopped(wasModified);
   // Recorded first, so a replay smooths before it resamples.
-  Record("DEPIXELATE", {1});
+  Record(Word(FilterCommand::DePixelate), {1});
   const FilterOutcome r = Resample(Pic().Width() / 2, Pic().Height() / 2);
   if (r == FilterOutcome::Unchanged) edits_.ExitFilter();
   return r == FilterOutcome::Failed ? r : FilterOutcome::Done;
@@ -348,7 +267,7 @@ FilterOutcome FilterCommands::Resample(int width, int height) {
   SyncImageState(state_, Pic());
   host_.PictureChanged();
   host_.StatusReady();
-  Record("RESAMPLE", {width, height});
+  Record(RecordedWord(*OperationById("Resample")), {width, height});
   return FilterOutcome::Done;
 }
 
@@ -358,33 +277,6 @@ FilterOutcome FilterCommands::ResampleCommand(int width, int height) {
   if ((w == Pic().Width() && h == Pic().Height()) || w <= 15 || h <= 15) return FilterOutcome::Unchanged;
   if (!Script() && !edits_.AutoBackUp()) return FilterOutcome::Refused;
   return Resample(w, h);
-}
-
-FilterOutcome FilterCommands::Mosaic() {
-  const bool wasModified = state_.ImageModified;
-  if (!Script()) {
-    if (!edits_.AutoBackUp()) return FilterOutcome::Refused;
-    edits_.EnsureTrueColor();
-  }
-  int n = engine_.FilterParam1;
-  if (!Script()) {
-    TFilterDlgParam r;
-    r.kind = 250;
-    r.slider[0] = {2, 16, std::clamp(memory_.mosaic, 2, 16), 1, 1};
-    const FilterAnswer a = ask_.RunFilterDialog("Set Mosaic Tile to", "2x2", "16x16", r);
-    if (a.Cancelled()) {
-      if (edits_.Undo()) state_.ImageModified = wasModified;
-      host_.Refresh();
-      return FilterOutcome::Cancelled;
-    }
-    n = memory_.mosaic = std::clamp(a.values[0], 2, 16);
-  }
-  n = std::clamp(n, 2, 16);
-  Busy("Tiling ...");
-  if (!Tile(Pic(), n, Rows())) return Stopped(wasModified);
-  Record("MOSAIC", {n});
-  edits_.ExitFilter();
-  return FilterOutcome::Done;
 }
 
 FilterOutcome FilterCommands::AutoFilter(FilterCommand c) {

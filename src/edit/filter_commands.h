@@ -72,7 +72,6 @@ private:
   FilterOutcome Enlarged(FilterCommand c);
   FilterOutcome DePixelate();
   FilterOutcome AutoFilter(FilterCommand c);
-  FilterOutcome Mosaic();
   FilterProgress Rows();
   void Busy(const std::string& text);
   FilterOutcome Stopped(bool wasModified);

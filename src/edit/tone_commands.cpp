@@ -5,6 +5,7 @@
 #include <new>
 
 #include "edit/edit_host.h"
+#include "edit/operations.h"
 #include "common/request_flags.h"
 #include "engine/color_filters.h"
 #include "engine/composites.h"
@@ -21,6 +22,10 @@ namespace pelira {
 namespace {
 
 int R(double v) { return static_cast<int>(RoundHalfEven(v)); }
+
+// The word a command records comes from its row of the operation table.
+const char* Word(EditCommand c) { return RecordedWord(OperationOf(c)); }
+const char* Word(DepthCommand c) { return RecordedWord(OperationOf(c)); }
 
 SliderSpec S(int min, int max, int start, int page, int line = 1) { return {min, max, start, page, line}; }
 
@@ -332,9 +337,9 @@ void ToneCommands::Tone(EditCommand c) {
       ShowBusy("Gamma ...");
       apply(Pic(), a.values);
       if (sat) {
-        Record("GAMMA_SATURATION", {a.values[0]});
+        Record(Word(E::GammaSaturation), {a.values[0]});
       } else {
-        Record(suppress ? "GAMMA_SUPRESS" : "GAMMA",
+        Record(Word(suppress ? E::GammaSuppress : E::GammaRGB),
                {engine_.FilterParam1, engine_.FilterParam2, engine_.FilterParam3});
       }
       break;
@@ -380,9 +385,9 @@ void ToneCommands::Tone(EditCommand c) {
       // the shift they are.
       if (c == E::BrightnessZero && a.values[0] == r.slider[0].start && a.values[1] == r.slider[1].start &&
           a.values[2] == r.slider[2].start)
-        Record("ZERO");
-      else if (c == E::BrightnessZero) Record("SHIFT", {a.values[0], a.values[1], a.values[2]});
-      else Record(contrast ? "CONTRAST" : shift ? "SHIFT" : "BRIGHTNESS",
+        Record(Word(E::BrightnessZero));
+      else if (c == E::BrightnessZero) Record(Word(E::BrightnessShift), {a.values[0], a.values[1], a.values[2]});
+      else Record(Word(contrast ? E::ContrastRGB : shift ? E::BrightnessShift : E::BrightnessRGB),
                   {engine_.FilterParam1, engine_.FilterParam2, engine_.FilterParam3});
       break;
     }
@@ -419,7 +424,7 @@ void ToneCommands::Tone(EditCommand c) {
       if (!scriptRunning_) engine_.balanceSlider = a.values[0];
       ShowBusy("White balance ...");
       apply(Pic(), a.values);
-      Record("WHITEBALANCE", {engine_.FilterParam1, engine_.FilterParam2, engine_.FilterParam3});
+      Record(Word(E::WhiteBalance), {engine_.FilterParam1, engine_.FilterParam2, engine_.FilterParam3});
       break;
     }
     case E::AutoBalance: {
@@ -427,15 +432,15 @@ void ToneCommands::Tone(EditCommand c) {
       ShowBusy("Busy...");
       SetBrightLUTex(t, 255 - ref.r, kRed);
       BalanceFilter(Pic(), t);
-      Record("AUTO_BALANCE");
+      Record(Word(E::AutoBalance));
       break;
     }
-    case E::UnWash: MultiplyRGB(Pic()); Record("UNWASH"); break;
-    case E::UnCook: UnWashMore(Pic()); Record("UNCOOK"); break;
-    case E::Attenuate: MultiplyLuminance(Pic()); Record("ATTENUATE"); break;
+    case E::UnWash: MultiplyRGB(Pic()); Record(Word(c)); break;
+    case E::UnCook: UnWashMore(Pic()); Record(Word(c)); break;
+    case E::Attenuate: MultiplyLuminance(Pic()); Record(Word(c)); break;
     case E::Negative:
       Negative(Pic());
-      Record("NEGATIVE");
+      Record(Word(E::Negative));
       host_.PictureChanged();
       host_.Refresh();
       return;
@@ -532,15 +537,15 @@ void ToneCommands::Enhance(EditCommand c) {
   ShowBusy("Enhancing ...");
   apply(Pic(), v);
   switch (c) {
-    case E::EnhanceGlobal: Record("ENHANCE", {v[0], v[1]}); break;
-    case E::AutoContrast: Record("AUTO_CONTRAST"); break;
-    case E::EnhanceShadows: Record("SHADOWS", {v[0], v[1], v[2]}); break;
-    case E::EnhanceHighlights: Record("HIGHLIGHTS", {v[0], v[1], v[2]}); break;
-    case E::EnhanceLighting: Record("LIGHTING", {v[0], v[1]}); break;
-    case E::AutoLighting: Record("AUTO_LIGHTING"); break;
-    case E::ContrastSuppress: Record("SUPRESS", {v[0], v[1]}); break;
-    case E::AutoSaturate: Record("AUTO_SATURATE"); break;
-    default: Record("SATURATION", {v[0], v[1]});
+    case E::EnhanceGlobal: Record(Word(c), {v[0], v[1]}); break;
+    case E::AutoContrast: Record(Word(c)); break;
+    case E::EnhanceShadows: Record(Word(c), {v[0], v[1], v[2]}); break;
+    case E::EnhanceHighlights: Record(Word(c), {v[0], v[1], v[2]}); break;
+    case E::EnhanceLighting: Record(Word(c), {v[0], v[1]}); break;
+    case E::AutoLighting: Record(Word(c)); break;
+    case E::ContrastSuppress: Record(Word(c), {v[0], v[1]}); break;
+    case E::AutoSaturate: Record(Word(c)); break;
+    default: Record(Word(c), {v[0], v[1]});
   }
   ExitFilter();
 }
@@ -567,7 +572,7 @@ void ToneCommands::NormalizeFamily(EditCommand c) {
   ShowBusy("Busy...");
   if (c == E::Optimize) {
     OptimizePass();
-    Record("OPTIMIZE");
+    Record(Word(E::Optimize));
   } else {
     ResetMaps(engine_.tables);
     DoCalcHistogram(Pic(), engine_, c == E::Normalize, false, true);
@@ -580,7 +585,7 @@ void ToneCommands::NormalizeFamily(EditCommand c) {
     }
     for (int k = 0; k < 3; ++k) DoNormalize(Pic(), engine_, k);
     // Recorded after the edit, so a failed one leaves no line behind.
-    Record(c == E::Normalize ? "NORMALIZE" : "EQUALIZE");
+    Record(Word(c));
   }
   ExitFilter();
 }
@@ -602,7 +607,7 @@ void ToneCommands::MapCommand(EditCommand c) {
       for (int k = 0; k < 3; ++k) SetShiftLUT(engine_.tables, s.s[k], k);
     }
     ColorFilter(Pic(), engine_.tables);
-    Record(c == E::MapZero ? "ZEROMAP" : "CENTER");
+    Record(Word(c));
     return ExitFilter();
   }
   ResetMaps(engine_.tables);
@@ -665,14 +670,12 @@ void ToneCommands::MapCommand(EditCommand c) {
   if (tune) {
     const int d1 = scriptRunning_ ? a.values[0] : a.values[0] - 128;
     const int d2 = scriptRunning_ ? a.values[1] : a.values[1] - 64;
-    Record("MAP_RGB", {d1, d2});
+    Record(Word(E::TuneRGB), {d1, d2});
   } else {
     if (c == E::MapEqualize) {
-      Record("MAP_EQ", {a.values[0], a.values[1]});
+      Record(Word(E::MapEqualize), {a.values[0], a.values[1]});
     } else {
-      const char* word = c == E::MapRed ? "MAP_RED" : c == E::MapGreen ? "MAP_GRN" : c == E::MapBlue ? "MAP_BLU"
-                         : c == E::MapLighting ? "MAP_LIT" : "MAP_SAT";
-      Record(word, {a.values[0] - start1, a.values[1] - start2});
+      Record(Word(c), {a.values[0] - start1, a.values[1] - start2});
     }
   }
   ExitFilter();
@@ -741,14 +744,14 @@ void ToneCommands::RunDepth(DepthCommand c) {
     switch (c) {
       case D::TrueGrayscale:
         host_.SetPicture(TrueGrayscale(Pic()));
-        Record("GRAYSCALE");
+        Record(Word(D::TrueGrayscale));
         break;
       case D::Reduce256Poster:
       case D::Reduce16Poster: {
         const int bits = c == D::Reduce16Poster ? 4 : 8;
         ShowBusy("Converting...");
         host_.SetPicture(Posterize(Pic(), bits));
-        Record(bits == 4 ? "QUANTIZE16" : "QUANTIZE256");
+        Record(Word(c));
         break;
       }
       case D::Promote24:
@@ -757,7 +760,7 @@ void ToneCommands::RunDepth(DepthCommand c) {
         const int bits = c == D::Promote24 ? 24 : c == D::Promote8 ? 8 : 4;
         ShowBusy("Promoting...");
         host_.SetPicture(Promote(Pic(), bits));
-        if (bits == 24) Record("TRUECOLOR");
+        if (bits == 24) Record(Word(c));
         break;
       }
       default:
@@ -810,8 +813,7 @@ void ToneCommands::Limit(EditCommand c) {
   if (a.Cancelled()) return Cancelled(wasModified);
   ShowBusy("Limiting ...");
   apply(Pic(), a.values);
-  const char* word = c == E::LimitAll ? "LIMIT_ALL" : c == E::LimitRed ? "LIMIT_RED" : c == E::LimitGreen ? "LIMIT_GRN" : "LIMIT_BLU";
-  Record(word, {a.values[0], a.values[1], a.values[2]});
+  Record(Word(c), {a.values[0], a.values[1], a.values[2]});
   ExitFilter();
 }
 
@@ -855,9 +857,7 @@ void ToneCommands::ParametricEq(EditCommand c) {
   if (a.Cancelled()) return Cancelled(wasModified);
   ShowBusy("Parametric EQ ...");
   apply(Pic(), a.values);
-  const char* word = c == E::ParametricEqAll ? "PARAMETRIC_EQ_ALL" : c == E::ParametricEqRed ? "PARAMETRIC_EQ_RED"
-                     : c == E::ParametricEqGreen ? "PARAMETRIC_EQ_GRN" : "PARAMETRIC_EQ_BLU";
-  Record(word, {a.values[0], a.values[1], a.values[2]});
+  Record(Word(c), {a.values[0], a.values[1], a.values[2]});
   ExitFilter();
 }
 
@@ -865,7 +865,7 @@ void ToneCommands::ParametricEq(EditCommand c) {
 
 void ToneCommands::AutoGamma(int mode) {
   if (!Begin()) return;
-  Record("AUTO_GAMMA", {mode});
+  Record(Word(EditCommand::AutoGamma), {mode});
   {
     ScriptMark mark(scriptRunning_);
     host_.ShowBusy("Busy...");
@@ -887,7 +887,7 @@ void ToneCommands::AutoGamma(int mode) {
 
 void ToneCommands::AutoFlash(int mode) {
   if (!Begin()) return;
-  Record("AUTO_FLASH", {mode});
+  Record(Word(EditCommand::AutoFlash), {mode});
   {
     ScriptMark mark(scriptRunning_);
     host_.ShowBusy("Busy...");
@@ -921,7 +921,7 @@ void ToneCommands::AutoFlash(int mode) {
 
 void ToneCommands::AutoWhite(int mode) {
   if (!Begin()) return;
-  Record("AUTO_WHITE", {mode});
+  Record(Word(EditCommand::AutoWhite), {mode});
   {
     ScriptMark mark(scriptRunning_);
     host_.ShowBusy("Busy...");
@@ -955,7 +955,7 @@ void ToneCommands::AutoWhite(int mode) {
 
 void ToneCommands::Reference(int mode) {
   if (!Begin()) return;
-  Record("REFERENCE", {mode});
+  Record(Word(EditCommand::Reference), {mode});
   {
     ScriptMark mark(scriptRunning_);
     host_.ShowBusy("Busy...");

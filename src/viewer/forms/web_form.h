@@ -119,6 +119,10 @@ public:
 
   // --- editing commands, undo and the engine state (web_form_tone.cpp) -----------------------
   void BuildEditMenus();
+  // The menu items of the operation table's rows.
+  void BuildOperationItems();
+  // The menu of that object name; a placeholder item of that name becomes a submenu.
+  QMenu* MenuNamed(const QString& name);
   ToneCommands& Edits();
   EngineState& Engine();
   void DiscardUndo();  // a new file is shown
@@ -141,6 +145,8 @@ public:
   std::unique_ptr<ScriptParts, void (*)(ScriptParts*)> script_{nullptr, nullptr};
   // --- neighbourhood filters (web_form_filters.cpp) ------------------------------------------
   void BuildFilterMenus();
+  // Image › Resize › Resample: the size dialog, then the resample.
+  void ResampleClick();
   FilterCommands& Filters();
   void RunFilter(FilterCommand c);
   // The tone commands' window parts, which the filters share (web_form_tone.cpp).
