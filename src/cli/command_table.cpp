@@ -39,6 +39,14 @@ const std::vector<Command>& AllCommands() {
        "                      --jobs: files run at once in separate processes (default: the\n"
        "                      number of cores); names are given in FILE order whatever N is.",
        RunScript},
+      {"apply",
+       "  apply [--type N] [--quality N] [--no-progressive] WORD[=a,b,c]... IN OUT\n"
+       "                      run editing operations on IN, in the order given, as the script\n"
+       "                      lines WORD=a,b,c would, and write OUT (type as for convert).\n"
+       "                      A word that names no operation, or a value outside its range, is\n"
+       "                      refused before any work (exit 2).\n"
+       "  apply --list        every operation: WORD=ranges of its values, tab, menu caption",
+       RunApply},
   };
   return commands;
 }

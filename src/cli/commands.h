@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "image/codec_registry.h"
+#include "image/dib.h"
+
 namespace pelira::cli {
 
 using Args = std::vector<std::string>;
@@ -27,11 +30,18 @@ int Main(const Args& args, std::ostream& out, std::ostream& err);
 std::string HelpText();
 
 // info_convert.cpp
+// The save type an output name asks for (.bmp 1, .pcx 2, .png 3, .jpg 5, .tga 6, .tif 7); 0: none.
+int SaveTypeForPath(const std::string& path);
+// Encodes picture as the save type and writes outPath atomically; 1 (and a line on err) on failure.
+int WritePicture(const Dib& picture, int type, const SaveOptions& options, const std::string& outPath,
+                 std::ostream& err);
 // The save dialog's types 1..12: default extension and filter entry; nullptr outside.
 const char* SaveTypeExtension(int type);
 const char* SaveTypeFilter(int type);
 int RunInfo(const Args& args, std::ostream& out, std::ostream& err);
 int RunConvert(const Args& args, std::ostream& out, std::ostream& err);
+// apply_command.cpp
+int RunApply(const Args& args, std::ostream& out, std::ostream& err);
 // run_script.cpp
 int RunScript(const Args& args, std::ostream& out, std::ostream& err);
 

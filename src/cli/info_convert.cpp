@@ -16,16 +16,6 @@ namespace pelira::cli {
 
 namespace {
 
-int TypeForExtension(const std::string& upperExt) {
-  if (upperExt == ".BMP" || upperExt == ".DIB") return 1;
-  if (upperExt == ".PCX") return 2;
-  if (upperExt == ".PNG") return 3;
-  if (upperExt == ".JPG" || upperExt == ".JPEG") return 5;
-  if (upperExt == ".TGA") return 6;
-  if (upperExt == ".TIF" || upperExt == ".TIFF") return 7;
-  return 0;
-}
-
 bool ParseInt(const std::string& s, int lo, int hi, int* out) {
   if (s.empty() || s.size() > 9) return false;
   for (char c : s)
@@ -50,6 +40,35 @@ std::string Reason(const TImageLoader& l) {
 }
 
 }  // namespace
+
+int SaveTypeForPath(const std::string& path) {
+  const std::string upperExt = UpperExt(path);
+  if (upperExt == ".BMP" || upperExt == ".DIB") return 1;
+  if (upperExt == ".PCX") return 2;
+  if (upperExt == ".PNG") return 3;
+  if (upperExt == ".JPG" || upperExt == ".JPEG") return 5;
+  if (upperExt == ".TGA") return 6;
+  if (upperExt == ".TIF" || upperExt == ".TIFF") return 7;
+  return 0;
+}
+
+int WritePicture(const Dib& picture, int type, const SaveOptions& options, const std::string& outPath,
+                 std::ostream& err) {
+  const SaveTypeInfo& st = SaveTypeOf(type);
+  if (type > SaveTypesOffered(picture.BitCount())) {
+    err << "pelira-cli: " << outPath << ": " << st.filter << " needs a 1-bit picture\n";
+    return 1;
+  }
+  // The save dialog's writers, through the same atomic write.
+  try {
+    const Bytes bytes = EncodeForSave(picture, type, options);
+    WriteFileAtomic(outPath, bytes);
+  } catch (const std::exception& e) {
+    err << "pelira-cli: " << outPath << ": " << e.what() << "\n";
+    return 1;
+  }
+  return 0;
+}
 
 const char* SaveTypeExtension(int type) { return type >= 1 && type <= kSaveTypeCount ? SaveTypeOf(type).extension : nullptr; }
 const char* SaveTypeFilter(int type) { return type >= 1 && type <= kSaveTypeCount ? SaveTypeOf(type).filter : nullptr; }
@@ -143,7 +162,7 @@ int RunConvert(const Args& args, std::ostream& out, std::ostream& err) {
   }
   const std::string& in = files[0];
   const std::string& outPath = files[1];
-  if (type == 0) type = TypeForExtension(UpperExt(outPath));
+  if (type == 0) type = SaveTypeForPath(outPath);
   if (type == 0) {
     err << "pelira-cli convert: " << outPath << ": no save type for this extension; give --type\n";
     return 2;
@@ -167,21 +186,8 @@ int RunConvert(const Args& args, std::ostream& out, std::ostream& err) {
     err << "pelira-cli: " << in << ": page " << page << ": " << Reason(l) << "\n";
     return 1;
   }
-  const SaveTypeInfo& st = SaveTypeOf(type);
-  if (type > SaveTypesOffered(l.workingBitmap.BitCount())) {
-    err << "pelira-cli: " << outPath << ": " << st.filter << " needs a 1-bit picture\n";
-    return 1;
-  }
-  // The save dialog's writers, through the same atomic write.
-  try {
-    const Bytes bytes = EncodeForSave(l.workingBitmap, type, options);
-    WriteFileAtomic(outPath, bytes);
-  } catch (const std::exception& e) {
-    err << "pelira-cli: " << outPath << ": " << e.what() << "\n";
-    return 1;
-  }
   (void)out;
-  return 0;
+  return WritePicture(l.workingBitmap, type, options, outPath, err);
 }
 
 }  // namespace pelira::cli

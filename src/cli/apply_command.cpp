@@ -1,0 +1,123 @@
+// pelira-cli apply: editing operations straight from the operation table, in the order given,
+// on one picture, without a script file. Each operation runs as its script line would, so
+// `apply W=a,b IN OUT` and `run` of a script holding the line "W=a,b" give the same pixels;
+// unlike a script, a word or value the line would silently skip is refused before any work.
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "batch/headless_host.h"
+#include "batch/script_interpreter.h"
+#include "batch/script_language.h"
+#include "cli/commands.h"
+#include "edit/operations.h"
+
+namespace pelira::cli {
+
+namespace {
+
+std::string WithoutAccelerator(const char* caption) {
+  std::string s;
+  for (const char* p = caption; *p; ++p)
+    if (*p != '&') s += *p;
+  return s;
+}
+
+int List(std::ostream& out) {
+  for (const Operation& op : Operations()) {
+    if (!op.Word() || !op.Built()) continue;
+    out << OperationSignature(op);
+    if (*op.menu.caption) out << "\t" << WithoutAccelerator(op.menu.caption);
+    out << "\n";
+  }
+  return 0;
+}
+
+// Empty when the step can run; else why not.
+std::string CheckStep(const std::string& step) {
+  ScriptRegisters regs;
+  const ParsedLine p = ParseScriptLine(step, regs);
+  const std::string word = AsciiUpper(step.substr(0, step.find('=')));
+  const Operation* op = p.word.empty() ? FindOperation(word) : FindOperation(p.word);
+  if (!op) return "'" + step + "' names no operation (see pelira-cli apply --list)";
+  if (!op->Built()) return std::string(op->Word()) + " is not available in this build";
+  if (p.word.empty()) return "'" + step + "': the values must be up to three whole numbers";
+  if (op->args == ScriptArgs::None && p.hadArguments) return std::string(op->Word()) + " takes no values";
+  for (int k = 0; k < op->checked; ++k)
+    if (regs.a[k] < op->range[k].lo || regs.a[k] > op->range[k].hi)
+      return std::string(op->Word()) + ": value " + std::to_string(k + 1) + " is " + std::to_string(regs.a[k]) +
+             ", outside " + std::to_string(op->range[k].lo) + ".." + std::to_string(op->range[k].hi) + " (" +
+             OperationSignature(*op) + ")";
+  return "";
+}
+
+bool ParseNumber(const std::string& s, int lo, int hi, int* out) {
+  std::int32_t v = 0;
+  if (s.empty() || !ParseScriptNumber(s, &v) || v < lo || v > hi) return false;
+  *out = v;
+  return true;
+}
+
+}  // namespace
+
+int RunApply(const Args& args, std::ostream& out, std::ostream& err) {
+  int type = 0;
+  SaveOptions options;
+  std::vector<std::string> positional;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a == "--list") return List(out);
+    if (a == "--type" || a == "--quality") {
+      const bool isType = a == "--type";
+      if (i + 1 >= args.size() ||
+          !ParseNumber(args[++i], 1, isType ? 12 : 99, isType ? &type : &options.quality)) {
+        err << "pelira-cli apply: " << a << (isType ? " needs a save type 1..12\n" : " needs a compression value 1..99\n");
+        return 2;
+      }
+    } else if (a == "--no-progressive") {
+      options.progressive = false;
+    } else if (a.size() > 1 && a[0] == '-' && a.find('=') == std::string::npos) {
+      err << "pelira-cli apply: unknown option '" << a << "'\n";
+      return 2;
+    } else {
+      positional.push_back(a);
+    }
+  }
+  if (positional.size() < 3) {
+    err << "pelira-cli apply: needs at least one operation, IN and OUT (see pelira-cli --help)\n";
+    return 2;
+  }
+  const std::string outPath = positional.back();
+  positional.pop_back();
+  const std::string in = positional.back();
+  positional.pop_back();
+  for (const std::string& step : positional) {
+    const std::string why = CheckStep(step);
+    if (!why.empty()) {
+      err << "pelira-cli apply: " << why << "\n";
+      return 2;
+    }
+  }
+  if (type == 0) type = SaveTypeForPath(outPath);
+  if (type == 0) {
+    err << "pelira-cli apply: " << outPath << ": no save type for this extension; give --type\n";
+    return 2;
+  }
+
+  HeadlessScriptHost host;
+  if (!host.OpenBookmarks({in})) {
+    err << "pelira-cli: " << in << ": cannot be opened\n";
+    return 1;
+  }
+  host.SetLoopAllowed(false);
+  host.SetAnswers([](const std::string&) { return false; });
+  ScriptInterpreter run(host, [&] { return positional; });
+  run.Run();
+  for (const std::string& word : host.Missing()) {
+    err << "pelira-cli: " << in << ": " << word << " could not run here\n";
+    return 1;
+  }
+  return WritePicture(host.Picture(), type, options, outPath, err);
+}
+
+}  // namespace pelira::cli
