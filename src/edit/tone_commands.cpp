@@ -63,31 +63,16 @@ private:
 }  // namespace
 
 const std::vector<EditCommand>& AllEditCommands() {
-  using E = EditCommand;
-  static const std::vector<EditCommand> all = {
-      E::GammaGlobal, E::GammaRGB, E::GammaSuppress, E::GammaSaturation, E::BrightnessGlobal, E::BrightnessRGB,
-      E::BrightnessShift, E::BrightnessZero, E::WhiteBalance, E::ContrastGlobal, E::ContrastRGB, E::ContrastSuppress,
-      E::UnWash, E::UnCook, E::Attenuate, E::Negative, E::AutoContrast, E::AutoLighting, E::AutoSaturate,
-      E::AutoBalance, E::AutoGamma, E::AutoFlash, E::AutoWhite, E::Normalize, E::EQualize, E::Optimize, E::TuneRGB,
-      E::Reference, E::EnhanceGlobal, E::EnhanceLighting, E::EnhanceShadows, E::EnhanceHighlights,
-      E::EnhanceSaturation, E::MapZero, E::MapCenter, E::MapEqualize, E::MapRed, E::MapGreen, E::MapBlue,
-      E::MapLighting, E::MapSaturation, E::LimitAll, E::LimitRed, E::LimitGreen, E::LimitBlue, E::ParametricEqAll,
-      E::ParametricEqRed, E::ParametricEqGreen, E::ParametricEqBlue};
+  static const std::vector<EditCommand> all = [] {
+    std::vector<EditCommand> v;
+    for (const Operation& op : Operations())
+      if (const auto* c = std::get_if<EditCommand>(&op.run)) v.push_back(*c);
+    return v;
+  }();
   return all;
 }
 
-const char* EditCommandName(EditCommand c) {
-  static const char* const names[] = {
-      "GammaGlobal", "GammaRGB", "GammaSuppress", "GammaSaturation", "BrightnessGlobal", "BrightnessRGB",
-      "BrightnessShift", "BrightnessZero", "WhiteBalance", "ContrastGlobal", "ContrastRGB", "ContrastSuppress",
-      "UnWash", "UnCook", "Attenuate", "Negative", "AutoContrast", "AutoLighting", "AutoSaturate", "AutoBalance",
-      "AutoGamma", "AutoFlash", "AutoWhite", "Normalize", "EQualize", "Optimize", "TuneRGB", "Reference",
-      "EnhanceGlobal", "EnhanceLighting", "EnhanceShadows", "EnhanceHighlights", "EnhanceSaturation", "MapZero",
-      "MapCenter", "MapEqualize", "MapRed", "MapGreen", "MapBlue", "MapLighting", "MapSaturation", "LimitAll",
-      "LimitRed", "LimitGreen", "LimitBlue", "ParametricEqAll", "ParametricEqRed", "ParametricEqGreen",
-      "ParametricEqBlue"};
-  return names[static_cast<int>(c)];
-}
+const char* EditCommandName(EditCommand c) { return OperationOf(c).id; }
 
 ToneCommands::ToneCommands(PictureState& state, EngineState& engine, UndoStore& undo, EditHost& host, FilterRequester& ask)
     : state_(state), engine_(engine), undo_(undo), host_(host), ask_(ask) {}

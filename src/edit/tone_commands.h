@@ -34,7 +34,7 @@ enum class DepthCommand {
   Promote24, Promote8, Promote4,
 };
 
-// Every command above, in menu order (tests walk it).
+// Every command above, in the operation table's order, and its row's id (tests walk them).
 const std::vector<EditCommand>& AllEditCommands();
 const char* EditCommandName(EditCommand c);
 
