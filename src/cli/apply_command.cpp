@@ -10,6 +10,7 @@
 #include "batch/script_interpreter.h"
 #include "batch/script_language.h"
 #include "cli/commands.h"
+#include "cli/options.h"
 #include "edit/operations.h"
 
 namespace pelira::cli {
@@ -51,38 +52,45 @@ std::string CheckStep(const std::string& step) {
   return "";
 }
 
-bool ParseNumber(const std::string& s, int lo, int hi, int* out) {
-  std::int32_t v = 0;
-  if (s.empty() || !ParseScriptNumber(s, &v) || v < lo || v > hi) return false;
-  *out = v;
-  return true;
+struct ApplySettings {
+  int type = 0;
+  bool list = false;
+  SaveOptions save;
+};
+
+OptionTable ApplyOptions(ApplySettings& a) {
+  OptionTable t = {
+      {"--list", nullptr, "print every operation: WORD=ranges of its values, tab,\nits menu caption",
+       [&a](const std::string&) {
+         a.list = true;
+         return true;
+       }},
+      NumberOption("--type", "N", "the save type, as for convert (default: from OUT's extension)", 1, 12, &a.type,
+                   "needs a save type 1..12"),
+  };
+  AddSaveOptions(t, &a.save);
+  return t;
 }
 
 }  // namespace
 
+std::string ApplySynopsis() {
+  ApplySettings a;
+  return "  apply [OPTIONS] WORD[=a,b,c]... IN OUT\n"
+         "                      run editing operations on IN, in the order given, as the script\n"
+         "                      lines WORD=a,b,c would, and write OUT. A word that names no\n"
+         "                      operation, or a value outside its range, is refused before any\n"
+         "                      work (exit 2).\n" +
+         OptionHelp(ApplyOptions(a));
+}
+
 int RunApply(const Args& args, std::ostream& out, std::ostream& err) {
-  int type = 0;
-  SaveOptions options;
+  ApplySettings settings;
   std::vector<std::string> positional;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (a == "--list") return List(out);
-    if (a == "--type" || a == "--quality") {
-      const bool isType = a == "--type";
-      if (i + 1 >= args.size() ||
-          !ParseNumber(args[++i], 1, isType ? 12 : 99, isType ? &type : &options.quality)) {
-        err << "pelira-cli apply: " << a << (isType ? " needs a save type 1..12\n" : " needs a compression value 1..99\n");
-        return 2;
-      }
-    } else if (a == "--no-progressive") {
-      options.progressive = false;
-    } else if (a.size() > 1 && a[0] == '-' && a.find('=') == std::string::npos) {
-      err << "pelira-cli apply: unknown option '" << a << "'\n";
-      return 2;
-    } else {
-      positional.push_back(a);
-    }
-  }
+  if (!ParseOptions("apply", ApplyOptions(settings), args, &positional, err)) return 2;
+  if (settings.list) return List(out);
+  int type = settings.type;
+  const SaveOptions& options = settings.save;
   if (positional.size() < 3) {
     err << "pelira-cli apply: needs at least one operation, IN and OUT (see pelira-cli --help)\n";
     return 2;

@@ -10,43 +10,9 @@ const std::vector<Command>& AllCommands() {
        "                      pixel of the loaded picture, page count, kind (BMP, PNG, JPEG,\n"
        "                      TIFF, PCX, DCX, TGA, GIF, PSD, PCD, WMF, EMF, TXT, RTF, MEDIA)",
        RunInfo},
-      {"convert",
-       "  convert [--page N] [--type N] [--quality N] [--no-progressive] [--jpeg-scale N]\n"
-       "          [--fax-quality bw|4|16|64] [--background RRGGBB] IN OUT\n"
-       "                      load IN as the viewer does and write OUT. --page: 1-based page of\n"
-       "                      a multipage file or TIFF (default 1). --jpeg-scale: decode a JPEG\n"
-       "                      at 1/N, N = 1, 2, 4 or 8, as the viewer's reduced load does\n"
-       "                      (default 1). --type: the save dialog's type 1..12\n"
-       "                      (1 BMP, 2 PCX, 3 PNG, 4 gray JPEG, 5 colour JPEG, 6 TGA, 7-12 TIFF\n"
-       "                      none/deflate/Adobe deflate/G3/G4/PackBits; default: from OUT's\n"
-       "                      extension, .jpg = 5, .tif = 7). --fax-quality: gray shades for\n"
-       "                      1-bit pages of multipage documents (default bw: no shrink).\n"
-       "                      --background: blank and transparency colour (default 000000).\n"
-       "                      --quality: the JPEG compression value 1..99 (default 50);\n"
-       "                      --no-progressive: baseline JPEG, PNG without interlace.",
-       RunConvert},
-      {"run",
-       "  run SCRIPT.bip [--type N] [--out DIR] [--jobs N] [--quality N] [--no-progressive]\n"
-       "      FILE...         run a batch script on each FILE: the file is the current picture\n"
-       "                      and the only bookmark; the script runs once (NEXT and PREVIOUS do\n"
-       "                      nothing, LOOP ends after one pass, prompts answer \"do not abort\",\n"
-       "                      DELETE is refused). Each SAVE writes the file's name without its\n"
-       "                      extension + the SAVE suffix as type N (as for convert; default 3,\n"
-       "                      PNG) into DIR or beside the source, never replacing a file: taken\n"
-       "                      names get -1 ... -999. --quality: JPEG compression 1..99 (default\n"
-       "                      50); JPEG is progressive with optimised tables, float DCT and no\n"
-       "                      chroma subsampling, PNG interlaced, unless --no-progressive.\n"
-       "                      --jobs: files run at once in separate processes (default: the\n"
-       "                      number of cores); names are given in FILE order whatever N is.",
-       RunScript},
-      {"apply",
-       "  apply [--type N] [--quality N] [--no-progressive] WORD[=a,b,c]... IN OUT\n"
-       "                      run editing operations on IN, in the order given, as the script\n"
-       "                      lines WORD=a,b,c would, and write OUT (type as for convert).\n"
-       "                      A word that names no operation, or a value outside its range, is\n"
-       "                      refused before any work (exit 2).\n"
-       "  apply --list        every operation: WORD=ranges of its values, tab, menu caption",
-       RunApply},
+      {"convert", ConvertSynopsis(), RunConvert},
+      {"run", RunSynopsis(), RunScript},
+      {"apply", ApplySynopsis(), RunApply},
   };
   return commands;
 }

@@ -17,7 +17,7 @@ using CommandFn = std::function<int(const Args& args, std::ostream& out, std::os
 
 struct Command {
   const char* name;
-  const char* synopsis;  // one or more lines for --help
+  std::string synopsis;  // one or more lines for --help
   CommandFn run;
 };
 
@@ -40,6 +40,10 @@ const char* SaveTypeExtension(int type);
 const char* SaveTypeFilter(int type);
 int RunInfo(const Args& args, std::ostream& out, std::ostream& err);
 int RunConvert(const Args& args, std::ostream& out, std::ostream& err);
+// The --help lines of the commands whose options come from a table.
+std::string ConvertSynopsis();
+std::string RunSynopsis();
+std::string ApplySynopsis();
 // apply_command.cpp
 int RunApply(const Args& args, std::ostream& out, std::ostream& err);
 // run_script.cpp

@@ -24,6 +24,7 @@
 #include "batch/headless_host.h"
 #include "batch/script_interpreter.h"
 #include "cli/commands.h"
+#include "cli/options.h"
 #include "image/bmp_graphic.h"
 #include "image/codec_registry.h"
 #include "edit/save_as.h"
@@ -53,16 +54,6 @@ struct JobResult {
   std::vector<std::string> missing;
   std::vector<StagedSave> saves;
 };
-
-bool ParseCount(const std::string& s, int lo, int hi, int* out) {
-  if (s.empty() || s.size() > 9) return false;
-  for (char c : s)
-    if (c < '0' || c > '9') return false;
-  const int v = std::atoi(s.c_str());
-  if (v < lo || v > hi) return false;
-  *out = v;
-  return true;
-}
 
 JobResult RunOneFile(const std::vector<std::string>& script, const std::string& file, const RunOptions& o) {
   JobResult r;
@@ -185,7 +176,40 @@ bool Deserialize(const std::string& in, JobResult* r) {
   return true;
 }
 
+OptionTable RunOptionTable(RunOptions& o) {
+  OptionTable t = {
+      NumberOption("--type", "N", "the save type of every SAVE, as for convert (default 3, PNG)", 1, 12, &o.type,
+                   "wants 1..12"),
+      {"--out", "DIR", "the folder the saves go to (default: beside each source)",
+       [&o](const std::string& v) {
+         if (v.empty()) return false;
+         o.outDir = v;
+         o.hasOutDir = true;
+         return true;
+       },
+       "wants a folder"},
+      NumberOption("--jobs", "N",
+                   "files run at once in separate processes (default: the\n"
+                   "number of cores); names are given in FILE order whatever N is",
+                   1, 256, &o.jobs, "wants 1..256"),
+  };
+  AddSaveOptions(t, &o.save);
+  return t;
+}
+
 }  // namespace
+
+std::string RunSynopsis() {
+  RunOptions o;
+  return "  run SCRIPT.bip [OPTIONS] FILE...\n"
+         "                      run a batch script on each FILE: the file is the current picture\n"
+         "                      and the only bookmark; the script runs once (NEXT and PREVIOUS do\n"
+         "                      nothing, LOOP ends after one pass, prompts answer \"do not abort\",\n"
+         "                      DELETE is refused). Each SAVE writes the file's name without its\n"
+         "                      extension + the SAVE suffix into DIR or beside the source, never\n"
+         "                      replacing a file: taken names get -1 ... -999.\n" +
+         OptionHelp(RunOptionTable(o));
+}
 
 int RunScript(const Args& args, std::ostream& out, std::ostream& err) {
   (void)out;
@@ -193,39 +217,10 @@ int RunScript(const Args& args, std::ostream& out, std::ostream& err) {
   o.jobs = std::max(1u, std::thread::hardware_concurrency());
   std::vector<std::string> positional;
   auto usage = [&](const std::string& why) {
-    err << "pelira-cli run: " << why << "\nusage: pelira-cli run SCRIPT.bip [--type N] [--out DIR] [--jobs N] "
-           "[--quality N] [--no-progressive] FILE...\n";
+    err << "pelira-cli run: " << why << " (see pelira-cli --help)\n";
     return 2;
   };
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    auto value = [&](std::string* v) {
-      if (i + 1 >= args.size()) return false;
-      *v = args[++i];
-      return true;
-    };
-    std::string v;
-    if (a == "--type") {
-      if (!value(&v) || !ParseCount(v, 1, 12, &o.type)) return usage("--type wants 1..12");
-    } else if (a == "--out") {
-      if (!value(&v)) return usage("--out wants a folder");
-      o.outDir = v;
-      o.hasOutDir = true;
-    } else if (a == "--jobs") {
-      if (!value(&v) || !ParseCount(v, 1, 256, &o.jobs)) return usage("--jobs wants 1..256");
-    } else if (a == "--quality") {
-      if (!value(&v) || !ParseCount(v, 1, 99, &o.save.quality)) return usage("--quality wants 1..99");
-    } else if (a == "--no-progressive") {
-      o.save.progressive = false;
-    } else if (a == "--") {
-      positional.insert(positional.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
-      break;
-    } else if (a.size() > 1 && a[0] == '-') {
-      return usage("unknown option " + a);
-    } else {
-      positional.push_back(a);
-    }
-  }
+  if (!ParseOptions("run", RunOptionTable(o), args, &positional, err)) return 2;
   if (positional.size() < 2) return usage("a script and at least one file are needed");
   std::string why;
   const auto script = ReadBipFile(positional[0], &why);
