@@ -13,6 +13,7 @@
 #include "edit/memory_edit_host.h"
 #include "viewer/open_flow.h"
 #include "edit/filter_commands.h"
+#include "support/test_pictures.h"
 
 namespace pelira {
 namespace {
@@ -25,14 +26,6 @@ Dib Colourful(int w, int h, int seed = 0) {
       d.SetPixel(x, y, MakeColor((x * 7 + y * 3 + seed) % 200 + 20, (x * 3 + 40 + seed * 5) % 230,
                                  (y * 11 + x) % 180 + 40));
   return d;
-}
-
-bool SamePixels(const Dib& a, const Dib& b) {
-  if (a.Width() != b.Width() || a.Height() != b.Height() || a.BitCount() != b.BitCount()) return false;
-  for (int y = 0; y < a.Height(); ++y)
-    for (int x = 0; x < a.Width(); ++x)
-      if (a.HasPalette() ? a.Index(x, y) != b.Index(x, y) : a.Pixel(x, y) != b.Pixel(x, y)) return false;
-  return true;
 }
 
 // Moves each slider a fifth of its way up from its start, so every recorded value differs

@@ -8,6 +8,7 @@
 #include "image/codec_registry.h"
 #include "image/image_loader.h"
 #include "support/test_support.h"
+#include "support/test_pictures.h"
 
 namespace pelira::cli {
 namespace {
@@ -29,14 +30,6 @@ Dib Load(const fs::path& p) {
   TImageLoader l;
   EXPECT_EQ(l.Open(p.string()), OpenOutcome::Image) << p;
   return l.workingBitmap;
-}
-
-bool Same(const Dib& a, const Dib& b) {
-  if (a.Width() != b.Width() || a.Height() != b.Height() || a.BitCount() != b.BitCount()) return false;
-  for (int y = 0; y < a.Height(); ++y)
-    for (int x = 0; x < a.Width(); ++x)
-      if (a.Pixel(x, y) != b.Pixel(x, y)) return false;
-  return true;
 }
 
 struct Rig {
@@ -74,7 +67,7 @@ TEST(CliApply, AgreesWithRunOnTheSameLines) {
     WriteText(rig.dir.path() / "s.bip", script);
     const CliResult run = Call({"run", (rig.dir.path() / "s.bip").string(), "--jobs", "1", rig.in.string()});
     ASSERT_EQ(run.rc, 0) << steps.front() << ": " << run.err;
-    EXPECT_TRUE(Same(Load(applied), Load(rig.dir.path() / "in_run.png"))) << steps.front();
+    EXPECT_TRUE(SamePixels(Load(applied), Load(rig.dir.path() / "in_run.png"))) << steps.front();
   }
 }
 

@@ -11,9 +11,11 @@
 #include "viewer/open_flow.h"
 #include "edit/tone_commands.h"
 #include "edit/filter_commands.h"
+#include "support/test_pictures.h"
 
 namespace pelira {
 namespace {
+using test::SamePixels;
 
 class Host : public MemoryEditHost {
 public:
@@ -77,15 +79,6 @@ Dib Palette8(int w, int h) {
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) d.SetIndex(x, y, static_cast<std::uint32_t>((x * 29 + y * 7) % 256));
   return d;
-}
-
-bool SamePixels(const Dib& a, const Dib& b) {
-  if (a.Width() != b.Width() || a.Height() != b.Height() || a.BitCount() != b.BitCount() || a.Colors() != b.Colors())
-    return false;
-  for (int y = 0; y < a.Height(); ++y)
-    for (int x = 0; x < a.Width(); ++x)
-      if (a.Index(x, y) != b.Index(x, y)) return false;
-  return true;
 }
 
 struct Rig {

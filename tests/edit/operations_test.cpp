@@ -8,9 +8,11 @@
 #include "batch/headless_host.h"
 #include "batch/script_interpreter.h"
 #include "batch/script_language.h"
+#include "support/test_pictures.h"
 
 namespace pelira {
 namespace {
+using test::SamePixels;
 
 // Each word, menu item and command is spelled by one row, so the lookups cannot disagree.
 TEST(OperationTable, WordsMenuItemsAndIdsAreEachOneRow) {
@@ -72,14 +74,6 @@ Dib RunLine(const std::string& line, const Dib& picture = Pattern()) {
   ScriptInterpreter run(host, [&] { return std::vector<std::string>{line}; });
   run.Run();
   return host.Picture();
-}
-
-bool SamePixels(const Dib& a, const Dib& b) {
-  if (a.Width() != b.Width() || a.Height() != b.Height()) return false;
-  for (int y = 0; y < a.Height(); ++y)
-    for (int x = 0; x < a.Width(); ++x)
-      if (a.Pixel(x, y) != b.Pixel(x, y)) return false;
-  return true;
 }
 
 // The two-value filters take 0 from a script as 0, their own lower bound: raising it to the

@@ -10,9 +10,11 @@
 #include "edit/memory_edit_host.h"
 #include "viewer/open_flow.h"
 #include "edit/tone_commands.h"
+#include "support/test_pictures.h"
 
 namespace pelira {
 namespace {
+using test::SamePixels;
 
 class FakeHost : public MemoryEditHost {
 public:
@@ -99,15 +101,6 @@ struct Rig {
   Lines rec;
   ToneCommands edits;
 };
-
-bool SamePixels(const Dib& a, const Dib& b) {
-  if (a.Width() != b.Width() || a.Height() != b.Height() || a.BitCount() != b.BitCount() || a.Colors() != b.Colors())
-    return false;
-  for (int y = 0; y < a.Height(); ++y)
-    for (int x = 0; x < a.Width(); ++x)
-      if (a.Index(x, y) != b.Index(x, y)) return false;
-  return true;
-}
 
 // Every command: it changes the picture (or at least runs), takes an undo copy, and Undo
 // brings back the very pixels, palette and depth it started from.

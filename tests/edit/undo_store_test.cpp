@@ -1,18 +1,11 @@
 #include <gtest/gtest.h>
 
 #include "edit/undo_store.h"
+#include "support/test_pictures.h"
 
 namespace pelira {
 namespace {
-
-bool SamePixels(const Dib& a, const Dib& b) {
-  if (a.Width() != b.Width() || a.Height() != b.Height() || a.BitCount() != b.BitCount() || a.Colors() != b.Colors())
-    return false;
-  for (int y = 0; y < a.Height(); ++y)
-    for (int x = 0; x < a.Width(); ++x)
-      if (a.Index(x, y) != b.Index(x, y)) return false;
-  return true;
-}
+using test::SamePixels;
 
 Dib Filled(int w, int h, int bits, const Palette& pal) {
   Dib d = pal.empty() ? Dib(w, h, bits) : Dib(w, h, bits, pal);
