@@ -8,12 +8,6 @@
 
 namespace pelira {
 
-namespace {
-inline constexpr const char* kProbeList =
-    ".JPG.JPEG.PNG.DCX.PCX.BMP.DIB.TIF.TGA.PCD.PSD.GIF.AVI.MPG.M1V.MPE.MPEG.MPV.M2V.WMV.ASF.QT.MOV.RM.WAV.MP2."
-    "MP3.MPA.AIF.AIFF.AIFX.MID.RMI.AU.SND.RA.WMA.RMI.AVL";
-}  // namespace
-
 const char* const kOpenDialogFilter =
     "All validated formats|*.jp?;*.jpeg;*.png;*.bmp;*.dib;*.?cx;*.pcd;*.tif;*.tga;*.mid;*.rmi;*.wav;*.wm?;*.avi;"
     "*.mp?;*.m1v;*.mpeg;*.qt;*.mov;*.aif;*.aif?;*.rmi;*.au;*.snd;*.ra;*.rm;*.rtf;*.avl;*.txt;*.wmf;*.emf;*.psd;"
@@ -26,14 +20,14 @@ const char* const kOpenDialogFilter =
     "|TGA (Truevision Targa)|*.tga|TIF (Aldus TIFF)|*.tif|VideoCD (MPEG-1)|*.dat;*.m1v;*.mpg;*.mpe;*.mpeg"
     "|WMF (Windows Metafile)|*.wmf;*.emf|All files (no validation)|*.*";
 
-std::string DropExtensions() { return std::string(kPictureExtensions) + kMediaExtensions + ".AVL"; }
+std::string DropExtensions() { return std::string(kPictureList) + kMediaList + ".AVL"; }
 
 OpenKind ClassifyOpen(const std::string& upperExt) {
-  if (InKindList(upperExt, ".RTF.TXT")) return OpenKind::Text;
-  if (InKindList(upperExt, ".WMF.EMF")) return OpenKind::Metafile;
+  if (InKindList(upperExt, kTextList)) return OpenKind::Text;
+  if (InKindList(upperExt, kMetafileList)) return OpenKind::Metafile;
   if (upperExt == ".AVL") return OpenKind::Slideshow;
   if (!InKindList(upperExt, kProbeList)) return OpenKind::Unknown;
-  if (InKindList(upperExt, kMediaExtensions)) return OpenKind::Media;
+  if (InKindList(upperExt, kMediaList)) return OpenKind::Media;
   return OpenKind::Raster;
 }
 

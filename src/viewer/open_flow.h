@@ -9,14 +9,12 @@
 #include <vector>
 
 #include "image/dib.h"
+#include "image/kinds.h"
 #include "viewer/view_state.h"
 
 
 namespace pelira {
 
-inline constexpr const char* kMediaExtensions =
-    ".AVI.MPG.M1V.MPE.MPEG.MPV.M2V.WMV.ASF.QT.MOV.RM.WAV.MP2.MP3.MPA.AIF.AIFF.AIFX.MID.RMI.AU.SND.RA.WMA.RMI";
-inline constexpr const char* kPictureExtensions = ".JPG.JPEG.PNG.DCX.PCX.BMP.DIB.TIF.TGA.PCD.PSD.GIF";
 // Extensions accepted by drag and drop and by the path box: pictures, media and ".AVL".
 std::string DropExtensions();
 
