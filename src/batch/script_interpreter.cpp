@@ -199,16 +199,17 @@ bool ScriptInterpreter::Other(const std::string& word) {
   return true;
 }
 
-void ScriptInterpreter::Save() {
-  std::string suffix = regs_.text;
+std::string SaveSuffix(const ScriptRegisters& regs) {
   // A bare SAVE line: the text is the line itself, in whatever case it was typed.
-  {
-    std::string t = suffix;
-    while (!t.empty() && (t.back() == ' ' || t.back() == '\t')) t.pop_back();
-    std::size_t b = 0;
-    while (b < t.size() && (t[b] == ' ' || t[b] == '\t')) ++b;
-    if (AsciiUpper(t.substr(b)) == "SAVE") suffix.clear();
-  }
+  std::string t = regs.text;
+  while (!t.empty() && (t.back() == ' ' || t.back() == '\t')) t.pop_back();
+  std::size_t b = 0;
+  while (b < t.size() && (t[b] == ' ' || t[b] == '\t')) ++b;
+  return AsciiUpper(t.substr(b)) == "SAVE" ? std::string() : regs.text;
+}
+
+void ScriptInterpreter::Save() {
+  const std::string suffix = SaveSuffix(regs_);
   if (!SafeNameSuffix(suffix)) return;
   if (host_.Picture().Empty()) return;
   host_.SaveBatch(suffix, saveReuse_);

@@ -48,4 +48,7 @@ private:
 // name cannot leave the folder the save chose.
 bool SafeNameSuffix(const std::string& suffix);
 
+// The name suffix of a SAVE line just parsed into regs: "" for a bare SAVE.
+std::string SaveSuffix(const ScriptRegisters& regs);
+
 }  // namespace pelira

@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -228,6 +229,35 @@ int RunScript(const Args& args, std::ostream& out, std::ostream& err) {
     err << "pelira-cli: " << why << "\n";
     return 1;
   }
+  int status = 0;
+  {
+    // Words this build cannot run are refused before the first file; a SAVE that cannot
+    // save, or no SAVE at all, is said before the run rather than found in an empty folder.
+    std::vector<std::string> missing;
+    bool saves = false;
+    ScriptRegisters regs;
+    for (const std::string& line : *script) {
+      const ParsedLine p = ParseScriptLine(line, regs);
+      if (p.word == "SAVE") {
+        saves = true;
+        if (!SafeNameSuffix(SaveSuffix(regs))) {
+          err << "pelira-cli run: " << positional[0] << ": '" << line
+              << "' saves nothing: a suffix may not hold '/', '\\' or control characters\n";
+          status = 1;
+        }
+      }
+      const Operation* op = FindOperation(p.word);
+      if (op && !op->Built() && std::find(missing.begin(), missing.end(), p.word) == missing.end())
+        missing.push_back(p.word);
+    }
+    if (!missing.empty()) {
+      err << "pelira-cli run: " << positional[0] << ": not available in this build:";
+      for (const std::string& w : missing) err << " " << w;
+      err << "\n";
+      return 2;
+    }
+    if (!saves) err << "pelira-cli run: " << positional[0] << ": the script has no SAVE line; nothing will be written\n";
+  }
   std::error_code ec;
   if (o.hasOutDir && !fs::is_directory(o.outDir, ec)) {
     err << "pelira-cli: " << o.outDir.string() << ": not a folder\n";
@@ -235,7 +265,6 @@ int RunScript(const Args& args, std::ostream& out, std::ostream& err) {
   }
   const std::vector<std::string> files(positional.begin() + 1, positional.end());
   const std::string ext = SaveTypeOf(o.type).extension;
-  int status = 0;
   std::set<std::string> reported;
   auto finish = [&](JobResult& r) {
     Commit(r, ext, err);
