@@ -39,6 +39,8 @@ public:
   // Words seen whose operation the build lacks, each once, in the order met.
   const std::vector<std::string>& Missing() const { return missing_; }
   const std::vector<std::string>& Questions() const { return questions_; }
+  // Why the last load failed, in the loader's words.
+  const std::string& LoadError() const { return loadError_; }
 
   ToneCommands& Edits() override { return edits_; }
   FilterCommands* Filters() override { return &filters_; }
@@ -86,6 +88,7 @@ private:
   std::function<bool()> stopPoll_;
   bool loopAllowed_ = true;
   std::vector<std::string> missing_, questions_;
+  std::string loadError_;
   std::set<std::string> missingSeen_;
 };
 

@@ -114,7 +114,7 @@ int RunApply(const Args& args, std::ostream& out, std::ostream& err) {
 
   HeadlessScriptHost host;
   if (!host.OpenBookmarks({in})) {
-    err << "pelira-cli: " << in << ": cannot be opened\n";
+    err << "pelira-cli: " << in << ": " << host.LoadError() << "\n";
     return 1;
   }
   host.SetLoopAllowed(false);

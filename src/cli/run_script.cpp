@@ -2,6 +2,7 @@
 // only stages its saved pictures; the names are chosen afterwards in FILE order, so
 // parallel jobs give the very names and files a single job gives.
 #include <fcntl.h>
+#include <sched.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -61,7 +62,7 @@ JobResult RunOneFile(const std::vector<std::string>& script, const std::string& 
   HeadlessScriptHost host;
   if (!host.OpenBookmarks({file})) {
     r.status = 1;
-    r.messages.push_back("pelira-cli: " + file + ": cannot be opened");
+    r.messages.push_back("pelira-cli: " + file + ": " + host.LoadError());
     return r;
   }
   host.SetLoopAllowed(false);
@@ -177,6 +178,14 @@ bool Deserialize(const std::string& in, JobResult* r) {
   return true;
 }
 
+// The cores this process may run on (taskset and batch schedulers' cpusets narrow them).
+int UsableCores() {
+  cpu_set_t set;
+  CPU_ZERO(&set);
+  if (::sched_getaffinity(0, sizeof set, &set) == 0 && CPU_COUNT(&set) > 0) return CPU_COUNT(&set);
+  return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+}
+
 OptionTable RunOptionTable(RunOptions& o) {
   OptionTable t = {
       NumberOption("--type", "N", "the save type of every SAVE, as for convert (default 3, PNG)", 1, 12, &o.type,
@@ -191,7 +200,8 @@ OptionTable RunOptionTable(RunOptions& o) {
        "wants a folder"},
       NumberOption("--jobs", "N",
                    "files run at once in separate processes (default: the\n"
-                   "number of cores); names are given in FILE order whatever N is",
+                   "cores this process may use); names are given in FILE order\n"
+                   "whatever N is",
                    1, 256, &o.jobs, "wants 1..256"),
   };
   AddSaveOptions(t, &o.save);
@@ -215,7 +225,7 @@ std::string RunSynopsis() {
 int RunScript(const Args& args, std::ostream& out, std::ostream& err) {
   (void)out;
   RunOptions o;
-  o.jobs = std::max(1u, std::thread::hardware_concurrency());
+  o.jobs = UsableCores();
   std::vector<std::string> positional;
   auto usage = [&](const std::string& why) {
     err << "pelira-cli run: " << why << " (see pelira-cli --help)\n";
