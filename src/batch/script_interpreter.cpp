@@ -333,14 +333,14 @@ bool ScriptInterpreter::Other(const std::string& word) {
     Dib& pic = host_.Picture();
     if (pic.Empty()) return true;
     if (word == "CONFORM_GAMMA_RGB") {
-      DoConformGammaRGB(pic, e, std::clamp(a[0], 1, 255), std::clamp(a[1], 1, 255), std::clamp(a[2], 1, 255));
+      DoConformGammaRGB(pic, std::clamp(a[0], 1, 255), std::clamp(a[1], 1, 255), std::clamp(a[2], 1, 255));
     } else if (word == "CONFORM_GAMMA") {
       if (a[0] < 1 || a[0] > 254) return true;
-      DoConformGamma(pic, e, a[0]);
+      DoConformGamma(pic, a[0]);
     } else {
       const int ch = word == "CONFORM_RED" ? kRed : word == "CONFORM_GRN" ? kGreen : word == "CONFORM_BLU" ? kBlue
                      : word == "CONFORM_LIT" ? kLightnessChannel : kSaturationChannel;
-      if (!ConformChannel(pic, e, ch, a[0], a[1])) return true;
+      if (!ConformChannel(pic, ch, a[0], a[1])) return true;
     }
     changed();
   } else if (word == "GRAYSCALE" || word == "QUANTIZE16" || word == "QUANTIZE256") {
@@ -349,7 +349,7 @@ bool ScriptInterpreter::Other(const std::string& word) {
   } else if (word == "DUPLICATE") {
     e.duplicate = host_.Picture();
   } else if (word == "SWAP") {
-    if (SwapWithDuplicate(host_.Picture(), e)) changed();
+    if (SwapWithDuplicate(host_.Picture(), e.duplicate)) changed();
   } else if (word == "COPYTOBACKUP") {
     e.backup = host_.Picture();
   } else if (word == "COPYFROMBACKUP") {
@@ -358,7 +358,6 @@ bool ScriptInterpreter::Other(const std::string& word) {
     host_.PictureChanged();
   } else if (word == "AVERAGE") {
     if (a[0] < 1 || a[0] > 255) return true;
-    e.FilterParam2 = a[0];
     if (AverageBitmap(host_.Picture(), e.duplicate, a[0])) changed();
   } else if (word == "MAXIMUM") {
     if (Maximum(host_.Picture(), e.duplicate)) changed();

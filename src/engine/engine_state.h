@@ -1,7 +1,8 @@
 #pragma once
-// The engine's shared state: the tone tables, the filter parameters, the histograms and
-// statistics of the last pass and the second images. One object, passed explicitly, serves
-// the commands, the filter preview and the script interpreter alike.
+// The editing session's lasting state: the tone tables, the filter parameters, the
+// remembered Balance slider and the second images. The engine functions never read or write
+// it behind their callers' backs: the commands hand them what they need (a second image as a
+// Dib&, statistics as values), so a worker thread can run them on its own pictures.
 #include <array>
 #include <cstdint>
 
@@ -57,11 +58,6 @@ struct ChannelStats {
 struct EngineState {
   ToneTables tables;
   std::int32_t FilterParam1 = 0, FilterParam2 = 0, FilterParam3 = 0, FilterValue = 0;
-
-  Histograms hist;
-  ChannelStats stats;
-  int MidtoneMedian = 0;
-  int MidtoneMode = 0;
 
   // The remembered White Balance slider (lives as long as the program).
   int balanceSlider = 0;
