@@ -35,12 +35,14 @@ using Histogram = std::array<std::int32_t, 360>;  // only 0..255 are filled
 struct Histograms {
   Histogram red{}, green{}, blue{}, lightness{}, saturation{}, hue{};
   std::int32_t peak = 0;  // HistogramPeak
+  friend bool operator==(const Histograms&, const Histograms&) = default;
 };
 
 // Exact sums of one channel's indices and of their squares.
 struct ChannelSum {
   std::int64_t sum = 0;
   std::int64_t sumSq = 0;
+  friend bool operator==(const ChannelSum&, const ChannelSum&) = default;
 };
 
 struct ChannelStats {
@@ -53,6 +55,7 @@ struct ChannelStats {
   double Deviation(const ChannelSum& c) const;
   // 0 red, 1 green, 2 blue, -1 lightness, -2 saturation.
   const ChannelSum& Of(int channel) const;
+  friend bool operator==(const ChannelStats&, const ChannelStats&) = default;
 };
 
 struct EngineState {

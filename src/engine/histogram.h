@@ -20,6 +20,7 @@ struct HistogramPass {
 struct HistogramResult {
   Histograms hist;
   ChannelStats stats;
+  friend bool operator==(const HistogramResult&, const HistogramResult&) = default;
 };
 
 // DoCalcHistogram: red, green, blue and lightness always; saturation and hue on request.
@@ -37,6 +38,7 @@ struct MidtoneResult {
   ChannelStats stats;
   int median = 0;  // MidtoneMedian
   int mode = 0;    // MidtoneMode
+  friend bool operator==(const MidtoneResult&, const MidtoneResult&) = default;
 };
 MidtoneResult DoCalcMidtones(const Dib& pic);
 
