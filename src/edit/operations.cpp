@@ -33,7 +33,7 @@ constexpr ArgRange kOffset{-100000, 100000};
 
 void Conform(EditSession& s, const Arguments& a, int channel) {
   if (s.Picture().Empty()) return;
-  if (ConformChannel(s.Picture(), s.engine, channel, a[0], a[1])) s.Changed();
+  if (ConformChannel(s.Picture(), channel, a[0], a[1])) s.Changed();
 }
 void ConformRed(EditSession& s, const Arguments& a) { Conform(s, a, kRed); }
 void ConformGreen(EditSession& s, const Arguments& a) { Conform(s, a, kGreen); }
@@ -42,12 +42,12 @@ void ConformLightness(EditSession& s, const Arguments& a) { Conform(s, a, kLight
 void ConformSaturation(EditSession& s, const Arguments& a) { Conform(s, a, kSaturationChannel); }
 void ConformGammaRgb(EditSession& s, const Arguments& a) {
   if (s.Picture().Empty()) return;
-  DoConformGammaRGB(s.Picture(), s.engine, std::clamp(a[0], 1, 255), std::clamp(a[1], 1, 255), std::clamp(a[2], 1, 255));
+  DoConformGammaRGB(s.Picture(), std::clamp(a[0], 1, 255), std::clamp(a[1], 1, 255), std::clamp(a[2], 1, 255));
   s.Changed();
 }
 void ConformGamma(EditSession& s, const Arguments& a) {
   if (s.Picture().Empty()) return;
-  DoConformGamma(s.Picture(), s.engine, a[0]);
+  DoConformGamma(s.Picture(), a[0]);
   s.Changed();
 }
 
@@ -103,7 +103,7 @@ void Crop(EditSession& s, const Arguments& a) {
 
 void Duplicate(EditSession& s, const Arguments&) { s.engine.duplicate = s.Picture(); }
 void Swap(EditSession& s, const Arguments&) {
-  if (SwapWithDuplicate(s.Picture(), s.engine)) s.Changed();
+  if (SwapWithDuplicate(s.Picture(), s.engine.duplicate)) s.Changed();
 }
 void CopyToBackup(EditSession& s, const Arguments&) { s.engine.backup = s.Picture(); }
 void CopyFromBackup(EditSession& s, const Arguments&) {
@@ -112,7 +112,6 @@ void CopyFromBackup(EditSession& s, const Arguments&) {
   s.host.PictureChanged();
 }
 void Average(EditSession& s, const Arguments& a) {
-  s.engine.FilterParam2 = a[0];
   if (AverageBitmap(s.Picture(), s.engine.duplicate, a[0])) s.Changed();
 }
 void MaximumWord(EditSession& s, const Arguments&) {

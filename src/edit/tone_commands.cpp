@@ -241,11 +241,7 @@ FilterAnswer ToneCommands::Ask(const std::string& title, const std::string& lo, 
   if (!q.histogram && FilterButtonCaption(q.kind) == "Histogram") {
     // The picture stays unmodified while the dialog is open; it is measured apart, so the
     // statistics the command has read stay as they are.
-    q.histogram = [this](const std::array<int, 3>&) {
-      EngineState probe;
-      DoCalcHistogram(Pic(), probe, true, false, false);
-      return probe.hist;
-    };
+    q.histogram = [this](const std::array<int, 3>&) { return DoCalcHistogram(Pic(), {.saturation = true}).hist; };
   }
   FilterAnswer a = ask_.RunFilterDialog(title, lo, hi, q);
   if (!a.Cancelled()) engine_.FilterValue = a.values[0];
@@ -334,13 +330,13 @@ void ToneCommands::Tone(EditCommand c) {
       const bool contrast = c == E::ContrastGlobal || c == E::ContrastRGB;
       const bool shift = c == E::BrightnessShift || c == E::BrightnessZero;
       const bool one = c == E::BrightnessGlobal || c == E::ContrastGlobal;
-      DoCalcHistogram(Pic(), engine_, false, false, false);
+      const Histograms hist = DoCalcHistogram(Pic()).hist;
       const std::string words = std::string(contrast ? " Contrast" : " Brightness") + (shift ? " (by Shifting)" : "");
       const int kind = contrast ? (one ? 121 : 120) : c == E::BrightnessGlobal ? 111 : c == E::BrightnessRGB ? 110
                                                                                  : shift && c == E::BrightnessZero ? 113 : 112;
       TFilterDlgParam r = Request(kind, S(-127, 127, 0, 8));
       if (c == E::BrightnessZero) {
-        const Histogram* h[3] = {&engine_.hist.red, &engine_.hist.green, &engine_.hist.blue};
+        const Histogram* h[3] = {&hist.red, &hist.green, &hist.blue};
         r.ownLabels = true;
         for (int k = 0; k < 3; ++k) {
           r.slider[k] = S(-127, 127, -LowestSignificantLevel(*h[k]), 8);
@@ -377,14 +373,7 @@ void ToneCommands::Tone(EditCommand c) {
       break;
     }
     case E::WhiteBalance: {
-      // The measurement overwrites the parameters a script line has just given.
-      const std::array<int, 3> given = {engine_.FilterParam1, engine_.FilterParam2, engine_.FilterParam3};
-      Rgb ref = WhiteMax(Pic(), engine_);
-      if (scriptRunning_) {
-        engine_.FilterParam1 = given[0];
-        engine_.FilterParam2 = given[1];
-        engine_.FilterParam3 = given[2];
-      }
+      Rgb ref = WhiteMax(Pic());
       // The reference white is measured once, on the whole picture, for preview and edit (a
       // colour picked in the dialog replaces it for both).
       const FilterPreview apply = [&](Dib& d, const std::array<int, 3>& v) {
@@ -413,7 +402,7 @@ void ToneCommands::Tone(EditCommand c) {
       break;
     }
     case E::AutoBalance: {
-      const Rgb ref = WhiteMax(Pic(), engine_);
+      const Rgb ref = WhiteMax(Pic());
       ShowBusy("Busy...");
       SetBrightLUTex(t, 255 - ref.r, kRed);
       BalanceFilter(Pic(), t);
@@ -437,8 +426,7 @@ void ToneCommands::Tone(EditCommand c) {
 // --- Enhance, Suppress and the Auto entries --------------------------------------------------
 
 void ToneCommands::AutoContrastPass() {
-  DoCalcHistogram(Pic(), engine_, false, false, false);
-  const LevelRange r = SignificantRange(engine_.hist.lightness, false);
+  const LevelRange r = SignificantRange(DoCalcHistogram(Pic()).hist.lightness, false);
   engine_.FilterParam1 = r.lo;
   engine_.FilterParam2 = r.hi;
   for (int k = 0; k < 3; ++k) SetStretchLUT(engine_.tables, r.lo, r.hi, k);
@@ -450,13 +438,14 @@ void ToneCommands::Enhance(EditCommand c) {
   const bool wasModified = state_.ImageModified;
   if (!Begin()) return;
   const bool sat = c == E::EnhanceSaturation || c == E::AutoSaturate;
+  HistogramResult measured;
   if (sat) {
     ResetMaps(engine_.tables);
-    DoCalcHistogram(Pic(), engine_, true, false, true);
+    measured = DoCalcHistogram(Pic(), {.saturation = true, .stats = true});
   } else {
-    DoCalcHistogram(Pic(), engine_, false, false, false);
+    measured = DoCalcHistogram(Pic());
   }
-  const LevelRange range = SignificantRange(sat ? engine_.hist.saturation : engine_.hist.lightness, sat);
+  const LevelRange range = SignificantRange(sat ? measured.hist.saturation : measured.hist.lightness, sat);
   const bool automatic = c == E::AutoContrast || c == E::AutoLighting || c == E::AutoSaturate;
   ToneTables& t = engine_.tables;
   const FilterPreview apply = [&, c](Dib& d, const std::array<int, 3>& v) {
@@ -539,15 +528,11 @@ void ToneCommands::Enhance(EditCommand c) {
 
 void ToneCommands::OptimizePass() {
   ResetMaps(engine_.tables);
-  DoCalcHistogram(Pic(), engine_, false, false, true);
-  const ChannelStats st = engine_.stats;
+  const ChannelStats st = DoCalcHistogram(Pic(), {.stats = true}).stats;
   const ChannelSum* sums[3] = {&st.red, &st.green, &st.blue};
   for (int k = 0; k < 3; ++k) {
     const NormTarget n = OptimizeTarget(st.Mean(*sums[k]), st.Deviation(*sums[k]));
-    engine_.FilterParam1 = n.mean;
-    engine_.FilterParam2 = n.deviation;
-    engine_.stats = st;
-    DoNormalize(Pic(), engine_, k);
+    DoNormalize(Pic(), st, k, n.mean, n.deviation);
   }
 }
 
@@ -560,15 +545,13 @@ void ToneCommands::NormalizeFamily(EditCommand c) {
     Record(Word(E::Optimize));
   } else {
     ResetMaps(engine_.tables);
-    DoCalcHistogram(Pic(), engine_, c == E::Normalize, false, true);
+    const ChannelStats st = DoCalcHistogram(Pic(), {.saturation = c == E::Normalize, .stats = true}).stats;
+    int mean = 128, deviation = 127;
     if (c == E::Normalize) {
-      engine_.FilterParam1 = R(engine_.stats.Mean(engine_.stats.brightest));
-      engine_.FilterParam2 = R(engine_.stats.Deviation(engine_.stats.brightest));
-    } else {
-      engine_.FilterParam1 = 128;
-      engine_.FilterParam2 = 127;
+      mean = R(st.Mean(st.brightest));
+      deviation = R(st.Deviation(st.brightest));
     }
-    for (int k = 0; k < 3; ++k) DoNormalize(Pic(), engine_, k);
+    for (int k = 0; k < 3; ++k) DoNormalize(Pic(), st, k, mean, deviation);
     // Recorded after the edit, so a failed one leaves no line behind.
     Record(Word(c));
   }
@@ -582,13 +565,13 @@ void ToneCommands::MapCommand(EditCommand c) {
   const bool wasModified = state_.ImageModified;
   if (!Begin()) return;
   if (c == E::MapZero || c == E::MapCenter) {
-    DoCalcHistogram(Pic(), engine_, false, false, false);
+    const Histograms hist = DoCalcHistogram(Pic()).hist;
     ShowBusy("Remapping ...");
     if (c == E::MapZero) {
-      BuildZeroMaps(engine_);
+      engine_.tables = BuildZeroMaps(hist);
     } else {
       ResetMaps(engine_.tables);
-      const Shifts s = CenterShifts(engine_.hist);
+      const Shifts s = CenterShifts(hist);
       for (int k = 0; k < 3; ++k) SetShiftLUT(engine_.tables, s.s[k], k);
     }
     ColorFilter(Pic(), engine_.tables);
@@ -596,8 +579,7 @@ void ToneCommands::MapCommand(EditCommand c) {
     return ExitFilter();
   }
   ResetMaps(engine_.tables);
-  DoCalcHistogram(Pic(), engine_, true, false, true);
-  const ChannelStats st = engine_.stats;
+  const ChannelStats st = DoCalcHistogram(Pic(), {.saturation = true, .stats = true}).stats;
   int channel = 0, kind = 410;
   std::string which = "(Equalize)";
   const ChannelSum* startSum = &st.brightest;
@@ -623,21 +605,13 @@ void ToneCommands::MapCommand(EditCommand c) {
       // move levels by one).
       if (d1 == 0 && d2 == 0) return;
       const ChannelSum* sums[3] = {&st.red, &st.green, &st.blue};
-      for (int k = 0; k < 3; ++k) {
-        engine_.stats = st;
-        engine_.FilterParam1 = R(st.Mean(*sums[k])) + d1;
-        engine_.FilterParam2 = R(st.Deviation(*sums[k])) + d2;
-        DoNormalize(d, engine_, k);
-      }
+      for (int k = 0; k < 3; ++k) DoNormalize(d, st, k, R(st.Mean(*sums[k])) + d1, R(st.Deviation(*sums[k])) + d2);
       return;
     }
-    engine_.stats = st;
-    engine_.FilterParam1 = v[0];
-    engine_.FilterParam2 = v[1];
     if (c == E::MapEqualize) {
-      for (int k = 0; k < 3; ++k) DoNormalize(d, engine_, k);
+      for (int k = 0; k < 3; ++k) DoNormalize(d, st, k, v[0], v[1]);
     } else {
-      DoNormalize(d, engine_, channel);
+      DoNormalize(d, st, channel, v[0], v[1]);
     }
   };
   TFilterDlgParam r = OwnRequest(kind, {S(8, 240, start1, 8), S(3, 127, start2, 8), SliderSpec{}},
@@ -667,9 +641,7 @@ void ToneCommands::MapCommand(EditCommand c) {
 }
 
 std::vector<std::string> ToneCommands::RgbInfoLines() {
-  EngineState probe;
-  DoCalcHistogram(Pic(), probe, true, false, true);
-  const ChannelStats& st = probe.stats;
+  const ChannelStats st = DoCalcHistogram(Pic(), {.saturation = true, .stats = true}).stats;
   auto md = [&](const ChannelSum& c) { return std::to_string(R(st.Mean(c))) + "," + std::to_string(R(st.Deviation(c))); };
   const std::string dashes(30, '-');
   return {dashes,
@@ -698,12 +670,13 @@ void ToneCommands::AppendRgbInfo() {
 void ToneCommands::ShowHistogram(const std::string& fileName) {
   // A read-only view: a palette picture is measured through a true-colour copy, so neither
   // its depth nor its modified flag changes.
+  Histograms hist;
   if (Pic().BitCount() == 24) {
-    DoCalcHistogram(Pic(), engine_, true, false, false);
+    hist = DoCalcHistogram(Pic(), {.saturation = true}).hist;
   } else {
-    DoCalcHistogram(ToTrueColor(Pic()), engine_, true, false, false);
+    hist = DoCalcHistogram(ToTrueColor(Pic()), {.saturation = true}).hist;
   }
-  host_.ShowHistogram("Histogram [" + fileName + "]", engine_.hist);
+  host_.ShowHistogram("Histogram [" + fileName + "]", hist);
 }
 
 // --- colour depth ----------------------------------------------------------------------------
@@ -770,7 +743,6 @@ void ToneCommands::Limit(EditCommand c) {
   const bool wasModified = state_.ImageModified;
   if (!Begin()) return;
   ResetMaps(engine_.tables);
-  DoCalcHistogram(Pic(), engine_, true, false, false);
   const int kind = c == E::LimitAll ? 400 : c == E::LimitRed ? 401 : c == E::LimitGreen ? 402 : 403;
   const char* which = c == E::LimitAll ? "(All)" : c == E::LimitRed ? "(Red)" : c == E::LimitGreen ? "(Green)" : "(Blue)";
   const int first = c == E::LimitAll ? 0 : kind - 401, last = c == E::LimitAll ? 2 : first;
@@ -855,13 +827,13 @@ void ToneCommands::AutoGamma(int mode) {
     ScriptMark mark(scriptRunning_);
     host_.ShowBusy("Busy...");
     ResetMaps(engine_.tables);
-    DoCalcMidtones(Pic(), engine_);
-    const double mu = engine_.stats.Mean(engine_.stats.brightest);
-    const double sigma = engine_.stats.Deviation(engine_.stats.brightest);
+    const ChannelStats mid = DoCalcMidtones(Pic()).stats;
+    const double mu = mid.Mean(mid.brightest);
+    const double sigma = mid.Deviation(mid.brightest);
     SetGammaLUT(engine_.tables, AutoGammaValue(mu, sigma), kGreen);
     BalanceGammaFilter(Pic(), engine_.tables);
     if (mode != 1) {
-      PreservedDuplicate keep(engine_);
+      PreservedDuplicate keep(engine_.duplicate);
       engine_.duplicate = Pic();
       AutoContrastPass();
       Maximum(Pic(), engine_.duplicate);
@@ -876,28 +848,27 @@ void ToneCommands::AutoFlash(int mode) {
   {
     ScriptMark mark(scriptRunning_);
     host_.ShowBusy("Busy...");
-    PreservedDuplicate keep(engine_);
+    PreservedDuplicate keep(engine_.duplicate);
     engine_.duplicate = Pic();
     ResetMaps(engine_.tables);
-    DoCalcMidtones(Pic(), engine_);
-    const int c = R(engine_.stats.Mean(engine_.stats.brightest));
+    const ChannelStats before = DoCalcMidtones(Pic()).stats;
+    const int c = R(before.Mean(before.brightest));
     if (mode == 1) {
       OptimizePass();
       ResetMaps(engine_.tables);
-      DoCalcMidtones(Pic(), engine_);
-      engine_.FilterParam1 = std::min(255, R(engine_.stats.Mean(engine_.stats.brightest)));
-      SwapWithDuplicate(Pic(), engine_);
-      if (c < engine_.FilterParam1) DoConformGamma(Pic(), engine_, engine_.FilterParam1);
+      const ChannelStats optimised = DoCalcMidtones(Pic()).stats;
+      const int target = std::min(255, R(optimised.Mean(optimised.brightest)));
+      SwapWithDuplicate(Pic(), engine_.duplicate);
+      if (c < target) DoConformGamma(Pic(), target);
     } else {
-      const Rgb ref = WhiteMax(Pic(), engine_);
+      const Rgb ref = WhiteMax(Pic());
       ResetMaps(engine_.tables);
-      DoCalcMidtones(Pic(), engine_);
-      engine_.FilterParam1 = std::min(255, LumaY(ref.r, ref.g, ref.b) + R(engine_.stats.Mean(engine_.stats.brightest)));
-      SwapWithDuplicate(Pic(), engine_);
-      if (c < engine_.FilterParam1) DoConformGamma(Pic(), engine_, engine_.FilterParam1);
-      SwapWithDuplicate(Pic(), engine_);
+      const ChannelStats mid = DoCalcMidtones(Pic()).stats;
+      const int target = std::min(255, LumaY(ref.r, ref.g, ref.b) + R(mid.Mean(mid.brightest)));
+      SwapWithDuplicate(Pic(), engine_.duplicate);
+      if (c < target) DoConformGamma(Pic(), target);
+      SwapWithDuplicate(Pic(), engine_.duplicate);
       AutoContrastPass();
-      engine_.FilterParam2 = 50;
       AverageBitmap(Pic(), engine_.duplicate, 50);
     }
   }
@@ -910,29 +881,21 @@ void ToneCommands::AutoWhite(int mode) {
   {
     ScriptMark mark(scriptRunning_);
     host_.ShowBusy("Busy...");
-    PreservedDuplicate keep(engine_);
+    PreservedDuplicate keep(engine_.duplicate);
     engine_.duplicate = Pic();
-    const Rgb ref = WhiteMax(Pic(), engine_);
-    engine_.FilterParam1 = 127 - ref.r / 2;
-    engine_.FilterParam2 = 127 - ref.g / 2;
-    engine_.FilterParam3 = 127 - ref.b / 2;
-    SetBrightLUT(engine_.tables, engine_.FilterParam1, kRed);
-    SetBrightLUT(engine_.tables, engine_.FilterParam2, kGreen);
-    SetBrightLUT(engine_.tables, engine_.FilterParam3, kBlue);
+    const Rgb ref = WhiteMax(Pic());
+    SetBrightLUT(engine_.tables, 127 - ref.r / 2, kRed);
+    SetBrightLUT(engine_.tables, 127 - ref.g / 2, kGreen);
+    SetBrightLUT(engine_.tables, 127 - ref.b / 2, kBlue);
     ColorFilter(Pic(), engine_.tables);
     if (mode == 0 || mode == 2) {
       ResetMaps(engine_.tables);
-      DoCalcHistogram(Pic(), engine_, false, false, true);
-      engine_.FilterParam1 = R(engine_.stats.Mean(engine_.stats.red));
-      engine_.FilterParam2 = R(engine_.stats.Mean(engine_.stats.green));
-      engine_.FilterParam3 = R(engine_.stats.Mean(engine_.stats.blue));
-      DoConformGammaRGB(Pic(), engine_, engine_.FilterParam1, engine_.FilterParam2, engine_.FilterParam3);
+      const ChannelStats st = DoCalcHistogram(Pic(), {.stats = true}).stats;
+      DoConformGammaRGB(Pic(), R(st.Mean(st.red)), R(st.Mean(st.green)), R(st.Mean(st.blue)));
     }
     if (mode == 0) {
-      SwapWithDuplicate(Pic(), engine_);
-      engine_.FilterParam1 = 110;
-      engine_.FilterParam2 = 99;
-      CompositeMask(Pic(), engine_.duplicate, engine_, false);
+      SwapWithDuplicate(Pic(), engine_.duplicate);
+      CompositeMask(Pic(), engine_.duplicate, 110, 99, false);
     }
   }
   ExitFilter();
@@ -945,11 +908,9 @@ void ToneCommands::Reference(int mode) {
     ScriptMark mark(scriptRunning_);
     host_.ShowBusy("Busy...");
     ResetMaps(engine_.tables);
-    DoCalcHistogram(Pic(), engine_, mode == 1, false, true);
-    const ChannelSum& c = mode == 1 ? engine_.stats.saturation : engine_.stats.lightness;
-    engine_.FilterParam1 = R(engine_.stats.Mean(c));
-    engine_.FilterParam2 = R(engine_.stats.Deviation(c));
-    for (int k = 0; k < 3; ++k) DoNormalize(Pic(), engine_, k);
+    const ChannelStats st = DoCalcHistogram(Pic(), {.saturation = mode == 1, .stats = true}).stats;
+    const ChannelSum& c = mode == 1 ? st.saturation : st.lightness;
+    for (int k = 0; k < 3; ++k) DoNormalize(Pic(), st, k, R(st.Mean(c)), R(st.Deviation(c)));
   }
   ExitFilter();
 }
