@@ -46,12 +46,32 @@ void AddSlide(std::vector<Run>& runs, int lo, int hi, bool far, int mode, int k,
 }
 
 void ApplyColumns(const std::vector<Run>& runs, const Surface& o, const Surface& nw, Surface& out) {
+  const int w = out.width;
+  if (runs.size() * 16 <= static_cast<std::size_t>(w)) {
+    for (int y = 0; y < out.height; ++y) {
+      std::uint32_t* dst = out.Row(y);
+      const std::uint32_t* srcO = o.Row(y);
+      const std::uint32_t* srcN = nw.Row(y);
+      for (const Run& r : runs)
+        std::memcpy(dst + r.dst, (r.fromNew ? srcN : srcO) + r.src, static_cast<std::size_t>(r.len) * 4);
+    }
+    return;
+  }
+  // Narrow blinds make runs of a pixel or two: a per-column table beats a copy call per run.
+  std::vector<std::int32_t> src(static_cast<std::size_t>(w));
+  std::vector<std::uint32_t> mask(static_cast<std::size_t>(w));
+  for (const Run& r : runs)
+    for (int i = 0; i < r.len; ++i) {
+      src[static_cast<std::size_t>(r.dst + i)] = r.src + i;
+      mask[static_cast<std::size_t>(r.dst + i)] = r.fromNew ? 0xFFFFFFFFu : 0u;
+    }
+  const std::int32_t* sp = src.data();
+  const std::uint32_t* mp = mask.data();
   for (int y = 0; y < out.height; ++y) {
     std::uint32_t* dst = out.Row(y);
     const std::uint32_t* srcO = o.Row(y);
     const std::uint32_t* srcN = nw.Row(y);
-    for (const Run& r : runs)
-      std::memcpy(dst + r.dst, (r.fromNew ? srcN : srcO) + r.src, static_cast<std::size_t>(r.len) * 4);
+    for (int x = 0; x < w; ++x) dst[x] = (srcN[sp[x]] & mp[x]) | (srcO[sp[x]] & ~mp[x]);
   }
 }
 
@@ -229,6 +249,11 @@ TransitionPlan::TransitionPlan(const Surface& newPicture, const TransitionEffect
         for (int r = 0; r < rows_; ++r) for (int c = 0; c < cols_; ++c) put(r, c);
       }
     }
+    // Rendering asks of each cell where it stands in the order.
+    rank_.resize(m);
+    for (std::size_t i = 0; i < m; ++i) rank_[order_[i]] = static_cast<std::uint32_t>(i);
+    order_.clear();
+    order_.shrink_to_fit();
   }
 }
 
@@ -266,15 +291,29 @@ void TransitionPlan::Render(const Surface& o, const Surface& nw, int k, Surface&
   }
 
   if (kind >= 9 && kind <= 13) {
-    out.pixels = o.pixels;
-    const std::size_t m = order_.size();
-    const std::size_t count = static_cast<std::size_t>(static_cast<unsigned __int128>(k) * m / n);
-    for (std::size_t i = 0; i < count; ++i) {
-      const int r = static_cast<int>(order_[i] / cols_), c = static_cast<int>(order_[i] % cols_);
-      const int x0 = c * cellW_, y0 = r * cellH_;
-      const int cw = std::min(cellW_, w - x0), ch = std::min(cellH_, h - y0);
-      for (int y = y0; y < y0 + ch; ++y)
-        std::memcpy(out.Row(y) + x0, nw.Row(y) + x0, static_cast<std::size_t>(cw) * 4);
+    const std::uint32_t count =
+        static_cast<std::uint32_t>(static_cast<unsigned __int128>(k) * rank_.size() / static_cast<unsigned>(n));
+    std::vector<std::uint32_t> mask(static_cast<std::size_t>(w));
+    for (int r = 0; r < rows_; ++r) {
+      const std::uint32_t* rank = rank_.data() + static_cast<std::size_t>(r) * cols_;
+      bool anyNew = false, anyOld = false;
+      for (int c = 0; c < cols_; ++c) {
+        const bool shown = rank[c] < count;
+        (shown ? anyNew : anyOld) = true;
+        const int x0 = c * cellW_, x1 = std::min(w, x0 + cellW_);
+        std::fill(mask.begin() + x0, mask.begin() + x1, shown ? 0xFFFFFFFFu : 0u);
+      }
+      const std::uint32_t* mp = mask.data();
+      for (int y = r * cellH_; y < std::min(h, (r + 1) * cellH_); ++y) {
+        std::uint32_t* q = out.Row(y);
+        const std::uint32_t* po = o.Row(y);
+        const std::uint32_t* pn = nw.Row(y);
+        if (!anyNew || !anyOld) {
+          std::memcpy(q, anyNew ? pn : po, static_cast<std::size_t>(w) * 4);
+        } else {
+          for (int x = 0; x < w; ++x) q[x] = (pn[x] & mp[x]) | (po[x] & ~mp[x]);
+        }
+      }
     }
     return;
   }

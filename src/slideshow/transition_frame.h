@@ -98,7 +98,8 @@ private:
   TransitionEffect fx_;
   int frames_ = 1;
   Surface blurred_;
-  std::vector<std::uint32_t> order_;  // mosaic and tile cell order
+  std::vector<std::uint32_t> order_;  // mosaic and tile cell order, while the plan is made
+  std::vector<std::uint32_t> rank_;   // each cell's place in that order
   int cellW_ = 1, cellH_ = 1, cols_ = 0, rows_ = 0;
 };
 
