@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "display/fit_size.h"
-#include "imaging_library/image_ops.h"
 #include "platform/help.h"
 #include "platform/ui.h"
 
@@ -19,20 +17,6 @@ Surface Crop(const Surface& s, const TRect& r) {
 }
 
 }  // namespace
-
-PlacedPicture PlacePicture(const Dib& picture, int windowWidth, int windowHeight) {
-  PlacedPicture placed;
-  const SizeI fit = FitSize(picture.Width(), picture.Height(), windowWidth, windowHeight);
-  if (fit.width <= 0 || fit.height <= 0) return placed;
-  placed.picture = SurfaceFromDib(fit.width == picture.Width() && fit.height == picture.Height()
-                                      ? picture
-                                      : ScaledCopy(picture, fit.width, fit.height,
-                                                   TRect{0, 0, picture.Width(), picture.Height()}, 4));
-  const int x = std::max(0, CenteredOrigin(windowWidth, fit.width));
-  const int y = std::max(0, CenteredOrigin(windowHeight, fit.height));
-  placed.rect = TRect{x, y, x + fit.width, y + fit.height};
-  return placed;
-}
 
 bool MayStartInstantShow(const SlideshowSequencer& sequencer, Ui& ui, RequestFlags& flags) {
   if (flags.CriticalProcess) {

@@ -10,6 +10,7 @@
 #include "image/dib.h"
 #include "image/dib_graphic.h"
 #include "slideshow/show_timing.h"
+#include "slideshow/slide_layout.h"
 #include "slideshow/slideshow_sequencer.h"
 #include "slideshow/transition_frame.h"
 
@@ -34,13 +35,6 @@ struct InstantShowSettings {
   std::uint32_t background = 0;    // 0x00RRGGBB
   int speed = 1;                   // Options "Effects &speed"
 };
-
-// The slide picture as drawn: fitted to the window (FitSize) and centred.
-struct PlacedPicture {
-  Surface picture;
-  TRect rect;
-};
-PlacedPicture PlacePicture(const Dib& picture, int windowWidth, int windowHeight);
 
 // Refusals before anything changes: a critical process (its warning), fewer than two
 // slides (the question; Yes opens help 110). True when the show may start.

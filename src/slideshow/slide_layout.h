@@ -3,11 +3,19 @@
 // fit mode does, centred, on the background colour.
 #include <cstdint>
 
+#include "image/dib_graphic.h"
 #include "slideshow/transition_frame.h"
 
 namespace pelira {
 
 class Dib;
+
+// The slide picture as drawn: fitted to the window (FitSize, smooth scaling) and centred.
+struct PlacedPicture {
+  Surface picture;
+  TRect rect;  // inside the window
+};
+PlacedPicture PlacePicture(const Dib& picture, int windowWidth, int windowHeight);
 
 // The picture scaled (smooth) to FitSize of the window and centred on a width x height
 // surface filled with background (0x00RRGGBB).
