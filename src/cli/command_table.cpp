@@ -13,6 +13,15 @@ const std::vector<Command>& AllCommands() {
       {"convert", ConvertSynopsis(), RunConvert},
       {"run", RunSynopsis(), RunScript},
       {"apply", ApplySynopsis(), RunApply},
+      {"show",
+       "  show frames --effect N OLD NEW --size WxH --out DIR [--speed S] [--seed N]\n"
+       "                      the frames of slideshow transition N (0..173, the effects table;\n"
+       "                      1..6 pick at random from --seed, default 1) from OLD to NEW, each\n"
+       "                      picture fitted and centred on black in WxH as the player shows it,\n"
+       "                      written to DIR as frame_0000.png (OLD) .. frame_NNNN.png (NEW).\n"
+       "                      --speed: the effects speed 0 faster .. 3 slowest (default 1).\n"
+       "                      Prints the effect's name, its drawing arguments and frame count.",
+       RunShow},
   };
   return commands;
 }

@@ -48,5 +48,6 @@ std::string ApplySynopsis();
 int RunApply(const Args& args, std::ostream& out, std::ostream& err);
 // run_script.cpp
 int RunScript(const Args& args, std::ostream& out, std::ostream& err);
+int RunShow(const Args& args, std::ostream& out, std::ostream& err);  // show_command.cpp
 
 }  // namespace pelira::cli
