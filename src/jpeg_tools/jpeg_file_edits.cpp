@@ -1,5 +1,6 @@
 #include "jpeg_tools/jpeg_file_edits.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <system_error>
@@ -39,8 +40,11 @@ bool ReadOriginal(const fs::path& file, std::vector<std::uint8_t>* bytes, JpegFi
 
 // Checks that the file can be replaced, makes the backup and writes the edit.
 JpegFileOutcome Replace(Ui& ui, const fs::path& file, const std::vector<std::uint8_t>& original, const JpegEdit& edit) {
-  // A read-only file stays read-only: renaming over it would replace it regardless.
-  if (::access(file.c_str(), W_OK) != 0) return Failure(MessageKind::Error, kDestinationFailedText);
+  // A read-only file stays read-only: renaming over it would replace it regardless (and the
+  // superuser may write anything, so the mode bits are asked too).
+  struct stat st {};
+  if (::access(file.c_str(), W_OK) != 0 || ::stat(file.c_str(), &st) != 0 || (st.st_mode & 0222) == 0)
+    return Failure(MessageKind::Error, kDestinationFailedText);
   const JpegFileOutcome backup =
       MakeJpegBackup(ui, file, std::string_view(reinterpret_cast<const char*>(original.data()), original.size()));
   if (backup.status != JpegFileOutcome::Status::Changed) return backup;
