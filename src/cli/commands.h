@@ -34,5 +34,8 @@ int RunInfo(const Args& args, std::ostream& out, std::ostream& err);
 int RunConvert(const Args& args, std::ostream& out, std::ostream& err);
 // run_script.cpp
 int RunScript(const Args& args, std::ostream& out, std::ostream& err);
+// exif_command.cpp
+int RunExif(const Args& args, std::ostream& out, std::ostream& err);
+int RunComment(const Args& args, std::ostream& out, std::ostream& err);
 
 }  // namespace pelira::cli
