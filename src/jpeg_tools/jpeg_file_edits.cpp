@@ -1,8 +1,11 @@
 #include "jpeg_tools/jpeg_file_edits.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <string>
 #include <system_error>
 #include <vector>
 
@@ -54,6 +57,22 @@ JpegFileOutcome Replace(Ui& ui, const fs::path& file, const std::vector<std::uin
   return done;
 }
 
+// The backup as a second name of the file as it is: no copy and no flush, since the edit
+// gives the file a new inode and leaves this one to the backup. Made under a temporary name
+// and renamed, so an old backup is replaced whole. False where links cannot be made (another
+// filesystem behind a symbolic link, filesystems without links); the caller then copies.
+bool LinkBackup(const fs::path& file, const fs::path& bak) {
+  static std::atomic<unsigned> counter{0};
+  const fs::path tmp = bak.parent_path() / ("." + bak.filename().string() + "." + std::to_string(::getpid()) + "." +
+                                            std::to_string(counter.fetch_add(1)) + ".tmp");
+  if (::linkat(AT_FDCWD, file.c_str(), AT_FDCWD, tmp.c_str(), AT_SYMLINK_FOLLOW) != 0) return false;
+  if (::rename(tmp.c_str(), bak.c_str()) != 0) {
+    ::unlink(tmp.c_str());
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 fs::path JpegBackupName(const fs::path& file) {
@@ -77,7 +96,7 @@ JpegFileOutcome MakeJpegBackup(Ui& ui, const fs::path& file, std::string_view or
       return o;
     }
   }
-  if (!AtomicWrite(bak, original)) return Failure(MessageKind::Error, kBackupFailedText);
+  if (!LinkBackup(file, bak) && !AtomicWrite(bak, original)) return Failure(MessageKind::Error, kBackupFailedText);
   return {};
 }
 

@@ -35,8 +35,10 @@ std::filesystem::path JpegBackupName(const std::filesystem::path& file);
 // The question asked before an existing backup is overwritten.
 std::string BackupExistsQuestion(const std::filesystem::path& backup);
 
-// Copies original (the file's bytes) to the backup, asking ui first when one exists (No
-// cancels). A backup name that is the file itself cannot hold a copy of it and fails.
+// Keeps the file as it is under the backup name, asking ui first when one exists (No
+// cancels): a hard link to the file where the filesystem allows it (the edit then replaces
+// the file by a new one), else a copy of original (the file's bytes). A backup name that is
+// the file itself cannot hold a copy of it and fails.
 JpegFileOutcome MakeJpegBackup(Ui& ui, const std::filesystem::path& file, std::string_view original);
 
 JpegFileOutcome StripJpegFile(Ui& ui, const std::filesystem::path& file, StripMode mode);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "jpeg_tools/jpeg_text.h"
 #include "platform/scripted_ui.h"
@@ -139,6 +140,46 @@ TEST(JpegFileEdits, SymbolicLinkStaysALink) {
   EXPECT_TRUE(fs::is_symlink(w.dir / "link.jpg"));
   EXPECT_FALSE(ReadJpegTextFile(real).commentFound);
   EXPECT_TRUE(ReadJpegTextFile(w.dir / "link.bak").commentFound);
+}
+
+ino_t Inode(const fs::path& p) {
+  struct stat st {};
+  ::stat(p.c_str(), &st);
+  return st.st_ino;
+}
+
+// The backup is the old file itself under a second name; the edit makes a new file.
+TEST(JpegFileEdits, BackupKeepsTheOldFile) {
+  Workspace w;
+  const fs::path file = w.Copy("trailer.jpg", "c.jpg");
+  ::chmod(file.c_str(), 0604);
+  const ino_t before = Inode(file);
+  const auto original = ReadBytes(file);
+  ASSERT_EQ(StripJpegFile(w.ui, file, StripMode::CommentsOnly).status, Status::Changed);
+  EXPECT_EQ(Inode(w.dir / "c.bak"), before);
+  EXPECT_NE(Inode(file), before);
+  EXPECT_EQ(ReadBytes(w.dir / "c.bak"), original);
+  EXPECT_EQ(Mode(w.dir / "c.bak"), 0604u);
+  EXPECT_EQ(Mode(file), 0604u);
+  // No temporary file is left beside them.
+  EXPECT_EQ(std::distance(fs::directory_iterator(w.dir.path()), fs::directory_iterator()), 2);
+}
+
+// A link to a file on another filesystem: no hard link can reach it, so the backup is a copy.
+TEST(JpegFileEdits, BackupAcrossFilesystemsIsACopy) {
+  struct stat shm {}, tmp {};
+  if (::stat("/dev/shm", &shm) != 0 || ::stat(fs::temp_directory_path().c_str(), &tmp) != 0 || shm.st_dev == tmp.st_dev)
+    GTEST_SKIP() << "needs /dev/shm on a filesystem of its own";
+  Workspace w;
+  const fs::path far = fs::path("/dev/shm") / ("pelira-test-" + std::to_string(::getpid()) + ".jpg");
+  fs::copy_file(Fixture("jpeg_tools/trailer.jpg"), far, fs::copy_options::overwrite_existing);
+  fs::create_symlink(far, w.dir / "far.jpg");
+  const auto original = ReadBytes(far);
+  const JpegFileOutcome o = StripJpegFile(w.ui, w.dir / "far.jpg", StripMode::CommentsOnly);
+  EXPECT_EQ(o.status, Status::Changed);
+  EXPECT_EQ(ReadBytes(w.dir / "far.bak"), original);
+  EXPECT_EQ(ReadBytes(far).size(), original.size() - 8);
+  fs::remove(far);
 }
 
 TEST(JpegFileEdits, ShowOutcomeShowsTheBox) {
