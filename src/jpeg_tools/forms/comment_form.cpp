@@ -151,6 +151,14 @@ void TCommentForm::OpenForFile(const QString& fileName, const QString& view) {
   if (isVisible()) SetLabelFor(fileName, view);
 }
 
+void TCommentForm::ShowInfo(const QString& fileName, const QString& infoText) {
+  show();
+  raise();
+  activateWindow();
+  ReadJpegText(fileName);
+  if (isVisible()) info_->setText("View: " + infoText);
+}
+
 QString TCommentForm::Choose(const char* title) {
   const QString file = dialogs_->ChooseJpeg(this, title, folder_);
   if (!file.isEmpty()) folder_ = QFileInfo(file).absolutePath();
@@ -198,9 +206,25 @@ void TCommentForm::closeEvent(QCloseEvent* e) {
   hide();
 }
 
-TCommentForm* ShowCommentWindow(QWidget* owner, const QString& file, const QString& view) {
+namespace {
+
+// The program's one JPEG Text window, made on first use.
+TCommentForm* TheCommentForm(QWidget* owner) {
   static QPointer<TCommentForm> form;
   if (!form) form = new TCommentForm(CurrentUi(), std::make_unique<QtCommentFormDialogs>(), owner);
+  return form;
+}
+
+}  // namespace
+
+TCommentForm* ShowJpegInfoWindow(QWidget* owner, const QString& file, const QString& infoText) {
+  TCommentForm* form = TheCommentForm(owner);
+  form->ShowInfo(file, infoText);
+  return form;
+}
+
+TCommentForm* ShowCommentWindow(QWidget* owner, const QString& file, const QString& view) {
+  TCommentForm* form = TheCommentForm(owner);
   if (!file.isEmpty()) {
     form->OpenForFile(file, view);
   } else {

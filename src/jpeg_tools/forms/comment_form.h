@@ -55,6 +55,9 @@ public:
   // Shows the window and reads fileName (the explorer's selected JPEG); view, when given,
   // ends the information label as "View: " + view.
   void OpenForFile(const QString& fileName, const QString& view = {});
+  // The viewer's I&nfo for a JPEG: the window shows the file's collected lines under the
+  // label "View: " + infoText (the viewer's information text).
+  void ShowInfo(const QString& fileName, const QString& infoText);
 
   void mnuReadClick();
   void mnuAddTextClick();
@@ -92,5 +95,7 @@ private:
 // when file is given, reads it as the explorer's "open for a file" does. The viewer's
 // Tools > "&JPEG" > "&Text" (Alt+J) calls it without a file.
 TCommentForm* ShowCommentWindow(QWidget* owner, const QString& file = {}, const QString& view = {});
+// The same window for the viewer's I&nfo on a JPEG (TCommentForm::ShowInfo).
+TCommentForm* ShowJpegInfoWindow(QWidget* owner, const QString& file, const QString& infoText);
 
 }  // namespace pelira

@@ -232,6 +232,11 @@ private slots:
     TCommentForm* b = ShowCommentWindow(&owner);
     QCOMPARE(a, b);
     QVERIFY(b->isVisible());
+    // The viewer's I&nfo: the same window, its information text as the label.
+    TCommentForm* c = ShowJpegInfoWindow(&owner, Copy("exif_then_comment.jpg", "c.jpg"), "Date: x\r\nSize: 4359 bytes");
+    QCOMPARE(c, a);
+    QCOMPARE(c->InfoLabel()->text(), QString("View: Date: x\r\nSize: 4359 bytes"));
+    QCOMPARE(c->CollectedLines().back(), std::string("After EXIF"));
   }
 };
 
