@@ -20,7 +20,7 @@ namespace fs = std::filesystem;
 namespace {
 
 // Camera heads (EXIF with its thumbnail, ICC profile) fit in this; longer heads read on.
-constexpr std::size_t kHeadRead = 256 * 1024;
+constexpr std::size_t kHeadRead = 128 * 1024;
 
 std::string OpenError(const fs::path& path, int err) {
   return "Cannot read file " + path.string() + ": " + std::strerror(err);
