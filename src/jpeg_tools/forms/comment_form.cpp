@@ -167,7 +167,7 @@ QString TCommentForm::Choose(const char* title) {
 
 void TCommentForm::mnuReadClick() {
   const QString file = Choose(kReadTitle);
-  if (file.isEmpty()) return;
+  if (file.isEmpty() || !JpegTextKind(PathOf(file))) return;
   ReadJpegText(file);
   if (isVisible()) SetLabelFor(file, {});
 }
