@@ -228,7 +228,43 @@ section_script_run() {
   ratio "run AUTO_CONTRAST+SAVE, $n JPEGs 3000x2000" "$ours" "$peer" "mogrify"
 }
 
-read -r -a SECTIONS <<< "${PELIRA_SECTIONS:-bmp_load codecs formats_load tone spatial_filters script_run}"  # PELIRA_SECTIONS="codecs" runs one
+# The EXIF report over 10,000 camera-like JPEGs (hard links to one file, so the page cache
+# holds them all) against `exiftool -fast`, and the comment strip of 1,000 real copies against
+# `exiftool -comment= -overwrite_original` (ours also writes each file's .bak). exiftool's
+# time includes its start, about 0.2 s, against 10,000 and 1,000 files.
+section_exif() {
+  build bench_jpeg_tools
+  pelira_install libimage-exiftool-perl
+  local n="${PELIRA_EXIF_FILES:-10000}" m="${PELIRA_STRIP_FILES:-1000}"
+  local src="$OUT/exif_source.jpg" many="$OUT/exif_many" strip="$OUT/strip_src"
+  if [[ ! -f "$src" ]]; then
+    "$IM_CONVERT" -size 1600x1200 -seed 3 plasma:fractal -blur 0x1 -quality 88 "$src"
+    exiftool -q -overwrite_original -Make=Camera -Model="Model X" -XResolution=72 -YResolution=72 \
+      -ExposureTime=1/125 -FNumber=5.6 -ISO=200 -DateTimeOriginal="2024:05:06 07:08:09" \
+      -FocalLength=35 "-ThumbnailImage<=$ROOT/tests/fixtures/jpeg_tools/base.jpg" -Comment="A note" "$src"
+  fi
+  if [[ ! -d "$many" ]] || (( $(find "$many" -type f | wc -l) != n )); then
+    rm -rf "$many" && mkdir -p "$many"
+    for ((i = 0; i < n; i++)); do ln "$src" "$many/p$i.jpg"; done
+  fi
+  if [[ ! -d "$strip" ]] || (( $(find "$strip" -type f | wc -l) != m )); then
+    rm -rf "$strip" && mkdir -p "$strip"
+    for ((i = 0; i < m; i++)); do cp "$src" "$strip/p$i.jpg"; done
+  fi
+  local prog="$BUILD/bench/bench_jpeg_tools"
+  ratio "EXIF report, $n JPEGs" \
+    "$(PELIRA_BENCH_EXIF_DIR="$many" ours_ms "$prog" BM_ExifReport)" \
+    "$(peer_ms exiftool -fast -q "$many")" "exiftool -fast"
+  local peer_dir="$OUT/strip_exiftool" copy peer
+  copy="$(peer_ms bash -c "rm -rf '$peer_dir' && cp -r '$strip' '$peer_dir'")"
+  peer="$(peer_ms bash -c "rm -rf '$peer_dir' && cp -r '$strip' '$peer_dir' && \
+    exiftool -q -comment= -overwrite_original '$peer_dir'")"
+  peer="$(python3 -c "import sys; print('%.1f' % max(0.1, float(sys.argv[1]) - float(sys.argv[2])))" "$peer" "$copy")"
+  ratio "strip comments, $m JPEGs (+ .bak)" \
+    "$(PELIRA_BENCH_STRIP_DIR="$strip" ours_ms "$prog" BM_StripComments)" "$peer" "exiftool"
+}
+
+read -r -a SECTIONS <<< "${PELIRA_SECTIONS:-bmp_load codecs formats_load tone spatial_filters script_run exif}"  # PELIRA_SECTIONS="codecs" runs one
 for s in "${SECTIONS[@]}"; do
   echo "== $s"
   "section_$s"

@@ -22,6 +22,22 @@ const std::vector<Command>& AllCommands() {
        "                      --speed: the effects speed 0 faster .. 3 slowest (default 1).\n"
        "                      Prints the effect's name, its drawing arguments and frame count.",
        RunShow},
+      {"exif",
+       "  exif FILE...        the JPEG Text report of each .jpg/.jpeg file: one \"Name = value\"\n"
+       "                      line per EXIF entry, then the comment lines; several files get a\n"
+       "                      \"== FILE\" line each",
+       RunExif},
+      {"comment",
+       "  comment FILE        print the comment lines of a JPEG file\n"
+       "  comment --add TEXT [--yes] FILE...\n"
+       "                      insert TEXT as a comment (lines end CR LF; at most 32000\n"
+       "                      characters) after a JFIF APP0 segment, else after the start marker\n"
+       "  comment --strip [--all-extra] [--yes] FILE...\n"
+       "                      remove the comments; --all-extra also every APPn segment but APP14.\n"
+       "                      Add and strip first copy the file to its name without extension +\n"
+       "                      .bak; an existing .bak is kept (the file is skipped) unless --yes.\n"
+       "                      Bytes after the end of the picture are kept.",
+       RunComment},
   };
   return commands;
 }

@@ -49,5 +49,8 @@ int RunApply(const Args& args, std::ostream& out, std::ostream& err);
 // run_script.cpp
 int RunScript(const Args& args, std::ostream& out, std::ostream& err);
 int RunShow(const Args& args, std::ostream& out, std::ostream& err);  // show_command.cpp
+// exif_command.cpp
+int RunExif(const Args& args, std::ostream& out, std::ostream& err);
+int RunComment(const Args& args, std::ostream& out, std::ostream& err);
 
 }  // namespace pelira::cli

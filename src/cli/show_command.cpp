@@ -12,7 +12,7 @@
 #include "slideshow/effects_table.h"
 #include "slideshow/slide_layout.h"
 #include "slideshow/transition_frame.h"
-#include "viewer/save_as.h"
+#include "edit/save_as.h"
 
 namespace pelira::cli {
 
