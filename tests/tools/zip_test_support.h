@@ -83,7 +83,7 @@ inline std::map<std::string, std::string> Tree(const std::filesystem::path& root
   namespace fs = std::filesystem;
   std::map<std::string, std::string> t;
   for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
-    const std::string rel = fs::relative(it->path(), root).string();
+    const std::string rel = it->path().lexically_relative(root).string();
     if (it->is_symlink())
       t[rel] = "<link>";
     else if (it->is_directory())
