@@ -356,4 +356,34 @@ void UnZipper::ExtractSingleFile() {
   if (filesChanged) filesChanged();
 }
 
+std::string UnZipper::ExtractSelectedForViewing() {
+  if (extracting_ || current_ < 0 || selectedMember_.empty()) return {};
+  const auto parts = SafeMemberPath(selectedMember_);
+  if (!parts) return {};
+  const std::string& archive = archives_[static_cast<std::size_t>(current_)];
+  fs::path folder;
+  try {
+    static int serial = 0;
+    folder = AppPaths::RunTemp() / ("unzip-" + std::to_string(++serial));
+  } catch (const std::exception& e) {
+    ui_.Message(MessageKind::Error, e.what(), Button::OK);
+    return {};
+  }
+  std::error_code ec;
+  fs::create_directories(folder, ec);
+  ZipExtractOptions options;
+  options.onlyMember = selectedMember_;
+  options.limits = limits_;
+  const ZipExtractResult r = ExtractZip(archive, folder, options);
+  if (r.filesExtracted != 1) {
+    std::string text;
+    for (const std::string& line : r.log) text += (text.empty() ? "" : "\n") + line;
+    if (!text.empty()) ui_.Message(MessageKind::Error, text, Button::OK);
+    return {};
+  }
+  fs::path file = folder;
+  for (const std::string& part : *parts) file /= part;
+  return file.string();
+}
+
 }  // namespace pelira

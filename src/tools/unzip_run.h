@@ -96,6 +96,9 @@ public:
   bool Extract(ExtractCommand command, bool shiftHeld);
   // "Single &File": the selected member of each selected archive.
   void ExtractSingleFile();
+  // The selected member of the current archive extracted into a new folder of the run's
+  // temporary folder, for the viewer to open; "" after an error box when it cannot be.
+  std::string ExtractSelectedForViewing();
 
   // Called after a run so folder views can refresh.
   std::function<void()> filesChanged;

@@ -292,6 +292,28 @@ TEST(UnZipper, SingleFile) {
   EXPECT_TRUE(rig.Trashed().empty());
 }
 
+TEST(UnZipper, MemberForTheViewer) {
+  Rig rig;
+  rig.unzipper.AddArchive(rig.Copy("mixed.zip"));
+  rig.unzipper.SetSelection({0}, 0);
+  rig.unzipper.View();
+  rig.unzipper.SelectMember(4);
+  const std::string file = rig.unzipper.ExtractSelectedForViewing();
+  ASSERT_FALSE(file.empty());
+  EXPECT_EQ(fs::path(file).filename().string(), "na\xC3\xAFve caf\xC3\xA9.txt");
+  EXPECT_EQ(ReadFile(file), "Gr\xC3\xBC\xC3\x9F" "e\n");
+  EXPECT_EQ(fs::path(file).parent_path().parent_path(), AppPaths::RunTemp());
+  // Twice: a new folder, nothing replaced.
+  EXPECT_NE(rig.unzipper.ExtractSelectedForViewing(), file);
+
+  rig.unzipper.AddArchive(rig.Copy("badcrc.zip"));
+  rig.unzipper.SetSelection({1}, 1);
+  rig.unzipper.View();
+  rig.unzipper.SelectMember(0);
+  EXPECT_EQ(rig.unzipper.ExtractSelectedForViewing(), "");
+  EXPECT_EQ(rig.ui.Texts().back(), BadCrcLine("data.txt", rig.unzipper.Archives()[1]));
+}
+
 TEST(UnZipper, OptionsAndDelete) {
   Rig rig;
   EXPECT_TRUE(rig.unzipper.SkipDuplicates());
