@@ -93,7 +93,13 @@ public:
     for (const std::string& part : want) {
       if (::mkdirat(at, part.c_str(), 0777) != 0 && errno != EEXIST) return -1;
       Fd next(::openat(at, part.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-      if (!next.ok()) return -1;
+      if (!next.ok()) {
+        // ELOOP tells a link in the way (the kernel answers ENOTDIR for it here) from a file.
+        const int err = errno;
+        struct stat st {};
+        errno = ::fstatat(at, part.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode) ? ELOOP : err;
+        return -1;
+      }
       cur = std::move(next);
       at = cur.get();
     }
@@ -204,6 +210,8 @@ ZipExtractResult ExtractZip(const fs::path& archivePath, const fs::path& targetF
     }
   }
 
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
   FolderWalker walker(root.get());
   ZipMemberReader reader;
   std::uint64_t doneBefore = 0;
@@ -223,8 +231,15 @@ ZipExtractResult ExtractZip(const fs::path& archivePath, const fs::path& targetF
       log("is a symbolic link; skipped.");
       continue;
     }
+    // A link on the way could lead outside; anything else in the way is a write failure.
+    auto folderFailed = [&] {
+      if (errno == ELOOP)
+        log("has an unsafe name; skipped.");
+      else
+        log(std::string("could not be written: ") + std::strerror(errno) + ".");
+    };
     if (e.IsDirectory()) {
-      if (walker.Open(*parts, parts->size()) < 0) log("has an unsafe name; skipped.");
+      if (walker.Open(*parts, parts->size()) < 0) folderFailed();
       continue;
     }
     if (e.IsEncrypted()) {
@@ -241,8 +256,7 @@ ZipExtractResult ExtractZip(const fs::path& archivePath, const fs::path& targetF
     }
     const int dirFd = walker.Open(*parts, parts->size() - 1);
     if (dirFd < 0) {
-      // A link or a file where a folder must be: writing through it could land outside.
-      log("has an unsafe name; skipped.");
+      folderFailed();
       continue;
     }
     const std::string& leaf = parts->back();
@@ -312,8 +326,6 @@ ZipExtractResult ExtractZip(const fs::path& archivePath, const fs::path& targetF
     mode_t mode = 0666;
     if (const auto m = e.UnixMode()) mode = static_cast<mode_t>(*m);
     if (e.DosReadOnly()) mode &= ~0222u;
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
     ::fchmod(out.get(), mode & ~mask & 0777);
     std::optional<std::int64_t> mtime = e.unixMtime ? e.unixMtime : DosTimeToUnix(e.dosDate, e.dosTime);
     if (mtime) {
