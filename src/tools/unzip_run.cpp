@@ -210,7 +210,8 @@ UnZipper::RunResult UnZipper::Run(const std::vector<int>& which, const std::stri
   RunResult result;
   log_.clear();
   std::unique_ptr<Progress> progress = OpenProgress(ui_, "Unzipping ...");
-  if (!progress) {
+  if (!progress) {  // another operation's progress box is open: nothing was done
+    result.started = false;
     result.aborted = true;
     return result;
   }
@@ -305,6 +306,7 @@ bool UnZipper::Extract(ExtractCommand command, bool shiftHeld) {
 
   const std::vector<int> which = selected_;
   const RunResult r = Run(which, folder, sourceFolders, std::nullopt);
+  if (!r.started) return false;
   if (!log_.empty())
     ReportLog(r.total);
   else if (r.aborted && r.total > 0)
@@ -347,6 +349,7 @@ void UnZipper::ExtractSingleFile() {
   const std::string folder = AskFolder("Extract \"" + selectedMember_ + "\" to ");
   if (folder.empty()) return;
   const RunResult r = Run(selected_, folder, false, selectedMember_);
+  if (!r.started) return;
   if (!log_.empty())
     ReportLog(r.total);
   else if (r.aborted && r.total > 0)

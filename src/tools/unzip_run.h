@@ -108,6 +108,7 @@ private:
     int total = 0;
     bool aborted = false;
     bool anyFailed = false;
+    bool started = true;
   };
   void RemoveMissing();
   std::string AskFolder(const std::string& title);

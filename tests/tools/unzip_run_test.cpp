@@ -275,6 +275,19 @@ TEST(UnZipper, CancelReportsRecovery) {
   Flags().AbortRequest = false;
 }
 
+TEST(UnZipper, RefusedWhileAnotherOperationRuns) {
+  Rig rig;
+  const std::string a = rig.Copy("infozip.zip");
+  rig.unzipper.AddArchive(a);
+  Flags().CriticalProcess = true;
+  const bool close = rig.unzipper.Extract(ExtractCommand::All, true);
+  Flags().CriticalProcess = false;
+  EXPECT_FALSE(close);
+  EXPECT_EQ(rig.ui.Texts(), std::vector<std::string>{kCriticalProcessText});
+  EXPECT_TRUE(fs::exists(a));
+  EXPECT_FALSE(fs::exists(rig.dir.path() / "in" / "a.txt"));
+}
+
 TEST(UnZipper, SingleFile) {
   Rig rig;
   rig.unzipper.AddArchive(rig.Copy("mixed.zip"));
