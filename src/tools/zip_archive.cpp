@@ -234,10 +234,17 @@ bool ZipArchive::ReadDirectory() {
   if (disk != 0 || cdDisk != 0) return Fail("multi-disk archives are not supported");
   if (cdSize > cdEnd) return Fail("central directory larger than the archive");
 
-  // Bytes prepended to the archive (a self-extractor's stub) shift every offset by the same amount.
-  const std::uint64_t cdStart = cdEnd - cdSize;
-  if (cdOffset > cdStart) return Fail("central directory outside the archive");
-  const std::uint64_t shift = cdStart - cdOffset;
+  // The directory where the end record says; else right before the end record, with bytes
+  // prepended to the archive (a self-extractor's stub) shifting every offset alike.
+  std::uint64_t cdStart = cdEnd - cdSize;
+  std::uint64_t shift = 0;
+  std::uint8_t sig[4];
+  if (cdSize > 0 && Fits(cdOffset, cdSize, cdEnd) && src.ReadAt(cdOffset, sig, 4) && U32(sig) == kCentralSig) {
+    cdStart = cdOffset;
+  } else {
+    if (cdOffset > cdStart) return Fail("central directory outside the archive");
+    shift = cdStart - cdOffset;
+  }
 
   if (count > cdSize / kCentralSize) return Fail("entry count does not match the central directory");
   std::vector<std::uint8_t> cd(static_cast<std::size_t>(cdSize));
