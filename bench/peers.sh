@@ -232,7 +232,8 @@ section_unzip() {
   # An archive of photos (PELIRA_UNZIP_MB, default 1024 MB), extracted by us and by unzip.
   (source "$ROOT/scripts/deps.sh" && pelira_install zip unzip imagemagick libbenchmark-dev)
   build bench_unzip
-  local mb="${PELIRA_UNZIP_MB:-1024}" src="$OUT/unzip_src" zip="$OUT/photos.zip" dest="$OUT/unzip_peer"
+  local mb="${PELIRA_UNZIP_MB:-1024}" src="$OUT/unzip_src" dest="$OUT/unzip_peer"
+  local zip="$OUT/photos_${mb}mb.zip"
   if [[ ! -f "$zip" ]]; then
     mkdir -p "$src"
     local i
@@ -245,7 +246,7 @@ section_unzip() {
       total=$(( total + $(stat -c %s "$src/seed$((n % 8)).jpg") ))
       n=$((n + 1))
     done
-    (cd "$src" && zip -q "$zip" photo*.jpg)
+    (cd "$src" && zip -q "$zip" photo*.jpg && rm -f photo*.jpg)
   fi
   export PELIRA_BENCH_ZIP="$zip" PELIRA_BENCH_ZIP_OUT="$OUT/unzip_ours"
   mkdir -p "$dest"
