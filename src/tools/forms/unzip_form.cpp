@@ -134,7 +134,7 @@ TUnZipForm::TUnZipForm(Ui& ui, Shell& shell, std::unique_ptr<UnZipDialogs> dialo
 
   BuildMenus();
   connect(list_, &QListWidget::itemSelectionChanged, this, [this] { ListSelectionChanged(); });
-  connect(list_, &QListWidget::itemClicked, this, [this] { mnuViewClick(); });
+
   connect(grid_, &QTableWidget::cellClicked, this, [this](int row, int) {
     model_.SelectMember(row);
     UpdateUi();
@@ -185,6 +185,7 @@ void TUnZipForm::RefreshList() {
   for (int i : model_.Selection())
     if (QListWidgetItem* it = list_->item(i)) it->setSelected(true);
   if (model_.Current() >= 0) list_->setCurrentRow(model_.Current(), QItemSelectionModel::NoUpdate);
+  viewedRow_ = list_->currentRow();
   refreshing_ = false;
   RefreshGrid();
 }
@@ -222,6 +223,13 @@ void TUnZipForm::ListSelectionChanged() {
   std::vector<int> selected;
   for (QListWidgetItem* it : list_->selectedItems()) selected.push_back(list_->row(it));
   model_.SetSelection(selected, list_->currentRow());
+  // A click or an arrow key that moves the cursor to another archive shows it.
+  if (list_->currentRow() != viewedRow_) {
+    viewedRow_ = list_->currentRow();
+    model_.View();
+    RefreshGrid();
+    return;
+  }
   UpdateUi();
 }
 
@@ -251,7 +259,10 @@ void TUnZipForm::mnuDeleteClick() {
 }
 
 void TUnZipForm::mnuViewClick() {
-  ListSelectionChanged();
+  std::vector<int> selected;
+  for (QListWidgetItem* it : list_->selectedItems()) selected.push_back(list_->row(it));
+  model_.SetSelection(selected, list_->currentRow());
+  viewedRow_ = list_->currentRow();
   model_.View();
   RefreshGrid();
 }

@@ -92,6 +92,7 @@ private:
   std::function<void(const QString&)> openInViewer_;
   bool programClosing_ = false;
   bool refreshing_ = false;
+  int viewedRow_ = -1;  // the list row whose contents the grid shows
 };
 
 // Shows the UnZipper (made on first use, then only hidden) over owner, with archives added.

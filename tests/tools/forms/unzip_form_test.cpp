@@ -112,6 +112,14 @@ private slots:
     QTest::mouseClick(form_->Grid()->viewport(), Qt::LeftButton, {}, cell.center());
     QCOMPARE(form_->StatusText(), QStringLiteral("[ Archive: mixed.zip ]   File selected: photos/pic.bin"));
 
+    // An arrow key moves the cursor to the other archive and shows it.
+    QTest::keyClick(list, Qt::Key_Up);
+    QCOMPARE(form_->Grid()->rowCount(), 2);
+    QCOMPARE(form_->Grid()->item(0, 0)->text(), QStringLiteral("data.txt"));
+    QCOMPARE(form_->StatusText(), QStringLiteral("[ Archive: badcrc.zip ]   File selected: data.txt"));
+    QTest::keyClick(list, Qt::Key_Down);
+    QCOMPARE(form_->Grid()->rowCount(), 6);
+
     list->selectAll();
     QCOMPARE(form_->StatusText(), QStringLiteral(" 2 archives selected for batch."));
     QVERIFY(!form_->Action(QStringLiteral("mnuSingleFile"))->isEnabled());
