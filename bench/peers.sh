@@ -264,7 +264,34 @@ section_exif() {
     "$(PELIRA_BENCH_STRIP_DIR="$strip" ours_ms "$prog" BM_StripComments)" "$peer" "exiftool"
 }
 
-read -r -a SECTIONS <<< "${PELIRA_SECTIONS:-bmp_load codecs formats_load tone spatial_filters script_run exif}"  # PELIRA_SECTIONS="codecs" runs one
+section_unzip() {
+  # An archive of photos (PELIRA_UNZIP_MB, default 1024 MB), extracted by us and by unzip.
+  (source "$ROOT/scripts/deps.sh" && pelira_install zip unzip imagemagick libbenchmark-dev)
+  build bench_unzip
+  local mb="${PELIRA_UNZIP_MB:-1024}" src="$OUT/unzip_src" dest="$OUT/unzip_peer"
+  local zip="$OUT/photos_${mb}mb.zip"
+  if [[ ! -f "$zip" ]]; then
+    mkdir -p "$src"
+    local i
+    for i in 0 1 2 3 4 5 6 7; do
+      [[ -f "$src/seed$i.jpg" ]] || "$IM_CONVERT" -size 3000x2000 -seed "$i" plasma:fractal -quality 92 "$src/seed$i.jpg"
+    done
+    local total=0 n=0
+    while (( total < mb * 1024 * 1024 )); do
+      cp "$src/seed$((n % 8)).jpg" "$src/photo$(printf %04d "$n").jpg"
+      total=$(( total + $(stat -c %s "$src/seed$((n % 8)).jpg") ))
+      n=$((n + 1))
+    done
+    (cd "$src" && zip -q "$zip" photo*.jpg && rm -f photo*.jpg)
+  fi
+  export PELIRA_BENCH_ZIP="$zip" PELIRA_BENCH_ZIP_OUT="$OUT/unzip_ours"
+  mkdir -p "$dest"
+  ratio "unzip ${mb} MB of photos" "$(ours_ms "$BUILD/bench/bench_unzip" BM_UnzipExtract)" \
+    "$(peer_ms unzip -o -q "$zip" -d "$dest")" "unzip"
+  rm -rf "$dest" "$OUT/unzip_ours"
+}
+
+read -r -a SECTIONS <<< "${PELIRA_SECTIONS:-bmp_load codecs formats_load tone spatial_filters script_run exif unzip}"  # PELIRA_SECTIONS="codecs" runs one
 for s in "${SECTIONS[@]}"; do
   echo "== $s"
   "section_$s"

@@ -38,6 +38,17 @@ const std::vector<Command>& AllCommands() {
        "                      .bak; an existing .bak is kept (the file is skipped) unless --yes.\n"
        "                      Bytes after the end of the picture are kept.",
        RunComment},
+      {"unzip",
+       "  unzip [--list] [--to DIR] ARCHIVE...\n"
+       "                      extract each ZIP archive into DIR (made when missing) or beside\n"
+       "                      the archive, recreating its folders. Existing files are never\n"
+       "                      replaced: the member is skipped. Members with unsafe names\n"
+       "                      (\"..\", absolute paths, drive letters), links, bad CRCs, other\n"
+       "                      methods than stored and deflated, or sizes beyond the bomb limits\n"
+       "                      are not extracted; each gives a line on stderr and exit status 1.\n"
+       "                      --list: one line per member, tab-separated: archive, name, date,\n"
+       "                      size, percent saved, packed size; nothing is extracted.",
+       RunUnzip},
   };
   return commands;
 }

@@ -52,5 +52,6 @@ int RunShow(const Args& args, std::ostream& out, std::ostream& err);  // show_co
 // exif_command.cpp
 int RunExif(const Args& args, std::ostream& out, std::ostream& err);
 int RunComment(const Args& args, std::ostream& out, std::ostream& err);
+int RunUnzip(const Args& args, std::ostream& out, std::ostream& err);  // unzip_command.cpp
 
 }  // namespace pelira::cli
