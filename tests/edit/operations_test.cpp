@@ -84,5 +84,13 @@ TEST(OperationTable, TwoValueFiltersTakeZeroFromAScript) {
   EXPECT_FALSE(SamePixels(RunLine("CLEAN=1,255", Ramp()), Ramp()));
 }
 
+// AutoBalance's wide table takes 255 minus the reference red unclamped: a dark reference gives
+// factors up to 3 (clamped at +127 the green below came out one level short).
+TEST(OperationTable, AutoBalanceWideTableIsNotClamped) {
+  Dib one(1, 1, 24);
+  one.SetPixel(0, 0, MakeColor(7, 44, 156));
+  EXPECT_EQ(RunLine("AUTO_BALANCE", one).Pixel(0, 0), MakeColor(6, 48, 172));
+}
+
 }  // namespace
 }  // namespace pelira
