@@ -3,6 +3,7 @@
 #include <set>
 #include <sstream>
 
+#include "cli/cli_call.h"
 #include "cli/commands.h"
 #include "edit/operations.h"
 #include "image/codec_registry.h"
@@ -14,17 +15,6 @@ namespace pelira::cli {
 namespace {
 using namespace test;
 namespace fs = std::filesystem;
-
-struct CliResult {
-  int rc;
-  std::string out, err;
-};
-
-CliResult Call(const Args& args) {
-  std::ostringstream out, err;
-  const int rc = Main(args, out, err);
-  return {rc, out.str(), err.str()};
-}
 
 Dib Load(const fs::path& p) {
   TImageLoader l;

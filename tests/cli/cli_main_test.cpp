@@ -2,21 +2,11 @@
 
 #include <sstream>
 
+#include "cli/cli_call.h"
 #include "cli/commands.h"
 
 namespace pelira::cli {
 namespace {
-
-struct CliResult {
-  int rc;
-  std::string out, err;
-};
-
-CliResult Call(const Args& args) {
-  std::ostringstream out, err;
-  const int rc = Main(args, out, err);
-  return {rc, out.str(), err.str()};
-}
 
 TEST(CliMain, VersionPrintsTitle) {
   const CliResult r = Call({"--version"});

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "cli/cli_call.h"
 #include "cli/commands.h"
 #include "support/test_support.h"
 
@@ -10,17 +11,6 @@ namespace pelira::cli {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct CliResult {
-  int rc;
-  std::string out, err;
-};
-
-CliResult Call(const Args& args) {
-  std::ostringstream out, err;
-  const int rc = Main(args, out, err);
-  return {rc, out.str(), err.str()};
-}
 
 std::string F(const std::string& name) { return test::Fixture("jpeg_tools/" + name).string(); }
 

@@ -2,6 +2,7 @@
 
 #include <sstream>
 
+#include "cli/cli_call.h"
 #include "cli/commands.h"
 #include "image/bmp_graphic.h"
 #include "image/bmp_reader.h"
@@ -9,17 +10,6 @@
 
 namespace pelira::cli {
 namespace {
-
-struct CliResult {
-  int rc;
-  std::string out, err;
-};
-
-CliResult Call(const Args& args) {
-  std::ostringstream out, err;
-  const int rc = Main(args, out, err);
-  return {rc, out.str(), err.str()};
-}
 
 std::string F(const std::string& name) { return test::Fixture("image/" + name).string(); }
 

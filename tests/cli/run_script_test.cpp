@@ -2,6 +2,7 @@
 
 #include <sstream>
 
+#include "cli/cli_call.h"
 #include "cli/commands.h"
 #include "engine/color_filters.h"
 #include "image/codec_registry.h"
@@ -12,17 +13,6 @@ namespace pelira::cli {
 namespace {
 using namespace test;
 namespace fs = std::filesystem;
-
-struct CliResult {
-  int rc;
-  std::string err;
-};
-
-CliResult Call(const Args& args) {
-  std::ostringstream out, err;
-  const int rc = Main(args, out, err);
-  return {rc, err.str()};
-}
 
 Dib Picture(int w, int h, int seed) {
   Dib d(w, h, 24);

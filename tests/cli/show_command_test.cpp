@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "cli/cli_call.h"
 #include "cli/commands.h"
 #include "image/image_loader.h"
 #include "slideshow/effects_table.h"
@@ -13,17 +14,6 @@
 
 namespace pelira::cli {
 namespace {
-
-struct CliResult {
-  int rc;
-  std::string out, err;
-};
-
-CliResult Call(const Args& args) {
-  std::ostringstream out, err;
-  const int rc = Main(args, out, err);
-  return {rc, out.str(), err.str()};
-}
 
 std::string F(const std::string& name) { return test::Fixture("viewer/" + name).string(); }
 
