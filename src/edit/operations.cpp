@@ -155,7 +155,8 @@ FilterDialog Slider(int kind, const char* title, const char* lo, const char* hi,
 Operation Row(const char* id, std::array<const char*, 2> words, ScriptArgs args, int checked,
               std::array<ArgRange, 3> range, bool promptAfter, OperationMenu menu,
               decltype(Operation::run) run) {
-  Operation op{id};
+  Operation op;
+  op.id = id;
   op.words = words;
   op.args = args;
   op.checked = checked;
@@ -367,7 +368,11 @@ const Operation& RowRunning(Command c) {
   for (const Operation& op : Rows())
     if (const Command* run = std::get_if<Command>(&op.run); run && *run == c) return op;
   // Every command has a row; a missing one is a programming error caught by the tests.
-  static const Operation missing{"missing"};
+  static const Operation missing = [] {
+    Operation op;
+    op.id = "missing";
+    return op;
+  }();
   return missing;
 }
 

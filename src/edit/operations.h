@@ -75,7 +75,7 @@ using Arguments = std::array<std::int32_t, 3>;
 using WordRunner = void (*)(EditSession& session, const Arguments& args);
 
 struct Operation {
-  const char* id;  // the code's name for the row, unique
+  const char* id = "";  // the code's name for the row, unique
   std::array<const char*, 2> words{};  // script word (recorded) and an alias; none: menu only
   ScriptArgs args = ScriptArgs::None;
   int checked = 0;  // how many arguments the range check covers; a line outside does nothing
