@@ -29,7 +29,9 @@ TEST(OperationTable, WordsMenuItemsAndIdsAreEachOneRow) {
       EXPECT_TRUE(menus.insert(op.menu.name).second) << op.menu.name;
       EXPECT_STRNE(op.menu.caption, "") << op.id;
     }
-    if (op.apply) EXPECT_NE(op.dialog.remembered[0], nullptr) << op.id;
+    if (op.apply) {
+      EXPECT_NE(op.dialog.remembered[0], nullptr) << op.id;
+    }
   }
   // The control words stay the language's own.
   for (const char* w : {"SAVE", "NEXT", "LOOP", "PROMPT"}) EXPECT_EQ(FindOperation(w), nullptr) << w;
