@@ -20,26 +20,6 @@ namespace {
 
 QString BipFilterText() { return "BIP (Batch Image Processor) (*.bip)"; }
 
-TBatchForm::FileDialog& OpenSeam() {
-  static TBatchForm::FileDialog d = [](QWidget* parent, const QString& title, const QString& folder,
-                                       const QString& name) {
-    return QFileDialog::getOpenFileName(parent, title, QFileInfo(folder + "/" + name).filePath(), BipFilterText());
-  };
-  return d;
-}
-
-TBatchForm::FileDialog& SaveSeam() {
-  static TBatchForm::FileDialog d = [](QWidget* parent, const QString& title, const QString& folder,
-                                       const QString& name) {
-    QFileDialog dlg(parent, title, folder, BipFilterText());
-    dlg.setAcceptMode(QFileDialog::AcceptSave);
-    dlg.setDefaultSuffix("bip");
-    if (!name.isEmpty()) dlg.selectFile(name);
-    return dlg.exec() == QDialog::Accepted && !dlg.selectedFiles().isEmpty() ? dlg.selectedFiles().front() : QString();
-  };
-  return d;
-}
-
 QString DefaultBipFolder() {
   const auto p = AppPaths::BipFiles();
   std::error_code ec;
@@ -49,8 +29,17 @@ QString DefaultBipFolder() {
 
 }  // namespace
 
-void TBatchForm::SetOpenDialog(FileDialog d) { OpenSeam() = std::move(d); }
-void TBatchForm::SetSaveDialog(FileDialog d) { SaveSeam() = std::move(d); }
+QString QtBatchDialogs::OpenScript(QWidget* parent, const QString& title, const QString& folder, const QString& name) {
+  return QFileDialog::getOpenFileName(parent, title, QFileInfo(folder + "/" + name).filePath(), BipFilterText());
+}
+
+QString QtBatchDialogs::SaveScript(QWidget* parent, const QString& title, const QString& folder, const QString& name) {
+  QFileDialog dlg(parent, title, folder, BipFilterText());
+  dlg.setAcceptMode(QFileDialog::AcceptSave);
+  dlg.setDefaultSuffix("bip");
+  if (!name.isEmpty()) dlg.selectFile(name);
+  return dlg.exec() == QDialog::Accepted && !dlg.selectedFiles().isEmpty() ? dlg.selectedFiles().front() : QString();
+}
 
 TBatchForm::TBatchForm(QWidget* parent) : QWidget(parent, Qt::Tool) {
   setObjectName("BatchForm");
@@ -164,7 +153,7 @@ bool TBatchForm::LoadFile(const QString& path) {
 }
 
 void TBatchForm::mnuOpenClick() {
-  const QString path = OpenSeam()(this, "Open Batch Commands", bipFolder_, bipFileName_);
+  const QString path = dialogs_->OpenScript(this, "Open Batch Commands", bipFolder_, bipFileName_);
   if (path.isEmpty()) return;
   if (QFileInfo::exists(path)) LoadFile(path);
 }
@@ -179,7 +168,7 @@ void TBatchForm::OpenBIPfile(const QString& path) {
 }
 
 bool TBatchForm::mnuSaveClick() {
-  QString path = SaveSeam()(this, "Save Batch Commands", bipFolder_, bipFileName_);
+  QString path = dialogs_->SaveScript(this, "Save Batch Commands", bipFolder_, bipFileName_);
   if (path.isEmpty()) return false;
   if (QFileInfo(path).suffix().isEmpty()) path += ".bip";
   if (!WriteBipFile(path.toStdString(), Lines())) {

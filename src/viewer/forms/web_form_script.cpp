@@ -119,14 +119,6 @@ struct TWebForm::ScriptParts : ScriptHost {
 
 void TWebForm::BuildScriptMenus() {
   script_ = std::unique_ptr<ScriptParts, void (*)(ScriptParts*)>(new ScriptParts(*this), [](ScriptParts* p) { delete p; });
-  auto wire = [this](const char* name, void (TWebForm::*run)()) {
-    QAction* a = Action(name);
-    if (!a) return;
-    a->setEnabled(true);
-    connect(a, &QAction::triggered, this, [this, run] { Run([this, run] { (this->*run)(); }); });
-  };
-  wire("mnuBatchEditor", &TWebForm::mnuBatchEditorClick);
-  wire("mnuBatchPerform", &TWebForm::mnuPerformBatchClick);
 }
 
 TBatchForm* TWebForm::BatchForm() {
@@ -186,6 +178,7 @@ void TWebForm::PerformScript(const std::vector<std::string>& lines) {
   // One undo copy for the whole run: Undo afterwards brings back the picture before it.
   if (state_.ImageLoaded && !Edits().AutoBackUp()) return;
   ScriptInputGuard guard(this, script_->editor);
+  const OperationScope operation(*this);
   ScriptInterpreter run(*script_, [this, lines] {
     // Every pass reads the editor again, so edits made meanwhile count from the next pass.
     if (script_->editor) {

@@ -26,17 +26,6 @@
 
 namespace pelira {
 
-namespace {
-
-TWebForm::HistogramView& HistogramSeam() {
-  static TWebForm::HistogramView view = [](QWidget* parent, const QString& title, const Histograms& h) {
-    THistogramDlg::ShowHistogram(parent, title, h);
-  };
-  return view;
-}
-
-}  // namespace
-
 struct TWebForm::EditParts : EditHost {
   explicit EditParts(TWebForm& f)
       : form(f), sliders(&f), filters(&f, [this]() -> const Dib& { return Picture(); }),
@@ -87,7 +76,7 @@ struct TWebForm::EditParts : EditHost {
   void SelectHandTool() override { form.SelectHandTool(); }
   void BlankPicture(bool untitled) override { form.BlankPicture(untitled); }
   void ShowHistogram(const std::string& title, const Histograms& h) override {
-    HistogramSeam()(&form, QString::fromStdString(title), h);
+    form.Dialogs().ShowHistogram(&form, QString::fromStdString(title), h);
   }
 
   TWebForm& form;
@@ -98,8 +87,6 @@ struct TWebForm::EditParts : EditHost {
   ToneCommands edits;
   bool waitCursor = false;
 };
-
-void TWebForm::SetHistogramView(HistogramView view) { HistogramSeam() = std::move(view); }
 
 ToneCommands& TWebForm::Edits() { return edit_->edits; }
 EngineState& TWebForm::Engine() { return edit_->engine; }
