@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,10 +17,13 @@ class QPlainTextEdit;
 
 namespace pelira {
 
+class MenuBuilder;
+
 class TBatchForm : public QWidget, public ScriptRecorder {
   Q_OBJECT
 public:
   explicit TBatchForm(QWidget* parent = nullptr);
+  ~TBatchForm() override;
 
   // The file dialogs: the Qt ones unless others are handed in (they must outlive the window).
   void SetDialogs(BatchDialogs& dialogs) { dialogs_ = &dialogs; }
@@ -61,6 +65,7 @@ private:
   bool LoadFile(const QString& path);
   void TextChanged();
 
+  std::unique_ptr<MenuBuilder> menus_;
   QtBatchDialogs qtDialogs_;
   BatchDialogs* dialogs_ = &qtDialogs_;
   QPlainTextEdit* memo_ = nullptr;

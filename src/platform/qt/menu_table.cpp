@@ -12,7 +12,10 @@
 namespace pelira {
 
 MenuBuilder::MenuBuilder(QWidget& window, std::map<QString, QAction*>& actions, Runner runner)
-    : window_(window), actions_(actions), runner_(std::move(runner)) {}
+    : window_(window), actions_(&actions), runner_(std::move(runner)) {}
+
+MenuBuilder::MenuBuilder(QWidget& window, Runner runner)
+    : window_(window), actions_(&ownActions_), runner_(std::move(runner)) {}
 
 void MenuBuilder::Run(const std::function<void()>& command) const {
   if (runner_) runner_(command);
@@ -37,7 +40,7 @@ QAction* MenuBuilder::AddItem(QMenu* menu, const MenuSpec& row) {
   }
   if (menu && row.kind != MenuKind::Hidden) menu->addAction(a);
   window_.addAction(a);  // shortcuts work with the menu bar hidden
-  actions_[row.name] = a;
+  (*actions_)[row.name] = a;
   if (row.run)
     for (const QKeyCombination& k : row.keys) keys_.push_back({k, row.keyScope, row.run});
   return a;
@@ -67,16 +70,21 @@ void MenuBuilder::Build(QMenuBar* bar, const std::vector<MenuSpec>& rows) {
       case MenuKind::Separator:
         if (parent) parent->addSeparator();
         break;
-      default:
-        AddItem(parent, row);
+      default: {
+        QAction* a = AddItem(parent, row);
+        if (!parent && row.kind != MenuKind::Hidden) {
+          if (!bar) throw std::logic_error("menu row " + row.name.toStdString() + ": no menu bar");
+          bar->addAction(a);
+        }
         break;
+      }
     }
   }
 }
 
 QAction* MenuBuilder::Action(const QString& name) const {
-  const auto it = actions_.find(name);
-  return it == actions_.end() ? nullptr : it->second;
+  const auto it = actions_->find(name);
+  return it == actions_->end() ? nullptr : it->second;
 }
 
 QMenu* MenuBuilder::Menu(const QString& name) const {

@@ -51,11 +51,12 @@ public:
   // Runs a command: the window's guard around every item and key (errors, busy state).
   using Runner = std::function<void(const std::function<void()>& command)>;
   // The window owns the actions; actions is the window's register of them by object name,
-  // which later code may add to.
+  // which later code may add to (without one, the builder keeps its own).
   MenuBuilder(QWidget& window, std::map<QString, QAction*>& actions, Runner runner = {});
+  explicit MenuBuilder(QWidget& window, Runner runner = {});
 
-  // Builds the rows in order; a row's parent must come before it. Menus without a parent go
-  // to bar (none: the window has no menu bar and such rows are an error).
+  // Builds the rows in order; a row's parent must come before it. Rows without a parent go
+  // to bar, menus and items alike (none: the window has no menu bar and such rows are an error).
   void Build(QMenuBar* bar, const std::vector<MenuSpec>& rows);
   // One more item, outside the table (tool bar buttons): the same rules as a row's.
   QAction* AddItem(QMenu* menu, const MenuSpec& row);
@@ -78,7 +79,8 @@ private:
   void Run(const std::function<void()>& command) const;
 
   QWidget& window_;
-  std::map<QString, QAction*>& actions_;
+  std::map<QString, QAction*> ownActions_;
+  std::map<QString, QAction*>* actions_;
   Runner runner_;
   std::map<QString, QMenu*> menus_;
   std::map<QString, QActionGroup*> groups_;
