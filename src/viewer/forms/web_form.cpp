@@ -28,6 +28,7 @@
 #include "platform/help.h"
 #include "platform/qt/guarded_application.h"
 #include "platform/qt/menu_table.h"
+#include "viewer/forms/script_control.h"
 #include "viewer/forms/status_word_panel.h"
 #include "viewer/forms/tool_icons.h"
 #include "viewer/forms/viewer_load_host.h"
@@ -362,8 +363,8 @@ std::vector<MenuSpec> TWebForm::MenuRows() {
       {"mnuJpegText", "&Text", key(Qt::ALT | Qt::Key_J), "mnuJpeg"},
       {"mnuCompress", "&Compress", key(Qt::CTRL | Qt::Key_J), "mnuTools"},
       {"mnuBatch", "&Batch", {}, "mnuTools", K::Submenu},
-      {"mnuBatchEditor", "&Editor", key(Qt::ALT | Qt::Key_B), "mnuBatch", K::Item, [this] { mnuBatchEditorClick(); }},
-      {"mnuBatchPerform", "&Perform", key(Qt::Key_F9), "mnuBatch", K::Item, [this] { mnuPerformBatchClick(); }},
+      {"mnuBatchEditor", "&Editor", key(Qt::ALT | Qt::Key_B), "mnuBatch", K::Item, [this] { scripts_->ShowEditor(); }},
+      {"mnuBatchPerform", "&Perform", key(Qt::Key_F9), "mnuBatch", K::Item, [this] { scripts_->PerformClick(); }},
       {"mnuBatchToJpg", "to &JPG", {}, "mnuBatch"},
       {"mnuBatchMove", "&Move", {}, "mnuBatch"},
       {"mnuBatchDelete", "&Delete", key(Qt::CTRL | Qt::Key_Delete), "mnuBatch"},
@@ -394,7 +395,7 @@ void TWebForm::BuildMenus() {
   Action("mnuHandTool")->setChecked(true);
   menus_->Menu("_mnufname")->setEnabled(false);
   BuildEditMenus();
-  BuildScriptMenus();
+  scripts_ = std::make_unique<ScriptControl>(*this, settings_->viewer.batchEditorBounds);
   BuildFilterMenus();
 }
 

@@ -35,6 +35,7 @@ struct EngineState;
 struct Histograms;
 enum class EditCommand;
 class TBatchForm;
+class ScriptControl;
 enum class FilterCommand;
 class FilterCommands;
 class EditHost;
@@ -126,19 +127,8 @@ public:
   EngineState& Engine();
   void DiscardUndo();  // a new file is shown
 
-  // --- batch scripts (web_form_script.cpp) ------------------------------------------------------
-  void BuildScriptMenus();
-  TBatchForm* BatchForm();  // created on first use
-  void mnuBatchEditorClick();
-  void mnuPerformBatchClick();
-  // The run over the current picture, between an undo copy and the end of the run.
-  void PerformScript(const std::vector<std::string>& lines);
-  // At close: unsaved script text is asked about; false keeps the program open.
-  bool ScriptTextMayGo();
-  // The batch editor's bounds into the settings (kept while the program runs, written at exit).
-  void KeepEditorBounds();
-  struct ScriptParts;
-  std::unique_ptr<ScriptParts, void (*)(ScriptParts*)> script_{nullptr, nullptr};
+  // --- batch scripts (script_control.h) ---------------------------------------------------------
+  ScriptControl& Scripts() { return *scripts_; }
   // --- neighbourhood filters (web_form_filters.cpp) ------------------------------------------
   void BuildFilterMenus();
   FilterCommands& Filters();
@@ -185,6 +175,7 @@ public:
   void mnuSaveClick(bool batch = false);
   // The script's SAVE sets the batch mark and suffix; Cancel and a stop clear the mark.
   void SetBatchMark(bool on, const std::string& suffix = {});
+  void SetBatchSuffix(const std::string& suffix) { batchSuffix_ = suffix; }
   bool BatchMark() const { return batchMark_; }
 
   // --- start-up and shutdown ------------------------------------------------------------------
@@ -260,6 +251,7 @@ private:
   QTimer* timer2_ = nullptr;
   std::map<QString, QAction*> actions_;
   std::unique_ptr<MenuBuilder> menus_;
+  std::unique_ptr<ScriptControl> scripts_;
 
   struct EditParts;
   std::unique_ptr<EditParts, void (*)(EditParts*)> edit_{nullptr, nullptr};

@@ -23,6 +23,7 @@
 #include "engine/dialogs/scroll_dialog.h"
 #include "platform/scripted_ui.h"
 #include "support/fake_dialogs.h"
+#include "viewer/forms/script_control.h"
 #include "viewer/forms/web_form.h"
 #include "engine/color_filters.h"
 #include "image/codec_registry.h"
@@ -106,7 +107,7 @@ private slots:
     // Before the editor was ever activated nothing records.
     f.Action("mnuNegative")->trigger();
     f.Action("mnuBatchEditor")->trigger();
-    TBatchForm* editor = f.BatchForm();
+    TBatchForm* editor = f.Scripts().Editor();
     QVERIFY(!editor->Action("mnuSave")->isEnabled());
     QVERIFY(!editor->Action("mnuPerformB")->isEnabled());
     QEvent activate(QEvent::WindowActivate);
@@ -171,7 +172,7 @@ private slots:
       ui.Clear();
       f.OpenChosen(QString::fromStdString(files[0]));
       f.Bookmarks().Assign(files, 0);
-      f.PerformScript({"NEGATIVE", "SAVE=_n", "NEXT", "NEGATIVE", "SAVE=_n", "NEXT", "NEGATIVE", "SAVE=_n"});
+      f.Scripts().Perform({"NEGATIVE", "SAVE=_n", "NEXT", "NEGATIVE", "SAVE=_n", "NEXT", "NEGATIVE", "SAVE=_n"});
       QCOMPARE(f.Bookmarks().Index(), std::size_t{2});
       QVERIFY(!f.BatchMark());  // the end of the run clears it
     }
@@ -203,7 +204,7 @@ private slots:
     });
     QElapsedTimer t;
     t.start();
-    f.PerformScript({"LOOP", "NEGATIVE"});
+    f.Scripts().Perform({"LOOP", "NEGATIVE"});
     QVERIFY(t.elapsed() >= 100);
     QCOMPARE(f.StatusPanelText(1), zoom);
     QVERIFY(!f.Edits().ScriptRunning());
@@ -222,7 +223,7 @@ private slots:
       for (int x = 0; x < 40; ++x) noisy.SetPixel(x, y, MakeColor((x * 37 + y * 91) % 256, (x * y * 13) % 256, 90));
     Show(f, noisy);
     f.Action("mnuBatchEditor")->trigger();
-    TBatchForm* editor = f.BatchForm();
+    TBatchForm* editor = f.Scripts().Editor();
     QEvent activate(QEvent::WindowActivate);
     QApplication::sendEvent(editor, &activate);
     editor->SetText("SOFTEN=5");

@@ -25,6 +25,7 @@
 #include "platform/settings_store.h"
 #include "viewer/close_now.h"
 #include "batch/forms/batch_form.h"
+#include "viewer/forms/script_control.h"
 #include "viewer/forms/web_form.h"
 
 using namespace pelira;
@@ -369,7 +370,7 @@ private slots:
     {
       Start run(store);
       run.Show();
-      TBatchForm* editor = run.form->BatchForm();
+      TBatchForm* editor = run.form->Scripts().Editor();
       // Never stored: half the screen's width, three quarters of its height.
       const QRect a = run.form->screen()->availableGeometry();
       QCOMPARE(editor->size(), QSize(a.width() / 2, a.height() * 3 / 4));
@@ -383,7 +384,7 @@ private slots:
     }
     Start again(store);
     again.Show();
-    QCOMPARE(again.form->BatchForm()->size(), QSize(300, 200));
+    QCOMPARE(again.form->Scripts().Editor()->size(), QSize(300, 200));
   }
 
   void brokenRecordsGiveTheDefaults_data() {
@@ -589,7 +590,7 @@ private slots:
     run.Show();
     TWebForm& f = *run.form;
     QTRY_VERIFY(ShowsWelcome(*ui_));
-    f.BatchForm()->StartRecording();  // as its first activation does
+    f.Scripts().Editor()->StartRecording();  // as its first activation does
     f.State().ScreenGamma = 150;
     ui_->Clear();
     ui_->Queue(Button::Cancel);
