@@ -10,8 +10,8 @@
 #include <string>
 
 #include "app/startup_state.h"
-#include "platform/qt/menu_table.h"
 #include "app/stored_settings.h"
+#include "platform/qt/menu_table.h"
 #include "viewer/bookmarks.h"
 #include "viewer/forms/viewer_dialogs.h"
 #include "viewer/open_flow.h"
@@ -42,14 +42,12 @@ class EditHost;
 class FilterRequester;
 class TStatusWordPanel;
 class TViewerLoadHost;
-class TListDlg;
-struct SaveDialogSetup;
-struct SaveChoice;
 
+// Its menus and keys come from one table (MenuRows, built by MenuBuilder); its dialogs from
+// one injected ViewerDialogs.
 class TWebForm : public QMainWindow, public EngineDialogsHolder {
   Q_OBJECT
 public:
-
   // settings are the working settings of the run: read at start, written back at close
   // through store.
   TWebForm(SettingsStore& store, StoredSettings& settings, const StartupState& startup,
