@@ -8,6 +8,9 @@
 #include "common/version.h"
 #include "image/bmp_graphic.h"
 #include "image/color_depth.h"
+#include "image/jpeg_image.h"
+#include "imaging_library/image_ops.h"
+#include "engine/spatial_filters.h"
 #include "edit/undo_store.h"
 
 namespace pelira {
@@ -140,6 +143,34 @@ SaveOutcome SavePicture(PictureState& state, const Dib& picture, const SaveReque
   }
   state.ImageModified = false;
   return SaveOutcome::Saved;
+}
+
+std::vector<std::uint8_t> EncodeWizardJpeg(const Dib& picture, const TJpegWizardSettings& s) {
+  TJPEGImage jpeg;
+  if (s.strength != 0 && s.method != TJpegSmoothingMethod::Standard) {
+    Dib filtered = picture;
+    if (s.method == TJpegSmoothingMethod::Parametric) DeFocus(filtered, 255 - s.strength);
+    else SharpGaussianBlur5x5(filtered, 255, s.strength);
+    jpeg.Assign(filtered);
+  } else {
+    jpeg.Assign(picture);
+  }
+  jpeg.ProgressiveEncoding = s.progressive;
+  const int smoothing = s.method == TJpegSmoothingMethod::Standard ? s.strength : 0;
+  jpeg.Compress(s.subsample, true, smoothing, s.scale, true);
+  std::vector<std::uint8_t> out;
+  jpeg.SaveToStream(out);
+  return out;
+}
+
+WriteResult SaveWizardJpeg(const Dib& picture, const TJpegWizardSettings& settings, const std::string& path) {
+  try {
+    // The whole picture, never a preview's window.
+    const auto bytes = EncodeWizardJpeg(picture.BitCount() == 24 ? picture : ToTrueColor(picture), settings);
+    return AtomicWrite(path, bytes.data(), bytes.size());
+  } catch (const std::exception& e) {
+    return WriteResult{false, e.what()};
+  }
 }
 
 }  // namespace pelira

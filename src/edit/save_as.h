@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "image/codec_registry.h"
+#include "common/atomic_file.h"
 #include "image/dib.h"
+#include "image/jpeg_wizard_settings.h"
 #include "platform/ui.h"
 #include "edit/picture_state.h"
 
@@ -71,5 +73,12 @@ enum class SaveOutcome { Saved, NoSpace, WriteFailed };
 using SavedHook = std::function<void(const std::string& path)>;
 SaveOutcome SavePicture(PictureState& state, const Dib& picture, const SaveRequest& request, Ui& ui,
                         const SavedHook& saved = {}, const FreeSpaceFn& freeSpace = AvailableBytes);
+
+// The JPEG wizard's encode of a bitmap: the library's own smoothing for "Standard"; the other
+// methods filter a copy before the encode and pass no smoothing.
+std::vector<std::uint8_t> EncodeWizardJpeg(const Dib& picture, const TJpegWizardSettings& settings);
+// The wizard's Save As: the whole picture (in true colour) encoded with its settings and
+// written atomically to path. The failure's message comes back in the result.
+WriteResult SaveWizardJpeg(const Dib& picture, const TJpegWizardSettings& settings, const std::string& path);
 
 }  // namespace pelira

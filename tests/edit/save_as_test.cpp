@@ -15,6 +15,7 @@
 #include "image/image_loader.h"
 #include "viewer/bookmarks.h"
 #include "image/library_codecs.h"
+#include "imaging_library/image_ops.h"
 #include "platform/scripted_ui.h"
 #include "support/test_support.h"
 
@@ -311,4 +312,27 @@ TEST(SaveAs, NamesAndTypes) {
   EXPECT_EQ(ProposedSaveName("/pics/holiday.2.jpg", "_b"), "holiday.2_b");
   EXPECT_EQ(OverwriteQuestion("/pics/a.png"), "a.png exists.\nOverwrite?");
   EXPECT_EQ(JpegSaveScale(200), 50);
+}
+
+// The JPEG wizard's Save As: every depth is written whole and in true colour; a file that cannot be written says why and leaves nothing behind.
+TEST(SaveAs, TheJpegWizardSavesTheWholePictureInTrueColour) {
+  test::TempDir dir;
+  TJpegWizardSettings s;
+  s.scale = 95;
+  for (const Picture& p : Pictures()) {
+    SCOPED_TRACE(p.name);
+    const fs::path file = dir / "wizard.jpg";
+    const WriteResult w = SaveWizardJpeg(p.dib, s, file.string());
+    ASSERT_TRUE(w) << w.message;
+    const Dib back = Reload(file);
+    ASSERT_EQ(back.Width(), p.dib.Width());
+    ASSERT_EQ(back.Height(), p.dib.Height());
+    EXPECT_EQ(back.BitCount(), 24);
+    EXPECT_EQ(test::ReadBytes(file), EncodeWizardJpeg(p.dib.BitCount() == 24 ? p.dib : ToTrueColor(p.dib), s));
+  }
+  const fs::path nowhere = dir / "missing" / "w.jpg";
+  const WriteResult w = SaveWizardJpeg(Pictures().back().dib, s, nowhere.string());
+  EXPECT_FALSE(w);
+  EXPECT_FALSE(w.message.empty());
+  EXPECT_FALSE(fs::exists(dir / "missing"));
 }

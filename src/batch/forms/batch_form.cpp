@@ -12,6 +12,7 @@
 #include "batch/bip_file.h"
 #include "common/app_paths.h"
 #include "common/text_encoding.h"
+#include "platform/qt/menu_table.h"
 #include "platform/ui.h"
 
 namespace pelira {
@@ -19,26 +20,6 @@ namespace pelira {
 namespace {
 
 QString BipFilterText() { return "BIP (Batch Image Processor) (*.bip)"; }
-
-TBatchForm::FileDialog& OpenSeam() {
-  static TBatchForm::FileDialog d = [](QWidget* parent, const QString& title, const QString& folder,
-                                       const QString& name) {
-    return QFileDialog::getOpenFileName(parent, title, QFileInfo(folder + "/" + name).filePath(), BipFilterText());
-  };
-  return d;
-}
-
-TBatchForm::FileDialog& SaveSeam() {
-  static TBatchForm::FileDialog d = [](QWidget* parent, const QString& title, const QString& folder,
-                                       const QString& name) {
-    QFileDialog dlg(parent, title, folder, BipFilterText());
-    dlg.setAcceptMode(QFileDialog::AcceptSave);
-    dlg.setDefaultSuffix("bip");
-    if (!name.isEmpty()) dlg.selectFile(name);
-    return dlg.exec() == QDialog::Accepted && !dlg.selectedFiles().isEmpty() ? dlg.selectedFiles().front() : QString();
-  };
-  return d;
-}
 
 QString DefaultBipFolder() {
   const auto p = AppPaths::BipFiles();
@@ -49,8 +30,17 @@ QString DefaultBipFolder() {
 
 }  // namespace
 
-void TBatchForm::SetOpenDialog(FileDialog d) { OpenSeam() = std::move(d); }
-void TBatchForm::SetSaveDialog(FileDialog d) { SaveSeam() = std::move(d); }
+QString QtBatchDialogs::OpenScript(QWidget* parent, const QString& title, const QString& folder, const QString& name) {
+  return QFileDialog::getOpenFileName(parent, title, QFileInfo(folder + "/" + name).filePath(), BipFilterText());
+}
+
+QString QtBatchDialogs::SaveScript(QWidget* parent, const QString& title, const QString& folder, const QString& name) {
+  QFileDialog dlg(parent, title, folder, BipFilterText());
+  dlg.setAcceptMode(QFileDialog::AcceptSave);
+  dlg.setDefaultSuffix("bip");
+  if (!name.isEmpty()) dlg.selectFile(name);
+  return dlg.exec() == QDialog::Accepted && !dlg.selectedFiles().isEmpty() ? dlg.selectedFiles().front() : QString();
+}
 
 TBatchForm::TBatchForm(QWidget* parent) : QWidget(parent, Qt::Tool) {
   setObjectName("BatchForm");
@@ -59,24 +49,17 @@ TBatchForm::TBatchForm(QWidget* parent) : QWidget(parent, Qt::Tool) {
   layout->setContentsMargins(0, 0, 0, 0);
   auto* bar = new QMenuBar(this);
   layout->setMenuBar(bar);
-  auto item = [&](const QString& caption, const QString& name, void (TBatchForm::*run)()) {
-    auto* a = new QAction(caption, this);
-    a->setObjectName(name);
-    connect(a, &QAction::triggered, this, [this, run] { (this->*run)(); });
-    bar->addAction(a);
-    return a;
-  };
-  item("&New", "mnuNew", &TBatchForm::mnuNewClick);
-  item("&Open", "mnuOpen", &TBatchForm::mnuOpenClick);
-  save_ = new QAction("&Save", this);
-  save_->setObjectName("mnuSave");
-  connect(save_, &QAction::triggered, this, [this] { mnuSaveClick(); });
-  bar->addAction(save_);
-  perform_a_ = item("&Perform", "mnuPerformB", &TBatchForm::mnuPerformClick);
-  auto* close = new QAction("&Close", this);
-  close->setObjectName("mnuClose");
-  connect(close, &QAction::triggered, this, [this] { hide(); });
-  bar->addAction(close);
+  // The editor's commands stand on its menu bar itself.
+  menus_ = std::make_unique<MenuBuilder>(*this);
+  menus_->Build(bar, {
+                         {"mnuNew", "&New", {}, "", MenuKind::Item, [this] { mnuNewClick(); }},
+                         {"mnuOpen", "&Open", {}, "", MenuKind::Item, [this] { mnuOpenClick(); }},
+                         {"mnuSave", "&Save", {}, "", MenuKind::Item, [this] { mnuSaveClick(); }},
+                         {"mnuPerformB", "&Perform", {}, "", MenuKind::Item, [this] { mnuPerformClick(); }},
+                         {"mnuClose", "&Close", {}, "", MenuKind::Item, [this] { hide(); }},
+                     });
+  save_ = menus_->Action("mnuSave");
+  perform_a_ = menus_->Action("mnuPerformB");
   memo_ = new QPlainTextEdit(this);
   memo_->setLineWrapMode(QPlainTextEdit::NoWrap);
   layout->addWidget(memo_);
@@ -85,6 +68,8 @@ TBatchForm::TBatchForm(QWidget* parent) : QWidget(parent, Qt::Tool) {
   connect(memo_, &QPlainTextEdit::textChanged, this, [this] { TextChanged(); });
   bipFolder_ = DefaultBipFolder();
 }
+
+TBatchForm::~TBatchForm() = default;
 
 QAction* TBatchForm::Action(const QString& name) const { return findChild<QAction*>(name); }
 
@@ -164,7 +149,7 @@ bool TBatchForm::LoadFile(const QString& path) {
 }
 
 void TBatchForm::mnuOpenClick() {
-  const QString path = OpenSeam()(this, "Open Batch Commands", bipFolder_, bipFileName_);
+  const QString path = dialogs_->OpenScript(this, "Open Batch Commands", bipFolder_, bipFileName_);
   if (path.isEmpty()) return;
   if (QFileInfo::exists(path)) LoadFile(path);
 }
@@ -179,7 +164,7 @@ void TBatchForm::OpenBIPfile(const QString& path) {
 }
 
 bool TBatchForm::mnuSaveClick() {
-  QString path = SaveSeam()(this, "Save Batch Commands", bipFolder_, bipFileName_);
+  QString path = dialogs_->SaveScript(this, "Save Batch Commands", bipFolder_, bipFileName_);
   if (path.isEmpty()) return false;
   if (QFileInfo(path).suffix().isEmpty()) path += ".bip";
   if (!WriteBipFile(path.toStdString(), Lines())) {

@@ -5,9 +5,11 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "batch/forms/batch_dialogs.h"
 #include "edit/edit_host.h"
 
 class QAction;
@@ -15,16 +17,16 @@ class QPlainTextEdit;
 
 namespace pelira {
 
+class MenuBuilder;
+
 class TBatchForm : public QWidget, public ScriptRecorder {
   Q_OBJECT
 public:
-  // The file dialogs: the chosen path, empty on cancel. Tests replace them.
-  using FileDialog = std::function<QString(QWidget* parent, const QString& title, const QString& folder,
-                                           const QString& name)>;
   explicit TBatchForm(QWidget* parent = nullptr);
+  ~TBatchForm() override;
 
-  static void SetOpenDialog(FileDialog d);
-  static void SetSaveDialog(FileDialog d);
+  // The file dialogs: the Qt ones unless others are handed in (they must outlive the window).
+  void SetDialogs(BatchDialogs& dialogs) { dialogs_ = &dialogs; }
   // What Perform runs: the viewer's script run over these lines.
   void SetPerform(std::function<void(const std::vector<std::string>&)> perform) { perform_ = std::move(perform); }
   // Called whenever Close hides the window, so its bounds can be kept.
@@ -63,6 +65,9 @@ private:
   bool LoadFile(const QString& path);
   void TextChanged();
 
+  std::unique_ptr<MenuBuilder> menus_;
+  QtBatchDialogs qtDialogs_;
+  BatchDialogs* dialogs_ = &qtDialogs_;
   QPlainTextEdit* memo_ = nullptr;
   QAction* save_ = nullptr;
   QAction* perform_a_ = nullptr;

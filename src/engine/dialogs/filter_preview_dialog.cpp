@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -20,6 +19,8 @@
 
 #include "common/atomic_file.h"
 #include "engine/dialogs/dialog_place.h"
+#include "engine/dialogs/engine_dialogs.h"
+#include "edit/save_as.h"
 #include "engine/dialogs/histogram_dialog.h"
 #include "engine/filter_preview.h"
 #include "engine/spatial_filters.h"
@@ -41,21 +42,10 @@ struct Remembered {
   TJpegWizardSettings jpeg;
   std::optional<ColorValue> picked;
   QString saveFolder;
-  TFXdlg::HistogramView histogramView = [](QWidget* parent, const QString& title, const Histograms& h) {
-    THistogramDlg::ShowHistogram(parent, title, h);
-  };
 };
 Remembered& Memory() {
   static Remembered m;
   return m;
-}
-QtFilterRequester::Seam& SeamRef() {
-  static QtFilterRequester::Seam seam;
-  return seam;
-}
-TFXdlg::SavePathSeam& SavePathRef() {
-  static TFXdlg::SavePathSeam seam;
-  return seam;
 }
 
 QString EndLabel(const std::string& label, int number) {
@@ -350,8 +340,8 @@ void TFXdlg::Test() {
 
 void TFXdlg::ExtraClicked() {
   if (!request_.histogram) return;
-  Memory().histogramView(this, QString::fromStdString(FilterHistogramTitle(request_.kind)),
-                         request_.histogram(Values()));
+  Dialogs().ShowHistogram(this, QString::fromStdString(FilterHistogramTitle(request_.kind)),
+                          request_.histogram(Values()));
 }
 
 void TFXdlg::ShowPanel(ColorValue c, bool withText) {
@@ -411,29 +401,6 @@ TJpegWizardSettings TFXdlg::JpegSettings() const {
   return s;
 }
 
-namespace {
-
-// The wizard's encode of a bitmap: the library's own smoothing for "Standard"; the other
-// methods filter before the encode and pass no smoothing.
-Bytes EncodeJpeg(const Dib& pic, const TJpegWizardSettings& s) {
-  TJPEGImage jpeg;
-  if (s.strength != 0 && s.method != TJpegSmoothingMethod::Standard) {
-    Dib filtered = pic;
-    if (s.method == TJpegSmoothingMethod::Parametric) DeFocus(filtered, 255 - s.strength);
-    else SharpGaussianBlur5x5(filtered, 255, s.strength);
-    jpeg.Assign(filtered);
-  } else {
-    jpeg.Assign(pic);
-  }
-  jpeg.ProgressiveEncoding = s.progressive;
-  const int smoothing = s.method == TJpegSmoothingMethod::Standard ? s.strength : 0;
-  jpeg.Compress(s.subsample, true, smoothing, s.scale, true);
-  Bytes out;
-  jpeg.SaveToStream(out);
-  return out;
-}
-
-}  // namespace
 
 void TFXdlg::JpegRoundTrip() {
   jpegBytes_.clear();
@@ -441,7 +408,7 @@ void TFXdlg::JpegRoundTrip() {
   const TJpegWizardSettings s = JpegSettings();
   const std::int64_t w = after_.Width(), h = after_.Height();
   try {
-    jpegBytes_ = EncodeJpeg(after_, s);
+    jpegBytes_ = EncodeWizardJpeg(after_, s);
     TJPEGImage back;
     back.LoadFromStream(jpegBytes_);
     after_ = back.Decode();
@@ -457,32 +424,17 @@ void TFXdlg::JpegRoundTrip() {
 }
 
 bool TFXdlg::SaveJpeg(const std::string& path) {
-  // The whole picture, never the preview's window.
-  try {
-    const Bytes bytes = EncodeJpeg(picture_.BitCount() == 24 ? picture_ : ToTrueColor(picture_), JpegSettings());
-    const WriteResult w = AtomicWrite(path, bytes.data(), bytes.size());
-    if (!w) {
-      status_->setText(QString::fromStdString(w.message));
-      return false;
-    }
-  } catch (const std::exception& e) {
-    status_->setText(QString::fromStdString(e.what()));
-    return false;
-  }
-  return true;
+  const WriteResult w = SaveWizardJpeg(picture_, JpegSettings(), path);
+  if (!w) status_->setText(QString::fromStdString(w.message));
+  return static_cast<bool>(w);
 }
 
 void TFXdlg::SaveAsClicked() {
-  std::string path;
-  if (SavePathRef()) {
-    path = SavePathRef()(this);
-  } else {
-    path = QFileDialog::getSaveFileName(this, "Save As", Memory().saveFolder, "JPG (JPEG/JFIF)  24-bit color (*.jpg)")
-               .toStdString();
-    if (!path.empty() && path.find('.', path.find_last_of('/') + 1) == std::string::npos) path += ".jpg";
-  }
+  const std::string path = Dialogs().JpegSavePath(this, Memory().saveFolder);
   if (!path.empty() && SaveJpeg(path)) Memory().saveFolder = QFileInfo(QString::fromStdString(path)).absolutePath();
 }
+
+EngineDialogs& TFXdlg::Dialogs() const { return dialogs_ ? *dialogs_ : DialogsFor(parentWidget()); }
 
 void TFXdlg::done(int r) {
   pending_.stop();
@@ -492,19 +444,19 @@ void TFXdlg::done(int r) {
   QDialog::done(r);
 }
 
-void TFXdlg::RunJpegWizard(QWidget* parent, const Dib& picture, bool saveAs) {
+void TFXdlg::RunJpegWizard(QWidget* parent, const Dib& picture, bool saveAs, EngineDialogs* dialogs) {
   TFilterDlgParam r;
   r.kind = saveAs ? kJpegSaveKind : kJpegPreviewKind;
   r.slider[0] = {0, 100, 0, 10, 1};
-  QtFilterRequester ask(parent, [&picture]() -> const Dib& { return picture; });
+  QtFilterRequester ask(parent, [&picture]() -> const Dib& { return picture; }, dialogs);
   ask.RunFilterDialog("JPEG Compression", "0 (none)", "100 (smooth)", r);
 }
 
 void TFXdlg::RunJpegWizard(QWidget* parent, const Dib& picture, TJpegWizardRecord& record,
-                           const SettingsStore& store, bool saveAs) {
+                           const SettingsStore& store, bool saveAs, EngineDialogs* dialogs) {
   TJpegWizardSettings& settings = record.Get(store);
   Memory().jpeg = settings;
-  RunJpegWizard(parent, picture, saveAs);
+  RunJpegWizard(parent, picture, saveAs, dialogs);
   settings = Memory().jpeg;
 }
 
@@ -515,14 +467,8 @@ TJpegWizardRecord& ProgramJpegWizardRecord() {
 
 void TFXdlg::SetJpegSettings(const TJpegWizardSettings& s) { Memory().jpeg = s; }
 TJpegWizardSettings TFXdlg::StoredJpegSettings() { return Memory().jpeg; }
-void TFXdlg::SetSavePathSeam(SavePathSeam seam) { SavePathRef() = std::move(seam); }
 void TFXdlg::SetSaveFolder(const std::string& folder) { Memory().saveFolder = QString::fromStdString(folder); }
-void TFXdlg::SetHistogramView(HistogramView view) {
-  Memory().histogramView = view ? std::move(view) : Remembered{}.histogramView;
-}
 std::optional<ColorValue> TFXdlg::PickedColor() { return Memory().picked; }
-
-void QtFilterRequester::SetSeam(Seam seam) { SeamRef() = std::move(seam); }
 
 FilterAnswer QtFilterRequester::RunFilterDialog(const std::string& title, const std::string& minLabel,
                                                 const std::string& maxLabel, const TFilterDlgParam& request) {
@@ -533,14 +479,9 @@ FilterAnswer QtFilterRequester::RunFilterDialog(const std::string& title, const 
   TFXdlg dialog(QString::fromStdString(title), QString::fromStdString(minLabel), QString::fromStdString(maxLabel), r,
                 picture, parent_);
   if (autoTest_) dialog.onAutoTest = [option = autoTest_](bool on) { *option = on ? 1 : 0; };
-  if (SeamRef()) {
-    dialog.setModal(true);
-    dialog.show();
-    SeamRef()(dialog);
-    if (dialog.isVisible()) dialog.reject();
-  } else {
-    dialog.exec();
-  }
+  EngineDialogs& dialogs = dialogs_ ? *dialogs_ : DialogsFor(parent_);
+  dialog.SetDialogs(&dialogs);
+  dialogs.RunFilterDialog(dialog);
   FilterAnswer a;
   a.result = dialog.Result();
   if (!a.Cancelled() || dialog.JpegMode()) a.values = dialog.Values();

@@ -23,6 +23,8 @@ class QScrollBar;
 
 namespace pelira {
 
+class EngineDialogs;
+
 inline constexpr int kJpegPreviewKind = 998;
 inline constexpr int kJpegSaveKind = 999;
 // The after box: 360 x 360, 372 wide in the JPEG mode.
@@ -80,26 +82,24 @@ public:
   QScrollBar* JpegScale() const { return jpegScale_; }
   // Save &As: the whole picture encoded with the settings shown, written to path.
   bool SaveJpeg(const std::string& path);
+  // The dialogs it opens (the file of Save &As, the histogram view): these, else the window's.
+  void SetDialogs(EngineDialogs* dialogs) { dialogs_ = dialogs; }
+  EngineDialogs& Dialogs() const;
 
   // The JPEG compression wizard over picture: kind 999 offers Save &As, 998 previews only.
   // Closing it keeps its settings (StoredJpegSettings).
-  static void RunJpegWizard(QWidget* parent, const Dib& picture, bool saveAs = true);
+  // Its dialogs are dialogs, else those of parent's window.
+  static void RunJpegWizard(QWidget* parent, const Dib& picture, bool saveAs = true, EngineDialogs* dialogs = nullptr);
   // The same over the program's "JPGwiz1" record: the controls show it (read from store the
   // first time) and closing writes the controls back into it.
   static void RunJpegWizard(QWidget* parent, const Dib& picture, TJpegWizardRecord& record,
-                            const SettingsStore& store, bool saveAs = true);
+                            const SettingsStore& store, bool saveAs = true, EngineDialogs* dialogs = nullptr);
 
   // The JPEG mode's settings.
   static void SetJpegSettings(const TJpegWizardSettings& s);
   static TJpegWizardSettings StoredJpegSettings();
-  // Chooses the file for Save &As; tests replace the file dialog.
-  using SavePathSeam = std::function<std::string(QWidget* parent)>;
-  static void SetSavePathSeam(SavePathSeam seam);
   // Where Save &As starts: the viewer's last save folder.
   static void SetSaveFolder(const std::string& folder);
-  // Opens the histogram view; tests replace it.
-  using HistogramView = std::function<void(QWidget* parent, const QString& title, const Histograms& h)>;
-  static void SetHistogramView(HistogramView view);
   // The last colour picked from a before picture, kept while the program runs.
   static std::optional<ColorValue> PickedColor();
   // Told whenever the auto-test box changes, so the option behind it follows.
@@ -145,23 +145,23 @@ private:
   std::vector<std::uint8_t> jpegBytes_;
   bool previewing_ = false;
   bool syncing_ = false;
+  EngineDialogs* dialogs_ = nullptr;
   int previews_ = 0;
 };
 
 // The program's "JPGwiz1" record, read on first use and written back when the viewer closes.
 TJpegWizardRecord& ProgramJpegWizardRecord();
 
-// The preview requests of core, answered by TFXdlg over the picture the host lends. A test
-// may drive the shown dialog through the seam instead of the modal loop: the seam gets the
-// dialog, and the answer is read from it when the seam returns.
+// The preview requests of core, answered by TFXdlg over the picture the host lends. The
+// dialog runs through the dialogs handed in, else those of the window parent sits in; a fake
+// drives the shown dialog instead of the modal loop, and the answer is read from the dialog.
 class QtFilterRequester : public FilterRequester {
 public:
   using PictureSource = std::function<const Dib&()>;
-  using Seam = std::function<void(TFXdlg& dialog)>;
-  QtFilterRequester(QWidget* parent, PictureSource picture) : parent_(parent), picture_(std::move(picture)) {}
+  QtFilterRequester(QWidget* parent, PictureSource picture, EngineDialogs* dialogs = nullptr)
+      : parent_(parent), picture_(std::move(picture)), dialogs_(dialogs) {}
   FilterAnswer RunFilterDialog(const std::string& title, const std::string& minLabel, const std::string& maxLabel,
                                const TFilterDlgParam& request) override;
-  static void SetSeam(Seam seam);
   // The program's "Auto-test image processing filters" option (0 or 1): it starts the
   // auto-test box and follows it.
   void SetAutoTestOption(std::int32_t* option) { autoTest_ = option; }
@@ -169,6 +169,7 @@ public:
 private:
   QWidget* parent_;
   PictureSource picture_;
+  EngineDialogs* dialogs_;
   std::int32_t* autoTest_ = nullptr;
 };
 

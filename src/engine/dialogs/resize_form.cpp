@@ -13,23 +13,10 @@
 #include <QVBoxLayout>
 
 #include "engine/dialogs/dialog_place.h"
+#include "engine/dialogs/engine_dialogs.h"
 
 namespace pelira {
 
-namespace {
-
-std::function<long long(std::uint32_t)>& Chooser() {
-  static std::function<long long(std::uint32_t)> chooser = [](std::uint32_t current) -> long long {
-    const QColor c = QColorDialog::getColor(QColor(current & 255, (current >> 8) & 255, (current >> 16) & 255));
-    if (!c.isValid()) return -1;
-    return static_cast<long long>(c.red() | (c.green() << 8) | (c.blue() << 16));
-  };
-  return chooser;
-}
-
-}  // namespace
-
-void TResizeForm::SetColorChooser(std::function<long long(std::uint32_t)> chooser) { Chooser() = std::move(chooser); }
 
 TResizeForm::TResizeForm(int x, int y, int width, int height, int maxWidth, int maxHeight, const QString& title,
                          int mode, QWidget* parent)
@@ -94,7 +81,8 @@ TResizeForm::TResizeForm(int x, int y, int width, int height, int maxWidth, int 
   color_->setVisible(mode == -2);
   SetBorderColor(borderColor_);
   connect(color_, &QPushButton::clicked, this, [this] {
-    const long long c = Chooser()(borderColor_);
+    EngineDialogs& dialogs = dialogs_ ? *dialogs_ : DialogsFor(parentWidget());
+    const long long c = dialogs.ChooseColor(this, borderColor_);
     if (c >= 0) SetBorderColor(static_cast<std::uint32_t>(c));
   });
   column->addWidget(color_);

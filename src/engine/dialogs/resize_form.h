@@ -14,6 +14,8 @@ class QSpinBox;
 
 namespace pelira {
 
+class EngineDialogs;
+
 struct SizeResult {
   int x = 0, y = 0;
   int width = -1, height = -1;  // -1 after Cancel
@@ -40,13 +42,14 @@ public:
   QComboBox* CopyOperation() const { return copyOp_; }
   QPushButton* ColorPanel() const { return color_; }
   void SetBorderColor(std::uint32_t platformColor);
-  // Colour choice seam (tests): the platform colour chosen, or -1.
-  static void SetColorChooser(std::function<long long(std::uint32_t current)> chooser);
+  // The colour chooser comes from dialogs, else from the window the form sits in.
+  void SetDialogs(EngineDialogs* dialogs) { dialogs_ = dialogs; }
 
   static SizeResult RunSizeDialog(QWidget* parent, int x, int y, int width, const QString& title, int mode,
                                   int maxHeight, int maxWidth, int height);
 
 private:
+  EngineDialogs* dialogs_ = nullptr;
   bool SizeMode() const { return mode_ > 0 || mode_ == -10; }
   void WidthTyped();
   void HeightTyped();

@@ -13,15 +13,9 @@
 #include <QVBoxLayout>
 
 #include "engine/dialogs/dialog_place.h"
+#include "engine/dialogs/engine_dialogs.h"
 
 namespace pelira {
-
-namespace {
-QtSliderRequester::Seam& SeamRef() {
-  static QtSliderRequester::Seam seam;
-  return seam;
-}
-}  // namespace
 
 TXScrlDlg::TXScrlDlg(const QString& title, const QString& minLabel, const QString& maxLabel,
                      const SliderRequest& request, QWidget* parent)
@@ -146,13 +140,11 @@ int TXScrlDlg::RunSliderDialog(QWidget* parent, const QString& title, const QStr
   return dlg.Result();
 }
 
-void QtSliderRequester::SetSeam(Seam seam) { SeamRef() = std::move(seam); }
-
 int QtSliderRequester::RunSliderDialog(const std::string& title, const std::string& minLabel,
                                        const std::string& maxLabel, const SliderRequest& request) {
-  if (SeamRef()) return SeamRef()(title, minLabel, maxLabel, request);
-  return TXScrlDlg::RunSliderDialog(parent_, QString::fromStdString(title), QString::fromStdString(minLabel),
-                                    QString::fromStdString(maxLabel), request);
+  EngineDialogs& dialogs = dialogs_ ? *dialogs_ : DialogsFor(parent_);
+  return dialogs.RunSliderDialog(parent_, QString::fromStdString(title), QString::fromStdString(minLabel),
+                                 QString::fromStdString(maxLabel), request);
 }
 
 }  // namespace pelira

@@ -56,18 +56,18 @@ private:
   bool typing_ = false;
 };
 
-// The slider questions of core, answered by TXScrlDlg. Tests replace the dialog with the seam.
+// The slider questions of core, answered through the dialogs handed in, else those of the
+// window parent sits in (TXScrlDlg unless a test handed in a fake).
+class EngineDialogs;
 class QtSliderRequester : public SliderRequester {
 public:
-  using Seam = std::function<int(const std::string& title, const std::string& lo, const std::string& hi,
-                                 const SliderRequest& request)>;
-  explicit QtSliderRequester(QWidget* parent) : parent_(parent) {}
+  explicit QtSliderRequester(QWidget* parent, EngineDialogs* dialogs = nullptr) : parent_(parent), dialogs_(dialogs) {}
   int RunSliderDialog(const std::string& title, const std::string& minLabel, const std::string& maxLabel,
                       const SliderRequest& request) override;
-  static void SetSeam(Seam seam);
 
 private:
   QWidget* parent_;
+  EngineDialogs* dialogs_;
 };
 
 }  // namespace pelira

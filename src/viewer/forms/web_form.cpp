@@ -5,7 +5,7 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QContextMenuEvent>
-#include <QFileDialog>
+#include <QCursor>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QWheelEvent>
@@ -27,6 +27,8 @@
 #include "display/forms/pix.h"
 #include "platform/help.h"
 #include "platform/qt/guarded_application.h"
+#include "platform/qt/menu_table.h"
+#include "viewer/forms/script_control.h"
 #include "viewer/forms/status_word_panel.h"
 #include "viewer/forms/tool_icons.h"
 #include "viewer/forms/viewer_load_host.h"
@@ -34,20 +36,6 @@
 #include "viewer/status_text.h"
 
 namespace pelira {
-
-namespace {
-
-}  // namespace
-
-TWebForm::OpenDialog& TWebForm::DialogSeam() {
-  static OpenDialog dialog = [](QWidget* parent, const QString& folder, const QString& filter) {
-    // Qt's own dialog: its name filters ignore case, as the patterns were written for.
-    const QString file = QFileDialog::getOpenFileName(parent, QString(), folder, filter, nullptr,
-                                                      QFileDialog::DontUseNativeDialog);
-    return file.isEmpty() ? QStringList() : QStringList{file};
-  };
-  return dialog;
-}
 
 namespace {
 
@@ -65,8 +53,6 @@ QString TWebForm::OpenFilterText() {
   }
   return parts.join(";;");
 }
-
-void TWebForm::SetOpenDialog(OpenDialog dialog) { DialogSeam() = std::move(dialog); }
 
 TWebForm::TWebForm(QWidget* parent) : QMainWindow(parent) {
   ownStore_ = std::make_unique<MemorySettingsStore>();
@@ -162,7 +148,6 @@ void TWebForm::Init() {
   BuildToolBars();
   BuildStatusBar();
   BuildBookmarkCommands();
-  BuildSaveCommand();
 
   timer2_ = new QTimer(this);
   timer2_->setObjectName("Timer2");
@@ -186,22 +171,11 @@ QAction* TWebForm::Action(const QString& objectName) const {
 
 QAction* TWebForm::Item(QMenu* menu, const QString& caption, const QString& name, const QKeySequence& key,
                         std::function<void()> run) {
-  auto* a = new QAction(caption, this);
-  a->setObjectName(name);
-  if (!key.isEmpty()) a->setShortcut(key);
-  if (run) {
-    connect(a, &QAction::triggered, this, [this, run] { Run(run); });
-  } else {
-    // Commands that later work builds stand in the menus, disabled.
-    a->setEnabled(false);
-  }
-  if (menu) menu->addAction(a);
-  addAction(a);  // shortcuts work with the menu bar hidden
-  actions_[name] = a;
-  return a;
+  return menus_->AddItem(menu, {name, caption, key, {}, MenuKind::Item, std::move(run)});
 }
 
 void TWebForm::Run(const std::function<void()>& command) {
+  const OperationScope operation(*this);
   try {
     command();
   } catch (const std::exception& e) {
@@ -211,210 +185,225 @@ void TWebForm::Run(const std::function<void()>& command) {
   }
 }
 
-void TWebForm::BuildMenus() {
-  QMenuBar* bar = menuBar();
-  auto top = [&](const QString& caption, const QString& name) {
-    QMenu* m = bar->addMenu(caption);
-    m->setObjectName(name);
-    topMenus_.push_back(m);
-    return m;
+// The viewer's menus and keys, one row each. The Colors and Image placeholders (items without
+// a command) are made live, or given submenus, by BuildEditMenus and BuildFilterMenus, which
+// find them by object name.
+std::vector<MenuSpec> TWebForm::MenuRows() {
+  using K = MenuKind;
+  const auto key = [](QKeyCombination k) { return QKeySequence(k); };
+  const auto toggle = [this](const QString& name, void (TWebForm::*set)(bool)) {
+    return [this, name, set] { (this->*set)(Action(name)->isChecked()); };
   };
-  auto sub = [&](QMenu* parent, const QString& caption, const QString& name) {
-    QMenu* m = parent->addMenu(caption);
-    m->setObjectName(name);
-    return m;
+  std::vector<MenuSpec> rows = {
+      {"mnuFile", "&File", {}, "", K::Submenu},
+      {"mnuExplore", "&Explore", key(Qt::CTRL | Qt::Key_E), "mnuFile"},
+      {"mnuOpen", "&Open", key(Qt::CTRL | Qt::Key_O), "mnuFile", K::Item, [this] { BtnOpenClick(); }},
+      {"mnuReload", "&Reload", key(Qt::Key_F5), "mnuFile", K::Item, [this] {
+         state_.MediaMode = false;
+         BtnOpenEx();
+       }},
+      {"mnuSaveAs", "&Save as", key(Qt::CTRL | Qt::Key_S), "mnuFile", K::Item, [this] { mnuSaveClick(false); }},
+      {"mnuBookmarks", "&Bookmarks", {}, "mnuFile", K::Submenu},
+      {"mnuBookmarksView", "&View", key(Qt::CTRL | Qt::Key_B), "mnuBookmarks", K::Item,
+       [this] { mnuBookmarksViewClick(); }, {Qt::Key_B}},
+      {"mnuBookmarksRun", "&Run", key(Qt::CTRL | Qt::Key_R), "mnuBookmarks"},
+      {"mnuMoveUp", "Move &Up", key(Qt::CTRL | Qt::Key_PageUp), "mnuBookmarks", K::Item, [this] { mnuMoveClick(false); }},
+      {"mnuMoveDn", "Move &Dn", key(Qt::CTRL | Qt::Key_PageDown), "mnuBookmarks", K::Item, [this] { mnuMoveClick(true); }},
+      {"mnuUnmark", "&Unmark", key(Qt::CTRL | Qt::Key_X), "mnuBookmarks", K::Item, [this] { mnuUnmarkClick(); },
+       {Qt::Key_U, Qt::KeypadModifier | Qt::Key_Asterisk}},
+      {"mnuBookmarksClear", "&Clear", {}, "mnuBookmarks", K::Item, [this] { mnuBookmarksClearClick(); }},
+      {"mnuBookmarksSort", "&Sort", {}, "mnuBookmarks", K::Item, [this] { mnuBookmarksSortClick(); }},
+      {"mnuBookmarksSave", "S&ave", {}, "mnuBookmarks", K::Item, [this] { mnuBookmarksSaveClick(); }},
+      {"mnuBookmarksLoad", "&Load", {}, "mnuBookmarks", K::Item, [this] { mnuBookmarksLoadClick(); }},
+      {"", "", {}, "mnuFile", K::Separator},
+      {"mnuPrint", "&Print", key(Qt::CTRL | Qt::Key_P), "mnuFile"},
+      {"mnuCopyTo", "Cop&y to", key(Qt::CTRL | Qt::Key_Y), "mnuFile"},
+      {"mnuMoveTo", "&Move to", key(Qt::CTRL | Qt::Key_Insert), "mnuFile"},
+      {"mnuDelete", "&Delete", key(Qt::SHIFT | Qt::Key_Delete), "mnuFile"},
+      {"", "", {}, "mnuFile", K::Separator},
+      {"mnuExit", "&Close", {}, "mnuFile", K::Item, [this] { close(); }},
+
+      {"mnuEdit", "&Edit", {}, "", K::Submenu},
+      {"mnuUndo", "&Undo", key(Qt::CTRL | Qt::Key_Z), "mnuEdit"},
+      {"mnuCopy", "&Copy", {}, "mnuEdit", K::Submenu},
+      {"mnuCopyImage", "&Image", key(Qt::CTRL | Qt::Key_C), "mnuCopy"},
+      {"mnuCopyViewport", "&Viewport", key(Qt::CTRL | Qt::SHIFT | Qt::Key_C), "mnuCopy"},
+      {"mnuCopyMask", "&Selection", {}, "mnuCopy"},
+      {"mnuPaste", "&Paste", {}, "mnuEdit", K::Submenu},
+      {"mnuPasteImage", "&Image", key(Qt::CTRL | Qt::Key_V), "mnuPaste"},
+      {"mnuPasteSelection", "&Selection", {}, "mnuPaste"},
+      {"mnuEmpty", "&Empty", {}, "mnuEdit"},
+      {"", "", {}, "mnuEdit", K::Separator},
+      {"mnuCrop", "C&rop", {}, "mnuEdit"},
+      {"mnuTrim1", "&Trim", {}, "mnuEdit"},
+      {"mnuMask", "&Mask", {}, "mnuEdit"},
+      {"mnuSelectAll", "Select &all", {}, "mnuEdit"},
+      {"mnuGrid", "&Grid", {}, "mnuEdit"},
+
+      {"mnuView", "&View", {}, "", K::Submenu},
+      {"mnuViewBookmarks", "M&edia", {}, "mnuView", K::Submenu},
+      {"mnuBookmarkNext", "&Next", key(Qt::Key_PageDown), "mnuViewBookmarks", K::Item, [this] { BookmarkStep(1); },
+       {Qt::Key_Right}},
+      {"mnuBookmarkPrevious", "&Previous", key(Qt::Key_PageUp), "mnuViewBookmarks", K::Item,
+       [this] { BookmarkStep(-1); }, {Qt::Key_Left}},
+      {"mnuBookmarkFirst", "&First", key(Qt::Key_Home), "mnuViewBookmarks", K::Item, [this] { BookmarkStep(0); }},
+      {"mnuBookmarkLast", "&Last", key(Qt::Key_End), "mnuViewBookmarks", K::Item, [this] { BookmarkStep(2); }},
+      {"mnuPage", "&Page", {}, "mnuView", K::Submenu},
+      {"mnuPageNext", "&Next", key(Qt::ALT | Qt::Key_PageDown), "mnuPage"},
+      {"mnuPagePrevious", "&Previous", key(Qt::ALT | Qt::Key_PageUp), "mnuPage"},
+      {"mnuPageFirst", "&First", key(Qt::ALT | Qt::Key_Home), "mnuPage"},
+      {"mnuPageLast", "&Last", key(Qt::ALT | Qt::Key_End), "mnuPage"},
+      {"", "", {}, "mnuView", K::Separator},
+      {"mnuFullScrn", "Full screen", key(Qt::ALT | Qt::Key_Return), "mnuView"},
+      {"mnuAdjust", "&Adjust", {}, "mnuView", K::Submenu},
+      {"mnuOptimizeWindow", "&Window", key(Qt::ALT | Qt::Key_A), "mnuAdjust", K::Item, [this] { mnuOptimizeWindowClick(); }},
+      {"mnuViewport", "&Viewport", key(Qt::SHIFT | Qt::ALT | Qt::Key_V), "mnuAdjust"},
+      {"mnuZoomRegion", "Zoom &region", key(Qt::ALT | Qt::Key_R), "mnuView"},
+      {"mnuZoomTo", "&Zoom to", key(Qt::ALT | Qt::Key_Z), "mnuView"},
+      {"mnuFitTo", "Fit to", {}, "mnuView", K::Submenu},
+      {"mnuFitTo1", "1:&1", key(Qt::ALT | Qt::Key_1), "mnuFitTo", K::Item, [this] { mnuFitWinToClick(1); }},
+      {"mnuFitTo2", "1:&2", key(Qt::ALT | Qt::Key_2), "mnuFitTo", K::Item, [this] { mnuFitWinToClick(2); }},
+      {"mnuFitTo3", "1:&3", key(Qt::ALT | Qt::Key_3), "mnuFitTo", K::Item, [this] { mnuFitWinToClick(3); }},
+      {"mnuFitTo4", "1:&4", key(Qt::ALT | Qt::Key_4), "mnuFitTo", K::Item, [this] { mnuFitWinToClick(4); }},
+      {"mnuFitWindow", "Fit-to-&window", key(Qt::CTRL | Qt::Key_F), "mnuView", K::Check, [this] { mnuFitClick(); },
+       {Qt::Key_F}},
+      {"mnuUpsampledFit", "&Upsampled fit", {}, "mnuView", K::Check, [this] { mnuUpsampledFitClick(); }},
+      {"", "", {}, "mnuView", K::Separator},
+      {"mnuAspect1", " &1:1 Monitor", {}, "mnuView", K::Radio, [this] { mnuAspectClick(Action("mnuAspect1")); }, {},
+       KeyScope::Browsing, "aspect"},
+      {"mnuAspectBest", " 1:1 &Best fit", {}, "mnuView", K::Radio, [this] { mnuAspectClick(Action("mnuAspectBest")); },
+       {}, KeyScope::Browsing, "aspect"},
+      {"mnuAspect4", " &4:3 TV", {}, "mnuView", K::Radio, [this] { mnuAspectClick(Action("mnuAspect4")); }, {},
+       KeyScope::Browsing, "aspect"},
+      {"mnuAspect9", "16:&9 Wide", {}, "mnuView", K::Radio, [this] { mnuAspectClick(Action("mnuAspect9")); }, {},
+       KeyScope::Browsing, "aspect"},
+      {"mnuViewGamma", "&Gamma", key(Qt::CTRL | Qt::Key_G), "mnuView", K::Check, [this] { mnuViewGammaClick(); },
+       {Qt::Key_G}},
+      {"mnuScaleJPG", "&Half JPEG ", {}, "mnuView", K::Check, [this] { mnuScaleJPGClick(); }, {Qt::Key_H}},
+      {"", "", {}, "mnuView", K::Separator},
+      {"mnuMenuBar", "&Menu bar", {}, "mnuView", K::Check, toggle("mnuMenuBar", &TWebForm::SetMenuBarShown)},
+      {"mnuToolBar", "&Tool bar", {}, "mnuView", K::Check, toggle("mnuToolBar", &TWebForm::SetToolBarShown)},
+      {"mnuStatusBar", "&Status bar", {}, "mnuView", K::Check, toggle("mnuStatusBar", &TWebForm::SetStatusBarShown)},
+      {"mnuButtonText", "&Button text", {}, "mnuView", K::Check, toggle("mnuButtonText", &TWebForm::SetButtonText)},
+      {"mnuPathBox", "&Path box", {}, "mnuView", K::Check, toggle("mnuPathBox", &TWebForm::SetPathBoxShown)},
+      {"", "", {}, "mnuView", K::Separator},
+      {"mnuHandTool", "&Hand tool", {}, "mnuView", K::Radio, [this] { SelectHandTool(); }, {}, KeyScope::Browsing,
+       "tool"},
+      {"mnuSelectTool", "&Select tool", {}, "mnuView", K::Radio, {}, {}, KeyScope::Browsing, "tool"},
+      {"mnuGetMouse", "Get &mouse", {}, "mnuView"},
+      {"mnuOptions", "&Options...", key(Qt::ALT | Qt::Key_O), "mnuView"},
+      // The zoom keys of the picture: no menu item of their own.
+      {"keyZoom25", "", {}, "mnuView", K::Hidden, [this] { SetZoomKey(25); }, {Qt::Key_2}},
+      {"keyZoom50", "", {}, "mnuView", K::Hidden, [this] { SetZoomKey(50); }, {Qt::Key_5}},
+      {"keyZoom75", "", {}, "mnuView", K::Hidden, [this] { SetZoomKey(75); }, {Qt::Key_7}},
+      {"keyZoomUp", "", {}, "mnuView", K::Hidden, [this] { if (!state_.FitMode) btnZoomUpClick(); },
+       {Qt::KeypadModifier | Qt::Key_Plus}},
+      {"keyZoomDown", "", {}, "mnuView", K::Hidden, [this] { if (!state_.FitMode) btnZoomDownClick(); },
+       {Qt::KeypadModifier | Qt::Key_Minus}},
+
+      {"mnuImage", "&Image", {}, "", K::Submenu},
+      {"mnuInfo", "I&nfo", {}, "mnuImage"},
+      {"mnuAnalyze", "Anal&yze", {}, "mnuImage"},
+      {"mnuHistogram", "&Histogram", key(Qt::CTRL | Qt::Key_H), "mnuImage"},
+      {"mnuCompute", "&Compute", {}, "mnuImage", K::Submenu},
+      {"mnuDuplicate", "&Duplicate", key(Qt::CTRL | Qt::Key_D), "mnuCompute"},
+      {"mnuMaskBackcolors", "Mask &Backcolors", {}, "mnuCompute"},
+      {"", "", {}, "mnuImage", K::Separator},
+      {"mnuResize", "&Resize", {}, "mnuImage"},
+      {"mnuRotate", "R&otate", {}, "mnuImage"},
+      {"mnuMirror", "&Mirror", {}, "mnuImage"},
+      {"mnuBorder1", "&Border", {}, "mnuImage"},
+      {"mnuTextMark", "Te&xt Mark", {}, "mnuImage"},
+      {"mnuAddNoise", "Add &noise", {}, "mnuImage"},
+      {"mnuDescreen", "&Descreen", {}, "mnuImage"},
+      {"mnuAuto", "A&uto", {}, "mnuImage", K::Submenu},
+      {"mnuAutoClean", "&Clean", {}, "mnuAuto"},
+      {"mnuAutoSharpen", "&Sharpen", {}, "mnuAuto"},
+      {"mnuAutoDownsample", "Resi&ze", {}, "mnuAuto"},
+      {"", "", {}, "mnuImage", K::Separator},
+      {"mnuSmooth", "S&mooth", {}, "mnuImage", K::Submenu},
+      {"mnuAirbrush", "&Airbrush", {}, "mnuSmooth"},
+      {"mnuSharpen", "Sharpe&n", {}, "mnuImage", K::Submenu},
+      {"mnuSharpenLight", "&Light", {}, "mnuSharpen"},
+
+      {"mnuColors", "&Colors", {}, "", K::Submenu},
+      {"mnuTune", "&Tune", {}, "mnuColors", K::Submenu},
   };
-
-  QMenu* file = top("&File", "mnuFile");
-  Item(file, "&Explore", "mnuExplore", QKeySequence(Qt::CTRL | Qt::Key_E));
-  Item(file, "&Open", "mnuOpen", QKeySequence(Qt::CTRL | Qt::Key_O), [this] { BtnOpenClick(); });
-  Item(file, "&Reload", "mnuReload", QKeySequence(Qt::Key_F5), [this] {
-    state_.MediaMode = false;
-    BtnOpenEx();
-  });
-  Item(file, "&Save as", "mnuSaveAs", QKeySequence(Qt::CTRL | Qt::Key_S));
-  QMenu* bookmarks = sub(file, "&Bookmarks", "mnuBookmarks");
-  Item(bookmarks, "&View", "mnuBookmarksView", QKeySequence(Qt::CTRL | Qt::Key_B));
-  Item(bookmarks, "&Run", "mnuBookmarksRun", QKeySequence(Qt::CTRL | Qt::Key_R));
-  Item(bookmarks, "Move &Up", "mnuMoveUp", QKeySequence(Qt::CTRL | Qt::Key_PageUp));
-  Item(bookmarks, "Move &Dn", "mnuMoveDn", QKeySequence(Qt::CTRL | Qt::Key_PageDown));
-  Item(bookmarks, "&Unmark", "mnuUnmark", QKeySequence(Qt::CTRL | Qt::Key_X));
-  Item(bookmarks, "&Clear", "mnuBookmarksClear");
-  Item(bookmarks, "&Sort", "mnuBookmarksSort");
-  file->addSeparator();
-  Item(file, "&Print", "mnuPrint", QKeySequence(Qt::CTRL | Qt::Key_P));
-  Item(file, "Cop&y to", "mnuCopyTo", QKeySequence(Qt::CTRL | Qt::Key_Y));
-  Item(file, "&Move to", "mnuMoveTo", QKeySequence(Qt::CTRL | Qt::Key_Insert));
-  Item(file, "&Delete", "mnuDelete", QKeySequence(Qt::SHIFT | Qt::Key_Delete));
-  file->addSeparator();
-  Item(file, "&Close", "mnuExit", {}, [this] { close(); });
-
-  QMenu* edit = top("&Edit", "mnuEdit");
-  Item(edit, "&Undo", "mnuUndo", QKeySequence(Qt::CTRL | Qt::Key_Z));
-  QMenu* copy = sub(edit, "&Copy", "mnuCopy");
-  Item(copy, "&Image", "mnuCopyImage", QKeySequence(Qt::CTRL | Qt::Key_C));
-  Item(copy, "&Viewport", "mnuCopyViewport", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
-  Item(copy, "&Selection", "mnuCopyMask");
-  QMenu* paste = sub(edit, "&Paste", "mnuPaste");
-  Item(paste, "&Image", "mnuPasteImage", QKeySequence(Qt::CTRL | Qt::Key_V));
-  Item(paste, "&Selection", "mnuPasteSelection");
-  Item(edit, "&Empty", "mnuEmpty");
-  edit->addSeparator();
-  Item(edit, "C&rop", "mnuCrop");
-  Item(edit, "&Trim", "mnuTrim1");
-  Item(edit, "&Mask", "mnuMask");
-  Item(edit, "Select &all", "mnuSelectAll");
-  Item(edit, "&Grid", "mnuGrid");
-
-  QMenu* view = top("&View", "mnuView");
-  QMenu* media = sub(view, "M&edia", "mnuViewBookmarks");
-  Item(media, "&Next", "mnuBookmarkNext", QKeySequence(Qt::Key_PageDown));
-  Item(media, "&Previous", "mnuBookmarkPrevious", QKeySequence(Qt::Key_PageUp));
-  Item(media, "&First", "mnuBookmarkFirst", QKeySequence(Qt::Key_Home));
-  Item(media, "&Last", "mnuBookmarkLast", QKeySequence(Qt::Key_End));
-  QMenu* page = sub(view, "&Page", "mnuPage");
-  Item(page, "&Next", "mnuPageNext", QKeySequence(Qt::ALT | Qt::Key_PageDown));
-  Item(page, "&Previous", "mnuPagePrevious", QKeySequence(Qt::ALT | Qt::Key_PageUp));
-  Item(page, "&First", "mnuPageFirst", QKeySequence(Qt::ALT | Qt::Key_Home));
-  Item(page, "&Last", "mnuPageLast", QKeySequence(Qt::ALT | Qt::Key_End));
-  page->menuAction()->setVisible(false);
-  view->addSeparator();
-  Item(view, "Full screen", "mnuFullScrn", QKeySequence(Qt::ALT | Qt::Key_Return));
-  QMenu* adjust = sub(view, "&Adjust", "mnuAdjust");
-  Item(adjust, "&Window", "mnuOptimizeWindow", QKeySequence(Qt::ALT | Qt::Key_A), [this] { mnuOptimizeWindowClick(); });
-  Item(adjust, "&Viewport", "mnuViewport", QKeySequence(Qt::SHIFT | Qt::ALT | Qt::Key_V));
-  Item(view, "Zoom &region", "mnuZoomRegion", QKeySequence(Qt::ALT | Qt::Key_R));
-  Item(view, "&Zoom to", "mnuZoomTo", QKeySequence(Qt::ALT | Qt::Key_Z));
-  QMenu* fitTo = sub(view, "Fit to", "mnuFitTo");
-  for (int n = 1; n <= 4; ++n) {
-    QAction* a = Item(fitTo, QString("1:&%1").arg(n), QString("mnuFitTo%1").arg(n),
-                      QKeySequence(Qt::ALT | (Qt::Key_0 + n)), [this, n] { mnuFitWinToClick(n); });
-    a->setData(n);
-  }
-  QAction* fit = Item(view, "Fit-to-&window", "mnuFitWindow", QKeySequence(Qt::CTRL | Qt::Key_F), [this] { mnuFitClick(); });
-  fit->setCheckable(true);
-  QAction* upsampled = Item(view, "&Upsampled fit", "mnuUpsampledFit", {}, [this] { mnuUpsampledFitClick(); });
-  upsampled->setCheckable(true);
-  view->addSeparator();
-  auto* aspect = new QActionGroup(this);
-  for (const auto& [caption, name] : {std::pair{" &1:1 Monitor", "mnuAspect1"}, std::pair{" 1:1 &Best fit", "mnuAspectBest"},
-                                      std::pair{" &4:3 TV", "mnuAspect4"}, std::pair{"16:&9 Wide", "mnuAspect9"}}) {
-    const QString item = name;
-    QAction* a = Item(view, caption, name, {}, [this, item] { mnuAspectClick(Action(item)); });
-    a->setCheckable(true);
-    aspect->addAction(a);
-  }
-  Action("mnuAspect1")->setChecked(true);
-  Item(view, "&Gamma", "mnuViewGamma", QKeySequence(Qt::CTRL | Qt::Key_G), [this] { mnuViewGammaClick(); })
-      ->setCheckable(true);
-  Item(view, "&Half JPEG ", "mnuScaleJPG", {}, [this] { mnuScaleJPGClick(); })->setCheckable(true);
-  view->addSeparator();
-  auto toggle = [&](QMenu* m, const QString& caption, const QString& name, std::function<void(bool)> set) {
-    QAction* a = Item(m, caption, name, {}, [this, name, set] { set(Action(name)->isChecked()); });
-    a->setCheckable(true);
-    return a;
-  };
-  toggle(view, "&Menu bar", "mnuMenuBar", [this](bool on) { SetMenuBarShown(on); });
-  toggle(view, "&Tool bar", "mnuToolBar", [this](bool on) { SetToolBarShown(on); });
-  toggle(view, "&Status bar", "mnuStatusBar", [this](bool on) { SetStatusBarShown(on); });
-  toggle(view, "&Button text", "mnuButtonText", [this](bool on) { SetButtonText(on); });
-  toggle(view, "&Path box", "mnuPathBox", [this](bool on) { SetPathBoxShown(on); });
-  view->addSeparator();
-  auto* tools = new QActionGroup(this);
-  QAction* hand = Item(view, "&Hand tool", "mnuHandTool", {}, [this] { SelectHandTool(); });
-  hand->setCheckable(true);
-  hand->setChecked(true);
-  tools->addAction(hand);
-  QAction* select = Item(view, "&Select tool", "mnuSelectTool");
-  select->setCheckable(true);
-  tools->addAction(select);
-  Item(view, "Get &mouse", "mnuGetMouse");
-  Item(view, "&Options...", "mnuOptions", QKeySequence(Qt::ALT | Qt::Key_O));
-
-  QMenu* image = top("&Image", "mnuImage");
-  Item(image, "I&nfo", "mnuInfo");
-  Item(image, "Anal&yze", "mnuAnalyze");
-  Item(image, "&Histogram", "mnuHistogram", QKeySequence(Qt::CTRL | Qt::Key_H));
-  QMenu* compute = sub(image, "&Compute", "mnuCompute");
-  Item(compute, "&Duplicate", "mnuDuplicate", QKeySequence(Qt::CTRL | Qt::Key_D));
-  Item(compute, "Mask &Backcolors", "mnuMaskBackcolors");
-  image->addSeparator();
-  Item(image, "&Resize", "mnuResize");
-  Item(image, "R&otate", "mnuRotate");
-  Item(image, "&Mirror", "mnuMirror");
-  Item(image, "&Border", "mnuBorder1");
-  Item(image, "Te&xt Mark", "mnuTextMark");
-  Item(image, "Add &noise", "mnuAddNoise");
-  Item(image, "&Descreen", "mnuDescreen");
-  QMenu* autoMenu = sub(image, "A&uto", "mnuAuto");
-  Item(autoMenu, "&Clean", "mnuAutoClean");
-  Item(autoMenu, "&Sharpen", "mnuAutoSharpen");
-  Item(autoMenu, "Resi&ze", "mnuAutoDownsample");
-  image->addSeparator();
-  Item(sub(image, "S&mooth", "mnuSmooth"), "&Airbrush", "mnuAirbrush");
-  Item(sub(image, "Sharpe&n", "mnuSharpen"), "&Light", "mnuSharpenLight");
-
-  QMenu* colors = top("&Colors", "mnuColors");
-  QMenu* tune = sub(colors, "&Tune", "mnuTune");
   for (const char* t : {"AutoContrast", "AutoBalance", "AutoGamma", "AutoFlash", "AutoWhite", "Normalize", "EQualize",
                         "Optimize", "HLS", "Reference"})
-    Item(tune, t, QString("mnuTune") + t);
-  Item(colors, "&Gamma", "mnuColorGamma");
-  Item(colors, "&Brightness", "mnuBrightness");
-  Item(colors, "Co&ntrast", "mnuContrast");
-  Item(colors, "&Limit", "mnuLimit");
-  Item(colors, "Parametric &EQ", "mnuParametricEQ");
-  Item(colors, "T&hreshold", "mnuThreshold");
-  colors->addSeparator();
-  Item(colors, "&Negative", "mnuNegative");
-  Item(colors, "True &Grayscale", "mnuGrayscale");
-  Item(colors, "Gray &shades", "mnuGrayShades");
-  Item(colors, "&Red Eye", "mnuRedEye");
-  Item(colors, "&Posterize", "mnuPosterize");
-  QMenu* promote = sub(colors, "&Promote to", "mnuPromote");
-  Item(promote, "16&M colors", "mnuPromote24");
-  Item(promote, "&256 colors", "mnuPromote8");
-  Item(promote, "&16 colors", "mnuPromote4");
-  QMenu* reduce = sub(colors, "Re&duce to", "mnuReduce");
-  Item(reduce, "&256 colors (dither)", "mnuReduce256Dither");
-  Item(reduce, "2&56 colors (poster)", "mnuReduce256Poster");
-  Item(reduce, "&16 colors (dither)", "mnuReduce16Dither");
-  Item(reduce, "1&6 colors (poster)", "mnuReduce16Poster");
+    rows.push_back({QString("mnuTune") + t, t, {}, "mnuTune"});
+  const std::vector<MenuSpec> rest = {
+      {"mnuColorGamma", "&Gamma", {}, "mnuColors"},
+      {"mnuBrightness", "&Brightness", {}, "mnuColors"},
+      {"mnuContrast", "Co&ntrast", {}, "mnuColors"},
+      {"mnuLimit", "&Limit", {}, "mnuColors"},
+      {"mnuParametricEQ", "Parametric &EQ", {}, "mnuColors"},
+      {"mnuThreshold", "T&hreshold", {}, "mnuColors"},
+      {"", "", {}, "mnuColors", K::Separator},
+      {"mnuNegative", "&Negative", {}, "mnuColors"},
+      {"mnuGrayscale", "True &Grayscale", {}, "mnuColors"},
+      {"mnuGrayShades", "Gray &shades", {}, "mnuColors"},
+      {"mnuRedEye", "&Red Eye", {}, "mnuColors"},
+      {"mnuPosterize", "&Posterize", {}, "mnuColors"},
+      {"mnuPromote", "&Promote to", {}, "mnuColors", K::Submenu},
+      {"mnuPromote24", "16&M colors", {}, "mnuPromote"},
+      {"mnuPromote8", "&256 colors", {}, "mnuPromote"},
+      {"mnuPromote4", "&16 colors", {}, "mnuPromote"},
+      {"mnuReduce", "Re&duce to", {}, "mnuColors", K::Submenu},
+      {"mnuReduce256Dither", "&256 colors (dither)", {}, "mnuReduce"},
+      {"mnuReduce256Poster", "2&56 colors (poster)", {}, "mnuReduce"},
+      {"mnuReduce16Dither", "&16 colors (dither)", {}, "mnuReduce"},
+      {"mnuReduce16Poster", "1&6 colors (poster)", {}, "mnuReduce"},
 
-  QMenu* toolsMenu = top("&Tools", "mnuTools");
-  Item(toolsMenu, "&Slide Album", "mnuSlideAlbum", QKeySequence(Qt::ALT | Qt::Key_S));
-  Item(toolsMenu, "&UnZipper", "mnuUnZipper", QKeySequence(Qt::ALT | Qt::Key_U));
-  Item(toolsMenu, "CD &Player", "mnuCdPlayer", QKeySequence(Qt::ALT | Qt::Key_P));
-  QMenu* jpeg = sub(toolsMenu, "&JPEG", "mnuJpeg");
-  Item(jpeg, "&Text", "mnuJpegText", QKeySequence(Qt::ALT | Qt::Key_J));
-  Item(toolsMenu, "&Compress", "mnuCompress", QKeySequence(Qt::CTRL | Qt::Key_J));
-  QMenu* batch = sub(toolsMenu, "&Batch", "mnuBatch");
-  Item(batch, "&Editor", "mnuBatchEditor", QKeySequence(Qt::ALT | Qt::Key_B));
-  Item(batch, "&Perform", "mnuBatchPerform", QKeySequence(Qt::Key_F9));
-  Item(batch, "to &JPG", "mnuBatchToJpg");
-  Item(batch, "&Move", "mnuBatchMove");
-  Item(batch, "&Delete", "mnuBatchDelete", QKeySequence(Qt::CTRL | Qt::Key_Delete));
-  toolsMenu->addSeparator();
-  Item(sub(toolsMenu, "&Tile", "mnuTile"), "Viewer left - &Explorer right", "mnuTileViewerLeft");
-  Item(sub(toolsMenu, "&Wallpaper", "mnuWallpaper"), "&Set", "mnuWallpaperSet");
-  Item(sub(toolsMenu, "&Associations", "mnuAssociations"), "&Set", "mnuAssociationsSet");
+      {"mnuTools", "&Tools", {}, "", K::Submenu},
+      {"mnuSlideAlbum", "&Slide Album", key(Qt::ALT | Qt::Key_S), "mnuTools"},
+      {"mnuUnZipper", "&UnZipper", key(Qt::ALT | Qt::Key_U), "mnuTools"},
+      {"mnuCdPlayer", "CD &Player", key(Qt::ALT | Qt::Key_P), "mnuTools"},
+      {"mnuJpeg", "&JPEG", {}, "mnuTools", K::Submenu},
+      {"mnuJpegText", "&Text", key(Qt::ALT | Qt::Key_J), "mnuJpeg"},
+      {"mnuCompress", "&Compress", key(Qt::CTRL | Qt::Key_J), "mnuTools"},
+      {"mnuBatch", "&Batch", {}, "mnuTools", K::Submenu},
+      {"mnuBatchEditor", "&Editor", key(Qt::ALT | Qt::Key_B), "mnuBatch", K::Item, [this] { scripts_->ShowEditor(); }},
+      {"mnuBatchPerform", "&Perform", key(Qt::Key_F9), "mnuBatch", K::Item, [this] { scripts_->PerformClick(); }},
+      {"mnuBatchToJpg", "to &JPG", {}, "mnuBatch"},
+      {"mnuBatchMove", "&Move", {}, "mnuBatch"},
+      {"mnuBatchDelete", "&Delete", key(Qt::CTRL | Qt::Key_Delete), "mnuBatch"},
+      {"", "", {}, "mnuTools", K::Separator},
+      {"mnuTile", "&Tile", {}, "mnuTools", K::Submenu},
+      {"mnuTileViewerLeft", "Viewer left - &Explorer right", {}, "mnuTile"},
+      {"mnuWallpaper", "&Wallpaper", {}, "mnuTools", K::Submenu},
+      {"mnuWallpaperSet", "&Set", {}, "mnuWallpaper"},
+      {"mnuAssociations", "&Associations", {}, "mnuTools", K::Submenu},
+      {"mnuAssociationsSet", "&Set", {}, "mnuAssociations"},
 
-  QMenu* help = top("&Help", "mnuHelp");
-  Item(help, "&Contents", "mnuHelpContents", {}, [] { Help::Show(0); });
-  Item(help, "&Getting started", "mnuHelpStart", {}, [] { Help::Show(103); });
+      {"mnuHelp", "&Help", {}, "", K::Submenu},
+      {"mnuHelpContents", "&Contents", {}, "mnuHelp", K::Item, [] { Help::Show(0); }, {Qt::Key_F1}, KeyScope::Always},
+      {"mnuHelpStart", "&Getting started", {}, "mnuHelp", K::Item, [] { Help::Show(103); }},
 
-  QMenu* fname = top(".", "_mnufname");
-  fname->setEnabled(false);
+      {"_mnufname", ".", {}, "", K::Submenu},
+  };
+  rows.insert(rows.end(), rest.begin(), rest.end());
+  return rows;
+}
+
+void TWebForm::BuildMenus() {
+  menus_ = std::make_unique<MenuBuilder>(*this, actions_, [this](const std::function<void()>& c) { Run(c); });
+  menus_->Build(menuBar(), MenuRows());
+  menus_->Menu("mnuPage")->menuAction()->setVisible(false);
+  for (int n = 1; n <= 4; ++n) Action(QString("mnuFitTo%1").arg(n))->setData(n);
+  Action("mnuAspect1")->setChecked(true);
+  Action("mnuHandTool")->setChecked(true);
+  menus_->Menu("_mnufname")->setEnabled(false);
   BuildEditMenus();
-  BuildScriptMenus();
+  scripts_ = std::make_unique<ScriptControl>(*this, settings_->viewer.batchEditorBounds);
   BuildFilterMenus();
 }
 
 void TWebForm::BuildToolBars() {
   struct Button { const char* caption; const char* hint; const char* name; ToolGlyph glyph; std::function<void()> run; bool checkable; };
   const Button buttons[] = {
-      {"Back", "Previous bookmark", "btnBack", ToolGlyph::Back, {}, false},
-      {"Next", "Next bookmark", "btnNext", ToolGlyph::Next, {}, false},
+      {"Back", "Previous bookmark", "btnBack", ToolGlyph::Back, [this] { BookmarkStep(-1); }, false},
+      {"Next", "Next bookmark", "btnNext", ToolGlyph::Next, [this] { BookmarkStep(1); }, false},
       {"Screen", "Full screen", "btnScreen", ToolGlyph::Screen, {}, false},
       {"Adjust", "Adjust window", "btnAdjust", ToolGlyph::Adjust, [this] { mnuOptimizeWindowClick(); }, false},
       {"Fit", "Fit to window", "btnFit", ToolGlyph::Fit, [this] { mnuFitClick(); }, true},
@@ -441,14 +430,25 @@ void TWebForm::BuildToolBars() {
   }
   Action("btnScroll")->setChecked(true);
 
-  const std::pair<const char*, ToolGlyph> pathButtons[] = {
-      {"Explore", ToolGlyph::Explore},     {"Save", ToolGlyph::Save},         {"Instant slideshow", ToolGlyph::Slideshow},
-      {"Copy/move", ToolGlyph::CopyMove},  {"Delete/recycle", ToolGlyph::Delete}, {"Cut/Unmark", ToolGlyph::Unmark},
-      {"Bookmarks", ToolGlyph::Bookmarks},
+  struct PathButton { const char* hint; ToolGlyph glyph; std::function<void()> run; };
+  const PathButton pathButtons[] = {
+      {"Explore", ToolGlyph::Explore, {}},
+      {"Save", ToolGlyph::Save, [this] { mnuSaveClick(false); }},
+      {"Instant slideshow", ToolGlyph::Slideshow, {}},
+      {"Copy/move", ToolGlyph::CopyMove, {}},
+      {"Delete/recycle", ToolGlyph::Delete, {}},
+      {"Cut/Unmark", ToolGlyph::Unmark, [this] { mnuUnmarkClick(); }},
+      {"Bookmarks", ToolGlyph::Bookmarks, [this] {
+         QMenu menu(this);
+         menu.setObjectName("BookmarkPopup");
+         menus_->FillPopup(menu, {"mnuBookmarksView", "mnuBookmarksClear", "mnuBookmarksSort", "mnuBookmarksLoad",
+                                  "mnuBookmarksSave"});
+         menu.exec(QCursor::pos());
+       }},
   };
   int i = 0;
-  for (const auto& [hint, glyph] : pathButtons) {
-    QAction* a = Item(nullptr, hint, QString("btnPath%1").arg(i++));
+  for (const auto& [hint, glyph, run] : pathButtons) {
+    QAction* a = Item(nullptr, hint, QString("btnPath%1").arg(i++), {}, run);
     a->setIcon(ToolIcon(glyph));
     a->setToolTip(hint);
     toolBar2_->addAction(a);
@@ -596,41 +596,16 @@ void TWebForm::SetPathBoxShown(bool on) {
 bool TWebForm::FormKeyDown(QKeyEvent* e) {
   const Qt::KeyboardModifiers mods = e->modifiers() & ~Qt::KeypadModifier;
   if (mods == Qt::AltModifier) return false;
-  const int key = e->key();
-  if (key == Qt::Key_F1) {
-    Help::Show(0);
-    return true;
-  }
-  if (key == Qt::Key_Escape) {
+  if (e->key() == Qt::Key_Escape) {
     Flags().AbortRequest = true;
     if (history_->hasFocus()) history_->setText(QString::fromStdString(state_.CurrentFile));
     return true;
   }
-  const bool a = !state_.SlideshowRunning && !state_.MediaMode && !history_->hasFocus();
-  if (!a || mods != Qt::NoModifier) return false;
-  const bool keypad = e->modifiers() & Qt::KeypadModifier;
-  switch (key) {
-    case Qt::Key_F: Run([this] { mnuFitClick(); }); return true;
-    case Qt::Key_Right: Run([this] { BookmarkStep(1); }); return true;
-    case Qt::Key_Left: Run([this] { BookmarkStep(-1); }); return true;
-    case Qt::Key_B: Run([this] { mnuBookmarksViewClick(); }); return true;
-    case Qt::Key_U: Run([this] { mnuUnmarkClick(); }); return true;
-    case Qt::Key_Asterisk:
-      if (keypad) Run([this] { mnuUnmarkClick(); });
-      return keypad;
-    case Qt::Key_2: Run([this] { SetZoomKey(25); }); return true;
-    case Qt::Key_5: Run([this] { SetZoomKey(50); }); return true;
-    case Qt::Key_7: Run([this] { SetZoomKey(75); }); return true;
-    case Qt::Key_H: Run([this] { mnuScaleJPGClick(); }); return true;
-    case Qt::Key_G: Run([this] { mnuViewGammaClick(); }); return true;
-    case Qt::Key_Plus:
-      if (keypad && !state_.FitMode) Run([this] { btnZoomUpClick(); });
-      return keypad;
-    case Qt::Key_Minus:
-      if (keypad && !state_.FitMode) Run([this] { btnZoomDownClick(); });
-      return keypad;
-    default: return false;
-  }
+  if (menus_->RunKey(*e, KeyScope::Always)) return true;
+  // The single keys of the menu rows work while a picture is browsed, without modifiers.
+  const bool browsing = !state_.SlideshowRunning && !state_.MediaMode && !history_->hasFocus();
+  if (!browsing || mods != Qt::NoModifier) return false;
+  return menus_->RunKey(*e, KeyScope::Browsing);
 }
 
 bool TWebForm::eventFilter(QObject* watched, QEvent* event) {
@@ -686,10 +661,8 @@ bool TWebForm::eventFilter(QObject* watched, QEvent* event) {
       case QEvent::ContextMenu: {
         QMenu menu(this);
         menu.setObjectName("MainMenu");
-        for (const char* name : {"mnuOpen", "mnuFitWindow", "mnuZoomTo", "mnuFullScrn"}) menu.addAction(Action(name));
-        menu.addSeparator();
-        for (const char* name : {"mnuMenuBar", "mnuToolBar", "mnuStatusBar", "mnuButtonText", "mnuPathBox"})
-          menu.addAction(Action(name));
+        menus_->FillPopup(menu, {"mnuOpen", "mnuFitWindow", "mnuZoomTo", "mnuFullScrn", "-", "mnuMenuBar", "mnuToolBar",
+                                 "mnuStatusBar", "mnuButtonText", "mnuPathBox"});
         menu.exec(static_cast<QContextMenuEvent*>(event)->globalPos());
         return true;
       }

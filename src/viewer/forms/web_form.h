@@ -11,7 +11,9 @@
 
 #include "app/startup_state.h"
 #include "app/stored_settings.h"
+#include "platform/qt/menu_table.h"
 #include "viewer/bookmarks.h"
+#include "viewer/forms/viewer_dialogs.h"
 #include "viewer/open_flow.h"
 #include "viewer/view_state.h"
 #include "viewer/window_sizing.h"
@@ -33,23 +35,19 @@ struct EngineState;
 struct Histograms;
 enum class EditCommand;
 class TBatchForm;
+class ScriptControl;
 enum class FilterCommand;
 class FilterCommands;
 class EditHost;
 class FilterRequester;
 class TStatusWordPanel;
 class TViewerLoadHost;
-class TListDlg;
-struct SaveDialogSetup;
-struct SaveChoice;
 
-class TWebForm : public QMainWindow {
+// Its menus and keys come from one table (MenuRows, built by MenuBuilder); its dialogs from
+// one injected ViewerDialogs.
+class TWebForm : public QMainWindow, public EngineDialogsHolder {
   Q_OBJECT
 public:
-  // The open dialog: the chosen files (empty on cancel). Tests replace it so that no modal
-  // dialog ever opens.
-  using OpenDialog = std::function<QStringList(QWidget* parent, const QString& folder, const QString& filter)>;
-
   // settings are the working settings of the run: read at start, written back at close
   // through store.
   TWebForm(SettingsStore& store, StoredSettings& settings, const StartupState& startup,
@@ -58,7 +56,11 @@ public:
   explicit TWebForm(QWidget* parent = nullptr);
   ~TWebForm() override;
 
-  static void SetOpenDialog(OpenDialog dialog);
+  // Every dialog the window and what opens inside it ask for: the Qt dialogs unless the
+  // window is handed others (tests hand in a fake). dialogs must outlive the window.
+  void SetDialogs(ViewerDialogs& dialogs) { dialogs_ = &dialogs; }
+  ViewerDialogs& Dialogs() { return *dialogs_; }
+  EngineDialogs& HeldDialogs() override { return *dialogs_; }
   void SetPictureLoader(PictureLoader loader) { loader_ = std::move(loader); }
 
   // --- state read by tests and the commands ------------------------------------------------
@@ -126,28 +128,27 @@ public:
   ToneCommands& Edits();
   EngineState& Engine();
   void DiscardUndo();  // a new file is shown
-  // Tests answer the histogram view instead of opening it.
-  using HistogramView = std::function<void(QWidget* parent, const QString& title, const Histograms& h)>;
-  static void SetHistogramView(HistogramView view);
 
-  // --- batch scripts (web_form_script.cpp) ------------------------------------------------------
-  void BuildScriptMenus();
-  TBatchForm* BatchForm();  // created on first use
-  void mnuBatchEditorClick();
-  void mnuPerformBatchClick();
-  // The run over the current picture, between an undo copy and the end of the run.
-  void PerformScript(const std::vector<std::string>& lines);
-  // At close: unsaved script text is asked about; false keeps the program open.
-  bool ScriptTextMayGo();
-  // The batch editor's bounds into the settings (kept while the program runs, written at exit).
-  void KeepEditorBounds();
-  struct ScriptParts;
-  std::unique_ptr<ScriptParts, void (*)(ScriptParts*)> script_{nullptr, nullptr};
+  // --- batch scripts (script_control.h) ---------------------------------------------------------
+  ScriptControl& Scripts() { return *scripts_; }
   // --- neighbourhood filters (web_form_filters.cpp) ------------------------------------------
   void BuildFilterMenus();
   // Image › Resize › Resample: the size dialog, then the resample.
   void ResampleClick();
   FilterCommands& Filters();
+  // Every command and script run is one operation: the Esc-only input guard a filter puts up
+  // comes down when the outermost scope ends, whatever way the operation ended.
+  class OperationScope {
+  public:
+    explicit OperationScope(TWebForm& form);
+    ~OperationScope();
+    OperationScope(const OperationScope&) = delete;
+    OperationScope& operator=(const OperationScope&) = delete;
+
+  private:
+    TWebForm& form_;
+  };
+  bool InputGuarded() const;  // a filter's Esc-only guard is up
   void RunFilter(FilterCommand c);
   // The tone commands' window parts, which the filters share (web_form_tone.cpp).
   EditHost& EditHostOf();
@@ -160,17 +161,8 @@ private:
 
 public:
   // --- bookmarks (web_form_bookmarks.cpp) and Save as (web_form_save.cpp) ------------------
-  // Tests answer these dialogs instead of opening them: the bookmark file dialog (empty on
-  // cancel), the list dialog (accepted or not) and the save dialog (none on cancel).
-  using BookmarkFileDialog = std::function<QString(QWidget* parent, bool save, const QString& folder)>;
-  using ListDialogRun = std::function<bool(TListDlg& dialog)>;
-  using SaveDialog = std::function<std::optional<SaveChoice>(QWidget* parent, const SaveDialogSetup& setup)>;
-  static void SetBookmarkFileDialog(BookmarkFileDialog dialog);
-  static void SetListDialogRun(ListDialogRun run);
-  static void SetSaveDialog(SaveDialog dialog);
   BookmarkList& Bookmarks() { return bookmarks_; }
   void BuildBookmarkCommands();
-  void BuildSaveCommand();
   void UpdateHistory();
   void HistoryChangeUpdate();
   void UpdateHistoryEdit();
@@ -187,6 +179,7 @@ public:
   void mnuSaveClick(bool batch = false);
   // The script's SAVE sets the batch mark and suffix; Cancel and a stop clear the mark.
   void SetBatchMark(bool on, const std::string& suffix = {});
+  void SetBatchSuffix(const std::string& suffix) { batchSuffix_ = suffix; }
   bool BatchMark() const { return batchMark_; }
 
   // --- start-up and shutdown ------------------------------------------------------------------
@@ -211,6 +204,7 @@ protected:
 private:
   void Init();
   void BuildMenus();
+  std::vector<MenuSpec> MenuRows();
   void BuildToolBars();
   void BuildStatusBar();
   void ApplySettings();
@@ -220,7 +214,6 @@ private:
   void Run(const std::function<void()>& command);
   void ShowPicture(Dib&& bitmap);
   void AfterLoad(OpenKind kind, const LoadedPicture& loaded);
-  static OpenDialog& DialogSeam();
   static QString OpenFilterText();
   void SetStatusWord(const std::string& word);
   void SetZoomPanel(const QString& text);
@@ -237,6 +230,8 @@ private:
   QRect OuterRect() const;
   bool NormalWindow() const;
 
+  QtViewerDialogs qtDialogs_;
+  ViewerDialogs* dialogs_ = &qtDialogs_;
   SettingsStore* store_ = nullptr;
   StoredSettings* settings_ = nullptr;
   StartupState startup_;
@@ -259,7 +254,8 @@ private:
   QLabel* descriptionPanel_ = nullptr;
   QTimer* timer2_ = nullptr;
   std::map<QString, QAction*> actions_;
-  std::vector<QMenu*> topMenus_;
+  std::unique_ptr<MenuBuilder> menus_;
+  std::unique_ptr<ScriptControl> scripts_;
 
   struct EditParts;
   std::unique_ptr<EditParts, void (*)(EditParts*)> edit_{nullptr, nullptr};

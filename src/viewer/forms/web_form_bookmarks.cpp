@@ -23,65 +23,12 @@ namespace pelira {
 
 namespace {
 
-constexpr const char* kPlpFilter = "Pelira Picture List (*.plp)";
 constexpr const char* kUnmarkQuestionKey = "Unmark";
-
-TWebForm::BookmarkFileDialog& FileDialogSeam() {
-  static TWebForm::BookmarkFileDialog d = [](QWidget* parent, bool save, const QString& folder) {
-    QFileDialog dlg(parent, save ? "Save Bookmarks As" : "Select Bookmark file", folder, kPlpFilter);
-    dlg.setOption(QFileDialog::DontUseNativeDialog, true);
-    dlg.setDefaultSuffix("plp");
-    dlg.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dlg.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    if (save) dlg.selectFile("Untitled");
-    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return QString();
-    return dlg.selectedFiles().front();
-  };
-  return d;
-}
-
-TWebForm::ListDialogRun& ListRunSeam() {
-  static TWebForm::ListDialogRun run = [](TListDlg& d) { return d.exec() == QDialog::Accepted; };
-  return run;
-}
 
 }  // namespace
 
-void TWebForm::SetBookmarkFileDialog(BookmarkFileDialog dialog) { FileDialogSeam() = std::move(dialog); }
-void TWebForm::SetListDialogRun(ListDialogRun run) { ListRunSeam() = std::move(run); }
 
 void TWebForm::BuildBookmarkCommands() {
-  auto wire = [this](const char* name, std::function<void()> run) {
-    QAction* a = Action(name);
-    if (!a) return;
-    connect(a, &QAction::triggered, this, [this, run] { Run(run); });
-    a->setEnabled(true);
-  };
-  if (auto* menu = findChild<QMenu*>("mnuBookmarks")) {
-    Item(menu, "S&ave", "mnuBookmarksSave", {}, [this] { mnuBookmarksSaveClick(); });
-    Item(menu, "&Load", "mnuBookmarksLoad", {}, [this] { mnuBookmarksLoadClick(); });
-  }
-  wire("mnuBookmarkNext", [this] { BookmarkStep(1); });
-  wire("mnuBookmarkPrevious", [this] { BookmarkStep(-1); });
-  wire("mnuBookmarkFirst", [this] { BookmarkStep(0); });
-  wire("mnuBookmarkLast", [this] { BookmarkStep(2); });
-  wire("btnNext", [this] { BookmarkStep(1); });
-  wire("btnBack", [this] { BookmarkStep(-1); });
-  wire("mnuUnmark", [this] { mnuUnmarkClick(); });
-  wire("btnPath5", [this] { mnuUnmarkClick(); });
-  wire("mnuBookmarksClear", [this] { mnuBookmarksClearClick(); });
-  wire("mnuBookmarksSort", [this] { mnuBookmarksSortClick(); });
-  wire("mnuMoveUp", [this] { mnuMoveClick(false); });
-  wire("mnuMoveDn", [this] { mnuMoveClick(true); });
-  wire("mnuBookmarksView", [this] { mnuBookmarksViewClick(); });
-  wire("btnPath6", [this] {
-    QMenu menu(this);
-    menu.setObjectName("BookmarkPopup");
-    for (const char* name : {"mnuBookmarksView", "mnuBookmarksClear", "mnuBookmarksSort", "mnuBookmarksLoad",
-                             "mnuBookmarksSave"})
-      menu.addAction(Action(name));
-    menu.exec(QCursor::pos());
-  });
   connect(history_, &QLineEdit::returnPressed, this, [this] { Run([this] { HistoryKeyPress(); }); });
   HistoryControls();
 }
@@ -194,7 +141,7 @@ void TWebForm::mnuMoveClick(bool down) {
 void TWebForm::mnuBookmarksViewClick() {
   if (!isVisible() || bookmarks_.Empty()) return;
   TListDlg dlg(bookmarks_.Entries(), history_->text().toStdString(), this);
-  if (!ListRunSeam()(dlg)) return;
+  if (!Dialogs().RunListDialog(dlg)) return;
   if (!LeavePicture()) return;
   const int row = dlg.SelectedRow();
   bookmarks_.Assign(dlg.Entries(), row < 0 ? 0 : static_cast<std::size_t>(row));
@@ -212,7 +159,7 @@ void TWebForm::mnuBookmarksViewClick() {
 
 void TWebForm::mnuBookmarksSaveClick() {
   if (bookmarks_.Empty()) return;
-  const QString chosen = FileDialogSeam()(this, true, QString::fromStdString(settings_->OpenDir));
+  const QString chosen = Dialogs().BookmarkFile(this, true, QString::fromStdString(settings_->OpenDir));
   if (chosen.isEmpty()) return;
   std::string path = chosen.toStdString();
   if (std::filesystem::path(path).extension().empty()) path += ".plp";
@@ -225,7 +172,7 @@ void TWebForm::mnuBookmarksSaveClick() {
 }
 
 void TWebForm::mnuBookmarksLoadClick() {
-  const QString chosen = FileDialogSeam()(this, false, QString::fromStdString(settings_->OpenDir));
+  const QString chosen = Dialogs().BookmarkFile(this, false, QString::fromStdString(settings_->OpenDir));
   if (chosen.isEmpty()) return;
   if (!LeavePicture()) return;
   std::vector<std::string> entries;

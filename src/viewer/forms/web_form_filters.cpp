@@ -51,7 +51,10 @@ public:
   }
 };
 
-// The status panel's progress: the busy text followed by the percent done.
+// The status panel's progress: the busy text followed by the percent done. A filter's start
+// puts up the Esc-only guard, but only inside an operation scope (a menu command, a script
+// run): the guard comes down when the outermost scope ends, however the operation ended, so
+// no path can leave the program deaf to input.
 class StatusProgress : public Progress {
 public:
   explicit StatusProgress(TStatusWordPanel*& panel) : panel_(panel) {}
@@ -63,7 +66,7 @@ public:
   void SetBar(ProgressBar, std::int64_t position, std::int64_t max) override {
     if (max <= 0) {
       // A filter starts (its dialog, if any, is closed): from now on only Esc gets through.
-      if (!watching_) {
+      if (!watching_ && scopes_ > 0) {
         qApp->installEventFilter(&esc_);
         watching_ = true;
       }
@@ -79,16 +82,22 @@ public:
     panel_->SetText(base_ + QString(" %1%").arg(percent_.Percent()));
   }
 
-  // The command has ended.
+  // The filter has ended: input comes back before the operation's scope ends.
   void End() {
     if (watching_) qApp->removeEventFilter(&esc_);
     watching_ = false;
   }
+  void EnterScope() { ++scopes_; }
+  void LeaveScope() {
+    if (scopes_ > 0 && --scopes_ == 0) End();
+  }
+  bool Guarding() const { return watching_; }
   ~StatusProgress() override { End(); }
 
 private:
   EscOnly esc_;
   bool watching_ = false;
+  int scopes_ = 0;
   bool baseTaken_ = false;
   TStatusWordPanel*& panel_;
   QString base_;
@@ -108,17 +117,25 @@ struct TWebForm::FilterParts {
 
 FilterCommands& TWebForm::Filters() { return filter_->filters; }
 
+TWebForm::OperationScope::OperationScope(TWebForm& form) : form_(form) {
+  if (form_.filter_) form_.filter_->progress.EnterScope();
+}
+
+TWebForm::OperationScope::~OperationScope() {
+  if (form_.filter_) form_.filter_->progress.LeaveScope();
+}
+
+bool TWebForm::InputGuarded() const { return filter_ && filter_->progress.Guarding(); }
+
 void TWebForm::RunFilter(FilterCommand c) {
   if (!state_.ImageLoaded || sky95_->Bitmap().Empty()) return;
   Run([this, c] {
     try {
       filter_->filters.Run(c);
     } catch (...) {
-      filter_->progress.End();
       EndEditBusy();
       throw;
     }
-    filter_->progress.End();
     EndEditBusy();
   });
 }

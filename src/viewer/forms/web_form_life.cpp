@@ -19,6 +19,7 @@
 #include "display/forms/pix.h"
 #include "engine/dialogs/filter_preview_dialog.h"
 #include "platform/ui.h"
+#include "viewer/forms/script_control.h"
 #include "viewer/forms/web_form.h"
 #include "viewer/status_text.h"
 
@@ -132,7 +133,7 @@ bool TWebForm::FormCloseQuery() {
         return false;
       }
     }
-    if (!ScriptTextMayGo()) return false;
+    if (!scripts_->TextMayGo()) return false;
   }
   RemoveRunTemporaryFiles(ThisRunTag());
   return true;
@@ -145,7 +146,7 @@ void TWebForm::FormClose() {
   const int left = std::abs(outer.left()), top = std::abs(outer.top());
   s.windowBounds = {left, top, left + outer.width(), top + outer.height()};
   s.fitMode = state_.FitMode;
-  KeepEditorBounds();
+  scripts_->KeepEditorBounds();
   WriteViewerSettings(*store_, *settings_);
   // Only when the wizard read it this run.
   ProgramJpegWizardRecord().WriteBack(*store_);

@@ -68,7 +68,7 @@ void TWebForm::BtnOpenClick() {
   PrepareOpen();
   if (state_.ImageModified && !CloseNow()) return;
   const QStringList files =
-      DialogSeam()(this, QString::fromStdString(settings_->OpenDir), OpenFilterText());
+      Dialogs().OpenFiles(this, QString::fromStdString(settings_->OpenDir), OpenFilterText());
   if (files.isEmpty()) return;
   // The first is shown; the rest join the bookmark list.
   OpenChosen(files.front());

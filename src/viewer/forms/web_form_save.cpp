@@ -21,30 +21,10 @@ namespace pelira {
 
 namespace fs = std::filesystem;
 
-namespace {
-
-TWebForm::SaveDialog& SaveDialogSeam() {
-  static TWebForm::SaveDialog d = [](QWidget* parent, const SaveDialogSetup& setup) {
-    return TSaveDialog::Ask(parent, setup);
-  };
-  return d;
-}
-
-}  // namespace
-
-void TWebForm::SetSaveDialog(SaveDialog dialog) { SaveDialogSeam() = std::move(dialog); }
 
 void TWebForm::SetBatchMark(bool on, const std::string& suffix) {
   batchMark_ = on;
   if (on) batchSuffix_ = suffix;
-}
-
-void TWebForm::BuildSaveCommand() {
-  for (const char* name : {"mnuSaveAs", "btnPath1"}) {
-    QAction* a = Action(name);
-    connect(a, &QAction::triggered, this, [this] { Run([this] { mnuSaveClick(false); }); });
-    a->setEnabled(true);
-  }
 }
 
 void TWebForm::mnuSaveClick(bool batch) {
@@ -70,9 +50,9 @@ void TWebForm::mnuSaveClick(bool batch) {
       setup.progressive = saveProgressive_;
       setup.compress = [this, folder](QWidget* parent) {
         TFXdlg::SetSaveFolder(folder);
-        TFXdlg::RunJpegWizard(parent, sky95_->Bitmap(), ProgramJpegWizardRecord(), *store_);
+        TFXdlg::RunJpegWizard(parent, sky95_->Bitmap(), ProgramJpegWizardRecord(), *store_, true, &Dialogs());
       };
-      const std::optional<SaveChoice> choice = SaveDialogSeam()(this, setup);
+      const std::optional<SaveChoice> choice = Dialogs().SaveAs(this, setup);
       if (!choice || choice->path.empty()) {
         batchMark_ = false;
         return;

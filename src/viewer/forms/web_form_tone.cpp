@@ -21,22 +21,12 @@
 #include "viewer/forms/status_word_panel.h"
 #include "viewer/forms/web_form.h"
 #include "viewer/status_text.h"
+#include "viewer/screen_gamma_rule.h"
 #include "viewer/slide_image.h"
 #include "edit/operations.h"
 #include "edit/tone_commands.h"
 
 namespace pelira {
-
-namespace {
-
-TWebForm::HistogramView& HistogramSeam() {
-  static TWebForm::HistogramView view = [](QWidget* parent, const QString& title, const Histograms& h) {
-    THistogramDlg::ShowHistogram(parent, title, h);
-  };
-  return view;
-}
-
-}  // namespace
 
 struct TWebForm::EditParts : EditHost {
   explicit EditParts(TWebForm& f)
@@ -88,7 +78,7 @@ struct TWebForm::EditParts : EditHost {
   void SelectHandTool() override { form.SelectHandTool(); }
   void BlankPicture(bool untitled) override { form.BlankPicture(untitled); }
   void ShowHistogram(const std::string& title, const Histograms& h) override {
-    HistogramSeam()(&form, QString::fromStdString(title), h);
+    form.Dialogs().ShowHistogram(&form, QString::fromStdString(title), h);
   }
 
   TWebForm& form;
@@ -99,8 +89,6 @@ struct TWebForm::EditParts : EditHost {
   ToneCommands edits;
   bool waitCursor = false;
 };
-
-void TWebForm::SetHistogramView(HistogramView view) { HistogramSeam() = std::move(view); }
 
 ToneCommands& TWebForm::Edits() { return edit_->edits; }
 EngineState& TWebForm::Engine() { return edit_->engine; }
@@ -133,18 +121,19 @@ void TWebForm::mnuViewGammaClick() {
   const bool on = state_.ScreenGamma != kNeutralGamma;
   item->setChecked(on);
   if (on) settings_->viewer.autoReduce = false;
-  // The file comes again through the load, which applies the new setting. Unsaved edits are
-  // never dropped for it: such a picture takes the gamma where it stands and stays modified.
-  std::error_code ec;
-  const std::filesystem::path named(history_->text().toStdString());
-  const bool reload = !state_.ImageModified && !named.empty() && std::filesystem::is_regular_file(named, ec) &&
-                      Action("mnuReload")->isEnabled();
-  if (reload) {
+  ScreenGammaFacts facts;
+  facts.gammaOn = on;
+  facts.imageModified = state_.ImageModified;
+  facts.pictureShown = state_.ImageLoaded && !sky95_->Bitmap().Empty();
+  facts.pathBoxText = history_->text().toStdString();
+  facts.reloadEnabled = Action("mnuReload")->isEnabled();
+  const ScreenGammaStep step = ScreenGammaStepFor(facts);
+  if (step == ScreenGammaStep::Reload) {
     BtnOpenEx();
     return;
   }
   // Only a picture that changes where it stands needs the undo copy.
-  if (!on || !state_.ImageLoaded || sky95_->Bitmap().Empty() || !edit_->edits.AutoBackUp()) return;
+  if (step != ScreenGammaStep::InPlace || !edit_->edits.AutoBackUp()) return;
   const bool wasModified = state_.ImageModified;
   edit_->edits.EnsureTrueColor();
   if (ScreenGamma(edit_->Picture(), state_.ScreenGamma)) {

@@ -8,8 +8,10 @@
 #include <QTimer>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QTemporaryDir>
+#include <QToolBar>
 #include <QtTest>
 
 #include <deque>
@@ -20,6 +22,8 @@
 #include "display/forms/pix.h"
 #include "engine/dialogs/scroll_dialog.h"
 #include "platform/scripted_ui.h"
+#include "support/fake_dialogs.h"
+#include "viewer/forms/script_control.h"
 #include "viewer/forms/web_form.h"
 #include "engine/color_filters.h"
 #include "image/codec_registry.h"
@@ -62,30 +66,30 @@ class BatchFormTest : public QObject {
   Q_OBJECT
   ScriptedUi ui;
   std::deque<int> values;
+  FakeViewerDialogs fake;
+  FakeBatchDialogs files;
 
 private slots:
   void initTestCase() {
     SetCurrentUi(&ui);
     sliderValues = &values;
-    QtSliderRequester::SetSeam([](const std::string&, const std::string&, const std::string&, const SliderRequest& r) {
+    fake.slider = [](const std::string&, const std::string&, const std::string&, const SliderRequest& r) {
       if (sliderValues->empty()) return r.start;
       const int v = sliderValues->front();
       sliderValues->pop_front();
       return v;
-    });
+    };
     // The preview dialog: slider 1 takes the next value, then Test and Apply.
-    QtFilterRequester::SetSeam([](TFXdlg& d) {
+    fake.filter = [](TFXdlg& d) {
       if (!sliderValues->empty()) {
         d.Slider(0)->setValue(sliderValues->front());
         sliderValues->pop_front();
       }
       d.TestButton()->click();
       d.ApplyButton()->click();
-    });
+    };
   }
   void cleanupTestCase() {
-    QtFilterRequester::SetSeam({});
-    QtSliderRequester::SetSeam({});
     SetCurrentUi(nullptr);
   }
   void init() {
@@ -95,6 +99,7 @@ private slots:
 
   void recordsTwoCommandsAndPerformsThemOnAnotherPicture() {
     TWebForm f;
+    f.SetDialogs(fake);
     // The window's first activation (its welcome box) is over before the script pumps events.
     f.show();
     QTRY_VERIFY(f.FirstActivationDone());
@@ -102,7 +107,7 @@ private slots:
     // Before the editor was ever activated nothing records.
     f.Action("mnuNegative")->trigger();
     f.Action("mnuBatchEditor")->trigger();
-    TBatchForm* editor = f.BatchForm();
+    TBatchForm* editor = f.Scripts().Editor();
     QVERIFY(!editor->Action("mnuSave")->isEnabled());
     QVERIFY(!editor->Action("mnuPerformB")->isEnabled());
     QEvent activate(QEvent::WindowActivate);
@@ -152,21 +157,22 @@ private slots:
       files.push_back(path);
     }
     int dialogs = 0;
-    TWebForm::SetSaveDialog([&](QWidget*, const SaveDialogSetup& setup) -> std::optional<SaveChoice> {
+    fake.save = [&](QWidget*, const SaveDialogSetup& setup) -> std::optional<SaveChoice> {
       ++dialogs;
       SaveChoice c;
       c.path = (dir.path() + "/").toStdString() + setup.name;
       c.type = 3;
       return c;
-    });
+    };
     {
       TWebForm f;
+      f.SetDialogs(fake);
       f.show();
       QTRY_VERIFY(f.FirstActivationDone());
       ui.Clear();
       f.OpenChosen(QString::fromStdString(files[0]));
       f.Bookmarks().Assign(files, 0);
-      f.PerformScript({"NEGATIVE", "SAVE=_n", "NEXT", "NEGATIVE", "SAVE=_n", "NEXT", "NEGATIVE", "SAVE=_n"});
+      f.Scripts().Perform({"NEGATIVE", "SAVE=_n", "NEXT", "NEGATIVE", "SAVE=_n", "NEXT", "NEGATIVE", "SAVE=_n"});
       QCOMPARE(f.Bookmarks().Index(), std::size_t{2});
       QVERIFY(!f.BatchMark());  // the end of the run clears it
     }
@@ -180,12 +186,13 @@ private slots:
       Negative(want);
       QVERIFY(Same(l.workingBitmap, want));
     }
-    TWebForm::SetSaveDialog([](QWidget*, const SaveDialogSetup&) { return std::optional<SaveChoice>(); });
+    fake.save = {};
   }
 
   // Esc ends a looping run; the other keys do not reach the window while it runs.
   void escStopsALoopingScript() {
     TWebForm f;
+    f.SetDialogs(fake);
     f.show();
     QTRY_VERIFY(f.FirstActivationDone());
     Show(f, Picture(5));
@@ -197,21 +204,66 @@ private slots:
     });
     QElapsedTimer t;
     t.start();
-    f.PerformScript({"LOOP", "NEGATIVE"});
+    f.Scripts().Perform({"LOOP", "NEGATIVE"});
     QVERIFY(t.elapsed() >= 100);
     QCOMPARE(f.StatusPanelText(1), zoom);
     QVERIFY(!f.Edits().ScriptRunning());
   }
 
+  // A script whose filter runs from the editor's Perform leaves both windows taking input:
+  // a click on a tool button, a typed key and the window's close all reach them afterwards.
+  void aFilterScriptLeavesTheWindowsTakingInput() {
+    TWebForm f;
+    f.SetDialogs(fake);
+    f.show();
+    QTRY_VERIFY(f.FirstActivationDone());
+    // Not a smooth ramp, which a softening leaves as it is.
+    Dib noisy(40, 30, 24);
+    for (int y = 0; y < 30; ++y)
+      for (int x = 0; x < 40; ++x) noisy.SetPixel(x, y, MakeColor((x * 37 + y * 91) % 256, (x * y * 13) % 256, 90));
+    Show(f, noisy);
+    f.Action("mnuBatchEditor")->trigger();
+    TBatchForm* editor = f.Scripts().Editor();
+    QEvent activate(QEvent::WindowActivate);
+    QApplication::sendEvent(editor, &activate);
+    editor->SetText("SOFTEN=5");
+    editor->Action("mnuPerformB")->trigger();
+    QVERIFY(!Same(f.Sky95()->Bitmap(), noisy));
+    QVERIFY(!f.Edits().ScriptRunning());
+
+    QCOMPARE(f.StatusPanelText(1), QString("100%"));
+    auto* bar = f.findChild<QToolBar*>("Toolbar1");
+    QVERIFY(bar);
+    QWidget* zoomUp = bar->widgetForAction(f.Action("btnZoomUp"));
+    QVERIFY(zoomUp);
+    QTest::mouseClick(zoomUp, Qt::LeftButton);
+    QCOMPARE(f.StatusPanelText(1), QString("125%"));
+    QTest::keyClick(f.ScrollBox(), Qt::Key_2);
+    QCOMPARE(f.StatusPanelText(1), QString("25%"));
+    editor->Editor()->moveCursor(QTextCursor::End);
+    QTest::keyClick(editor->Editor(), Qt::Key_Return);
+    QTest::keyClicks(editor->Editor(), "NEGATIVE");
+    QCOMPARE(editor->Lines(), (std::vector<std::string>{"SOFTEN=5", "NEGATIVE"}));
+
+    // The softened picture and the script text are let go when asked.
+    ui.Clear();
+    ui.Queue(Button::Yes);
+    ui.Queue(Button::No);
+    QVERIFY(f.close());
+    QVERIFY(!f.isVisible());
+    QCOMPARE(ui.Texts().size(), std::size_t{2});
+  }
+
   void saveOpenAndTheUnsavedQuestion() {
     QTemporaryDir dir;
     TBatchForm editor;
+    editor.SetDialogs(files);
     const QString path = dir.filePath("s.bip");
     std::vector<QString> titles;
-    TBatchForm::SetSaveDialog([&](QWidget*, const QString& title, const QString&, const QString&) {
+    files.save = [&](QWidget*, const QString& title, const QString&, const QString&) {
       titles.push_back(title);
       return path;
-    });
+    };
     editor.SetText("GAMMA=120\nSAVE=_x");
     QVERIFY(editor.Unsaved());
     QVERIFY(editor.mnuSaveClick());
@@ -226,7 +278,7 @@ private slots:
     // A file that cannot be read leaves the text as it was.
     editor.SetText("NEGATIVE");
     const QString folder = dir.path();
-    TBatchForm::SetOpenDialog([&](QWidget*, const QString&, const QString&, const QString&) { return folder; });
+    files.open = [&](QWidget*, const QString&, const QString&, const QString&) { return folder; };
     editor.mnuOpenClick();
     QCOMPARE(editor.Editor()->toPlainText(), QString("NEGATIVE"));
     QCOMPARE(ui.Texts().size(), std::size_t{1});
@@ -238,16 +290,14 @@ private slots:
     QVERIFY(editor.CloseQuery());
 
     // Opening the saved file brings back its lines.
-    TBatchForm::SetOpenDialog([&](QWidget*, const QString& title, const QString&, const QString&) {
+    files.open = [&](QWidget*, const QString& title, const QString&, const QString&) {
       titles.push_back(title);
       return path;
-    });
+    };
     editor.mnuOpenClick();
     QCOMPARE(titles, (std::vector<QString>{"Save Batch Commands", "Open Batch Commands"}));
     QCOMPARE(editor.Lines(), (std::vector<std::string>{"GAMMA=120", "SAVE=_x"}));
-    const auto none = [](QWidget*, const QString&, const QString&, const QString&) { return QString(); };
-    TBatchForm::SetOpenDialog(none);
-    TBatchForm::SetSaveDialog(none);
+    files = FakeBatchDialogs{};
   }
 
   void newAsksBeforeClearing() {

@@ -31,6 +31,7 @@
 #include "platform/help.h"
 #include "platform/settings_store.h"
 #include "platform/scripted_ui.h"
+#include "support/fake_dialogs.h"
 #include "viewer/forms/save_dialog.h"
 #include "viewer/forms/web_form.h"
 #include "viewer/open_flow.h"
@@ -81,11 +82,15 @@ void Show(TWebForm& f, const Dib& d) {
   f.State().ImageModified = false;
 }
 
+// The dialogs every window and wizard of these tests is handed.
+FakeViewerDialogs g_dialogs;
+
 // Runs one menu command with the dialog handed to drive.
 void RunWith(TWebForm& f, const char* action, std::function<void(TFXdlg&)> drive) {
-  QtFilterRequester::SetSeam(std::move(drive));
+  g_dialogs.filter = std::move(drive);
+  f.SetDialogs(g_dialogs);
   f.Action(action)->trigger();
-  QtFilterRequester::SetSeam({});
+  g_dialogs.filter = {};
 }
 
 bool WritePpm(const Dib& d, const std::string& path) {
@@ -107,9 +112,9 @@ std::uint64_t FileSize(const std::string& path) {
 
 // Runs the wizard over picture with the seam driving it.
 void RunWizard(const Dib& picture, bool saveAs, std::function<void(TFXdlg&)> drive) {
-  QtFilterRequester::SetSeam(std::move(drive));
-  TFXdlg::RunJpegWizard(nullptr, picture, saveAs);
-  QtFilterRequester::SetSeam({});
+  g_dialogs.filter = std::move(drive);
+  TFXdlg::RunJpegWizard(nullptr, picture, saveAs, &g_dialogs);
+  g_dialogs.filter = {};
 }
 
 }  // namespace
@@ -142,6 +147,7 @@ private slots:
     QFETCH(QList<int>, ranges);
     QFETCH(QStringList, names);
     TWebForm f;
+    f.SetDialogs(g_dialogs);
     Show(f, Picture(64, 48));
     bool ran = false;
     RunWith(f, action.toLatin1().constData(), [&](TFXdlg& d) {
@@ -184,6 +190,7 @@ private slots:
     QFETCH(QList<int>, moves);
     QFETCH(int, margin);
     TWebForm f;
+    f.SetDialogs(g_dialogs);
     const Dib original = Picture(520, 430);
     Show(f, original);
     Lines lines;
@@ -215,6 +222,7 @@ private slots:
 
   void recordedLineCarriesThePreviewedValues() {
     TWebForm f;
+    f.SetDialogs(g_dialogs);
     Show(f, Picture(80, 60));
     Lines lines;
     f.Edits().SetRecorder(&lines);
@@ -233,6 +241,7 @@ private slots:
 
   void cancelLeavesPictureUndoAndScript() {
     TWebForm f;
+    f.SetDialogs(g_dialogs);
     const Dib original = Picture(90, 70);
     Show(f, original);
     Lines lines;
@@ -252,6 +261,7 @@ private slots:
 
   void autoTestCoalescesSliderMoves() {
     TWebForm f;
+    f.SetDialogs(g_dialogs);
     Show(f, Picture(100, 80));
     RunWith(f, "mnuBrightnessRGB", [&](TFXdlg& d) {
       d.AutoTest()->setChecked(true);
@@ -270,6 +280,7 @@ private slots:
 
   void fittedViewShowsTheWholePictureReduced() {
     TWebForm f;
+    f.SetDialogs(g_dialogs);
     Show(f, Picture(900, 300));
     RunWith(f, "mnuGammaGlobal", [&](TFXdlg& d) {
       d.ActualView()->setChecked(false);
@@ -284,6 +295,7 @@ private slots:
 
   void numberBoxClampsAndRestores() {
     TWebForm f;
+    f.SetDialogs(g_dialogs);
     Show(f, Picture(50, 40));
     RunWith(f, "mnuGammaGlobal", [&](TFXdlg& d) {
       struct Case {
@@ -302,6 +314,7 @@ private slots:
 
   void resetRestoresStartsAndPreviews() {
     TWebForm f;
+    f.SetDialogs(g_dialogs);
     Show(f, Picture(60, 50));
     RunWith(f, "mnuParametricEqAll", [&](TFXdlg& d) {
       d.Slider(0)->setValue(10);
@@ -317,6 +330,7 @@ private slots:
     RecordingHelpViewer help;
     Help::SetViewer(&help);
     TWebForm f;
+    f.SetDialogs(g_dialogs);
     Show(f, Picture(40, 30));
     RunWith(f, "mnuGammaGlobal", [&](TFXdlg& d) {
       for (QPushButton* b : d.findChildren<QPushButton*>())
@@ -344,6 +358,7 @@ private slots:
     QFETCH(QString, button);
     QFETCH(bool, panel);
     TWebForm f;
+    f.SetDialogs(g_dialogs);
     Show(f, Picture(40, 30));
     RunWith(f, action.toLatin1().constData(), [&](TFXdlg& d) {
       QCOMPARE(d.ExtraButton()->isVisibleTo(&d), !button.isEmpty());
@@ -356,14 +371,15 @@ private slots:
   // The Histogram button shows the whole picture as it stands, not the previewed window.
   void histogramButtonShowsTheUnmodifiedPicture() {
     TWebForm f;
+    f.SetDialogs(g_dialogs);
     const Dib original = Picture(420, 400);  // larger than the preview window
     Show(f, original);
     QString title;
     Histograms shown;
-    TFXdlg::SetHistogramView([&](QWidget*, const QString& t, const Histograms& h) {
+    g_dialogs.histogram = [&](QWidget*, const QString& t, const Histograms& h) {
       title = t;
       shown = h;
-    });
+    };
     RunWith(f, "mnuLimitAll", [&](TFXdlg& d) {
       d.BeforeScroll(true)->setValue(30);
       d.Slider(0)->setValue(90);
@@ -371,7 +387,7 @@ private slots:
       d.ExtraButton()->click();
       d.CancelButton()->click();
     });
-    TFXdlg::SetHistogramView({});
+    g_dialogs.histogram = {};
     QCOMPARE(title, QString("Histogram [Unmodified image]"));
     Histogram red{}, blue{};
     for (int y = 0; y < original.Height(); ++y)
@@ -387,13 +403,14 @@ private slots:
   // entry 128 to 164 and leaves the other channels and the far entries as they were.
   void eqCurveDrawsTheSliderTables() {
     TWebForm f;
+    f.SetDialogs(g_dialogs);
     Show(f, Picture(30, 20));
     QString title;
     Histograms shown;
-    TFXdlg::SetHistogramView([&](QWidget*, const QString& t, const Histograms& h) {
+    g_dialogs.histogram = [&](QWidget*, const QString& t, const Histograms& h) {
       title = t;
       shown = h;
-    });
+    };
     RunWith(f, "mnuParametricEqRed", [&](TFXdlg& d) {
       d.Slider(0)->setValue(128);
       d.Slider(1)->setValue(64);
@@ -401,7 +418,7 @@ private slots:
       d.ExtraButton()->click();
       d.CancelButton()->click();
     });
-    TFXdlg::SetHistogramView({});
+    g_dialogs.histogram = {};
     QCOMPARE(title, QString("Parametric EQ Curve"));
     QCOMPARE(shown.peak, 255);
     QCOMPARE(shown.red[128], 164);
@@ -426,6 +443,7 @@ private slots:
     QFETCH(QString, action);
     QFETCH(int, channel);
     TWebForm f;
+    f.SetDialogs(g_dialogs);
     const Dib original = Picture(500, 420);
     Show(f, original);
     const ColorValue c = original.Pixel(40 + 25, 30 + 17);
@@ -448,6 +466,7 @@ private slots:
   // the preview, for the picture and for the recorded line alike.
   void whiteBalanceUsesThePickedWhite() {
     TWebForm f;
+    f.SetDialogs(g_dialogs);
     const Dib original = Picture(420, 400);
     Show(f, original);
     Lines lines;
@@ -492,6 +511,7 @@ private slots:
     QFETCH(QString, action);
     QFETCH(QList<int>, moves);
     TWebForm f;
+    f.SetDialogs(g_dialogs);
     const Dib original = Picture(150, 110, 5);
     Show(f, original);
     Lines lines;
@@ -519,6 +539,7 @@ private slots:
     StoredSettings settings = ReadStoredSettings(store, 1024);
     settings.viewer.autoTestFilters = 0;
     TWebForm f(store, settings, StartupState{});
+    f.SetDialogs(g_dialogs);
     Show(f, Picture(40, 30));
     RunWith(f, "mnuGammaGlobal", [&](TFXdlg& d) {
       QVERIFY(!d.AutoTest()->isChecked());
@@ -535,6 +556,7 @@ private slots:
   // The dialog comes back where it was left, but never outside the screen.
   void rememberedPlaceStaysOnTheScreen() {
     TWebForm f;
+    f.SetDialogs(g_dialogs);
     Show(f, Picture(40, 30));
     RunWith(f, "mnuGammaGlobal", [&](TFXdlg& d) {
       d.move(-4000, 9000);
@@ -590,7 +612,7 @@ private slots:
     QTemporaryDir dir;
     const std::string path = dir.filePath("whole.jpg").toStdString();
     const Dib picture = Picture(700, 500, 3);
-    TFXdlg::SetSavePathSeam([&](QWidget*) { return path; });
+    g_dialogs.jpegSavePath = [&](QWidget*) { return path; };
     TJpegWizardSettings s;
     s.scale = 30;
     s.progressive = true;
@@ -603,7 +625,7 @@ private slots:
       QVERIFY(d.isVisible());  // Save As keeps the wizard open
       d.CancelButton()->click();
     });
-    TFXdlg::SetSavePathSeam({});
+    g_dialogs.jpegSavePath = {};
     TJPEGImage saved;
     saved.LoadFromFile(path);
     const Dib back = saved.Decode();
@@ -624,7 +646,7 @@ private slots:
     stored.strength = 12;
     QVERIFY(store.Write(kJpegWizardValueName, stored.ToRecord()));
     TJpegWizardRecord record;
-    QtFilterRequester::SetSeam([](TFXdlg& d) {
+    g_dialogs.filter = [](TFXdlg& d) {
       QCOMPARE(d.JpegScale()->value(), 70);
       QVERIFY(d.Progressive()->isChecked());
       QVERIFY(!d.Subsample()->isChecked());
@@ -635,9 +657,9 @@ private slots:
       d.JpegScale()->setValue(100);
       d.Subsample()->setChecked(true);
       d.CancelButton()->click();
-    });
-    TFXdlg::RunJpegWizard(nullptr, Picture(30, 20), record, store, false);
-    QtFilterRequester::SetSeam({});
+    };
+    TFXdlg::RunJpegWizard(nullptr, Picture(30, 20), record, store, false, &g_dialogs);
+    g_dialogs.filter = {};
     QVERIFY(record.WriteBack(store));
     const TJpegWizardSettings back = TJpegWizardSettings::FromRecord(store.Read(kJpegWizardValueName));
     QCOMPARE(back.scale, 100);
@@ -651,13 +673,13 @@ private slots:
     setup.type = 3;
     bool wizard = false;
     setup.compress = [&](QWidget* parent) {
-      QtFilterRequester::SetSeam([&](TFXdlg& d) {
+      g_dialogs.filter = [&](TFXdlg& d) {
         d.TestButton()->click();
         wizard = d.JpegMode() && d.ApplyButton()->isEnabled();  // Save As offered
         d.CancelButton()->click();
-      });
-      TFXdlg::RunJpegWizard(parent, picture);
-      QtFilterRequester::SetSeam({});
+      };
+      TFXdlg::RunJpegWizard(parent, picture, true, &g_dialogs);
+      g_dialogs.filter = {};
     };
     TSaveDialog d(nullptr, setup);
     auto* compress = d.findChild<QPushButton*>("btnCompress");

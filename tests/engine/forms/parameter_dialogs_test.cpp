@@ -15,6 +15,7 @@
 #include "engine/dialogs/histogram_dialog.h"
 #include "engine/dialogs/quad_dialog.h"
 #include "engine/dialogs/resize_form.h"
+#include "support/fake_dialogs.h"
 #include "engine/dialogs/scroll_dialog.h"
 
 using namespace pelira;
@@ -150,8 +151,10 @@ private slots:
     rect.accept();
     QCOMPARE(rect.Result().x, 440);
     QCOMPARE(rect.Result().y, 50);
-    TResizeForm::SetColorChooser([](std::uint32_t) { return 0x0000FFll; });
+    FakeEngineDialogs dialogs;
+    dialogs.color = [](std::uint32_t) { return 0x0000FFll; };
     TResizeForm border(-1, -1, 10, 10, 100, 100, "Set Border", -2);
+    border.SetDialogs(&dialogs);
     QVERIFY(border.ColorPanel()->isVisibleTo(&border));
     QTest::mouseClick(border.ColorPanel(), Qt::LeftButton);
     border.accept();

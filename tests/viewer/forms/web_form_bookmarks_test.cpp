@@ -17,6 +17,7 @@
 #include "app/program_entry.h"
 #include "display/forms/pix.h"
 #include "platform/scripted_ui.h"
+#include "support/fake_dialogs.h"
 #include "platform/settings_store.h"
 #include "viewer/close_now.h"
 #include "viewer/forms/list_dlg.h"
@@ -31,10 +32,15 @@ QString Fixture(const char* name) {
   return QString::fromLocal8Bit(qgetenv("PELIRA_FIXTURES")) + "/viewer/" + name;
 }
 
+// The window's dialogs: every start hands the window this fake.
+FakeViewerDialogs g_dialogs;
+
 struct Start {
   explicit Start(SettingsStore& store)
       : settings(ProgramEntry(store, false, 800).settings),
-        form(std::make_unique<TWebForm>(store, settings, StartupFromArguments(QStringList{"pelira"}))) {}
+        form(std::make_unique<TWebForm>(store, settings, StartupFromArguments(QStringList{"pelira"}))) {
+    form->SetDialogs(g_dialogs);
+  }
   void Show() {
     form->show();
     QVERIFY(QTest::qWaitForWindowExposed(form.get()));
@@ -60,17 +66,18 @@ private slots:
     ui_ = std::make_unique<ScriptedUi>();
     SetCurrentUi(ui_.get());
     ClearSilencedQuestions();
-    TWebForm::SetOpenDialog([](QWidget*, const QString&, const QString&) { return g_open; });
+    g_dialogs = FakeViewerDialogs{};
+    g_dialogs.open = [](QWidget*, const QString&, const QString&) { return g_open; };
     g_saveAnswers.clear();
     g_saveDialogs = 0;
-    TWebForm::SetSaveDialog([](QWidget*, const SaveDialogSetup&) -> std::optional<SaveChoice> {
+    g_dialogs.save = [](QWidget*, const SaveDialogSetup&) -> std::optional<SaveChoice> {
       ++g_saveDialogs;
       if (g_saveAnswers.empty()) return std::nullopt;
       auto a = g_saveAnswers.front();
       g_saveAnswers.erase(g_saveAnswers.begin());
       return a;
-    });
-    TWebForm::SetBookmarkFileDialog([](QWidget*, bool, const QString&) { return g_plpAnswer; });
+    };
+    g_dialogs.bookmarkFile = [](QWidget*, bool, const QString&) { return g_plpAnswer; };
     QVERIFY(dir_.isValid());
     files_.clear();
     for (const char* f : {"gradient_24.bmp", "palette_8.bmp", "palette_4.bmp", "mono_1.bmp"}) {
@@ -192,7 +199,7 @@ private slots:
     OpenAll(run);
     run.form->Bookmarks().Append(dir_.filePath("gone.bmp").toStdString());
     bool ran = false;
-    TWebForm::SetListDialogRun([&](TListDlg& d) {
+    g_dialogs.list = [&](TListDlg& d) {
       ran = true;
       if (d.windowTitle() != "Bookmarked Files") return false;
       if (d.StatusText() != "  Selected item 1 of 5") return false;
@@ -203,7 +210,7 @@ private slots:
       if (d.Entries().size() != 3) return false;
       d.SelectRow(2);
       return true;
-    });
+    };
     run.form->mnuBookmarksViewClick();
     QVERIFY(ran);
     const auto& e = run.form->Bookmarks().Entries();
@@ -212,7 +219,7 @@ private slots:
     QCOMPARE(Name(e[1]), std::string("mono_1.bmp"));
     QCOMPARE(Name(e[2]), std::string("palette_4.bmp"));
     QCOMPARE(Current(run), std::string("palette_4.bmp"));
-    TWebForm::SetListDialogRun({});
+    g_dialogs.list = {};
   }
 
   void bookmarkFileRoundTripAndAFailedLoad() {

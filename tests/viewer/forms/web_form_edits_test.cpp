@@ -13,6 +13,7 @@
 #include "engine/dialogs/scroll_dialog.h"
 #include "engine/engine_state.h"
 #include "platform/scripted_ui.h"
+#include "support/fake_dialogs.h"
 #include "viewer/forms/web_form.h"
 #include "viewer/open_flow.h"
 #include "edit/tone_commands.h"
@@ -48,6 +49,7 @@ class WebFormEditsTest : public QObject {
   Q_OBJECT
   ScriptedUi ui;
   Answers a;
+  FakeViewerDialogs dialogs;
 
   void Show(TWebForm& f, const Dib& d) {
     f.Sky95()->SetBitmap(d);
@@ -60,17 +62,17 @@ private slots:
   void initTestCase() {
     SetCurrentUi(&ui);
     answers = &a;
-    QtSliderRequester::SetSeam([](const std::string& title, const std::string&, const std::string&,
+    dialogs.slider = [](const std::string& title, const std::string&, const std::string&,
                                   const SliderRequest& r) {
       answers->titles.push_back(title);
       if (answers->values.empty()) return r.start;
       const int v = answers->values.front();
       answers->values.pop_front();
       return v;
-    });
+    };
     // The preview dialog: slider 1 takes the next answer (-999 presses Cancel), then Test
     // and Apply.
-    QtFilterRequester::SetSeam([](TFXdlg& d) {
+    dialogs.filter = [](TFXdlg& d) {
       answers->titles.push_back(d.windowTitle().toStdString());
       if (!answers->values.empty()) {
         const int v = answers->values.front();
@@ -83,11 +85,9 @@ private slots:
       }
       d.TestButton()->click();
       d.ApplyButton()->click();
-    });
+    };
   }
   void cleanupTestCase() {
-    QtFilterRequester::SetSeam({});
-    QtSliderRequester::SetSeam({});
     SetCurrentUi(nullptr);
   }
   void init() {
@@ -97,6 +97,7 @@ private slots:
 
   void menuCommandThenUndo() {
     TWebForm f;
+    f.SetDialogs(dialogs);
     Show(f, Picture());
     QVERIFY(!f.Action("mnuUndo")->isEnabled());
     a.values = {160};
@@ -113,6 +114,7 @@ private slots:
 
   void previewDialogCancel() {
     TWebForm f;
+    f.SetDialogs(dialogs);
     Show(f, Picture());
     a.values = {-999};
     f.Action("mnuBrightnessRGB")->trigger();
@@ -136,6 +138,7 @@ private slots:
                            "mnuParametricEqGreen", "mnuParametricEqBlue"};
     for (const char* name : names) {
       TWebForm f;
+      f.SetDialogs(dialogs);
       Show(f, Picture());
       QAction* action = f.Action(name);
       QVERIFY2(action && action->isEnabled(), name);
@@ -149,16 +152,17 @@ private slots:
 
   void histogramAndMemory() {
     TWebForm f;
+    f.SetDialogs(dialogs);
     Show(f, Picture());
     f.State().CurrentFile = "/pics/sea.bmp";
     QString title;
     std::int32_t peak = 0;
-    TWebForm::SetHistogramView([&](QWidget*, const QString& t, const Histograms& h) {
+    dialogs.histogram = [&](QWidget*, const QString& t, const Histograms& h) {
       title = t;
       peak = h.peak;
-    });
+    };
     f.Action("mnuHistogram")->trigger();
-    TWebForm::SetHistogramView({});
+    dialogs.histogram = {};
     QCOMPARE(title, QString("Histogram [sea.bmp]"));
     QVERIFY(peak > 0);
     QVERIFY(!f.State().ImageModified);
@@ -172,6 +176,7 @@ private slots:
 
   void openingAFileDropsTheUndoCopy() {
     TWebForm f;
+    f.SetDialogs(dialogs);
     Show(f, Picture());
     f.Action("mnuNegative")->trigger();
     QVERIFY(f.Action("mnuUndo")->isEnabled());

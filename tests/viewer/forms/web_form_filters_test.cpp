@@ -16,6 +16,7 @@
 #include "engine/dialogs/scroll_dialog.h"
 #include "engine/spatial_filters.h"
 #include "platform/scripted_ui.h"
+#include "support/fake_dialogs.h"
 #include "viewer/forms/web_form.h"
 #include "viewer/open_flow.h"
 
@@ -46,6 +47,7 @@ std::function<void()> onAsk;
 class WebFormFiltersTest : public QObject {
   Q_OBJECT
   ScriptedUi ui;
+  FakeViewerDialogs dialogs;
 
   void Show(TWebForm& f, const Dib& d) {
     f.Sky95()->SetBitmap(d);
@@ -57,15 +59,15 @@ class WebFormFiltersTest : public QObject {
 private slots:
   void initTestCase() {
     SetCurrentUi(&ui);
-    QtSliderRequester::SetSeam([](const std::string&, const std::string&, const std::string&, const SliderRequest& r) {
+    dialogs.slider = [](const std::string&, const std::string&, const std::string&, const SliderRequest& r) {
       if (onAsk) onAsk();
       if (values.empty()) return r.start;
       const int v = values.front();
       values.pop_front();
       return v;
-    });
+    };
     // The preview dialog: slider 1 takes the next value, then Test and Apply.
-    QtFilterRequester::SetSeam([](TFXdlg& d) {
+    dialogs.filter = [](TFXdlg& d) {
       if (onAsk) onAsk();
       if (!values.empty()) {
         d.Slider(0)->setValue(values.front());
@@ -73,11 +75,9 @@ private slots:
       }
       d.TestButton()->click();
       d.ApplyButton()->click();
-    });
+    };
   }
   void cleanupTestCase() {
-    QtFilterRequester::SetSeam({});
-    QtSliderRequester::SetSeam({});
     SetCurrentUi(nullptr);
   }
   void init() {
@@ -93,6 +93,7 @@ private slots:
                            "mnuAutoSharpen", "mnuMosaic1"};
     for (const char* name : names) {
       TWebForm f;
+      f.SetDialogs(dialogs);
       Show(f, Picture());
       QAction* action = f.Action(name);
       QVERIFY2(action && action->isEnabled(), name);
@@ -109,6 +110,7 @@ private slots:
 
   void gaussianFromTheMenuEqualsTheRoutine() {
     TWebForm f;
+    f.SetDialogs(dialogs);
     Show(f, Picture());
     values = {200};
     f.Action("mnuGaussian")->trigger();
@@ -119,6 +121,7 @@ private slots:
 
   void theDialogStillGetsItsInput() {
     TWebForm f;
+    f.SetDialogs(dialogs);
     Show(f, Picture());
     QLineEdit box;
     onAsk = [&box] {
@@ -131,6 +134,7 @@ private slots:
 
   void escWhileAFilterRunsLeavesThePicture() {
     TWebForm f;
+    f.SetDialogs(dialogs);
     Show(f, Picture());
     // Pressed once the value is chosen: it arrives while the filter pumps events.
     onAsk = [&f] {

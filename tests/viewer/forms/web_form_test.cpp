@@ -21,9 +21,11 @@
 #include "display/forms/pix.h"
 #include "engine/dialogs/scroll_dialog.h"
 #include "platform/scripted_ui.h"
+#include "support/fake_dialogs.h"
 #include "platform/settings_store.h"
 #include "viewer/close_now.h"
 #include "batch/forms/batch_form.h"
+#include "viewer/forms/script_control.h"
 #include "viewer/forms/web_form.h"
 
 using namespace pelira;
@@ -34,11 +36,16 @@ QString Fixture(const char* name) {
   return QString::fromLocal8Bit(qgetenv("PELIRA_FIXTURES")) + "/viewer/" + name;
 }
 
+// The window's dialogs: every start hands the window this fake.
+FakeViewerDialogs g_dialogs;
+
 // One start of the program over a settings store that outlives it, as the real store does.
 struct Start {
   Start(SettingsStore& store, const QStringList& args = {})
       : settings(ProgramEntry(store, false, 800).settings),
-        form(std::make_unique<TWebForm>(store, settings, StartupFromArguments(QStringList{"pelira"} + args))) {}
+        form(std::make_unique<TWebForm>(store, settings, StartupFromArguments(QStringList{"pelira"} + args))) {
+    form->SetDialogs(g_dialogs);
+  }
 
   // Shows the window and waits for the first activation (and a deferred open, when one runs).
   void Show() {
@@ -70,10 +77,11 @@ private slots:
     ui_ = std::make_unique<ScriptedUi>();
     SetCurrentUi(ui_.get());
     g_dialogAnswer.clear();
-    TWebForm::SetOpenDialog([](QWidget*, const QString&, const QString& filter) {
+    g_dialogs = FakeViewerDialogs{};
+    g_dialogs.open = [](QWidget*, const QString&, const QString& filter) {
       filters_ = filter;
       return g_dialogAnswer;
-    });
+    };
   }
   void cleanup() {
     ClearSilencedQuestions();
@@ -362,7 +370,7 @@ private slots:
     {
       Start run(store);
       run.Show();
-      TBatchForm* editor = run.form->BatchForm();
+      TBatchForm* editor = run.form->Scripts().Editor();
       // Never stored: half the screen's width, three quarters of its height.
       const QRect a = run.form->screen()->availableGeometry();
       QCOMPARE(editor->size(), QSize(a.width() / 2, a.height() * 3 / 4));
@@ -376,7 +384,7 @@ private slots:
     }
     Start again(store);
     again.Show();
-    QCOMPARE(again.form->BatchForm()->size(), QSize(300, 200));
+    QCOMPARE(again.form->Scripts().Editor()->size(), QSize(300, 200));
   }
 
   void brokenRecordsGiveTheDefaults_data() {
@@ -522,12 +530,11 @@ private slots:
     int answer = 200;
     SliderRequest asked;
     std::string title;
-    QtSliderRequester::SetSeam([&](const std::string& t, const std::string&, const std::string&,
-                                   const SliderRequest& q) {
+    g_dialogs.slider = [&](const std::string& t, const std::string&, const std::string&, const SliderRequest& q) {
       title = t;
       asked = q;
       return answer;
-    });
+    };
     auto curve = [](int v, double g) { return static_cast<int>(std::lround(255.0 * std::pow(v / 255.0, 1.0 / g))); };
     auto follows = [&](const Dib& d, double g) {
       for (int y = 0; y < d.Height(); y += 5)
@@ -574,7 +581,7 @@ private slots:
     QVERIFY(!f.Action("mnuViewGamma")->isChecked());
     QVERIFY(follows(f.Sky95()->Bitmap(), 1.0));
     QCOMPARE(ui_->Texts().size(), std::size_t{2});  // asked only while it was off
-    QtSliderRequester::SetSeam({});
+    g_dialogs.slider = {};
   }
 
   void performWarnsAboutTheViewSettings() {
@@ -583,7 +590,7 @@ private slots:
     run.Show();
     TWebForm& f = *run.form;
     QTRY_VERIFY(ShowsWelcome(*ui_));
-    f.BatchForm()->StartRecording();  // as its first activation does
+    f.Scripts().Editor()->StartRecording();  // as its first activation does
     f.State().ScreenGamma = 150;
     ui_->Clear();
     ui_->Queue(Button::Cancel);
