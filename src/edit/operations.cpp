@@ -407,6 +407,12 @@ const Operation* FindOperation(std::string_view upperWord) {
   return it == index.end() ? nullptr : it->second;
 }
 
+const Operation* OperationByMenuName(std::string_view name) {
+  for (const Operation& op : Rows())
+    if (!name.empty() && name == op.menu.name) return &op;
+  return nullptr;
+}
+
 const Operation* OperationById(std::string_view id) {
   for (const Operation& op : Rows())
     if (id == op.id) return &op;

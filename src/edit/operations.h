@@ -97,6 +97,8 @@ std::span<const Operation> Operations();
 
 // The row of a script word (upper case, aliases included); nullptr when no row has it.
 const Operation* FindOperation(std::string_view upperWord);
+// The row whose menu item has that object name; nullptr when none.
+const Operation* OperationByMenuName(std::string_view name);
 // The row by its id; nullptr when none.
 const Operation* OperationById(std::string_view id);
 // The row that runs a command (the first one, when several do).

@@ -25,9 +25,12 @@
 #include "common/request_flags.h"
 #include "common/version.h"
 #include "display/forms/pix.h"
+#include "edit/operations.h"
+#include "jpeg_tools/forms/comment_form.h"
 #include "platform/help.h"
 #include "platform/qt/guarded_application.h"
 #include "platform/qt/menu_table.h"
+#include "tools/forms/unzip_form.h"
 #include "viewer/forms/script_control.h"
 #include "viewer/forms/status_word_panel.h"
 #include "viewer/forms/tool_icons.h"
@@ -189,6 +192,11 @@ void TWebForm::Run(const std::function<void()>& command) {
 // a command) are made live, or given submenus, by BuildEditMenus and BuildFilterMenus, which
 // find them by object name.
 std::vector<MenuSpec> TWebForm::MenuRows() {
+  // The editing commands' items: caption from the operation table, command added with the rest.
+  auto op = [](const char* name, const char* parent) -> MenuSpec {
+    const Operation* o = OperationByMenuName(name);
+    return {name, o ? o->menu.caption : "", {}, parent};
+  };
   using K = MenuKind;
   const auto key = [](QKeyCombination k) { return QKeySequence(k); };
   const auto toggle = [this](const QString& name, void (TWebForm::*set)(bool)) {
@@ -317,8 +325,8 @@ std::vector<MenuSpec> TWebForm::MenuRows() {
       {"mnuAddNoise", "Add &noise", {}, "mnuImage"},
       {"mnuDescreen", "&Descreen", {}, "mnuImage"},
       {"mnuAuto", "A&uto", {}, "mnuImage", K::Submenu},
-      {"mnuAutoClean", "&Clean", {}, "mnuAuto"},
-      {"mnuAutoSharpen", "&Sharpen", {}, "mnuAuto"},
+      op("mnuAutoClean", "mnuAuto"),
+      op("mnuAutoSharpen", "mnuAuto"),
       {"mnuAutoDownsample", "Resi&ze", {}, "mnuAuto"},
       {"", "", {}, "mnuImage", K::Separator},
       {"mnuSmooth", "S&mooth", {}, "mnuImage", K::Submenu},
@@ -329,9 +337,11 @@ std::vector<MenuSpec> TWebForm::MenuRows() {
       {"mnuColors", "&Colors", {}, "", K::Submenu},
       {"mnuTune", "&Tune", {}, "mnuColors", K::Submenu},
   };
-  for (const char* t : {"AutoContrast", "AutoBalance", "AutoGamma", "AutoFlash", "AutoWhite", "Normalize", "EQualize",
-                        "Optimize", "HLS", "Reference"})
-    rows.push_back({QString("mnuTune") + t, t, {}, "mnuTune"});
+  for (const char* name : {"mnuTuneAutoContrast", "mnuTuneAutoBalance", "mnuTuneAutoGamma", "mnuTuneAutoFlash",
+                           "mnuTuneAutoWhite", "mnuTuneNormalize", "mnuTuneEQualize", "mnuTuneOptimize"})
+    rows.push_back(op(name, "mnuTune"));
+  rows.push_back({"mnuTuneHLS", "HLS", {}, "mnuTune"});
+  rows.push_back(op("mnuTuneReference", "mnuTune"));
   const std::vector<MenuSpec> rest = {
       {"mnuColorGamma", "&Gamma", {}, "mnuColors"},
       {"mnuBrightness", "&Brightness", {}, "mnuColors"},
@@ -340,27 +350,28 @@ std::vector<MenuSpec> TWebForm::MenuRows() {
       {"mnuParametricEQ", "Parametric &EQ", {}, "mnuColors"},
       {"mnuThreshold", "T&hreshold", {}, "mnuColors"},
       {"", "", {}, "mnuColors", K::Separator},
-      {"mnuNegative", "&Negative", {}, "mnuColors"},
-      {"mnuGrayscale", "True &Grayscale", {}, "mnuColors"},
+      op("mnuNegative", "mnuColors"),
+      op("mnuGrayscale", "mnuColors"),
       {"mnuGrayShades", "Gray &shades", {}, "mnuColors"},
       {"mnuRedEye", "&Red Eye", {}, "mnuColors"},
       {"mnuPosterize", "&Posterize", {}, "mnuColors"},
       {"mnuPromote", "&Promote to", {}, "mnuColors", K::Submenu},
-      {"mnuPromote24", "16&M colors", {}, "mnuPromote"},
-      {"mnuPromote8", "&256 colors", {}, "mnuPromote"},
-      {"mnuPromote4", "&16 colors", {}, "mnuPromote"},
+      op("mnuPromote24", "mnuPromote"),
+      op("mnuPromote8", "mnuPromote"),
+      op("mnuPromote4", "mnuPromote"),
       {"mnuReduce", "Re&duce to", {}, "mnuColors", K::Submenu},
-      {"mnuReduce256Dither", "&256 colors (dither)", {}, "mnuReduce"},
-      {"mnuReduce256Poster", "2&56 colors (poster)", {}, "mnuReduce"},
-      {"mnuReduce16Dither", "&16 colors (dither)", {}, "mnuReduce"},
-      {"mnuReduce16Poster", "1&6 colors (poster)", {}, "mnuReduce"},
+      op("mnuReduce256Dither", "mnuReduce"),
+      op("mnuReduce256Poster", "mnuReduce"),
+      op("mnuReduce16Dither", "mnuReduce"),
+      op("mnuReduce16Poster", "mnuReduce"),
 
       {"mnuTools", "&Tools", {}, "", K::Submenu},
       {"mnuSlideAlbum", "&Slide Album", key(Qt::ALT | Qt::Key_S), "mnuTools"},
-      {"mnuUnZipper", "&UnZipper", key(Qt::ALT | Qt::Key_U), "mnuTools"},
+      {"mnuUnZipper", "&UnZipper", key(Qt::ALT | Qt::Key_U), "mnuTools", K::Item,
+       [this] { ShowUnZipWindow(this, {}, [this](const QString& file) { OpenChosen(file); }); }},
       {"mnuCdPlayer", "CD &Player", key(Qt::ALT | Qt::Key_P), "mnuTools"},
       {"mnuJpeg", "&JPEG", {}, "mnuTools", K::Submenu},
-      {"mnuJpegText", "&Text", key(Qt::ALT | Qt::Key_J), "mnuJpeg"},
+      {"mnuJpegText", "&Text", key(Qt::ALT | Qt::Key_J), "mnuJpeg", K::Item, [this] { ShowCommentWindow(this); }},
       {"mnuCompress", "&Compress", key(Qt::CTRL | Qt::Key_J), "mnuTools"},
       {"mnuBatch", "&Batch", {}, "mnuTools", K::Submenu},
       {"mnuBatchEditor", "&Editor", key(Qt::ALT | Qt::Key_B), "mnuBatch", K::Item, [this] { scripts_->ShowEditor(); }},
