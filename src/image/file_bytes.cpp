@@ -14,6 +14,16 @@
 
 namespace pelira {
 
+std::string NotRegularFileText(const std::filesystem::path& path) {
+  return "Not a regular file: " + path.string();
+}
+
+std::string RegularFileProblem(const std::filesystem::path& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return errno == ENOENT || errno == ENOTDIR ? "File not found" : "Cannot open file " + path.string();
+  return S_ISREG(st.st_mode) ? std::string() : NotRegularFileText(path);
+}
+
 namespace {
 
 struct Fd {
@@ -26,8 +36,14 @@ struct Fd {
 std::vector<std::uint8_t> ReadUpTo(const std::filesystem::path& path, std::size_t maxBytes,
                                    bool whole) {
   Fd f;
-  f.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking open: opening a FIFO for reading would otherwise wait for a writer.
+  f.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (f.fd < 0) throw EVistrelError("Cannot open file " + path.string());
+  // A FIFO or a device never ends (or ends nowhere near a picture): only regular files.
+  struct stat st {};
+  if (::fstat(f.fd, &st) != 0) throw EVistrelError("Cannot open file " + path.string());
+  if (!S_ISREG(st.st_mode)) throw EVistrelError(NotRegularFileText(path));
+  ::fcntl(f.fd, F_SETFL, ::fcntl(f.fd, F_GETFL) & ~O_NONBLOCK);
   std::vector<std::uint8_t> out;
   if (whole) {
     const off_t end = ::lseek(f.fd, 0, SEEK_END);

@@ -3,11 +3,19 @@
 // (temporary file beside the target, fsync, rename; the old file stays on failure).
 #include <cstdint>
 #include <filesystem>
+#include <string>
 #include <vector>
 
 namespace pelira {
 
-// Raises EVistrelError "Cannot open file <path>" / "Cannot read file <path>".
+// Empty when path names a regular file (links followed); otherwise why it cannot be read as
+// one: "File not found", or "Not a regular file: <path>" for FIFOs, devices, folders, sockets.
+// A FIFO would block a reader for ever and a device may never end.
+std::string RegularFileProblem(const std::filesystem::path& path);
+std::string NotRegularFileText(const std::filesystem::path& path);
+
+// Raises EVistrelError "Cannot open file <path>" / "Cannot read file <path>", or the
+// not-a-regular-file text; never blocks on a FIFO.
 std::vector<std::uint8_t> ReadFileBytes(const std::filesystem::path& path);
 // At most maxBytes from the start (fewer when the file is shorter).
 std::vector<std::uint8_t> ReadFilePrefix(const std::filesystem::path& path, std::size_t maxBytes);

@@ -119,6 +119,19 @@ OpenOutcome TImageLoader::Open(const std::string& path) {
   info.extension = UpperExt(path);
   info.loaded = false;
   info.loadNote.clear();
+  // One regular-file test before every road that reads the file: a FIFO would block the
+  // text and metafile readers for ever and a device would feed them without end.
+  const bool reads = InKindList(info.extension, kTextList) || InKindList(info.extension, kMetafileList) ||
+                     info.extension == ".AVL" ||
+                     (InKindList(info.extension, kProbeList) && !InKindList(info.extension, kMediaList));
+  if (reads) {
+    const std::string problem = RegularFileProblem(path);
+    if (!problem.empty()) {
+      Fail(problem);
+      ShowBlankImage();
+      return OpenOutcome::Blank;
+    }
+  }
   if (InKindList(info.extension, kTextList)) return DecodeMemo() ? OpenOutcome::Text : OpenOutcome::Blank;
   if (InKindList(info.extension, kMetafileList)) return DecodeVector() ? OpenOutcome::Metafile : OpenOutcome::Blank;
   if (info.extension == ".AVL") return OpenOutcome::Slideshow;
@@ -218,9 +231,8 @@ int TImageLoader::ProbeFile() {
   }
   if (InKindList(ext, kMediaList)) return kProbeMedia;
   if (!ImgInitialised()) ImgInit();
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(info.fileName, ec)) {
-    Fail("File not found");
+  if (const std::string problem = RegularFileProblem(info.fileName); !problem.empty()) {
+    Fail(problem);
     return kProbeCannotOpen;
   }
   info.pageCount = 1;
