@@ -1,5 +1,6 @@
 #include "image/tiff_io.h"
 
+#include "common/errors.h"
 #include "image/pixel_limit.h"
 
 #include <tiffio.h>
@@ -158,6 +159,74 @@ int TiffDirectoryCount(TIFF* tif) {
   return static_cast<int>(std::min<tdir_t>(n, 65535));
 }
 
+std::string TiffErrorText(TIFF* tif) {
+  if (!tif) return {};
+  const auto* s = static_cast<const TiffHandle::Stream*>(TIFFClientdata(tif));
+  return s ? s->message : std::string();
+}
+
+namespace {
+
+// Raw bytes per encoded byte that a compression can reach at best; 0 when unknown (only the
+// strip's place in the file is checked then).
+std::uint64_t BestRatio(std::uint16_t compression) {
+  switch (compression) {
+    case COMPRESSION_NONE: return 1;
+    case COMPRESSION_PACKBITS: return 64;  // 128 equal bytes in 2
+    case COMPRESSION_ADOBE_DEFLATE:
+    case COMPRESSION_DEFLATE: return 1100;  // deflate's limit is about 1032:1
+    case COMPRESSION_LZW: return 4096;
+    default: return 0;
+  }
+}
+
+}  // namespace
+
+void CheckStripsHoldThePage(TIFF* tif, std::uint64_t fileSize) {
+  std::uint16_t compression = COMPRESSION_NONE;
+  std::uint32_t height = 0;
+  TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
+  TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &height);
+  const bool tiled = TIFFIsTiled(tif);
+  const std::uint32_t count = tiled ? TIFFNumberOfTiles(tif) : TIFFNumberOfStrips(tif);
+  if (count == 0) throw ETiffError("TIFF page without data");
+  const bool fax = compression == COMPRESSION_CCITTRLE || compression == COMPRESSION_CCITTRLEW ||
+                   compression == COMPRESSION_CCITTFAX3 || compression == COMPRESSION_CCITTFAX4;
+  const std::uint64_t ratio = BestRatio(compression);
+  std::uint32_t rps = 0;
+  if (!tiled) {
+    TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &rps);
+    if (rps == 0 || rps > height) rps = height;
+  }
+  const std::uint64_t stripsPerPlane = rps ? (static_cast<std::uint64_t>(height) + rps - 1) / rps : 1;
+  const std::uint64_t tileBytes = tiled ? static_cast<std::uint64_t>(TIFFTileSize64(tif)) : 0;
+  std::uint32_t tileRows = 0;
+  if (tiled) TIFFGetField(tif, TIFFTAG_TILELENGTH, &tileRows);
+  for (std::uint32_t i = 0; i < count; ++i) {
+    int err = 0;
+    const std::uint64_t offset = TIFFGetStrileOffsetWithErr(tif, i, &err);
+    const std::uint64_t bytes = err ? 0 : TIFFGetStrileByteCountWithErr(tif, i, &err);
+    const std::string what = std::string(tiled ? "TIFF tile " : "TIFF strip ") + std::to_string(i + 1);
+    if (err || bytes == 0 || offset > fileSize || bytes > fileSize - offset)
+      throw ETiffError(what + " lies outside the file");
+    // What the strile decodes to: its rows (the last strip of a plane has fewer) times the
+    // row size.
+    std::uint64_t rows = tiled ? tileRows : rps;
+    std::uint64_t raw = tileBytes;
+    if (!tiled) {
+      const std::uint64_t top = (i % stripsPerPlane) * rps;
+      rows = top < height ? std::min<std::uint64_t>(rps, height - top) : 0;
+      raw = static_cast<std::uint64_t>(TIFFVStripSize64(tif, static_cast<std::uint32_t>(rows)));
+    }
+    std::uint64_t need = 0;
+    if (fax) need = (rows + 7) / 8;  // at least one bit a row
+    else if (ratio) need = (raw + ratio - 1) / ratio;
+    if (bytes < need)
+      throw ETiffError(what + " is too short for its rows (" + std::to_string(bytes) + " bytes, at least " +
+                       std::to_string(need) + " needed)");
+  }
+}
+
 bool ReadRgbaRows(TIFF* tif, std::uint32_t width, std::uint32_t height,
                   const std::function<void(std::uint32_t y, const std::uint32_t* pixels)>& row) {
   char emsg[1024] = "";
@@ -172,6 +241,12 @@ bool ReadRgbaRows(TIFF* tif, std::uint32_t width, std::uint32_t height,
   if (TIFFIsTiled(tif)) TIFFGetField(tif, TIFFTAG_TILELENGTH, &band);
   else TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &band);
   band = std::clamp<std::uint32_t>(band, std::min<std::uint32_t>(16, height), height);
+  // A band of whole strips is decoded once; a tall strip is cut into bands of at most
+  // kMaxBandBytes (each re-decodes its strip, the price of not holding it at 32 bits a pixel).
+  constexpr std::uint64_t kMaxBandBytes = std::uint64_t{16} << 20;
+  const std::uint64_t rowBytes = static_cast<std::uint64_t>(width) * 4;
+  const std::uint64_t maxRows = std::max<std::uint64_t>(1, kMaxBandBytes / std::max<std::uint64_t>(rowBytes, 1));
+  if (band > maxRows) band = static_cast<std::uint32_t>(maxRows);
   CheckPixelLimit(width, band, 32);
   std::vector<std::uint32_t> raster(static_cast<std::size_t>(width) * band);
   for (std::uint32_t top = 0; top < height; top += band) {
@@ -179,7 +254,10 @@ bool ReadRgbaRows(TIFF* tif, std::uint32_t width, std::uint32_t height,
     img.row_offset = static_cast<int>(top);
     img.col_offset = 0;
     std::fill(raster.begin(), raster.end(), 0u);
-    TIFFRGBAImageGet(&img, raster.data(), width, n);
+    if (!TIFFRGBAImageGet(&img, raster.data(), width, n)) {
+      const std::string m = TiffErrorText(tif);
+      throw ETiffError(m.empty() ? std::string("TIFF data cannot be read") : m);
+    }
     for (std::uint32_t r = 0; r < n; ++r) row(top + r, raster.data() + static_cast<std::size_t>(r) * width);
   }
   return true;

@@ -44,10 +44,21 @@ private:
 // Directories of a TIFF, counted without loops; 0 when the data is not a TIFF.
 int TiffDirectoryCount(TIFF* tif);
 
+// Raises ETiffError when the current directory's strips (or tiles) cannot hold its pixels:
+// one lies outside the file or is empty, or is shorter than its rows need at the best ratio
+// its compression reaches (raw data 1:1, PackBits 64:1, a fax row at least one bit, ...).
+// Called before the page is allocated, so a header that claims a huge page over no data
+// costs nothing.
+void CheckStripsHoldThePage(TIFF* tif, std::uint64_t fileSize);
+
+// libtiff's last error text for a handle opened by TiffHandle (empty when none).
+std::string TiffErrorText(TIFF* tif);
+
 // The current directory through libtiff's RGBA reader, top row first, in bands of whole
-// strips or tiles (each decoded once). row(y, pixels) gets width values of R | G << 8 |
-// B << 16 | A << 24. Damaged data leaves its pixels black. False when the reader cannot take
-// the layout at all.
+// strips or tiles (each decoded once) as long as a band stays within a few megabytes, else in
+// bands of rows. row(y, pixels) gets width values of R | G << 8 | B << 16 | A << 24. False
+// when the reader cannot take the layout at all; a read error of libtiff raises ETiffError
+// with its message.
 bool ReadRgbaRows(TIFF* tif, std::uint32_t width, std::uint32_t height,
                   const std::function<void(std::uint32_t y, const std::uint32_t* pixels)>& row);
 
