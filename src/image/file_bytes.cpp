@@ -81,7 +81,7 @@ std::vector<std::uint8_t> ReadFilePrefix(const std::filesystem::path& path, std:
 
 void WriteFileAtomic(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
   const WriteResult r = AtomicWrite(path, bytes.data(), bytes.size());
-  if (!r) throw EVistrelError("Cannot write file " + path.string());
+  if (!r) throw EVistrelError("Cannot write file " + path.string() + (r.cause.empty() ? "" : ": " + r.cause));
 }
 
 }  // namespace pelira

@@ -19,7 +19,8 @@ std::string NotRegularFileText(const std::filesystem::path& path);
 std::vector<std::uint8_t> ReadFileBytes(const std::filesystem::path& path);
 // At most maxBytes from the start (fewer when the file is shorter).
 std::vector<std::uint8_t> ReadFilePrefix(const std::filesystem::path& path, std::size_t maxBytes);
-// Raises EVistrelError "Cannot write file <path>" and leaves any old file in place.
+// Raises EVistrelError "Cannot write file <path>: <cause>" ("No space left on device", "The
+// file is read-only", ...) and leaves any old file in place.
 void WriteFileAtomic(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
 
 }  // namespace pelira
