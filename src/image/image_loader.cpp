@@ -11,6 +11,7 @@
 #include "image/bmp_graphic.h"
 #include "image/bmp_reader.h"
 #include "image/file_bytes.h"
+#include "image/tiff_graphic.h"
 #include "imaging_library/pcd.h"
 #include "platform/ui.h"
 
@@ -35,7 +36,25 @@ std::string FixedField(const char* p, std::size_t n) {
   return std::string(p, len);
 }
 
+// The probe reads a header from the file's first bytes; only a header that does not fit
+// there (a TIFF directory at the end, long PNG or GIF blocks before the picture) costs a
+// whole-file read.
+THeaderInfo ReadHeaderFromPrefix(TDibGraphic& codec, const std::string& path, std::size_t prefix, bool further) {
+  const Bytes head = ReadFilePrefix(path, prefix);
+  if (!further || head.size() < prefix) return codec.ReadHeader(head);  // all there is to read
+  try {
+    return codec.ReadHeader(head);
+  } catch (const std::exception&) {
+  }
+  return codec.ReadHeader(ReadFileBytes(path));
+}
+
 }  // namespace
+
+std::string LoadErrorText(const std::exception& e) {
+  if (dynamic_cast<const std::bad_alloc*>(&e)) return "Not enough memory to load the picture";
+  return e.what();
+}
 
 bool ExtensionIsJpeg(const std::string& ext) { return ext.find(".JP") != std::string::npos; }
 
@@ -173,15 +192,15 @@ bool TImageLoader::ProbeWithCodec(CodecKind kind) {
     return false;
   }
   try {
-    const std::size_t prefix = CodecInfoOf(kind).headerPrefix;
-    const Bytes bytes = prefix ? ReadFilePrefix(info.fileName, prefix) : ReadFileBytes(info.fileName);
-    const THeaderInfo h = codec->ReadHeader(bytes);
+    // PNG, GIF and PSD headers may lie past long blocks; the others' never do.
+    const bool further = kind == CodecKind::Png || kind == CodecKind::Gif || kind == CodecKind::Psd;
+    const THeaderInfo h = ReadHeaderFromPrefix(*codec, info.fileName, CodecInfoOf(kind).headerPrefix, further);
     info.width = h.width;
     info.height = h.height;
     info.depth = h.planes > 1 ? h.bitsPerPixel * h.planes : h.bitsPerPixel;
     return true;
   } catch (const std::exception& e) {
-    Fail(e.what());
+    Fail(LoadErrorText(e));
     ReplaceCodec(kind);
     return false;
   }
@@ -256,7 +275,7 @@ int TImageLoader::ProbeFile() {
         info.preloaded = true;
         return kProbeImage;
       } catch (const std::exception& e) {
-        Fail(e.what());
+        Fail(LoadErrorText(e));
         jpeg_ = MakeJpegDecoder();
       }
     } else {
@@ -280,7 +299,7 @@ int TImageLoader::ProbeFile() {
         info.height = bmp->HeaderHeight();
         info.depth = bmp->HeaderBits();
       } catch (const std::exception& e) {
-        Fail(e.what());
+        Fail(LoadErrorText(e));
         ReplaceCodec(CodecKind::Bmp);
         return kProbeCannotOpen;
       }
@@ -312,7 +331,9 @@ int TImageLoader::ProbeFile() {
     bool read = false;
     if (tiff) {
       try {
-        const THeaderInfo h = tiff->ReadHeader(ReadFileBytes(info.fileName));
+        auto* own = dynamic_cast<TTiffGraphic*>(tiff);
+        const THeaderInfo h = own ? own->ReadFileHeader(info.fileName)
+                                  : ReadHeaderFromPrefix(*tiff, info.fileName, CodecInfoOf(CodecKind::Tiff).headerPrefix, true);
         info.width = h.width;
         info.height = h.height;
         info.depth = ClampDepth(h.planes > 1 ? h.bitsPerPixel * h.planes : h.bitsPerPixel);
@@ -320,7 +341,7 @@ int TImageLoader::ProbeFile() {
         info.pageCount = std::max(1, h.pageCount);
         read = true;
       } catch (const std::exception& e) {
-        Fail(e.what());
+        Fail(LoadErrorText(e));
         ReplaceCodec(CodecKind::Tiff);
       }
     } else {
@@ -408,7 +429,7 @@ bool TImageLoader::OpenImage() {
       }
     }
   } catch (const std::exception& e) {
-    Fail(e.what());
+    Fail(LoadErrorText(e));
     ok = false;
   }
   if (ok && workingBitmap.Empty()) ok = false;
@@ -459,7 +480,7 @@ bool TImageLoader::LoadBmp() {
       workingBitmap = ReadBmpPath(info.fileName);
       return true;
     } catch (const std::exception& e) {
-      Fail(e.what());
+      Fail(LoadErrorText(e));
       workingBitmap.Clear();
     }
   }
@@ -467,7 +488,7 @@ bool TImageLoader::LoadBmp() {
   try {
     bytes = ReadFileBytes(info.fileName);
   } catch (const std::exception& e) {
-    Fail(e.what());
+    Fail(LoadErrorText(e));
     return false;
   }
   // The library reads the file; failing that, the codec's own reader.
@@ -490,7 +511,7 @@ bool TImageLoader::LoadBmp() {
     codec->FreeImage();
     return ok;
   } catch (const std::exception& e) {
-    Fail(e.what());
+    Fail(LoadErrorText(e));
     ReplaceCodec(CodecKind::Bmp);
     return false;
   }
@@ -528,7 +549,7 @@ bool TImageLoader::LoadThroughCodec(CodecKind kind) {
     else codec->FreeImage();
     return ok;
   } catch (const std::exception& e) {
-    Fail(e.what());
+    Fail(LoadErrorText(e));
     ReplaceCodec(kind);
     return false;
   }
@@ -617,7 +638,7 @@ bool TImageLoader::RenderLibraryImage(bool refreshInfo, bool keepOpen) {
   try {
     workingBitmap = Dib(info.width, info.height, bits);
   } catch (const std::exception& e) {
-    Fail(e.what());
+    Fail(LoadErrorText(e));
     workingBitmap.Clear();
   }
   if (workingBitmap.Width() != info.width || workingBitmap.Height() != info.height) {

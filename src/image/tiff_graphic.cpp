@@ -107,11 +107,24 @@ void TTiffGraphic::SetCompression(int compression) {
 // Reading
 
 void TTiffGraphic::LoadTiff(const std::filesystem::path& fileName, int page) {
-  const Bytes bytes = ReadFileBytes(fileName);
-  Read(bytes, page);
+  const ReadOnlyFile file(fileName);
+  Read(TiffSource{{}, &file}, page);
 }
 
-void TTiffGraphic::ReadImage(ByteSpan bytes, int index) { Read(bytes, index); }
+void TTiffGraphic::LoadFromFile(const std::filesystem::path& path) {
+  if (multiImage) {
+    TDibGraphic::LoadFromFile(path);
+    return;
+  }
+  LoadTiff(path, imageIndex);
+}
+
+THeaderInfo TTiffGraphic::ReadFileHeader(const std::filesystem::path& path) {
+  const ReadOnlyFile file(path);
+  return ReadHeaderFrom(TiffSource{{}, &file});
+}
+
+void TTiffGraphic::ReadImage(ByteSpan bytes, int index) { Read(TiffSource{bytes, nullptr}, index); }
 
 int TTiffGraphic::GetImageCount(ByteSpan bytes) {
   TiffHandle h = TiffHandle::OpenRead(bytes);
@@ -119,8 +132,10 @@ int TTiffGraphic::GetImageCount(ByteSpan bytes) {
   return TiffDirectoryCount(h.get());
 }
 
-THeaderInfo TTiffGraphic::ReadHeader(ByteSpan bytes) {
-  Read(bytes, -1);
+THeaderInfo TTiffGraphic::ReadHeader(ByteSpan bytes) { return ReadHeaderFrom(TiffSource{bytes, nullptr}); }
+
+THeaderInfo TTiffGraphic::ReadHeaderFrom(const TiffSource& source) {
+  Read(source, -1);
   THeaderInfo info;
   info.width = headerWidth_;
   info.height = headerHeight_;
@@ -130,10 +145,10 @@ THeaderInfo TTiffGraphic::ReadHeader(ByteSpan bytes) {
   return info;
 }
 
-void TTiffGraphic::Read(ByteSpan bytes, int page) {
+void TTiffGraphic::Read(const TiffSource& source, int page) {
   const bool headerOnly = page == -1;
   if (!headerOnly) FreeImage();
-  TiffHandle h = TiffHandle::OpenRead(bytes);
+  TiffHandle h = TiffHandle::OpenRead(source);
   if (!h) Fail("TIFFOpen");
   TIFF* tif = h.get();
   headerWidth_ = headerHeight_ = headerDepth_ = 0;
@@ -251,7 +266,7 @@ void TTiffGraphic::Read(ByteSpan bytes, int page) {
   }
 
   CheckPixelLimit(width, height, FormatBitCount(format));
-  CheckStripsHoldThePage(tif, bytes.size());
+  CheckStripsHoldThePage(tif, source.size());
   NewImageForRead(headerWidth_, headerHeight_, format, palette, xDpi, yDpi);
   const std::size_t stride = Stride();
   const std::size_t rowBytes = (static_cast<std::size_t>(width) * FormatBitCount(format) + 7) / 8;
@@ -318,7 +333,7 @@ void TTiffGraphic::Read(ByteSpan bytes, int page) {
           TiffHandle own;
           TIFF* t = tif;
           if (first != 0) {
-            own = TiffHandle::OpenRead(bytes);
+            own = TiffHandle::OpenRead(source);
             if (!own || !TIFFSetDirectory(own.get(), static_cast<tdir_t>(dir))) Fail("TIFFOpen");
             t = own.get();
           }

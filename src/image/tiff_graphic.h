@@ -9,6 +9,7 @@
 
 #include "common/errors.h"
 #include "image/dib_graphic.h"
+#include "image/tiff_io.h"
 
 namespace pelira {
 
@@ -33,8 +34,12 @@ public:
   const char* ClassName() const override { return "TTiffGraphic"; }
   std::unique_ptr<TDibGraphic> CreateSame() const override { return std::make_unique<TTiffGraphic>(); }
 
-  // Page is 1-based; -1 reads only the first page's header.
+  // Page is 1-based; -1 reads only the first page's header. The file is read in place: only
+  // its directories and the page's strips, never the whole file into memory.
   void LoadTiff(const std::filesystem::path& fileName, int page);
+  void LoadFromFile(const std::filesystem::path& path) override;
+  // The probe's header read, in place.
+  THeaderInfo ReadFileHeader(const std::filesystem::path& path);
   void ReadImage(ByteSpan bytes, int index) override;
   int GetImageCount(ByteSpan bytes) override;
   void SaveToStream(Bytes& stream) override;
@@ -56,7 +61,8 @@ public:
   int CompressionTag() const { return compressionTag_; }
 
 private:
-  void Read(ByteSpan bytes, int page);
+  THeaderInfo ReadHeaderFrom(const TiffSource& source);
+  void Read(const TiffSource& source, int page);
   void Write(Bytes& stream, bool append);
 
   int compression_ = tcPackbits;

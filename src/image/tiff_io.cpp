@@ -1,6 +1,7 @@
 #include "image/tiff_io.h"
 
 #include "common/errors.h"
+#include "image/file_bytes.h"
 #include "image/pixel_limit.h"
 
 #include <tiffio.h>
@@ -15,6 +16,7 @@ namespace pelira {
 struct TiffHandle::Stream {
   // reading
   const std::uint8_t* data = nullptr;
+  const ReadOnlyFile* file = nullptr;
   std::uint64_t size = 0;
   // writing
   Bytes* out = nullptr;
@@ -43,6 +45,12 @@ tmsize_t ReadProc(thandle_t h, void* buf, tmsize_t n) {
   const std::uint64_t size = s->out ? s->out->size() : s->size;
   if (s->pos >= size) return 0;
   const std::uint64_t k = std::min<std::uint64_t>(static_cast<std::uint64_t>(n), size - s->pos);
+  if (s->file && !s->out) {
+    const std::int64_t got = s->file->ReadAt(s->pos, buf, static_cast<std::size_t>(k));
+    if (got < 0) return -1;
+    s->pos += static_cast<std::uint64_t>(got);
+    return static_cast<tmsize_t>(got);
+  }
   std::memcpy(buf, (s->out ? s->out->data() : s->data) + s->pos, k);
   s->pos += k;
   return static_cast<tmsize_t>(k);
@@ -85,7 +93,7 @@ toff_t SizeProc(thandle_t h) {
 // Reading maps the bytes: libtiff then decodes strips straight from them.
 int MapProc(thandle_t h, void** base, toff_t* size) {
   auto* s = static_cast<TiffHandle::Stream*>(h);
-  if (s->out) return 0;
+  if (s->out || s->file) return 0;  // a file is read in place, strip by strip
   *base = const_cast<std::uint8_t*>(s->data);
   *size = s->size;
   return 1;
@@ -106,11 +114,16 @@ TIFF* Open(TiffHandle::Stream* s, const char* mode) {
 
 }  // namespace
 
-TiffHandle TiffHandle::OpenRead(ByteSpan bytes) {
+std::uint64_t TiffSource::size() const { return file ? file->size() : bytes.size(); }
+
+TiffHandle TiffHandle::OpenRead(ByteSpan bytes) { return OpenRead(TiffSource{bytes, nullptr}); }
+
+TiffHandle TiffHandle::OpenRead(const TiffSource& source) {
   TiffHandle h;
   h.stream_ = std::make_unique<Stream>();
-  h.stream_->data = bytes.data();
-  h.stream_->size = bytes.size();
+  h.stream_->data = source.file ? nullptr : source.bytes.data();
+  h.stream_->file = source.file;
+  h.stream_->size = source.size();
   h.tif_ = Open(h.stream_.get(), "r");
   return h;
 }

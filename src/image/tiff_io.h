@@ -15,10 +15,22 @@ typedef struct tiff TIFF;
 
 namespace pelira {
 
+class ReadOnlyFile;
+
+// What a TIFF is read from: bytes in memory, or a file read in place (only the directories
+// and the strips asked for are read).
+struct TiffSource {
+  ByteSpan bytes;
+  const ReadOnlyFile* file = nullptr;
+  std::uint64_t size() const;
+};
+
 class TiffHandle {
 public:
-  // Reading: the bytes must outlive the handle. Null handle on failure (see Message()).
+  // Reading: the bytes (or the file) must outlive the handle. Null handle on failure (see
+  // Message()).
   static TiffHandle OpenRead(ByteSpan bytes);
+  static TiffHandle OpenRead(const TiffSource& source);
   // "w" starts the buffer anew; "a" adds a directory to the TIFF already in it.
   static TiffHandle OpenWrite(Bytes& out, bool append);
 
