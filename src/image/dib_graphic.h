@@ -187,6 +187,9 @@ public:
 
   // The pixels as a bitmap (palette included); empty when the image is empty.
   const Dib& AsDib() const { return dib_; }
+  // The picture as the working bitmap (as CodecToWorkingBitmap makes it), moved out instead
+  // of copied; the codec is left empty.
+  Dib TakeWorkingBitmap();
 
   // --- transfers with bitmaps -------------------------------------------------------
   // A copy of a bitmap by depth: 1 -> BlackWhite, 4 -> Color16, 8 -> Color256, else

@@ -454,10 +454,11 @@ bool TImageLoader::OpenImage() {
   return ok;
 }
 
-bool TImageLoader::RenderBitmapThroughLibrary(const Dib& bitmap) {
-  const Bytes packed = ExportPackedDib(bitmap);
+bool TImageLoader::RenderBitmapThroughLibrary(Dib bitmap) {
+  // Handed over, not copied: the library holds the one picture the working bitmap is drawn
+  // from, so a palette picture peaks at twice its size.
   CloseLibraryImage();
-  info.libraryImage = ImgFromDIB(packed);
+  info.libraryImage = ImgFromBitmap(std::move(bitmap));
   if (!info.libraryImage) {
     Fail(ImgStatusText());
     return false;
@@ -503,10 +504,10 @@ bool TImageLoader::LoadBmp() {
     codec->LoadFromBytes(bytes);
     bool ok;
     if (codec->Format() == TImageFormat::TrueColor) {
-      workingBitmap = CodecToWorkingBitmap(*codec);
+      workingBitmap = codec->TakeWorkingBitmap();
       ok = !workingBitmap.Empty();
     } else {
-      ok = RenderBitmapThroughLibrary(codec->AsDib());
+      ok = RenderBitmapThroughLibrary(codec->TakeWorkingBitmap());
     }
     codec->FreeImage();
     return ok;
@@ -531,19 +532,25 @@ bool TImageLoader::LoadThroughCodec(CodecKind kind) {
     bool ok = false;
     if (codec->Empty()) {
       ok = false;
-    } else if (fresh) {
-      workingBitmap = CodecToWorkingBitmap(*codec);
+    } else if (fresh || codec->BitCount() > 8) {
+      // The codec's picture becomes the working bitmap without a copy. (Small 24-bit PNGs
+      // would pass through the library; the pixels are the same.)
+      workingBitmap = codec->TakeWorkingBitmap();
       ok = true;
-    } else if (codec->BitCount() > 8) {
-      workingBitmap = CodecToWorkingBitmap(*codec);
-      ok = true;
-      // Small 24-bit PNGs pass through the library; the pixels are the same.
     } else if (kind == CodecKind::Pcx) {
+      // The library reads the file itself: the codec's copy goes first, and is made again
+      // only when the library cannot open the file.
+      codec->FreeImage();
       CloseLibraryImage();
       info.libraryImage = ImgOpenSolo(info.fileName);
-      ok = info.libraryImage ? RenderLibraryImage(false, false) : RenderBitmapThroughLibrary(codec->AsDib());
+      if (info.libraryImage) {
+        ok = RenderLibraryImage(false, false);
+      } else {
+        codec->LoadFromFile(info.fileName);
+        ok = RenderBitmapThroughLibrary(codec->TakeWorkingBitmap());
+      }
     } else {
-      ok = RenderBitmapThroughLibrary(codec->AsDib());
+      ok = RenderBitmapThroughLibrary(codec->TakeWorkingBitmap());
     }
     if (fresh) codecs_.erase(kind);
     else codec->FreeImage();

@@ -150,7 +150,7 @@ private:
   void SetStatus(const std::string& text);
   bool LoadBmp();
   bool LoadThroughCodec(CodecKind kind);
-  bool RenderBitmapThroughLibrary(const Dib& bitmap);
+  bool RenderBitmapThroughLibrary(Dib bitmap);
   bool ProbeWithCodec(CodecKind kind);
   bool ProbePcd();
   void Fail(const std::string& why);

@@ -102,8 +102,10 @@ Dib* Current(LibImage& img) {
 HIMG FromBitmap(Dib d, const char* type = "DIB") {
   auto img = std::make_shared<LibImage>();
   img->type = type;
-  img->current = d;
-  img->doc = std::make_unique<DibDocument>(std::move(d));
+  // One page, held once: as the current page (a one-page document never changes page, so
+  // the document is not asked for it again).
+  img->current = std::move(d);
+  img->doc = std::make_unique<DibDocument>(Dib());
   return Add(std::move(img));
 }
 
