@@ -59,6 +59,10 @@ public:
   const std::filesystem::path& temp_path() const { return temp_; }
   bool unnamed() const { return unnamed_; }
 
+  // The temporary's descriptor, for writers that seek and read back (libtiff); -1 after a
+  // failure. Valid until Commit() or Discard().
+  int descriptor() const { return ok() ? fd_ : -1; }
+
   bool Write(const void* data, std::size_t n);
   bool Write(std::string_view bytes) { return Write(bytes.data(), bytes.size()); }
 

@@ -379,6 +379,20 @@ void TTiffGraphic::AppendImage(Bytes& stream) { Write(stream, !stream.empty()); 
 
 void TTiffGraphic::Write(Bytes& stream, bool append) {
   if (Empty()) throw ETiffError("TTiffGraphic Invalid image");
+  // Into a copy: a failed write leaves the caller's stream as it was.
+  Bytes out = append ? stream : Bytes{};
+  TiffHandle h = TiffHandle::OpenWrite(out, append);
+  WritePage(h);
+  stream.swap(out);
+}
+
+void TTiffGraphic::SaveToDescriptor(int fd) {
+  if (Empty()) throw ETiffError("TTiffGraphic Invalid image");
+  TiffHandle h = TiffHandle::OpenWrite(fd);
+  WritePage(h);
+}
+
+void TTiffGraphic::WritePage(TiffHandle& h) {
   SetCompression(compression_);  // the format may have changed since it was set
   const CompressionRow& c = kCompressions[compression_];
   const bool fax = c.blackWhiteOnly;
@@ -426,9 +440,6 @@ void TTiffGraphic::Write(Bytes& stream, bool append) {
   }
   if (colorMap) photometric = PHOTOMETRIC_PALETTE;
 
-  // Into a copy: a failed write leaves the caller's stream as it was.
-  Bytes out = append ? stream : Bytes{};
-  TiffHandle h = TiffHandle::OpenWrite(out, append);
   if (!h) Fail("TIFFOpen");
   TIFF* tif = h.get();
   const std::uint32_t w = static_cast<std::uint32_t>(Width()), hgt = static_cast<std::uint32_t>(Height());
@@ -482,7 +493,6 @@ void TTiffGraphic::Write(Bytes& stream, bool append) {
     if (TIFFWriteScanline(tif, row.data(), y, 0) < 0) Fail("TIFFWriteScanLine");
   }
   if (!TIFFWriteDirectory(tif) || !h.Close()) Fail("TIFFClose");
-  stream.swap(out);
 }
 
 }  // namespace pelira

@@ -43,6 +43,8 @@ public:
   void ReadImage(ByteSpan bytes, int index) override;
   int GetImageCount(ByteSpan bytes) override;
   void SaveToStream(Bytes& stream) override;
+  // The page written straight into an open file (a save's temporary), strip by strip.
+  void SaveToDescriptor(int fd);
   void AppendImage(Bytes& stream) override;
   // The first page's header; pageCount and the Compression tag value included.
   THeaderInfo ReadHeader(ByteSpan bytes) override;
@@ -64,6 +66,7 @@ private:
   THeaderInfo ReadHeaderFrom(const TiffSource& source);
   void Read(const TiffSource& source, int page);
   void Write(Bytes& stream, bool append);
+  void WritePage(TiffHandle& h);
 
   int compression_ = tcPackbits;
   int headerWidth_ = 0, headerHeight_ = 0, headerDepth_ = 0, compressionTag_ = 0, headerPages_ = 0;

@@ -5,6 +5,9 @@
 #include "image/pixel_limit.h"
 
 #include <tiffio.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 #include <algorithm>
 #include <cstdarg>
@@ -18,14 +21,18 @@ struct TiffHandle::Stream {
   const std::uint8_t* data = nullptr;
   const ReadOnlyFile* file = nullptr;
   std::uint64_t size = 0;
-  // writing
+  // writing, into memory or into a file
   Bytes* out = nullptr;
+  int fd = -1;
+  std::uint64_t fdSize = 0;
   std::uint64_t pos = 0;
   bool failed = false;
   std::string message;
 };
 
 namespace {
+
+std::uint64_t SizeOf(const TiffHandle::Stream* s) { return s->out ? s->out->size() : s->fd >= 0 ? s->fdSize : s->size; }
 
 // No single libtiff allocation beyond this; our own pixel limit covers the image itself.
 constexpr tmsize_t kMaxSingleAlloc = tmsize_t(1) << 30;
@@ -42,9 +49,15 @@ int OnWarning(TIFF*, void*, const char*, const char*, va_list) { return 1; }
 tmsize_t ReadProc(thandle_t h, void* buf, tmsize_t n) {
   auto* s = static_cast<TiffHandle::Stream*>(h);
   if (n <= 0) return 0;
-  const std::uint64_t size = s->out ? s->out->size() : s->size;
+  const std::uint64_t size = SizeOf(s);
   if (s->pos >= size) return 0;
   const std::uint64_t k = std::min<std::uint64_t>(static_cast<std::uint64_t>(n), size - s->pos);
+  if (s->fd >= 0) {
+    const ssize_t got = ::pread(s->fd, buf, static_cast<std::size_t>(k), static_cast<off_t>(s->pos));
+    if (got < 0) return -1;
+    s->pos += static_cast<std::uint64_t>(got);
+    return static_cast<tmsize_t>(got);
+  }
   if (s->file && !s->out) {
     const std::int64_t got = s->file->ReadAt(s->pos, buf, static_cast<std::size_t>(k));
     if (got < 0) return -1;
@@ -58,6 +71,22 @@ tmsize_t ReadProc(thandle_t h, void* buf, tmsize_t n) {
 
 tmsize_t WriteProc(thandle_t h, void* buf, tmsize_t n) {
   auto* s = static_cast<TiffHandle::Stream*>(h);
+  if (s->fd >= 0 && n >= 0) {
+    const auto* p = static_cast<const std::uint8_t*>(buf);
+    std::size_t done = 0;
+    while (done < static_cast<std::size_t>(n)) {
+      const ssize_t w = ::pwrite(s->fd, p + done, static_cast<std::size_t>(n) - done, static_cast<off_t>(s->pos + done));
+      if (w < 0 && errno == EINTR) continue;
+      if (w <= 0) {
+        s->failed = true;
+        return -1;
+      }
+      done += static_cast<std::size_t>(w);
+    }
+    s->pos += done;
+    s->fdSize = std::max(s->fdSize, s->pos);
+    return n;
+  }
   if (!s->out || n < 0) return -1;
   const std::uint64_t end = s->pos + static_cast<std::uint64_t>(n);
   try {
@@ -73,12 +102,12 @@ tmsize_t WriteProc(thandle_t h, void* buf, tmsize_t n) {
 
 toff_t SeekProc(thandle_t h, toff_t off, int whence) {
   auto* s = static_cast<TiffHandle::Stream*>(h);
-  const std::uint64_t size = s->out ? s->out->size() : s->size;
+  const std::uint64_t size = SizeOf(s);
   std::uint64_t base = whence == SEEK_CUR ? s->pos : whence == SEEK_END ? size : 0;
   const std::uint64_t to = base + off;
   if (to < base && static_cast<std::int64_t>(off) >= 0) return static_cast<toff_t>(-1);
   // Seeking past the end is allowed while writing (the gap is filled by the next write).
-  if (!s->out && to > size) s->pos = size;
+  if (!s->out && s->fd < 0 && to > size) s->pos = size;
   else s->pos = to;
   return s->pos;
 }
@@ -86,14 +115,13 @@ toff_t SeekProc(thandle_t h, toff_t off, int whence) {
 int CloseProc(thandle_t) { return 0; }
 
 toff_t SizeProc(thandle_t h) {
-  auto* s = static_cast<TiffHandle::Stream*>(h);
-  return s->out ? s->out->size() : s->size;
+  return SizeOf(static_cast<TiffHandle::Stream*>(h));
 }
 
 // Reading maps the bytes: libtiff then decodes strips straight from them.
 int MapProc(thandle_t h, void** base, toff_t* size) {
   auto* s = static_cast<TiffHandle::Stream*>(h);
-  if (s->out || s->file) return 0;  // a file is read in place, strip by strip
+  if (s->out || s->file || s->fd >= 0) return 0;  // a file is read in place, strip by strip
   *base = const_cast<std::uint8_t*>(s->data);
   *size = s->size;
   return 1;
@@ -138,6 +166,14 @@ TiffHandle TiffHandle::OpenWrite(Bytes& out, bool append) {
   } else {
     h.tif_ = Open(h.stream_.get(), "a");
   }
+  return h;
+}
+
+TiffHandle TiffHandle::OpenWrite(int fd) {
+  TiffHandle h;
+  h.stream_ = std::make_unique<Stream>();
+  h.stream_->fd = fd;
+  h.tif_ = Open(h.stream_.get(), "w");
   return h;
 }
 

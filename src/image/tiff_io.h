@@ -33,6 +33,8 @@ public:
   static TiffHandle OpenRead(const TiffSource& source);
   // "w" starts the buffer anew; "a" adds a directory to the TIFF already in it.
   static TiffHandle OpenWrite(Bytes& out, bool append);
+  // Writing a new TIFF into an open, empty file (libtiff seeks back to finish it).
+  static TiffHandle OpenWrite(int fd);
 
   TiffHandle();  // no file
   TiffHandle(TiffHandle&&) noexcept;
