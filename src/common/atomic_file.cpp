@@ -104,7 +104,9 @@ AtomicFileWriter::AtomicFileWriter(fs::path target, AtomicWriteOptions options)
     }
   }
   const fs::path dir = FolderOf(target_);
-  if (options_.unnamedTemporary) {
+  // The unnamed file is given its name through /proc (linkat's direct form needs a
+  // capability); without /proc the temporary is named from the start.
+  if (options_.unnamedTemporary && ::access("/proc/self/fd", X_OK) == 0) {
     fd_ = ::open(dir.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
     unnamed_ = fd_ >= 0;
   }
@@ -115,10 +117,9 @@ AtomicFileWriter::AtomicFileWriter(fs::path target, AtomicWriteOptions options)
   // A sweeper leaves a locked temporary alone.
   ::flock(fd_, LOCK_EX | LOCK_NB);
   if (exists) {
-    // Owner first: a change of owner may clear the set-id bits the mode then restores.
-    if (::fchown(fd_, old.st_uid, old.st_gid) != 0 && ::fchown(fd_, static_cast<uid_t>(-1), old.st_gid) != 0) {
-      // not permitted: the file becomes the saver's, as any new file would
-    }
+    // Owner first (a change of owner may clear the set-id bits the mode then restores); where
+    // that is not permitted the group alone, else the file stays the saver's like any new one.
+    if (::fchown(fd_, old.st_uid, old.st_gid) != 0 && ::fchown(fd_, static_cast<uid_t>(-1), old.st_gid) != 0) errno = 0;
     ::fchmod(fd_, old.st_mode & 07777);
   }
 }
