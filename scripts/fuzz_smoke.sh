@@ -14,7 +14,9 @@ seconds="${PELIRA_FUZZ_SECONDS:-20}"
 jobs="$(nproc)"
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+# -O1 with line tables: quick to build, and a finding's stack still names the lines.
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O1 -gline-tables-only" -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -gline-tables-only" \
   -DPELIRA_FUZZ=ON -DPELIRA_GUI=OFF -DPELIRA_TESTS=OFF -DPELIRA_BENCH=OFF "${launcher[@]}" >/dev/null
 targets=()
 for src in "$root"/fuzz/*.cpp; do targets+=("fuzz_$(basename "$src" .cpp)"); done

@@ -4,9 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstring>
 
 #include "image/bmp_graphic.h"
+#include "image/file_bytes.h"
 #include "image/tiff_graphic.h"
 #include "support/test_support.h"
 
@@ -80,6 +83,21 @@ TEST(PictureFile, FailuresKeepTheOldFileAndThePicture) {
   const WriteResult folder = SavePictureFile(dir / "folder.bmp", d, 1, {});
   EXPECT_FALSE(folder.ok);
   EXPECT_NE(folder.message.find("not a regular file"), std::string::npos) << folder.message;
+}
+
+// The failure of a whole-file save names the cause after the file.
+TEST(PictureFile, WholeFileSaveFailureNamesTheCause) {
+  TempDir dir;
+  test::WriteText(dir / "locked.bmp", "old");
+  ASSERT_EQ(::chmod((dir / "locked.bmp").c_str(), 0444), 0);
+  std::string message;
+  try {
+    WriteFileAtomic(dir / "locked.bmp", Bytes{1, 2, 3});
+  } catch (const std::exception& e) {
+    message = e.what();
+  }
+  EXPECT_EQ(message, "Cannot write file " + (dir / "locked.bmp").string() + ": The file is read-only");
+  EXPECT_EQ(test::ReadBytes(dir / "locked.bmp"), (Bytes{'o', 'l', 'd'}));
 }
 
 }  // namespace
