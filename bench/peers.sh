@@ -17,7 +17,7 @@ RUNS="${RUNS:-5}"
 mkdir -p "$OUT"
 # shellcheck source=../scripts/deps.sh
 source "$ROOT/scripts/deps.sh"
-pelira_install libbenchmark-dev imagemagick python3 libvips-tools
+pelira_install libbenchmark-dev imagemagick python3 libvips-tools time
 
 # Debian's ImageMagick policy caps memory at 256 MiB; ours lets big pictures stay in memory.
 export MAGICK_CONFIGURE_PATH="$ROOT/bench"
@@ -291,7 +291,39 @@ section_unzip() {
   rm -rf "$dest" "$OUT/unzip_ours"
 }
 
-read -r -a SECTIONS <<< "${PELIRA_SECTIONS:-bmp_load codecs formats_load tone spatial_filters script_run exif unzip}"  # PELIRA_SECTIONS="codecs" runs one
+# Peak memory (MB, /usr/bin/time -f %M) of one load and of one load + save of a 6000 x 4000
+# picture, ours (bench_peak_memory, one case a process) beside ImageMagick and libvips on the
+# same files. Peer load: `convert in null:` and `vips avg in`; load + save: `convert in out`
+# and `vips copy in out`.
+peak_mb() {
+  if /usr/bin/time -f %M -o "$OUT/peak.kb" "$@" >/dev/null 2>&1; then
+    python3 -c 'import sys; print("%.1f" % (int(open(sys.argv[1]).read().split()[-1]) / 1024))' "$OUT/peak.kb"
+  else
+    echo "-"
+  fi
+}
+
+section_peak_memory() {
+  build bench_peak_memory
+  local program="$BUILD/bench/bench_peak_memory" dir="$OUT/peak"
+  export PELIRA_PEAK_DIR="$dir"
+  [[ -f "$dir/tiff8.tif" ]] || "$program" make "$dir" >/dev/null
+  printf '%-22s %10s %12s %10s\n' "case (MB peak)" ours ImageMagick libvips
+  local f tag
+  for f in bmp24.bmp png24.png tiff24.tif zip24.tif jpeg24.jpg bmp8.bmp png8.png tiff8.tif; do
+    tag="${f%%.*}"
+    printf '%-22s %10s %12s %10s\n' "load $f" "$(peak_mb "$program" --benchmark_filter="^Load/$tag/")" \
+      "$(peak_mb "$IM_CONVERT" "$dir/$f" null:)" "$(peak_mb vips avg "$dir/$f")"
+  done
+  local save
+  for save in "bmp24 bmp24.bmp bmp" "tiff24 bmp24.bmp tif" "zip24 bmp24.bmp tif" "bmp8 bmp8.bmp bmp" "tiff8 bmp8.bmp tif"; do
+    read -r tag f ext <<<"$save"
+    printf '%-22s %10s %12s %10s\n' "load+save $f as $ext" "$(peak_mb "$program" --benchmark_filter="^Save/$tag/")" \
+      "$(peak_mb "$IM_CONVERT" "$dir/$f" "$dir/peer.$ext")" "$(peak_mb vips copy "$dir/$f" "$dir/peer.$ext")"
+  done
+}
+
+read -r -a SECTIONS <<< "${PELIRA_SECTIONS:-bmp_load codecs formats_load tone spatial_filters script_run exif unzip peak_memory}"  # PELIRA_SECTIONS="codecs" runs one
 for s in "${SECTIONS[@]}"; do
   echo "== $s"
   "section_$s"

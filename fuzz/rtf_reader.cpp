@@ -10,7 +10,7 @@
 #include "image/rich_text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const pelira::ByteSpan bytes = pelira::fuzz::Start(data, size);
+  (void)pelira::fuzz::Start(data, size);
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   try {
     const pelira::TRichText t = pelira::ReadTextPage(text);

@@ -23,4 +23,5 @@ PELIRA_BUILD_PACKAGES=(
 )
 PELIRA_TEST_PACKAGES=(googletest libgtest-dev python3 imagemagick pngcheck libtiff-tools jpeginfo libjpeg-turbo-progs zip unzip)
 PELIRA_RUN_PACKAGES=(xvfb xauth xdotool x11-utils imagemagick)
+PELIRA_FUZZ_PACKAGES=(clang libclang-rt-14-dev python3)
 PELIRA_BENCH_PACKAGES=(libbenchmark-dev libvips-tools)

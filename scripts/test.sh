@@ -11,5 +11,6 @@ jobs="$(nproc)"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPELIRA_SANITIZE=ON \
   -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g"
 cmake --build "$build" -j "$jobs"
-cd "$build"
-ctest --output-on-failure -j "$jobs" "$@"
+(cd "$build" && ctest --output-on-failure -j "$jobs" "$@")
+# Every fuzz target for 20 s on its seeds (PELIRA_FUZZ_SMOKE=0 skips it).
+if [ "${PELIRA_FUZZ_SMOKE:-1}" != 0 ]; then bash "$root/scripts/fuzz_smoke.sh"; fi

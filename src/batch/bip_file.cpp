@@ -7,11 +7,30 @@
 
 namespace pelira {
 
+namespace {
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+// U+FEFF at the very start of the text would be written as a byte-order mark and vanish on
+// the next read: it carries nothing, so the first line never starts with it.
+void DropLeadingMarks(std::vector<std::string>& lines) {
+  if (lines.empty()) return;
+  std::string& first = lines.front();
+  std::size_t at = 0;
+  while (first.compare(at, kByteOrderMark.size(), kByteOrderMark) == 0) at += kByteOrderMark.size();
+  first.erase(0, at);
+}
+
+}  // namespace
+
 std::vector<std::string> ParseBipText(std::string_view bytes) {
-  const std::string text = DecodeText(bytes);
-  std::vector<std::string> lines = SplitLines(text);
-  // A NUL would end the line for anything that treats it as C text; drop them here.
-  for (std::string& l : lines) std::erase(l, '\0');
+  // A NUL would end the line for anything that treats it as C text. It goes before the text
+  // is decoded, so that what remains (a byte-order mark behind it, say) means what it will
+  // mean when the saved file is read again.
+  std::string raw(bytes);
+  std::erase(raw, '\0');
+  std::vector<std::string> lines = SplitLines(DecodeText(raw));
+  DropLeadingMarks(lines);
   return lines;
 }
 
@@ -22,6 +41,7 @@ std::string FormatBipText(const std::vector<std::string>& lines) {
   // file reads back as the same lines.
   for (const std::string& l : lines)
     for (std::string& piece : SplitLines(l.empty() ? std::string_view("\n") : std::string_view(l))) clean.push_back(std::move(piece));
+  DropLeadingMarks(clean);
   return JoinCrlf(clean);
 }
 

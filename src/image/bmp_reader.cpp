@@ -264,7 +264,7 @@ Dib DibFromPacked(Span block) {
 }
 
 Dib ReadBmpPath(const std::filesystem::path& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) throw EVistrelError("Cannot open file " + path.string());
   struct Closer {
     int fd;
@@ -272,6 +272,7 @@ Dib ReadBmpPath(const std::filesystem::path& path) {
   } closer{fd};
   struct stat st {};
   if (::fstat(fd, &st) != 0 || st.st_size < 0) Invalid();
+  if (!S_ISREG(st.st_mode)) throw EVistrelError(NotRegularFileText(path));
   const std::uint64_t fileSize = static_cast<std::uint64_t>(st.st_size);
   const Fetch fetch = [fd, fileSize](std::uint64_t off, std::uint8_t* dst, std::size_t n) {
     if (off > fileSize || n > fileSize - off) return false;

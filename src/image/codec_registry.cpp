@@ -24,16 +24,17 @@ std::unique_ptr<TDibGraphic> MakeGraphicXCodec(const char* name) {
 }
 
 // One line per in-program codec. A codec not built yet has an empty factory: the pipeline
-// then fails that format cleanly (the blank picture). PNG and TIFF read whole files for
-// their headers (TIFF directories may lie anywhere).
+// then fails that format cleanly (the blank picture). The probe reads the prefix given here
+// and the whole file only when the header does not fit in it (a TIFF directory may lie
+// anywhere; PNG, GIF and PSD blocks before the picture may be long).
 const CodecInfo kCodecs[] = {
     {CodecKind::Bmp, "BMP", kBmpHeaderPrefix, [] { return std::make_unique<TBmpGraphic>(); }},
     {CodecKind::Pcx, "PCX", 128, [] { return std::make_unique<TPcxGraphic>(); }},
     {CodecKind::Tga, "TGA", 18 + 255 + 1024, [] { return std::make_unique<TTgaGraphic>(); }},
-    {CodecKind::Png, "PNG", 0, [] { return std::make_unique<TPngGraphic>(); }},
-    {CodecKind::Tiff, "TIFF", 0, [] { return std::make_unique<TTiffGraphic>(); }},
-    {CodecKind::Gif, "GIF", 0, [] { return MakeGraphicXCodec<TGIFGraphic>("TGIFGraphic"); }},
-    {CodecKind::Psd, "PSD", 0, [] { return MakeGraphicXCodec<TPSDGraphic>("TPSDGraphic"); }},
+    {CodecKind::Png, "PNG", 64 << 10, [] { return std::make_unique<TPngGraphic>(); }},
+    {CodecKind::Tiff, "TIFF", 64 << 10, [] { return std::make_unique<TTiffGraphic>(); }},
+    {CodecKind::Gif, "GIF", 64 << 10, [] { return MakeGraphicXCodec<TGIFGraphic>("TGIFGraphic"); }},
+    {CodecKind::Psd, "PSD", 64 << 10, [] { return MakeGraphicXCodec<TPSDGraphic>("TPSDGraphic"); }},
 };
 
 // The JPEG decoder, metafile and text renderers and the save writers join here.

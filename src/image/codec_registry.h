@@ -25,7 +25,7 @@ enum class CodecKind { Bmp, Pcx, Tga, Png, Tiff, Gif, Psd };
 struct CodecInfo {
   CodecKind kind;
   const char* name;          // "BMP", "PCX", ...
-  std::size_t headerPrefix;  // bytes the probe's header read needs; 0 = the whole file
+  std::size_t headerPrefix;  // bytes the probe reads first (the whole file when the header is not in them)
   std::function<std::unique_ptr<TDibGraphic>()> make;  // empty while the codec is not built
 };
 

@@ -480,6 +480,17 @@ void TDibGraphic::advanceFrame() {
   if (timer_ && animate_) timer_->Start(frameInterval_);
 }
 
+Dib TDibGraphic::TakeWorkingBitmap() {
+  if (Empty()) return Dib();
+  Dib out = std::move(dib_);
+  if (format_ == TImageFormat::TrueColor) {
+    out.xPelsPerMeter = header_.xPelsPerMeter;
+    out.yPelsPerMeter = header_.yPelsPerMeter;
+  }
+  FreeImage();
+  return out;
+}
+
 Dib CodecToWorkingBitmap(const TDibGraphic& image) {
   if (image.Empty()) return Dib();
   if (image.Format() == TImageFormat::TrueColor) {

@@ -187,6 +187,12 @@ public:
 
   // The pixels as a bitmap (palette included); empty when the image is empty.
   const Dib& AsDib() const { return dib_; }
+  // The picture as the working bitmap (as CodecToWorkingBitmap makes it), moved out instead
+  // of copied; the codec is left empty.
+  Dib TakeWorkingBitmap();
+  // Takes a 1/4/8/24-bit bitmap's buffer without copying: format by depth as
+  // ImportBitmapHandle, its palette and its pixels per metre.
+  void AdoptBitmap(Dib&& bitmap);
 
   // --- transfers with bitmaps -------------------------------------------------------
   // A copy of a bitmap by depth: 1 -> BlackWhite, 4 -> Color16, 8 -> Color256, else
@@ -236,9 +242,6 @@ protected:
                        int xDpi, int yDpi);
   // Resolution straight from pixels per metre.
   void SetPelsPerMeter(std::int32_t x, std::int32_t y);
-  // Takes a 1/4/8/24-bit bitmap's buffer without copying: format by depth as
-  // ImportBitmapHandle, its palette and its pixels per metre.
-  void AdoptBitmap(Dib&& bitmap);
 
 private:
   void MakeImage(int width, int height, TImageFormat format, const TPaletteRecord* palette, int xDpi,

@@ -11,8 +11,24 @@
 
 #include "common/atomic_file.h"
 #include "common/errors.h"
+#include "image/pixel_limit.h"
 
 namespace pelira {
+
+std::string NotRegularFileText(const std::filesystem::path& path) {
+  return "Not a regular file: " + path.string();
+}
+
+std::string RegularFileProblem(const std::filesystem::path& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return errno == ENOENT || errno == ENOTDIR ? "File not found" : "Cannot open file " + path.string();
+  return S_ISREG(st.st_mode) ? std::string() : NotRegularFileText(path);
+}
+
+std::uint64_t MaxFileBytes() {
+  const std::uint64_t pictures = MaxImageBytes();
+  return std::max<std::uint64_t>(pictures > UINT64_MAX / 3 ? UINT64_MAX : pictures * 3, std::uint64_t{16} << 20);
+}
 
 namespace {
 
@@ -26,13 +42,20 @@ struct Fd {
 std::vector<std::uint8_t> ReadUpTo(const std::filesystem::path& path, std::size_t maxBytes,
                                    bool whole) {
   Fd f;
-  f.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking open: opening a FIFO for reading would otherwise wait for a writer.
+  f.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (f.fd < 0) throw EVistrelError("Cannot open file " + path.string());
+  // A FIFO or a device never ends (or ends nowhere near a picture): only regular files.
+  struct stat st {};
+  if (::fstat(f.fd, &st) != 0) throw EVistrelError("Cannot open file " + path.string());
+  if (!S_ISREG(st.st_mode)) throw EVistrelError(NotRegularFileText(path));
+  ::fcntl(f.fd, F_SETFL, ::fcntl(f.fd, F_GETFL) & ~O_NONBLOCK);
   std::vector<std::uint8_t> out;
   if (whole) {
-    const off_t end = ::lseek(f.fd, 0, SEEK_END);
-    if (end > 0) out.reserve(static_cast<std::size_t>(end));
-    ::lseek(f.fd, 0, SEEK_SET);
+    if (static_cast<std::uint64_t>(st.st_size) > MaxFileBytes()) throw EVistrelError("File too large: " + path.string());
+    // A file that grows while it is read is still held to the cap.
+    maxBytes = static_cast<std::size_t>(MaxFileBytes()) + 1;
+    if (st.st_size > 0) out.reserve(static_cast<std::size_t>(st.st_size));
   }
   std::size_t have = 0;
   for (;;) {
@@ -48,12 +71,44 @@ std::vector<std::uint8_t> ReadUpTo(const std::filesystem::path& path, std::size_
     }
     if (n == 0) break;
     have += static_cast<std::size_t>(n);
+    if (whole && have > MaxFileBytes()) throw EVistrelError("File too large: " + path.string());
   }
   out.resize(have);
   return out;
 }
 
 }  // namespace
+
+ReadOnlyFile::ReadOnlyFile(const std::filesystem::path& path) : path_(path) {
+  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd_ < 0) throw EVistrelError("Cannot open file " + path.string());
+  struct stat st {};
+  if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd_);
+    fd_ = -1;
+    throw EVistrelError(NotRegularFileText(path));
+  }
+  size_ = static_cast<std::uint64_t>(st.st_size);
+}
+
+ReadOnlyFile::~ReadOnlyFile() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+std::int64_t ReadOnlyFile::ReadAt(std::uint64_t offset, void* out, std::size_t n) const {
+  auto* p = static_cast<std::uint8_t*>(out);
+  std::size_t done = 0;
+  while (done < n) {
+    const ssize_t got = ::pread(fd_, p + done, n - done, static_cast<off_t>(offset + done));
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return -1;
+    }
+    if (got == 0) break;
+    done += static_cast<std::size_t>(got);
+  }
+  return static_cast<std::int64_t>(done);
+}
 
 std::vector<std::uint8_t> ReadFileBytes(const std::filesystem::path& path) {
   return ReadUpTo(path, SIZE_MAX, true);
@@ -65,7 +120,7 @@ std::vector<std::uint8_t> ReadFilePrefix(const std::filesystem::path& path, std:
 
 void WriteFileAtomic(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
   const WriteResult r = AtomicWrite(path, bytes.data(), bytes.size());
-  if (!r) throw EVistrelError("Cannot write file " + path.string());
+  if (!r) throw EVistrelError("Cannot write file " + path.string() + (r.cause.empty() ? "" : ": " + r.cause));
 }
 
 }  // namespace pelira

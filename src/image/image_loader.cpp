@@ -11,6 +11,7 @@
 #include "image/bmp_graphic.h"
 #include "image/bmp_reader.h"
 #include "image/file_bytes.h"
+#include "image/tiff_graphic.h"
 #include "imaging_library/pcd.h"
 #include "platform/ui.h"
 
@@ -35,7 +36,25 @@ std::string FixedField(const char* p, std::size_t n) {
   return std::string(p, len);
 }
 
+// The probe reads a header from the file's first bytes; only a header that does not fit
+// there (a TIFF directory at the end, long PNG or GIF blocks before the picture) costs a
+// whole-file read.
+THeaderInfo ReadHeaderFromPrefix(TDibGraphic& codec, const std::string& path, std::size_t prefix, bool further) {
+  const Bytes head = ReadFilePrefix(path, prefix);
+  if (!further || head.size() < prefix) return codec.ReadHeader(head);  // all there is to read
+  try {
+    return codec.ReadHeader(head);
+  } catch (const std::exception&) {
+  }
+  return codec.ReadHeader(ReadFileBytes(path));
+}
+
 }  // namespace
+
+std::string LoadErrorText(const std::exception& e) {
+  if (dynamic_cast<const std::bad_alloc*>(&e)) return "Not enough memory to load the picture";
+  return e.what();
+}
 
 bool ExtensionIsJpeg(const std::string& ext) { return ext.find(".JP") != std::string::npos; }
 
@@ -119,6 +138,19 @@ OpenOutcome TImageLoader::Open(const std::string& path) {
   info.extension = UpperExt(path);
   info.loaded = false;
   info.loadNote.clear();
+  // One regular-file test before every road that reads the file: a FIFO would block the
+  // text and metafile readers for ever and a device would feed them without end.
+  const bool reads = InKindList(info.extension, kTextList) || InKindList(info.extension, kMetafileList) ||
+                     info.extension == ".AVL" ||
+                     (InKindList(info.extension, kProbeList) && !InKindList(info.extension, kMediaList));
+  if (reads) {
+    const std::string problem = RegularFileProblem(path);
+    if (!problem.empty()) {
+      Fail(problem);
+      ShowBlankImage();
+      return OpenOutcome::Blank;
+    }
+  }
   if (InKindList(info.extension, kTextList)) return DecodeMemo() ? OpenOutcome::Text : OpenOutcome::Blank;
   if (InKindList(info.extension, kMetafileList)) return DecodeVector() ? OpenOutcome::Metafile : OpenOutcome::Blank;
   if (info.extension == ".AVL") return OpenOutcome::Slideshow;
@@ -160,15 +192,15 @@ bool TImageLoader::ProbeWithCodec(CodecKind kind) {
     return false;
   }
   try {
-    const std::size_t prefix = CodecInfoOf(kind).headerPrefix;
-    const Bytes bytes = prefix ? ReadFilePrefix(info.fileName, prefix) : ReadFileBytes(info.fileName);
-    const THeaderInfo h = codec->ReadHeader(bytes);
+    // PNG, GIF and PSD headers may lie past long blocks; the others' never do.
+    const bool further = kind == CodecKind::Png || kind == CodecKind::Gif || kind == CodecKind::Psd;
+    const THeaderInfo h = ReadHeaderFromPrefix(*codec, info.fileName, CodecInfoOf(kind).headerPrefix, further);
     info.width = h.width;
     info.height = h.height;
     info.depth = h.planes > 1 ? h.bitsPerPixel * h.planes : h.bitsPerPixel;
     return true;
   } catch (const std::exception& e) {
-    Fail(e.what());
+    Fail(LoadErrorText(e));
     ReplaceCodec(kind);
     return false;
   }
@@ -218,9 +250,8 @@ int TImageLoader::ProbeFile() {
   }
   if (InKindList(ext, kMediaList)) return kProbeMedia;
   if (!ImgInitialised()) ImgInit();
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(info.fileName, ec)) {
-    Fail("File not found");
+  if (const std::string problem = RegularFileProblem(info.fileName); !problem.empty()) {
+    Fail(problem);
     return kProbeCannotOpen;
   }
   info.pageCount = 1;
@@ -244,7 +275,7 @@ int TImageLoader::ProbeFile() {
         info.preloaded = true;
         return kProbeImage;
       } catch (const std::exception& e) {
-        Fail(e.what());
+        Fail(LoadErrorText(e));
         jpeg_ = MakeJpegDecoder();
       }
     } else {
@@ -268,7 +299,7 @@ int TImageLoader::ProbeFile() {
         info.height = bmp->HeaderHeight();
         info.depth = bmp->HeaderBits();
       } catch (const std::exception& e) {
-        Fail(e.what());
+        Fail(LoadErrorText(e));
         ReplaceCodec(CodecKind::Bmp);
         return kProbeCannotOpen;
       }
@@ -300,7 +331,9 @@ int TImageLoader::ProbeFile() {
     bool read = false;
     if (tiff) {
       try {
-        const THeaderInfo h = tiff->ReadHeader(ReadFileBytes(info.fileName));
+        auto* own = dynamic_cast<TTiffGraphic*>(tiff);
+        const THeaderInfo h = own ? own->ReadFileHeader(info.fileName)
+                                  : ReadHeaderFromPrefix(*tiff, info.fileName, CodecInfoOf(CodecKind::Tiff).headerPrefix, true);
         info.width = h.width;
         info.height = h.height;
         info.depth = ClampDepth(h.planes > 1 ? h.bitsPerPixel * h.planes : h.bitsPerPixel);
@@ -308,7 +341,7 @@ int TImageLoader::ProbeFile() {
         info.pageCount = std::max(1, h.pageCount);
         read = true;
       } catch (const std::exception& e) {
-        Fail(e.what());
+        Fail(LoadErrorText(e));
         ReplaceCodec(CodecKind::Tiff);
       }
     } else {
@@ -396,7 +429,7 @@ bool TImageLoader::OpenImage() {
       }
     }
   } catch (const std::exception& e) {
-    Fail(e.what());
+    Fail(LoadErrorText(e));
     ok = false;
   }
   if (ok && workingBitmap.Empty()) ok = false;
@@ -421,10 +454,11 @@ bool TImageLoader::OpenImage() {
   return ok;
 }
 
-bool TImageLoader::RenderBitmapThroughLibrary(const Dib& bitmap) {
-  const Bytes packed = ExportPackedDib(bitmap);
+bool TImageLoader::RenderBitmapThroughLibrary(Dib bitmap) {
+  // Handed over, not copied: the library holds the one picture the working bitmap is drawn
+  // from, so a palette picture peaks at twice its size.
   CloseLibraryImage();
-  info.libraryImage = ImgFromDIB(packed);
+  info.libraryImage = ImgFromBitmap(std::move(bitmap));
   if (!info.libraryImage) {
     Fail(ImgStatusText());
     return false;
@@ -447,7 +481,7 @@ bool TImageLoader::LoadBmp() {
       workingBitmap = ReadBmpPath(info.fileName);
       return true;
     } catch (const std::exception& e) {
-      Fail(e.what());
+      Fail(LoadErrorText(e));
       workingBitmap.Clear();
     }
   }
@@ -455,7 +489,7 @@ bool TImageLoader::LoadBmp() {
   try {
     bytes = ReadFileBytes(info.fileName);
   } catch (const std::exception& e) {
-    Fail(e.what());
+    Fail(LoadErrorText(e));
     return false;
   }
   // The library reads the file; failing that, the codec's own reader.
@@ -470,15 +504,15 @@ bool TImageLoader::LoadBmp() {
     codec->LoadFromBytes(bytes);
     bool ok;
     if (codec->Format() == TImageFormat::TrueColor) {
-      workingBitmap = CodecToWorkingBitmap(*codec);
+      workingBitmap = codec->TakeWorkingBitmap();
       ok = !workingBitmap.Empty();
     } else {
-      ok = RenderBitmapThroughLibrary(codec->AsDib());
+      ok = RenderBitmapThroughLibrary(codec->TakeWorkingBitmap());
     }
     codec->FreeImage();
     return ok;
   } catch (const std::exception& e) {
-    Fail(e.what());
+    Fail(LoadErrorText(e));
     ReplaceCodec(CodecKind::Bmp);
     return false;
   }
@@ -498,25 +532,31 @@ bool TImageLoader::LoadThroughCodec(CodecKind kind) {
     bool ok = false;
     if (codec->Empty()) {
       ok = false;
-    } else if (fresh) {
-      workingBitmap = CodecToWorkingBitmap(*codec);
+    } else if (fresh || codec->BitCount() > 8) {
+      // The codec's picture becomes the working bitmap without a copy. (Small 24-bit PNGs
+      // would pass through the library; the pixels are the same.)
+      workingBitmap = codec->TakeWorkingBitmap();
       ok = true;
-    } else if (codec->BitCount() > 8) {
-      workingBitmap = CodecToWorkingBitmap(*codec);
-      ok = true;
-      // Small 24-bit PNGs pass through the library; the pixels are the same.
     } else if (kind == CodecKind::Pcx) {
+      // The library reads the file itself: the codec's copy goes first, and is made again
+      // only when the library cannot open the file.
+      codec->FreeImage();
       CloseLibraryImage();
       info.libraryImage = ImgOpenSolo(info.fileName);
-      ok = info.libraryImage ? RenderLibraryImage(false, false) : RenderBitmapThroughLibrary(codec->AsDib());
+      if (info.libraryImage) {
+        ok = RenderLibraryImage(false, false);
+      } else {
+        codec->LoadFromFile(info.fileName);
+        ok = RenderBitmapThroughLibrary(codec->TakeWorkingBitmap());
+      }
     } else {
-      ok = RenderBitmapThroughLibrary(codec->AsDib());
+      ok = RenderBitmapThroughLibrary(codec->TakeWorkingBitmap());
     }
     if (fresh) codecs_.erase(kind);
     else codec->FreeImage();
     return ok;
   } catch (const std::exception& e) {
-    Fail(e.what());
+    Fail(LoadErrorText(e));
     ReplaceCodec(kind);
     return false;
   }
@@ -605,7 +645,7 @@ bool TImageLoader::RenderLibraryImage(bool refreshInfo, bool keepOpen) {
   try {
     workingBitmap = Dib(info.width, info.height, bits);
   } catch (const std::exception& e) {
-    Fail(e.what());
+    Fail(LoadErrorText(e));
     workingBitmap.Clear();
   }
   if (workingBitmap.Width() != info.width || workingBitmap.Height() != info.height) {

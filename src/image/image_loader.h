@@ -17,6 +17,7 @@
 // object per in-program format and replaces it after a failed load through it.
 #include <chrono>
 #include <cstdint>
+#include <exception>
 #include <map>
 #include <memory>
 #include <string>
@@ -37,6 +38,10 @@ enum ProbeCode : int {
   kProbeText = -10,
   kProbeMetafile = -11,
 };
+
+// What a failed load reports: the exception's message, "Not enough memory to load the
+// picture" when memory ran out.
+std::string LoadErrorText(const std::exception& e);
 
 // A file is a JPEG when ".JP" occurs in its extension.
 bool ExtensionIsJpeg(const std::string& upperExt);
@@ -135,7 +140,7 @@ private:
   void SetStatus(const std::string& text);
   bool LoadBmp();
   bool LoadThroughCodec(CodecKind kind);
-  bool RenderBitmapThroughLibrary(const Dib& bitmap);
+  bool RenderBitmapThroughLibrary(Dib bitmap);
   bool ProbeWithCodec(CodecKind kind);
   bool ProbePcd();
   void Fail(const std::string& why);

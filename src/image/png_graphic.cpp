@@ -22,9 +22,10 @@ struct PngSession {
   png_infop info = nullptr;
   bool write = false;
   char message[256] = {};
-  // reading
+  // reading: bytes in memory, or a file read a chunk at a time
   const std::uint8_t* data = nullptr;
-  std::size_t size = 0, pos = 0;
+  const ReadOnlyFile* file = nullptr;
+  std::uint64_t size = 0, pos = 0;
   std::vector<std::uint8_t> scratch;      // 2-bit rows
   std::vector<png_bytep> rowPointers;
   // writing
@@ -47,7 +48,11 @@ void OnWarning(png_structp, png_const_charp) {}
 void ReadFn(png_structp png, png_bytep out, size_t length) {
   PngSession* s = static_cast<PngSession*>(png_get_io_ptr(png));
   if (length > s->size - s->pos) png_error(png, "Read Error");
-  std::memcpy(out, s->data + s->pos, length);
+  if (s->file) {
+    if (s->file->ReadAt(s->pos, out, length) != static_cast<std::int64_t>(length)) png_error(png, "Read Error");
+  } else {
+    std::memcpy(out, s->data + s->pos, length);
+  }
   s->pos += length;
 }
 
@@ -260,14 +265,20 @@ void TPngGraphic::AllocateForRead(int width, int height, TImageFormat format, co
   NewImageForRead(width, height, format, palette, xDpi, yDpi);
 }
 
-void TPngGraphic::Read(ByteSpan bytes, bool headerOnly) {
-  if (bytes.size() < 8 || std::memcmp(bytes.data(), kSignature, 8) != 0) {
+void TPngGraphic::Read(ByteSpan bytes, bool headerOnly) { ReadFrom(bytes, nullptr, headerOnly); }
+
+void TPngGraphic::ReadFrom(ByteSpan bytes, const ReadOnlyFile* file, bool headerOnly) {
+  std::uint8_t head[8] = {};
+  const bool signed8 = file ? file->ReadAt(0, head, 8) == 8 : bytes.size() >= 8;
+  if (!file && signed8) std::memcpy(head, bytes.data(), 8);
+  if (!signed8 || std::memcmp(head, kSignature, 8) != 0) {
     if (!headerOnly) FreeImage();
     throw EPNGError("Invalid PNG file");
   }
   PngSession s;
-  s.data = bytes.data();
-  s.size = bytes.size();
+  s.data = file ? nullptr : bytes.data();
+  s.file = file;
+  s.size = file ? file->size() : bytes.size();
   s.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &s, OnError, OnWarning);
   if (!s.png) throw EPNGError("png_create_read_struct failed");
   s.info = png_create_info_struct(s.png);
@@ -304,8 +315,17 @@ void TPngGraphic::Read(ByteSpan bytes, bool headerOnly) {
 void TPngGraphic::ReadImage(ByteSpan bytes, int) { Read(bytes, false); }
 
 void TPngGraphic::LoadPng(const std::filesystem::path& fileName, bool headerOnly) {
-  const Bytes bytes = ReadFileBytes(fileName);
-  Read(bytes, headerOnly);
+  // Chunk by chunk from the file: whatever follows the picture is never read.
+  const ReadOnlyFile file(fileName);
+  ReadFrom({}, &file, headerOnly);
+}
+
+void TPngGraphic::LoadFromFile(const std::filesystem::path& path) {
+  if (multiImage) {
+    TDibGraphic::LoadFromFile(path);
+    return;
+  }
+  LoadPng(path, false);
 }
 
 THeaderInfo TPngGraphic::ReadHeader(ByteSpan bytes) {

@@ -14,13 +14,17 @@
 
 namespace pelira {
 
+class ReadOnlyFile;
+
 class TPngGraphic : public TDibGraphic {
 public:
   const char* ClassName() const override { return "TPngGraphic"; }
   std::unique_ptr<TDibGraphic> CreateSame() const override { return std::make_unique<TPngGraphic>(); }
 
   // The whole file is read; with headerOnly only the header fields are set.
+  // Reads the file chunk by chunk (never whole).
   void LoadPng(const std::filesystem::path& fileName, bool headerOnly);
+  void LoadFromFile(const std::filesystem::path& path) override;
   void ReadImage(ByteSpan bytes, int index) override;  // index ignored
   void SaveToStream(Bytes& stream) override;
   THeaderInfo ReadHeader(ByteSpan bytes) override;
@@ -48,6 +52,7 @@ public:
 private:
   friend struct PngReader;
   void Read(ByteSpan bytes, bool headerOnly);
+  void ReadFrom(ByteSpan bytes, const ReadOnlyFile* file, bool headerOnly);
   void AllocateForRead(int width, int height, TImageFormat format, const TPaletteRecord* palette, int xDpi,
                        int yDpi);
 

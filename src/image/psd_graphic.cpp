@@ -100,6 +100,25 @@ RowCounts ReadRowCounts(ByteSpan f, const PsdLayout& L) {
   return r;
 }
 
+// Refuses a file whose data cannot make the picture, before anything is allocated: raw
+// planes must all be there; run-length data needs its row table and rows that add up to at
+// least what PackBits needs for full rows (2 bytes per 128) and no more than the file holds.
+void CheckDataLength(ByteSpan f, const PsdLayout& L, std::uint64_t rowBytes, int planes) {
+  const std::uint64_t rest = f.size() - L.dataAt;
+  const std::uint64_t rows = static_cast<std::uint64_t>(L.height) * static_cast<std::uint64_t>(planes);
+  if (L.compression == 0) {
+    if (rowBytes * rows > rest) Invalid();
+    return;
+  }
+  const std::uint64_t tableRows = static_cast<std::uint64_t>(L.height) * static_cast<std::uint64_t>(L.channels);
+  if (tableRows * 2 > rest) Invalid();
+  const std::uint8_t* p = f.data() + L.dataAt;
+  std::uint64_t sum = 0;
+  for (std::uint64_t i = 0; i < rows; ++i) sum += static_cast<std::uint64_t>((p[2 * i] << 8) | p[2 * i + 1]);
+  if (sum > rest - tableRows * 2) Invalid();
+  if (sum < rows * 2 * ((rowBytes + 127) / 128)) Invalid();
+}
+
 }  // namespace
 
 std::size_t UnpackBits(ByteSpan in, std::uint8_t* out, std::size_t outSize) {
@@ -191,9 +210,11 @@ void TPSDGraphic::LoadFromStream(ByteSpan f) {
     pal = cv.MakeGrayPalette((info_.options & TImageInfo::kWhiteIsZero) != 0);
   }
 
-  const int bitmapBits = oneSample ? 8 : 24;
-  Dib bitmap(w, h, bitmapBits, pal, Dib::Init::Zero);
   const std::size_t rowBytes = static_cast<std::size_t>(w) * bps;
+  CheckDataLength(f, L, rowBytes, L.samples);
+  const int bitmapBits = oneSample ? 8 : 24;
+  if (!oneSample) CheckPixelLimit(w, h, L.samples * L.depth);
+  Dib bitmap(w, h, bitmapBits, pal, Dib::Init::Zero);
 
   if (oneSample) {
     std::vector<std::uint8_t> row(rowBytes, 0);

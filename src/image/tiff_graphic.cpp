@@ -107,11 +107,24 @@ void TTiffGraphic::SetCompression(int compression) {
 // Reading
 
 void TTiffGraphic::LoadTiff(const std::filesystem::path& fileName, int page) {
-  const Bytes bytes = ReadFileBytes(fileName);
-  Read(bytes, page);
+  const ReadOnlyFile file(fileName);
+  Read(TiffSource{{}, &file}, page);
 }
 
-void TTiffGraphic::ReadImage(ByteSpan bytes, int index) { Read(bytes, index); }
+void TTiffGraphic::LoadFromFile(const std::filesystem::path& path) {
+  if (multiImage) {
+    TDibGraphic::LoadFromFile(path);
+    return;
+  }
+  LoadTiff(path, imageIndex);
+}
+
+THeaderInfo TTiffGraphic::ReadFileHeader(const std::filesystem::path& path) {
+  const ReadOnlyFile file(path);
+  return ReadHeaderFrom(TiffSource{{}, &file});
+}
+
+void TTiffGraphic::ReadImage(ByteSpan bytes, int index) { Read(TiffSource{bytes, nullptr}, index); }
 
 int TTiffGraphic::GetImageCount(ByteSpan bytes) {
   TiffHandle h = TiffHandle::OpenRead(bytes);
@@ -119,8 +132,10 @@ int TTiffGraphic::GetImageCount(ByteSpan bytes) {
   return TiffDirectoryCount(h.get());
 }
 
-THeaderInfo TTiffGraphic::ReadHeader(ByteSpan bytes) {
-  Read(bytes, -1);
+THeaderInfo TTiffGraphic::ReadHeader(ByteSpan bytes) { return ReadHeaderFrom(TiffSource{bytes, nullptr}); }
+
+THeaderInfo TTiffGraphic::ReadHeaderFrom(const TiffSource& source) {
+  Read(source, -1);
   THeaderInfo info;
   info.width = headerWidth_;
   info.height = headerHeight_;
@@ -130,10 +145,10 @@ THeaderInfo TTiffGraphic::ReadHeader(ByteSpan bytes) {
   return info;
 }
 
-void TTiffGraphic::Read(ByteSpan bytes, int page) {
+void TTiffGraphic::Read(const TiffSource& source, int page) {
   const bool headerOnly = page == -1;
   if (!headerOnly) FreeImage();
-  TiffHandle h = TiffHandle::OpenRead(bytes);
+  TiffHandle h = TiffHandle::OpenRead(source);
   if (!h) Fail("TIFFOpen");
   TIFF* tif = h.get();
   headerWidth_ = headerHeight_ = headerDepth_ = 0;
@@ -251,6 +266,7 @@ void TTiffGraphic::Read(ByteSpan bytes, int page) {
   }
 
   CheckPixelLimit(width, height, FormatBitCount(format));
+  CheckStripsHoldThePage(tif, source.size());
   NewImageForRead(headerWidth_, headerHeight_, format, palette, xDpi, yDpi);
   const std::size_t stride = Stride();
   const std::size_t rowBytes = (static_cast<std::size_t>(width) * FormatBitCount(format) + 7) / 8;
@@ -277,65 +293,70 @@ void TTiffGraphic::Read(ByteSpan bytes, int page) {
         }
       });
       if (!ok) Fail("TIFFReadRGBAImage");
-    } else if (fax) {
-      std::vector<std::uint8_t> buf(scanline);
-      for (std::uint32_t y = 0; y < height; ++y) {
-        if (TIFFReadScanline(tif, buf.data(), y, 0) < 0) Fail("TIFFReadScanline");
-        std::uint8_t* dst = ScanLine(static_cast<int>(y));
-        const std::size_t n = std::min<std::size_t>(scanline, stride);
-        std::memcpy(dst, buf.data(), n);
-        std::memset(dst + n, 0, stride - n);
-      }
     } else {
+      const std::size_t bpp = static_cast<std::size_t>(bytesPerPixel);
+      // One row of the file into row y of the picture.
+      const auto putRow = [&](std::uint32_t y, const std::uint8_t* src) {
+        std::uint8_t* dst = ScanLine(static_cast<int>(y));
+        if (bpp == 3 || bpp == 4) {
+          for (std::uint32_t x = 0; x < width; ++x) {
+            dst[3 * x] = src[bpp * x + 2];
+            dst[3 * x + 1] = src[bpp * x + 1];
+            dst[3 * x + 2] = src[bpp * x];
+          }
+          std::memset(dst + rowBytes, 0, stride - rowBytes);
+        } else {
+          const std::size_t k = std::min<std::size_t>(scanline, stride);
+          std::memcpy(dst, src, k);
+          std::memset(dst + k, 0, stride - k);
+        }
+      };
       std::uint32_t rps = 0;
       TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &rps);
       if (rps == 0 || rps > height) rps = height;
       const tmsize_t stripSize = TIFFStripSize(tif);
       if (stripSize <= 0) Fail("TIFFStripSize");
-      const std::size_t bpp = static_cast<std::size_t>(bytesPerPixel);
-      const int strips = static_cast<int>((static_cast<std::uint64_t>(height) + rps - 1) / rps);
-      // Strips decode independently: each band of them gets its own libtiff handle on the
-      // same bytes and writes only its own rows.
-      const auto band = [&](int first, int last) {
-        TiffHandle own;
-        TIFF* t = tif;
-        if (first != 0) {
-          own = TiffHandle::OpenRead(bytes);
-          if (!own || !TIFFSetDirectory(own.get(), static_cast<tdir_t>(dir))) Fail("TIFFOpen");
-          t = own.get();
+      // Fax pages, and pages whose strips are too tall to hold decoded beside the picture
+      // (a scan in one strip), are read a scanline at a time.
+      constexpr tmsize_t kMaxStripBuffer = tmsize_t{16} << 20;
+      if (fax || stripSize > kMaxStripBuffer) {
+        std::vector<std::uint8_t> buf(scanline);
+        for (std::uint32_t y = 0; y < height; ++y) {
+          if (TIFFReadScanline(tif, buf.data(), y, 0) < 0) Fail("TIFFReadScanline");
+          putRow(y, buf.data());
         }
-        std::vector<std::uint8_t> buf(static_cast<std::size_t>(stripSize));
-        for (int strip = first; strip < last; ++strip) {
-          const tmsize_t got = TIFFReadEncodedStrip(t, static_cast<tstrip_t>(strip), buf.data(), stripSize);
-          if (got < 0) Fail("TIFFReadEncodedStrip");
-          const std::uint32_t top = static_cast<std::uint32_t>(strip) * rps;
-          const std::uint32_t n = std::min(rps, height - top);
-          for (std::uint32_t r = 0; r < n; ++r) {
-            std::uint8_t* dst = ScanLine(static_cast<int>(top + r));
-            const std::uint64_t at = static_cast<std::uint64_t>(r) * scanline;
-            if (at + scanline > static_cast<std::uint64_t>(got)) {
-              std::memset(dst, 0, stride);  // a short strip: the rest stays black
-              continue;
-            }
-            const std::uint8_t* src = buf.data() + at;
-            if (bpp == 3 || bpp == 4) {
-              for (std::uint32_t x = 0; x < width; ++x) {
-                dst[3 * x] = src[bpp * x + 2];
-                dst[3 * x + 1] = src[bpp * x + 1];
-                dst[3 * x + 2] = src[bpp * x];
+      } else {
+        const int strips = static_cast<int>((static_cast<std::uint64_t>(height) + rps - 1) / rps);
+        // Strips decode independently: each band of them gets its own libtiff handle on the
+        // same bytes and writes only its own rows.
+        const auto band = [&](int first, int last) {
+          TiffHandle own;
+          TIFF* t = tif;
+          if (first != 0) {
+            own = TiffHandle::OpenRead(source);
+            if (!own || !TIFFSetDirectory(own.get(), static_cast<tdir_t>(dir))) Fail("TIFFOpen");
+            t = own.get();
+          }
+          std::vector<std::uint8_t> buf(static_cast<std::size_t>(stripSize));
+          for (int strip = first; strip < last; ++strip) {
+            const tmsize_t got = TIFFReadEncodedStrip(t, static_cast<tstrip_t>(strip), buf.data(), stripSize);
+            if (got < 0) Fail("TIFFReadEncodedStrip");
+            const std::uint32_t top = static_cast<std::uint32_t>(strip) * rps;
+            const std::uint32_t n = std::min(rps, height - top);
+            for (std::uint32_t r = 0; r < n; ++r) {
+              const std::uint64_t at = static_cast<std::uint64_t>(r) * scanline;
+              if (at + scanline > static_cast<std::uint64_t>(got)) {
+                std::memset(ScanLine(static_cast<int>(top + r)), 0, stride);  // a short strip: the rest stays black
+                continue;
               }
-              std::memset(dst + rowBytes, 0, stride - rowBytes);
-            } else {
-              const std::size_t k = std::min<std::size_t>(scanline, stride);
-              std::memcpy(dst, src, k);
-              std::memset(dst + k, 0, stride - k);
+              putRow(top + r, buf.data() + at);
             }
           }
-        }
-      };
-      // Only compressed strips are worth a second handle.
-      const bool split = compression != COMPRESSION_NONE;
-      ParallelRows(strips, band, split ? 0 : 1, static_cast<std::int64_t>(rps) * width, 1 << 20);
+        };
+        // Only compressed strips are worth a second handle.
+        const bool split = compression != COMPRESSION_NONE;
+        ParallelRows(strips, band, split ? 0 : 1, static_cast<std::int64_t>(rps) * width, 1 << 20);
+      }
     }
   } catch (...) {
     FreeImage();
@@ -358,6 +379,20 @@ void TTiffGraphic::AppendImage(Bytes& stream) { Write(stream, !stream.empty()); 
 
 void TTiffGraphic::Write(Bytes& stream, bool append) {
   if (Empty()) throw ETiffError("TTiffGraphic Invalid image");
+  // Into a copy: a failed write leaves the caller's stream as it was.
+  Bytes out = append ? stream : Bytes{};
+  TiffHandle h = TiffHandle::OpenWrite(out, append);
+  WritePage(h);
+  stream.swap(out);
+}
+
+void TTiffGraphic::SaveToDescriptor(int fd) {
+  if (Empty()) throw ETiffError("TTiffGraphic Invalid image");
+  TiffHandle h = TiffHandle::OpenWrite(fd);
+  WritePage(h);
+}
+
+void TTiffGraphic::WritePage(TiffHandle& h) {
   SetCompression(compression_);  // the format may have changed since it was set
   const CompressionRow& c = kCompressions[compression_];
   const bool fax = c.blackWhiteOnly;
@@ -405,9 +440,6 @@ void TTiffGraphic::Write(Bytes& stream, bool append) {
   }
   if (colorMap) photometric = PHOTOMETRIC_PALETTE;
 
-  // Into a copy: a failed write leaves the caller's stream as it was.
-  Bytes out = append ? stream : Bytes{};
-  TiffHandle h = TiffHandle::OpenWrite(out, append);
   if (!h) Fail("TIFFOpen");
   TIFF* tif = h.get();
   const std::uint32_t w = static_cast<std::uint32_t>(Width()), hgt = static_cast<std::uint32_t>(Height());
@@ -461,7 +493,6 @@ void TTiffGraphic::Write(Bytes& stream, bool append) {
     if (TIFFWriteScanline(tif, row.data(), y, 0) < 0) Fail("TIFFWriteScanLine");
   }
   if (!TIFFWriteDirectory(tif) || !h.Close()) Fail("TIFFClose");
-  stream.swap(out);
 }
 
 }  // namespace pelira

@@ -9,6 +9,7 @@
 
 #include "common/errors.h"
 #include "image/dib_graphic.h"
+#include "image/tiff_io.h"
 
 namespace pelira {
 
@@ -33,11 +34,17 @@ public:
   const char* ClassName() const override { return "TTiffGraphic"; }
   std::unique_ptr<TDibGraphic> CreateSame() const override { return std::make_unique<TTiffGraphic>(); }
 
-  // Page is 1-based; -1 reads only the first page's header.
+  // Page is 1-based; -1 reads only the first page's header. The file is read in place: only
+  // its directories and the page's strips, never the whole file into memory.
   void LoadTiff(const std::filesystem::path& fileName, int page);
+  void LoadFromFile(const std::filesystem::path& path) override;
+  // The probe's header read, in place.
+  THeaderInfo ReadFileHeader(const std::filesystem::path& path);
   void ReadImage(ByteSpan bytes, int index) override;
   int GetImageCount(ByteSpan bytes) override;
   void SaveToStream(Bytes& stream) override;
+  // The page written straight into an open file (a save's temporary), strip by strip.
+  void SaveToDescriptor(int fd);
   void AppendImage(Bytes& stream) override;
   // The first page's header; pageCount and the Compression tag value included.
   THeaderInfo ReadHeader(ByteSpan bytes) override;
@@ -56,8 +63,10 @@ public:
   int CompressionTag() const { return compressionTag_; }
 
 private:
-  void Read(ByteSpan bytes, int page);
+  THeaderInfo ReadHeaderFrom(const TiffSource& source);
+  void Read(const TiffSource& source, int page);
   void Write(Bytes& stream, bool append);
+  void WritePage(TiffHandle& h);
 
   int compression_ = tcPackbits;
   int headerWidth_ = 0, headerHeight_ = 0, headerDepth_ = 0, compressionTag_ = 0, headerPages_ = 0;

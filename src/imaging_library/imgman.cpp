@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <map>
+#include <new>
 #include <mutex>
 
 #include "common/errors.h"
@@ -77,7 +78,12 @@ std::shared_ptr<LibImage> Find(HIMG h) {
 
 int StatusOf(const std::exception& e) {
   const std::string m = e.what();
-  return m.rfind("Image too large", 0) == 0 ? IMG_TOOLARGE : IMG_DECODE;
+  return m.rfind("Image too large", 0) == 0 || dynamic_cast<const std::bad_alloc*>(&e) ? IMG_TOOLARGE : IMG_DECODE;
+}
+
+std::string MessageOf(const std::exception& e) {
+  if (dynamic_cast<const std::bad_alloc*>(&e)) return "Not enough memory to load the picture";
+  return e.what();
 }
 
 // The current page, decoded on first use.
@@ -86,7 +92,7 @@ Dib* Current(LibImage& img) {
     try {
       img.current = img.doc->DecodePage(img.page);
     } catch (const std::exception& e) {
-      Fail(StatusOf(e), e.what());
+      Fail(StatusOf(e), MessageOf(e));
       return nullptr;
     }
   }
@@ -96,8 +102,10 @@ Dib* Current(LibImage& img) {
 HIMG FromBitmap(Dib d, const char* type = "DIB") {
   auto img = std::make_shared<LibImage>();
   img->type = type;
-  img->current = d;
-  img->doc = std::make_unique<DibDocument>(std::move(d));
+  // One page, held once: as the current page (a one-page document never changes page, so
+  // the document is not asked for it again).
+  img->current = std::move(d);
+  img->doc = std::make_unique<DibDocument>(Dib());
   return Add(std::move(img));
 }
 
@@ -126,7 +134,7 @@ HIMG OpenBytes(std::shared_ptr<const std::vector<std::uint8_t>> bytes, const std
     if (!img->doc || img->doc->PageCount() < 1) return Fail(IMG_DECODE, "The document has no pages");
     return Add(std::move(img));
   } catch (const std::exception& e) {
-    return Fail(StatusOf(e), e.what());
+    return Fail(StatusOf(e), MessageOf(e));
   }
 }
 
@@ -139,7 +147,7 @@ HIMG Derive(HIMG h, F&& op) {
   try {
     return FromBitmap(op(*d));
   } catch (const std::exception& e) {
-    return Fail(StatusOf(e), e.what());
+    return Fail(StatusOf(e), MessageOf(e));
   }
 }
 
@@ -164,8 +172,9 @@ HIMG ImgOpenSolo(const std::string& path, int) {
   std::shared_ptr<std::vector<std::uint8_t>> bytes;
   try {
     bytes = std::make_shared<std::vector<std::uint8_t>>(ReadFileBytes(path));
-  } catch (const std::exception&) {
-    return Fail(IMG_NOFILE, "Cannot open file " + path);
+  } catch (const std::exception& e) {
+    // Missing, not a regular file, too large: the reason as the reader gave it.
+    return Fail(IMG_NOFILE, MessageOf(e));
   }
   return OpenBytes(std::move(bytes), UpperExt(path), nullptr);
 }
@@ -180,7 +189,7 @@ HIMG ImgFromDIB(ByteSpan packed) {
   try {
     return FromBitmap(DibFromPacked(packed));
   } catch (const std::exception& e) {
-    return Fail(StatusOf(e), e.what());
+    return Fail(StatusOf(e), MessageOf(e));
   }
 }
 

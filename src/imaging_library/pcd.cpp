@@ -28,6 +28,8 @@ struct Level {
 // Index r is 96 x 2^r by 64 x 2^r: 0 is made from Base/16, 1..3 are stored planes.
 constexpr Level kLevels[4] = {{0x2000, 192, 128, 2}, {0x2000, 192, 128, 1}, {0xB800, 384, 256, 1}, {0x30000, 768, 512, 1}};
 
+constexpr std::size_t kPcdBytesRead = kLevels[3].offset + 768 * 512 * 3 / 2;
+
 std::uint8_t Clamp(double v) { return static_cast<std::uint8_t>(std::clamp(static_cast<int>(std::lround(v)), 0, 255)); }
 
 }  // namespace
@@ -35,13 +37,22 @@ std::uint8_t Clamp(double v) { return static_cast<std::uint8_t>(std::clamp(stati
 int PCDopen(const std::string& name, HPCD* pcd) {
   if (!pcd) return 1;
   *pcd = nullptr;
-  auto f = std::make_unique<PcdFile>();
+  std::vector<std::uint8_t> bytes;
   try {
     // Enough for the three base planes; nothing beyond is read.
-    f->bytes = ReadFilePrefix(name, kLevels[3].offset + 768 * 512 * 3 / 2);
+    bytes = ReadFilePrefix(name, kPcdBytesRead);
   } catch (const std::exception&) {
     return 2;
   }
+  return PCDopenBytes(std::move(bytes), pcd);
+}
+
+int PCDopenBytes(std::vector<std::uint8_t> bytes, HPCD* pcd) {
+  if (!pcd) return 1;
+  *pcd = nullptr;
+  auto f = std::make_unique<PcdFile>();
+  f->bytes = std::move(bytes);
+  if (f->bytes.size() > kPcdBytesRead) f->bytes.resize(kPcdBytesRead);
   if (f->bytes.size() < 0x800 + 7 || std::memcmp(f->bytes.data() + 0x800, "PCD_IPI", 7) != 0) return 3;
   for (const Level& l : kLevels)
     if (f->bytes.size() >= l.offset + static_cast<std::size_t>(l.width) * l.height * 3 / 2) ++f->resolutions;

@@ -32,6 +32,8 @@ struct PcdImageInfo {
 
 // 0 on success, else non-zero; a failed open leaves *pcd null.
 int PCDopen(const std::string& name, HPCD* pcd);
+// The same over the file's bytes (only the first bytes up to the Base plane's end count).
+int PCDopenBytes(std::vector<std::uint8_t> bytes, HPCD* pcd);
 int PCDclose(HPCD pcd);
 // attributes[0] encryption, attributes[1] watermark (both 0: packs are read unencrypted).
 int PCDgetAttributes(HPCD pcd, std::uint8_t attributes[4], std::uint8_t more[4]);

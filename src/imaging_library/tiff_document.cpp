@@ -2,6 +2,7 @@
 
 #include <tiffio.h>
 
+#include <cstring>
 #include <map>
 #include <string>
 
@@ -41,16 +42,20 @@ Dib TiffDocument::DecodePage(int page) {
   TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &photometric);
   const int width = static_cast<int>(w), height = static_cast<int>(hgt);
 
-  // Every layout goes through the RGBA reader; the page then goes back to its own depth.
+  std::uint16_t compression = COMPRESSION_NONE, planar = PLANARCONFIG_CONTIG;
+  TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
+  TIFFGetFieldDefaulted(tif, TIFFTAG_PLANARCONFIG, &planar);
+  // Nothing is allocated for a page whose data cannot be there.
+  CheckStripsHoldThePage(tif, bytes_->size());
+
   const bool gray = spp == 1 && (photometric == PHOTOMETRIC_MINISWHITE || photometric == PHOTOMETRIC_MINISBLACK);
   const bool palette = spp == 1 && photometric == PHOTOMETRIC_PALETTE && bps <= 8;
   Dib out;
   std::map<std::uint32_t, int> index;  // colour -> first palette entry
   if (gray && bps == 1) {
-    out = Dib(width, height, 1);
+    out = Dib(width, height, 1, Dib::Init::Uninitialised);
   } else if (gray && bps <= 8) {
-    out = Dib(width, height, 8);
-    out.SetColors(Gray256Palette());
+    out = Dib(width, height, 8, Gray256Palette(), Dib::Init::Uninitialised);
   } else if (palette) {
     std::uint16_t *r = nullptr, *g = nullptr, *b = nullptr;
     if (!TIFFGetField(tif, TIFFTAG_COLORMAP, &r, &g, &b) || !r || !g || !b) throw EVistrelError("TIFF page without a ColorMap");
@@ -63,13 +68,50 @@ Dib TiffDocument::DecodePage(int page) {
       p.push_back(RgbQuad{v(b[i]), v(g[i]), v(r[i]), 0});
       index.emplace(MakeColor(v(r[i]), v(g[i]), v(b[i])), i);
     }
-    out = Dib(width, height, bps == 1 ? 1 : bps <= 4 ? 4 : 8, p);
+    out = Dib(width, height, bps == 1 ? 1 : bps <= 4 ? 4 : 8, p, Dib::Init::Uninitialised);
   } else {
-    out = Dib(width, height, 24);
+    out = Dib(width, height, 24, Dib::Init::Uninitialised);
   }
   const int bits = out.BitCount();
-  const bool ok = ReadRgbaRows(tif, w, hgt, [&](std::uint32_t row, const std::uint32_t* src) {
+
+  // Bilevel, gray and palette pages of 1, 4 or 8 bits in strips are read a scanline at a
+  // time straight into the page's own rows: a fax page costs its bits, not 32 a pixel.
+  const bool ownRows = (gray || palette) && (bps == 1 || bps == 4 || bps == 8) && !TIFFIsTiled(tif) &&
+                       planar == PLANARCONFIG_CONTIG && compression != COMPRESSION_JPEG &&
+                       compression != COMPRESSION_OJPEG;
+  if (ownRows) {
+    const tmsize_t scanline = TIFFScanlineSize(tif);
+    const std::size_t packed = (static_cast<std::size_t>(w) * bps + 7) / 8;
+    if (scanline <= 0 || static_cast<std::size_t>(scanline) < packed) throw EVistrelError("TIFF page layout not supported");
+    std::vector<std::uint8_t> buf(static_cast<std::size_t>(scanline));
+    const bool invert = photometric == PHOTOMETRIC_MINISWHITE;
+    for (std::uint32_t y = 0; y < hgt; ++y) {
+      if (TIFFReadScanline(tif, buf.data(), y, 0) < 0) {
+        const std::string m = TiffErrorText(tif);
+        throw EVistrelError(m.empty() ? std::string("TIFF data cannot be read") : m);
+      }
+      std::uint8_t* dst = out.ScanLine(static_cast<int>(y));
+      std::memset(dst, 0, out.Stride());
+      if (gray && bps == 4) {
+        // 4-bit gray becomes the 256-level ramp: v x 17.
+        for (std::uint32_t x = 0; x < w; ++x) {
+          const int v = (buf[x >> 1] >> ((x & 1) ? 0 : 4)) & 15;
+          dst[x] = static_cast<std::uint8_t>((invert ? 15 - v : v) * 17);
+        }
+      } else if (gray && invert) {
+        for (std::size_t i = 0; i < packed; ++i) dst[i] = static_cast<std::uint8_t>(~buf[i]);
+      } else {
+        std::memcpy(dst, buf.data(), packed);
+      }
+      // Bits past the width in the last byte stay clear.
+      if (bits == 1 && (w & 7)) dst[packed - 1] &= static_cast<std::uint8_t>(0xFF00 >> (w & 7));
+      if (bits == 4 && (w & 1)) dst[packed - 1] &= 0xF0;
+    }
+  }
+  // Every other layout goes through the RGBA reader; the page then goes back to its own depth.
+  const bool ok = ownRows || ReadRgbaRows(tif, w, hgt, [&](std::uint32_t row, const std::uint32_t* src) {
     std::uint8_t* dst = out.ScanLine(static_cast<int>(row));
+    if (bits != 24) std::memset(dst, 0, out.Stride());
     for (std::uint32_t x = 0; x < w; ++x) {
       const int red = TIFFGetR(src[x]), green = TIFFGetG(src[x]), blue = TIFFGetB(src[x]);
       if (bits == 24) {
@@ -86,6 +128,7 @@ Dib TiffDocument::DecodePage(int page) {
         dst[x] = static_cast<std::uint8_t>(red);
       }
     }
+    if (bits == 24) std::memset(dst + 3 * static_cast<std::size_t>(w), 0, out.Stride() - 3 * static_cast<std::size_t>(w));
   });
   if (!ok) throw EVistrelError("TIFF page layout not supported");
   float xres = 0, yres = 0;

@@ -6,8 +6,10 @@
 #include <cstring>
 
 #include "codecs/codec_test_util.h"
+#include "image/image_loader.h"
 #include "image/pixel_limit.h"
 #include "image/tiff_io.h"
+#include "imaging_library/tiff_document.h"
 #include "support/test_support.h"
 
 namespace pelira {
@@ -405,6 +407,109 @@ TEST(TiffRead, HostileFilesFailCleanly) {
   EXPECT_EQ(ErrorOf([&] { g.LoadFromBytes(rgb(2, 2, 5)); }), "(no error)");
   EXPECT_EQ(g.Format(), TImageFormat::TrueColor);
   EXPECT_EQ(g.Pixels(1, 1), MakeColor(0x5A, 0x5A, 0x5A));
+}
+
+// The imaging library's road reads every page the codec reads to the same pixels, bilevel,
+// gray and palette pages through their own rows.
+TEST(TiffDocumentRead, MatchesTiff2rgba) {
+  for (const char* name : {"rgb", "rgb_zip", "rgb_tiled", "gray8", "gray8_miw", "gray8_miw_zip", "gray4", "pal8", "pal4",
+                           "pal4_zip", "bw", "bw_miw", "bw_miw_g3", "bw_miw_g3_2d", "bw_miw_g4", "bw_g4",
+                           "bw_miw_packbits", "bw_miw_zip", "bw_miw_tiled", "rgb_lzw", "pal8_lzw"}) {
+    SCOPED_TRACE(name);
+    auto doc = OpenTiffDocument(std::make_shared<const Bytes>(Tif(name)));
+    Dib page;
+    EXPECT_EQ(ErrorOf([&] { page = doc->DecodePage(0); }), "(no error)");
+    EXPECT_EQ(RgbOf(page), Expected(name));
+  }
+}
+
+Bytes OneBitHeader(std::uint32_t w, std::uint32_t h, std::uint16_t compression, std::uint32_t stripBytes,
+                   const Bytes& data) {
+  return BuildTiff({{256, 4, 1, w}, {257, 4, 1, h}, {258, 3, 1, 1}, {259, 3, 1, compression}, {262, 3, 1, 0},
+                    {273, 4, 1, 0}, {277, 3, 1, 1}, {278, 4, 1, h}, {279, 4, 1, stripBytes}},
+                   data);
+}
+
+// A header that claims a page its strips cannot hold is refused before the page is
+// allocated, on both roads, and libtiff's read errors stop the read instead of leaving a
+// black page that counts as loaded.
+TEST(TiffRead, StripsThatCannotHoldTheirRowsAreRefused) {
+  const Bytes junk(16, 0xA5);
+  struct Case {
+    const char* what;
+    Bytes bytes;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"raw strip of 16 bytes for 4000 rows", OneBitHeader(4000, 4000, 1, 16, junk), "TIFF strip"},
+      {"fax strip of 16 bytes for 4000 rows", OneBitHeader(4000, 4000, 4, 16, junk), "too short"},
+      {"fax strip past the end of the file", OneBitHeader(4000, 4000, 4, 100000, junk), "outside the file"},
+      {"huge fax page over no data", OneBitHeader(150000, 150000, 4, 16, junk), "too short"},
+      {"raw strip without its last byte", OneBitHeader(64, 2, 1, 15, Bytes(15, 0xA5)), "TIFF strip"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    auto doc = OpenTiffDocument(std::make_shared<const Bytes>(c.bytes));
+    const std::string e1 = ErrorOf([&] { doc->DecodePage(0); });
+    EXPECT_NE(e1.find(c.message), std::string::npos) << e1;
+    TTiffGraphic g;
+    const std::string e2 = ErrorOf([&] { g.LoadFromBytes(c.bytes); });
+    EXPECT_NE(e2.find(c.message), std::string::npos) << e2;
+  }
+  // A fax strip long enough to pass the check but holding junk: the decoder's error stops it.
+  const Bytes noise(600, 0x00);
+  auto doc = OpenTiffDocument(std::make_shared<const Bytes>(OneBitHeader(4000, 4000, 4, 600, noise)));
+  EXPECT_NE(ErrorOf([&] { doc->DecodePage(0); }), "(no error)");
+  // The pipeline ends such a file on the blank picture with the reason.
+  test::TempDir dir;
+  test::WriteBytes(dir / "fax.tif", OneBitHeader(150000, 150000, 4, 16, junk));
+  TImageLoader l;
+  EXPECT_EQ(l.Open((dir / "fax.tif").string()), OpenOutcome::Blank);
+  EXPECT_NE(l.LastError().find("too short"), std::string::npos) << l.LastError();
+}
+
+// A bilevel page in one strip is read into its own rows: under a pixel limit that holds the
+// page at 1 bit but not at 32, it loads, and the pixels are those written.
+TEST(TiffRead, BilevelPageInOneStripCostsItsOwnBits) {
+  constexpr std::uint32_t kSide = 2000;
+  Bytes file;
+  {
+    TiffHandle h = TiffHandle::OpenWrite(file, false);
+    ASSERT_TRUE(h);
+    TIFF* t = h.get();
+    TIFFSetField(t, TIFFTAG_IMAGEWIDTH, kSide);
+    TIFFSetField(t, TIFFTAG_IMAGELENGTH, kSide);
+    TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, 1);
+    TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, 1);
+    TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE);
+    TIFFSetField(t, TIFFTAG_COMPRESSION, COMPRESSION_CCITTFAX4);
+    TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, kSide);
+    std::vector<std::uint8_t> row(kSide / 8);
+    for (std::uint32_t y = 0; y < kSide; ++y) {
+      for (std::uint32_t i = 0; i < row.size(); ++i) row[i] = static_cast<std::uint8_t>((y / 50 + i / 10) % 2 ? 0xFF : 0x00);
+      ASSERT_GE(TIFFWriteScanline(t, row.data(), y, 0), 0);
+    }
+    ASSERT_TRUE(TIFFWriteDirectory(t));
+    ASSERT_TRUE(h.Close());
+  }
+  const std::uint64_t before = MaxImageBytes();
+  SetMaxImageBytes(RowStride(kSide, 1) * kSide + 4096);  // the page at 1 bit, far below it at 32
+  auto doc = OpenTiffDocument(std::make_shared<const Bytes>(file));
+  Dib page;
+  const std::string error = ErrorOf([&] { page = doc->DecodePage(0); });
+  TTiffGraphic g;
+  const std::string codecError = ErrorOf([&] { g.LoadFromBytes(file); });
+  SetMaxImageBytes(before);
+  ASSERT_EQ(error, "(no error)");
+  ASSERT_EQ(codecError, "(no error)");
+  ASSERT_EQ(page.BitCount(), 1);
+  // Min-is-white: a set bit in the file is black.
+  for (std::uint32_t y : {0u, 49u, 50u, 1999u})
+    for (std::uint32_t x : {0u, 79u, 80u, 1999u}) {
+      const bool black = (y / 50 + x / 80) % 2 == 1;
+      EXPECT_EQ(page.Pixel(static_cast<int>(x), static_cast<int>(y)), black ? 0u : 0xFFFFFFu) << x << "," << y;
+      EXPECT_EQ(g.Pixels(static_cast<int>(x), static_cast<int>(y)), black ? 0u : 0xFFFFFFu) << x << "," << y;
+    }
 }
 
 }  // namespace

@@ -129,6 +129,48 @@ TEST(PsdGraphic, LyingHeadersAreRefused) {
   }
 }
 
+// A header over no pixel data is refused for the missing data before anything is allocated:
+// under a pixel limit below the claimed picture the refusal is still the data's, not the
+// limit's.
+TEST(PsdGraphic, MissingDataIsFoundBeforeAllocation) {
+  const auto header = [](std::uint16_t channels, std::uint32_t side, std::uint16_t mode, std::uint16_t compression,
+                         std::size_t extra) {
+    Bytes b = {'8', 'B', 'P', 'S', 0, 1, 0, 0, 0, 0, 0, 0};
+    const auto put16 = [&](std::uint32_t v) { b.push_back(static_cast<std::uint8_t>(v >> 8)), b.push_back(v & 255); };
+    const auto put32 = [&](std::uint32_t v) { put16(v >> 16), put16(v & 0xFFFF); };
+    put16(channels), put32(side), put32(side), put16(8), put16(mode);
+    put32(0), put32(0), put32(0);  // colour data, resources, layers
+    put16(compression);
+    b.resize(b.size() + extra, 0);
+    return b;
+  };
+  struct Case {
+    const char* what;
+    Bytes bytes;
+  };
+  const Case cases[] = {
+      {"raw RGB, no data", header(3, 2000, 3, 0, 52)},
+      {"raw gray, no data", header(1, 2000, 1, 0, 52)},
+      {"run-length RGB, row table cut", header(3, 2000, 3, 1, 100)},
+      // Rows of zero bytes cannot make a 2000-pixel row.
+      {"run-length RGB, empty rows", header(3, 2000, 3, 1, 2000 * 3 * 2)},
+      {"run-length gray, empty rows", header(1, 2000, 1, 1, 2000 * 2)},
+  };
+  const std::uint64_t old = MaxImageBytes();
+  SetMaxImageBytes(1 << 20);
+  for (const Case& c : cases) {
+    TPSDGraphic g;
+    std::string error;
+    try {
+      g.LoadFromStream(c.bytes);
+    } catch (const std::exception& e) {
+      error = e.what();
+    }
+    EXPECT_EQ(error, "Invalid image format") << c.what;
+  }
+  SetMaxImageBytes(old);
+}
+
 TEST(PsdGraphic, HeaderOnlyAndPipelineCodec) {
   TPSDGraphic g;
   g.HeaderOnly = true;

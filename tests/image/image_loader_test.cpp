@@ -163,6 +163,7 @@ TEST(LoadPipeline, FormatsWithoutACodecFailCleanly) {
   EXPECT_EQ(ui.Calls()[0].text, "Invalid Metafile.");
   test::WriteText(dir / "a.txt", "x");
   EXPECT_EQ(l.Open((dir / "a.txt").string()), OpenOutcome::Blank);
+  test::WriteText(dir / "show.avl", "x");
   EXPECT_EQ(l.Open((dir / "show.avl").string()), OpenOutcome::Slideshow);
 }
 
