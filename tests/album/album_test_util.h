@@ -42,7 +42,7 @@ struct OracleRun {
 };
 
 inline OracleRun RunOracle(const std::string& mode, const std::filesystem::path& album) {
-  const auto script = std::filesystem::path(__FILE__).parent_path() / "album_oracle.py";
+  const auto script = Fixture("album/album_oracle.py");
   const std::string cmd = "python3 '" + script.string() + "' " + mode + " '" + album.string() + "'";
   OracleRun r;
   FILE* f = ::popen(cmd.c_str(), "r");
