@@ -283,8 +283,8 @@ void Undo(const std::vector<Committed>& done) {
 
 }  // namespace
 
-SaveResult SaveAlbum(AlbumStore& store, const std::string& path, const SaveOptions& o) {
-  SaveResult res;
+AlbumSaveResult SaveAlbum(AlbumStore& store, const std::string& path, const AlbumSaveOptions& o) {
+  AlbumSaveResult res;
   BusyScope busy(store);
   if (!busy.Acquired()) return res;
   const AlbumFormat format = FormatOfPath(path);
@@ -482,7 +482,7 @@ bool InsideFolder(const fs::path& file, const fs::path& folder) {
   return parent == dir;
 }
 
-Ui& UiOf(const LoadOptions& o) { return o.ui != nullptr ? *o.ui : CurrentUi(); }
+Ui& UiOf(const AlbumLoadOptions& o) { return o.ui != nullptr ? *o.ui : CurrentUi(); }
 
 }  // namespace
 
@@ -497,7 +497,7 @@ std::vector<PlpEntry> ParsePlpLines(std::string_view bytes) {
   return out;
 }
 
-bool LoadSideFiles(AlbumStore& store, const AvlHeader& h, const LoadOptions& o, std::string& why) {
+bool LoadSideFiles(AlbumStore& store, const AvlHeader& h, const AlbumLoadOptions& o, std::string& why) {
   if (!h.AllSidePaths()) {
     why = "side-file paths missing";
     return false;
@@ -574,8 +574,8 @@ bool LoadSideFiles(AlbumStore& store, const AvlHeader& h, const LoadOptions& o, 
 
 namespace {
 
-LoadResult LoadList(AlbumStore& store, const std::string& bytes, const LoadOptions& o) {
-  LoadResult res;
+AlbumLoadResult LoadList(AlbumStore& store, const std::string& bytes, const AlbumLoadOptions& o) {
+  AlbumLoadResult res;
   const auto entries = ParsePlpLines(bytes);
   AddRequest req;
   req.mode = AddMode::InOrder;
@@ -611,8 +611,8 @@ std::string MissingSlideText(std::int64_t i, const std::string& path) {
          "again.\nTry to load remaining AVL script?";
 }
 
-LoadResult DecodeScript(AlbumStore& store, AvlScript& script, std::size_t fileSize, const LoadOptions& o) {
-  LoadResult res;
+AlbumLoadResult DecodeScript(AlbumStore& store, AvlScript& script, std::size_t fileSize, const AlbumLoadOptions& o) {
+  AlbumLoadResult res;
   const AvlHeader& h = script.Header();
   Ui& ui = UiOf(o);
   if (!h.directoriesInSequence) {
@@ -758,8 +758,8 @@ LoadResult DecodeScript(AlbumStore& store, AvlScript& script, std::size_t fileSi
 
 }  // namespace
 
-LoadResult LoadAlbum(AlbumStore& store, const std::string& path, const LoadOptions& o) {
-  LoadResult res;
+AlbumLoadResult LoadAlbum(AlbumStore& store, const std::string& path, const AlbumLoadOptions& o) {
+  AlbumLoadResult res;
   BusyScope busy(store);
   if (!busy.Acquired()) return res;
   store.Clear();

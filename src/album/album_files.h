@@ -53,7 +53,7 @@ std::string AlbumText(const AlbumStore& store, const AvlTextOptions& options, bo
 // One full path per line (CD tracks have none and are left out), CRLF.
 std::string PlpListText(const AlbumStore& store);
 
-struct SaveOptions {
+struct AlbumSaveOptions {
   int screenWidth = 0;
   int screenHeight = 0;
   std::filesystem::path dataDir;  // empty: AppPaths::Data()
@@ -62,14 +62,14 @@ struct SaveOptions {
   // album file), or while committing it (k + 10).
   std::function<bool(int k)> injectFault;
 };
-struct SaveResult {
+struct AlbumSaveResult {
   bool ok = false;
   bool cancelled = false;
   std::string message;  // the save's failure text
   std::string detail;   // why, for logs
 };
 // Writes the album as path's format. Success clears the modified flag and records the path.
-SaveResult SaveAlbum(AlbumStore& store, const std::string& path, const SaveOptions& options);
+AlbumSaveResult SaveAlbum(AlbumStore& store, const std::string& path, const AlbumSaveOptions& options);
 // The text of the Run command's test script: no side files, RUN = start.
 std::string TestScriptText(const AlbumStore& store, std::int64_t start, int screenWidth, int screenHeight);
 std::filesystem::path TestScriptPath();  // Home() / "Pelira 7.7_Test.AVL"
@@ -83,7 +83,7 @@ struct FileFacts;
 // What the loader learns of a slide's file; StatFile by default (benchmarks fake it).
 using SlideStatFn = std::function<FileFacts(const std::string& path)>;
 
-struct LoadOptions {
+struct AlbumLoadOptions {
   Ui* ui = nullptr;               // questions and errors; nullptr: CurrentUi()
   Progress* progress = nullptr;
   VolumeSource* volumes = nullptr;
@@ -91,18 +91,18 @@ struct LoadOptions {
   std::filesystem::path dataDir;  // side files must lie here; empty: AppPaths::Data()
   bool fastPath = true;           // false: an AVL is decoded from its text even with side files
 };
-struct LoadResult {
+struct AlbumLoadResult {
   bool ok = false;
   bool usedSideFiles = false;
   std::string message;  // the error shown, if any
   std::size_t missingSkipped = 0;
 };
 // Loads path into store (cleared first); on failure the album is left empty.
-LoadResult LoadAlbum(AlbumStore& store, const std::string& path, const LoadOptions& options);
+AlbumLoadResult LoadAlbum(AlbumStore& store, const std::string& path, const AlbumLoadOptions& options);
 
 // The five side files' check: sizes, counts and every index; records repaired. False (with
 // why) when they do not make one album of slideCount slides.
-bool LoadSideFiles(AlbumStore& store, const AvlHeader& header, const LoadOptions& options, std::string& why);
+bool LoadSideFiles(AlbumStore& store, const AvlHeader& header, const AlbumLoadOptions& options, std::string& why);
 
 // The PLP entries of a list file: one per line, each line decoded on its own, empty lines
 // skipped (their line index still counts as the order key).

@@ -34,5 +34,6 @@ int RunInfo(const Args& args, std::ostream& out, std::ostream& err);
 int RunConvert(const Args& args, std::ostream& out, std::ostream& err);
 // run_script.cpp
 int RunScript(const Args& args, std::ostream& out, std::ostream& err);
+int RunAlbum(const Args& args, std::ostream& out, std::ostream& err);  // album_command.cpp
 
 }  // namespace pelira::cli

@@ -31,15 +31,15 @@ class AlbumFiles : public ::testing::Test {
   FakeVolumes volumes;
   ScriptedUi ui;
 
-  SaveOptions Save() {
-    SaveOptions o;
+  AlbumSaveOptions Save() {
+    AlbumSaveOptions o;
     o.screenWidth = 1024;
     o.screenHeight = 768;
     o.dataDir = data;
     return o;
   }
-  LoadOptions Load() {
-    LoadOptions o;
+  AlbumLoadOptions Load() {
+    AlbumLoadOptions o;
     o.ui = &ui;
     o.volumes = &volumes;
     o.dataDir = data;
@@ -93,7 +93,7 @@ TEST_F(AlbumFiles, AvcRoundTripIsByteIdenticalAndTheOracleReadsTheRecords) {
   EXPECT_EQ(firstAlbum.find("[Directory]\r\nc:\\\r\n"), firstAlbum.size() - 18);
 
   AlbumStore back;
-  const LoadResult r = LoadAlbum(back, avc.string(), Load());
+  const AlbumLoadResult r = LoadAlbum(back, avc.string(), Load());
   ASSERT_TRUE(r.ok) << r.message;
   EXPECT_TRUE(r.usedSideFiles);
   EXPECT_TRUE(back.Modified());
@@ -130,7 +130,7 @@ TEST_F(AlbumFiles, AvlWithoutSideFilesReloadsTheSameSections) {
   for (const auto& p : SideFiles(avl)) fs::remove(p);
 
   AlbumStore back;
-  const LoadResult r = LoadAlbum(back, avl.string(), Load());
+  const AlbumLoadResult r = LoadAlbum(back, avl.string(), Load());
   ASSERT_TRUE(r.ok) << r.message;
   EXPECT_FALSE(r.usedSideFiles);
   ASSERT_EQ(back.Count(), s.Count());
@@ -220,7 +220,7 @@ TEST_F(AlbumFiles, MissingFilesAskOnceOrAbandon) {
   test::WriteText(dir / "m.avl", script);
   ui.Queue(Button::OK);
   AlbumStore s;
-  const LoadResult r = LoadAlbum(s, (dir / "m.avl").string(), Load());
+  const AlbumLoadResult r = LoadAlbum(s, (dir / "m.avl").string(), Load());
   ASSERT_TRUE(r.ok);
   EXPECT_EQ(s.Count(), 1u);
   EXPECT_EQ(r.missingSkipped, 3u);  // a Windows folder and a name with "/" are missing too
@@ -257,7 +257,7 @@ TEST_F(AlbumFiles, HostileScripts) {
     ui.SetDefaultAnswer(Button::OK);  // skip missing files
     test::WriteText(dir / "h.avl", c.text);
     AlbumStore s;
-    const LoadResult r = LoadAlbum(s, (dir / "h.avl").string(), Load());
+    const AlbumLoadResult r = LoadAlbum(s, (dir / "h.avl").string(), Load());
     if (c.message != nullptr) {
       EXPECT_FALSE(r.ok);
       ASSERT_FALSE(ui.Calls().empty());
@@ -306,7 +306,7 @@ TEST_F(AlbumFiles, FastPathRefusesInconsistentSideFiles) {
       c.spoil(side[c.file]);
       ui.Clear();
       AlbumStore back;
-      const LoadResult r = LoadAlbum(back, album.string(), Load());
+      const AlbumLoadResult r = LoadAlbum(back, album.string(), Load());
       if (album == avl) {
         // The script's own sections hold the album: decoded instead.
         EXPECT_TRUE(r.ok);
@@ -328,7 +328,7 @@ TEST_F(AlbumFiles, SideFilesOutsideTheDataFolderAreNotRead) {
   AlbumStore s = Sample();
   const fs::path avc = dir / "trip.avc";
   ASSERT_TRUE(SaveAlbum(s, avc.string(), Save()).ok);
-  LoadOptions other = Load();
+  AlbumLoadOptions other = Load();
   other.dataDir = dir / "elsewhere";
   fs::create_directories(other.dataDir);
   AlbumStore back;
@@ -376,9 +376,9 @@ TEST_F(AlbumFiles, AFailureAtAnyFileLeavesTheOldAlbumWhole) {
     for (int fault = 0; fault < 16; ++fault) {
       if (fault > 5 && fault < 10) continue;
       SCOPED_TRACE(std::string(ext) + " fault " + std::to_string(fault));
-      SaveOptions o = Save();
+      AlbumSaveOptions o = Save();
       o.injectFault = [fault](int k) { return k == fault; };
-      const SaveResult r = SaveAlbum(changed, album.string(), o);
+      const AlbumSaveResult r = SaveAlbum(changed, album.string(), o);
       EXPECT_FALSE(r.ok);
       EXPECT_EQ(r.message, kSaveScriptFailedText);
       std::vector<std::string> after{ReadText(album)};
