@@ -266,6 +266,23 @@ std::string NamesText(const StringPool& pool) {
   return s;
 }
 
+}  // namespace
+
+std::array<std::string, kSideFileCount> SideFileContents(const AlbumStore& store) {
+  std::array<std::string, kSideFileCount> out;
+  if (store.Empty()) return out;
+  out[kSideNames] = NamesText(store.Names());
+  out[kSideVolumes] = TableText(store.Volumes());
+  out[kSideDirs] = TableText(store.Directories());
+  out[kSideComments] = TableText(store.Comments());
+  std::string& rec = out[kSideRecords];
+  rec.resize(store.Count() * kSlideRecordSize);
+  for (std::size_t i = 0; i < store.Count(); ++i) std::memcpy(rec.data() + i * kSlideRecordSize, &store.At(i), kSlideRecordSize);
+  return out;
+}
+
+namespace {
+
 // Renames a committed file's earlier version back, or removes a file that is new.
 struct Committed {
   fs::path target;
@@ -322,10 +339,9 @@ AlbumSaveResult SaveAlbum(AlbumStore& store, const std::string& path, const Albu
       return res;
     }
     if (!empty) {
-      contents[kSideNames] = NamesText(store.Names());
-      contents[kSideVolumes] = TableText(store.Volumes());
-      contents[kSideDirs] = TableText(store.Directories());
-      contents[kSideComments] = TableText(store.Comments());
+      const auto all = SideFileContents(store);
+      for (int k = 0; k < kSideFileCount; ++k)
+        if (k != kSideRecords) contents[k] = all[k];
     }
   } catch (const std::bad_alloc&) {
     res.message = kNoMemoryText;
@@ -525,12 +541,22 @@ bool LoadSideFiles(AlbumStore& store, const AvlHeader& h, const AlbumLoadOptions
     const std::uint64_t limit = k == kSideRecords ? n * kSlideRecordSize : kAvlMaxBytes;
     if (!ReadRegular(h.sidePaths[k], limit, files[k], why)) return false;
   }
-  const std::string& rec = files[kSideRecords];
+  const std::string_view views[kSideFileCount] = {files[0], files[1], files[2], files[3], files[4]};
+  return LoadSideTables(store, n, views, o.volumes, why);
+}
+
+bool LoadSideTables(AlbumStore& store, std::uint64_t n, const std::string_view (&files)[kSideFileCount],
+                    VolumeSource* volumeSource, std::string& why) {
+  const std::string_view rec = files[kSideRecords];
   if (rec.size() % kSlideRecordSize != 0 || rec.size() != n * kSlideRecordSize) {
     why = "record file does not hold " + std::to_string(n) + " slides";
     return false;
   }
   try {
+    if (n > rec.size() / kSlideRecordSize) {
+      why = "record file too short";
+      return false;
+    }
     std::vector<SlideRecord> records(n);
     if (n > 0) std::memcpy(records.data(), rec.data(), rec.size());
     StringPool names;
@@ -561,7 +587,7 @@ bool LoadSideFiles(AlbumStore& store, const AvlHeader& h, const AlbumLoadOptions
     std::iota(store.Order().begin(), store.Order().end(), 0u);
     store.Names() = std::move(names);
     store.AssignDirectories(std::move(dirs), std::move(vols));
-    if (rebuild) store.RebuildVolumes(o.volumes);
+    if (rebuild) store.RebuildVolumes(volumeSource);
     store.Comments() = std::move(comments);
     store.ClearSelection();
   } catch (const std::bad_alloc&) {
@@ -757,6 +783,20 @@ AlbumLoadResult DecodeScript(AlbumStore& store, AvlScript& script, std::size_t f
 }
 
 }  // namespace
+
+AlbumLoadResult DecodeAvl(AlbumStore& store, std::string_view bytes, const AlbumLoadOptions& o) {
+  store.Clear();
+  auto script = AvlScript::Open(bytes);
+  if (!script) {
+    AlbumLoadResult res;
+    res.message = kBadAvlText;
+    UiOf(o).Message(MessageKind::Error, res.message, Button::OK);
+    return res;
+  }
+  AlbumLoadResult res = DecodeScript(store, *script, bytes.size(), o);
+  if (!res.ok) store.Clear();
+  return res;
+}
 
 AlbumLoadResult LoadAlbum(AlbumStore& store, const std::string& path, const AlbumLoadOptions& o) {
   AlbumLoadResult res;

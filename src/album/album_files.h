@@ -2,6 +2,7 @@
 // Saving and loading albums: AVL scripts, AVC catalogues, PLP lists and the five side files.
 // A save writes all six files to temporaries first and commits the album file last, so a
 // failure leaves the old album whole.
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -103,6 +104,15 @@ AlbumLoadResult LoadAlbum(AlbumStore& store, const std::string& path, const Albu
 // The five side files' check: sizes, counts and every index; records repaired. False (with
 // why) when they do not make one album of slideCount slides.
 bool LoadSideFiles(AlbumStore& store, const AvlHeader& header, const AlbumLoadOptions& options, std::string& why);
+// The same over the five files' bytes (@N, @V, @R, @D, @C order). The store is replaced
+// only when they pass.
+bool LoadSideTables(AlbumStore& store, std::uint64_t slideCount, const std::string_view (&files)[kSideFileCount],
+                    VolumeSource* volumes, std::string& why);
+// What a save writes into the five side files; the tables are empty for an empty album.
+std::array<std::string, kSideFileCount> SideFileContents(const AlbumStore& store);
+
+// The slow load of an AVL already in memory (the file's size bounds the tables).
+AlbumLoadResult DecodeAvl(AlbumStore& store, std::string_view bytes, const AlbumLoadOptions& options);
 
 // The PLP entries of a list file: one per line, each line decoded on its own, empty lines
 // skipped (their line index still counts as the order key).
