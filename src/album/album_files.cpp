@@ -228,6 +228,49 @@ std::string TestScriptText(const AlbumStore& store, std::int64_t start, int w, i
 
 fs::path TestScriptPath() { return AppPaths::Home() / "Pelira 7.7_Test.AVL"; }
 
+TempAlbumPaths TempAlbumFiles(const std::string& runTag, const fs::path& home, const fs::path& dataDir) {
+  TempAlbumPaths p;
+  p.header = home / ("Pelira 7.7" + runTag + ".avc");
+  for (int k = 0; k < kSideFileCount; ++k) p.side[k] = dataDir / (runTag + kSideSuffixes[k]);
+  return p;
+}
+
+bool WriteTempAlbum(const AlbumStore& store, const TempAlbumPaths& paths, int w, int h, std::string& why) {
+  try {
+    auto contents = SideFileContents(store);
+    if (store.Empty()) {
+      // Still one comment line, so the catalogue opens (empty) rather than "missing".
+      contents[kSideComments] = std::string(kNoComment) + "\r\n";
+    }
+    for (int k = 0; k < kSideFileCount; ++k) {
+      const WriteResult r = AtomicWrite(paths.side[k], contents[k]);
+      if (!r) {
+        why = r.message;
+        return false;
+      }
+    }
+    AvlTextOptions o;
+    o.screenWidth = w;
+    o.screenHeight = h;
+    o.thmrec = "136";
+    for (int k = 0; k < kSideFileCount; ++k) o.sidePaths[k] = paths.side[k].string();
+    // Lines 1-10 of the script's layout: the header, an empty line, "[Directory]".
+    AlbumStore none;
+    std::string text = AlbumText(none, o);
+    const auto cut = text.find("\r\nN=1\r\n") + 2;
+    text = text.substr(0, cut) + "N=" + std::to_string(store.Count() + 1) + "\r\n\r\n[Directory]\r\n";
+    const WriteResult r = AtomicWrite(paths.header, text);
+    if (!r) {
+      why = r.message;
+      return false;
+    }
+  } catch (const std::bad_alloc&) {
+    why = kNoMemoryText;
+    return false;
+  }
+  return true;
+}
+
 bool SaveNameAllowed(const std::string& path) { return path.find_first_of(",[]") == std::string::npos; }
 
 std::string FixSaveExtension(const std::string& path, const std::string& defaultExt) {

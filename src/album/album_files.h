@@ -75,6 +75,20 @@ AlbumSaveResult SaveAlbum(AlbumStore& store, const std::string& path, const Albu
 std::string TestScriptText(const AlbumStore& store, std::int64_t start, int screenWidth, int screenHeight);
 std::filesystem::path TestScriptPath();  // Home() / "Pelira 7.7_Test.AVL"
 
+// The explorer's temporary album of this run: header Home()/"Pelira 7.7" + tag + ".avc", side
+// files Data()/tag + suffix (deleted at shutdown with the run's other files).
+struct TempAlbumPaths {
+  std::filesystem::path header;
+  std::filesystem::path side[kSideFileCount];
+};
+TempAlbumPaths TempAlbumFiles(const std::string& runTag, const std::filesystem::path& home,
+                              const std::filesystem::path& dataDir);
+// Writes store (filled by AddSlides from a listing) as that album: the tables, the records and
+// a header with "THMREC=136" and no directory lines; the caller then opens the header with
+// LoadAlbum. False with why on failure (the caller clears the album).
+bool WriteTempAlbum(const AlbumStore& store, const TempAlbumPaths& paths, int screenWidth, int screenHeight,
+                    std::string& why);
+
 // The save dialog's name fixing: nothing when the name holds "," "[" "]" (the caller shows
 // kBadFileNameText); else the path with the default extension put on.
 bool SaveNameAllowed(const std::string& path);

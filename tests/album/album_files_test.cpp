@@ -449,3 +449,39 @@ TEST(AlbumSaveNames, ExtensionsAndRefusedCharacters) {
 
 }  // namespace
 }  // namespace pelira
+
+namespace pelira {
+namespace {
+
+TEST(TempAlbum, AListingOpensAsACatalogue) {
+  test::TempDir dir;
+  const auto a = test::MakeFile(dir / "x/a.jpg", 3);
+  AlbumStore s;
+  AddRequest req;
+  req.mode = AddMode::InOrder;
+  req.paths = {a, (dir / "x/b.png").string()};
+  AddSlides(s, req);
+  const TempAlbumPaths paths = TempAlbumFiles("_0A1B2C3D04F2", dir.path(), dir / "data");
+  EXPECT_EQ(paths.header.filename(), "Pelira 7.7_0A1B2C3D04F2.avc");
+  EXPECT_EQ(paths.side[kSideRecords].filename(), "_0A1B2C3D04F2._d_");
+  std::filesystem::create_directories(dir / "data");
+  std::string why;
+  ASSERT_TRUE(WriteTempAlbum(s, paths, 800, 600, why)) << why;
+  const std::string header = ReadText(paths.header);
+  EXPECT_NE(header.find("THMREC=136\r\nN=3\r\n\r\n[Directory]\r\n"), std::string::npos) << header;
+  ScriptedUi ui;
+  AlbumLoadOptions o;
+  o.ui = &ui;
+  o.dataDir = dir / "data";
+  AlbumStore back;
+  ASSERT_TRUE(LoadAlbum(back, paths.header.string(), o).ok);
+  ASSERT_EQ(back.Count(), 2u);
+  EXPECT_EQ(*back.SlideFullPath(back.At(1)), (dir / "x/b.png").string());
+  // An empty listing opens as an empty album.
+  ASSERT_TRUE(WriteTempAlbum(AlbumStore(), paths, 800, 600, why));
+  EXPECT_TRUE(LoadAlbum(back, paths.header.string(), o).ok);
+  EXPECT_TRUE(back.Empty());
+}
+
+}  // namespace
+}  // namespace pelira
