@@ -64,19 +64,21 @@ const MenuRow kMenuRows[] = {
     {"mnuClose", "&Close", "Esc", "&File", &TShowForm::mnuCloseClick, nullptr, false},
     {"mnuAdd", "Add &slide(s)", "Ins", "&Edit", &TShowForm::mnuAddClick, "Add", true},
     {"mnuInsert", "I&nsert slide(s)", "Shift+Ins", "&Edit", &TShowForm::mnuInsertClick, nullptr, true},
+    {"mnuGet", "&Get slides from ...", "Ctrl+G", "&Edit", &TShowForm::mnuGetClick, "Get", false},
     {"mnuInsertCd", "Insert CD Trac&k", "", "&Edit", &TShowForm::mnuInsertCdClick, nullptr, false},
     {"mnuCut", "Cu&t slide(s)", "Ctrl+X", "&Edit", &TShowForm::mnuCutClick, nullptr, true},
     {"mnuRelocate", "&Relocate slide(s)", "Ctrl+R", "&Edit", &TShowForm::mnuRelocateClick, nullptr, true},
     {"mnuSelectAll", "Select &All", "Ctrl+A", "&Edit", &TShowForm::mnuSelectAllClick, nullptr, false},
     {"mnuInvert", "&Invert selection", "Ctrl+I", "&Edit", &TShowForm::mnuInvertClick, nullptr, false},
-    {"mnuSelectIndex", "Select inde&x", "Ctrl+G", "&Edit", &TShowForm::mnuSelectIndexClick, nullptr, false},
+    {"mnuSelectIndex", "Select inde&x", "Ctrl+J", "&Edit", &TShowForm::mnuSelectIndexClick, nullptr, false},
     {"mnuAlbumMode", "&Album mode", "Ctrl+M", "&View", &TShowForm::mnuAlbumModeClick, "Album", false},
     {"mnuDetails", "&Details", "", "&View", &TShowForm::mnuDetailsClick, nullptr, false},
     {"mnuIcons", "&Thumbnails", "", "&View", &TShowForm::mnuIconsClick, nullptr, false},
     {"mnuView", "&Open", "Return", "&Source", &TShowForm::mnuViewClick, "View", true},
     {"mnuProperties", "&Properties", "Alt+Return", "&Source", &TShowForm::mnuPropertiesClick, nullptr, true},
     {"mnuDelete", "&Delete", "Del", "&Source", &TShowForm::mnuDeleteClick, "Delete", true},
-    {"mnuMove", "&Move to", "", "&Source", &TShowForm::mnuMoveClick, "Move", true},
+    {"mnuMove", "&Move to", "", "&Source", &TShowForm::mnuMoveClick, nullptr, true},
+    {"btnMove", "Move / copy", "", nullptr, &TShowForm::btnMoveClick, "Move", false},
     {"mnuCopy", "&Copy to", "", "&Source", &TShowForm::mnuCopyClick, nullptr, true},
     {"mnuBackcolor", "&Backcolor", "", "&Properties", &TShowForm::mnuBackcolorClick, nullptr, true},
     {"mnuEffect", "E&ffect", "", "&Properties", &TShowForm::mnuEffectClick, nullptr, true},
@@ -93,8 +95,10 @@ constexpr const char* kPropertyItems[9] = {"Background", "Effect", "Wait",     "
                                            "Size",       "Rotation", "Zoom", "Comment"};
 
 // The source-file commands work in album mode only; the property commands outside it.
-bool IsSourceCommand(const std::string& name) { return name == "mnuDelete" || name == "mnuMove" || name == "mnuCopy"; }
-bool IsPropertyCommand(const MenuRow& r) { return std::string(r.menu) == "&Properties"; }
+bool IsSourceCommand(const std::string& name) {
+  return name == "mnuDelete" || name == "mnuMove" || name == "mnuCopy" || name == "btnMove";
+}
+bool IsPropertyCommand(const MenuRow& r) { return r.menu != nullptr && std::string(r.menu) == "&Properties"; }
 
 }  // namespace
 
@@ -205,8 +209,12 @@ void TShowForm::BuildMenus() {
   toolBar_->setObjectName("albumToolBar");
   QHash<QString, QMenu*> menus;
   for (const MenuRow& r : kMenuRows) {
-    QMenu*& menu = menus[r.menu];
-    if (menu == nullptr) menu = menuBar()->addMenu(r.menu);
+    QMenu* menu = nullptr;
+    if (r.menu != nullptr) {
+      QMenu*& m = menus[r.menu];
+      if (m == nullptr) m = menuBar()->addMenu(r.menu);
+      menu = m;
+    }
     auto* a = new QAction(r.caption, this);
     a->setObjectName(r.objectName);
     if (r.shortcut[0] != 0) a->setShortcut(QKeySequence(r.shortcut));
@@ -218,11 +226,14 @@ void TShowForm::BuildMenus() {
       if (store_.Busy()) return;
       (this->*slot)();
     });
-    menu->addAction(a);
+    if (menu != nullptr)
+      menu->addAction(a);
+    else
+      addAction(a);  // tool bar only
     if (r.toolText != nullptr) {
-      QAction* t = toolBar_->addAction(r.toolText);
-      t->setObjectName(QString(r.objectName) + "Tool");
-      connect(t, &QAction::triggered, a, &QAction::trigger);
+      // The same action, so the button follows the command's enabled state.
+      a->setIconText(r.toolText);
+      toolBar_->addAction(a);
     }
   }
 }
@@ -682,6 +693,16 @@ void TShowForm::SourceFiles(bool move) {
 }
 
 void TShowForm::mnuMoveClick() { SourceFiles(true); }
+void TShowForm::btnMoveClick() { SourceFiles(QGuiApplication::keyboardModifiers().testFlag(Qt::ShiftModifier)); }
+
+void TShowForm::mnuGetClick() {
+  if (!store_.Empty() && !AskDiscard()) return;
+  const auto folder = dialogs_.ChooseFolder(this, "Get available slides from ...");
+  if (!folder) return;
+  store_.Clear();
+  UpdateTitle();
+  AddFiles(FolderSlideFiles(*folder), AddMode::InOrder);
+}
 void TShowForm::mnuCopyClick() { SourceFiles(false); }
 
 // --- properties --------------------------------------------------------------------------------

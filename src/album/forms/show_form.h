@@ -83,6 +83,9 @@ class TShowForm : public QMainWindow {
   void mnuDeleteClick();
   void mnuMoveClick();
   void mnuCopyClick();
+  void mnuGetClick();
+  // The tool bar's Move: moves with Shift held, else copies.
+  void btnMoveClick();
   void mnuRunClick();
   void mnuBackcolorClick();
   void mnuEffectClick();
