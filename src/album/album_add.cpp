@@ -37,7 +37,8 @@ SplitPath SplitSlidePath(const std::string& path) {
     file = path.substr(slash + 1);
   }
   const auto dot = file.rfind('.');
-  if (dot == std::string::npos || dot == 0 || file.size() - dot > kExtMax) {
+  // ".CDA" marks audio-CD tracks: a real file of that extension keeps it in its name.
+  if (dot == std::string::npos || dot == 0 || file.size() - dot > kExtMax || file.compare(dot, std::string::npos, kCdTrackExt) == 0) {
     out.name = std::move(file);
   } else {
     out.name = file.substr(0, dot);

@@ -27,7 +27,7 @@ FileFacts StatFile(const std::string& path);
 
 // Splits "/a/b/name.ext" into "/a/b/", "name", ".ext". A name without a dot past its first
 // character has no extension; an extension longer than the record holds stays in the name,
-// so the path is never rebuilt into another one.
+// so the path is never rebuilt into another one; so does ".CDA", which marks CD tracks.
 struct SplitPath {
   std::string dir;
   std::string name;

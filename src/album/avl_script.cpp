@@ -227,8 +227,9 @@ bool AvlScript::NextSection(std::int64_t i, AvlSlide& out) {
         }
         out.rawName = DecodeLine(v.substr(0, comma));
         out.name = AvlUnescape(out.rawName);
+        // An empty name names no file (it stays empty and is reported missing).
         const auto dot = out.name.rfind('.');
-        if (dot == std::string::npos || dot == 0) out.name += ".JPG";
+        if (!out.name.empty() && (dot == std::string::npos || dot == 0)) out.name += ".JPG";
         const std::string_view d = Trim(v.substr(comma + 1));
         if (d.empty()) {
           out.dirIndex = 0;

@@ -75,11 +75,14 @@ TEST(AlbumAdd, PathsKeepTheirCaseAndFoldersAreShared) {
 }
 
 TEST(AlbumAdd, NamesThatCannotBeStoredAreRefusedAndLongExtensionsStayInTheName) {
-  AlbumStore s = StoreOf({"/x/a\nb.jpg", "/x/photo.verylongextension", "/x/.hidden"});
-  EXPECT_EQ(s.Count(), 2u);
+  AlbumStore s = StoreOf({"/x/a\nb.jpg", "/x/photo.verylongextension", "/x/.hidden", "/x/Track 2.CDA"});
+  EXPECT_EQ(s.Count(), 3u);
   EXPECT_EQ(*s.SlideFullPath(s.At(0)), "/x/photo.verylongextension");
   EXPECT_EQ(s.At(0).Ext(), "");
   EXPECT_EQ(*s.SlideFullPath(s.At(1)), "/x/.hidden");
+  // A real ".CDA" file is a file, never taken for a CD track.
+  EXPECT_FALSE(s.At(2).IsCdTrack());
+  EXPECT_EQ(*s.SlideFullPath(s.At(2)), "/x/Track 2.CDA");
   // A relative or foreign path never names a file.
   AlbumStore w = StoreOf({"C:\\PHOTOS\\a.jpg", "rel/b.jpg"});
   EXPECT_FALSE(w.SlideFullPath(w.At(0)));

@@ -250,6 +250,7 @@ TEST_F(AlbumFiles, HostileScripts) {
       {"NUL bytes", std::string("[Header]\r\nN=2\r\n[1]\r\nF=\0a.jpg,\0\r\n", 34), nullptr, 0},
       {"index past the table", "[Header]\r\nN=2\r\n[Directory]\r\n0=/x/\r\n[1]\r\nF=a.jpg,7\r\n", nullptr, 0},
       {"negative index", "[Header]\r\nN=2\r\n[Directory]\r\n0=/x/\r\n[1]\r\nF=a.jpg,-1\r\n", nullptr, 0},
+      {"empty file name", "[Header]\r\nN=2\r\n[Directory]\r\n0=/\r\n[1]\r\nF=,0\r\n", nullptr, 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
