@@ -1,5 +1,7 @@
 #include "album/album_store.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 
 #include "common/volume_id.h"
@@ -58,11 +60,19 @@ void AlbumStore::AssignDirectories(std::vector<std::string> dirs, std::vector<st
 void AlbumStore::RebuildVolumes(VolumeSource* source) {
   volumes_.assign(dirs_.size(), std::string());
   if (source == nullptr) return;
-  std::unordered_map<std::string, std::string> seen;
+  // One lookup per device: the source reads the mount table on every call.
+  std::unordered_map<dev_t, std::string> byDevice;
   for (std::size_t i = 0; i < dirs_.size(); ++i) {
     const std::string& d = dirs_[i];
     if (d.empty() || d.front() != '/') continue;
-    volumes_[i] = VolumeId(*source, d);
+    struct stat st {};
+    if (::stat(d.c_str(), &st) != 0) {
+      volumes_[i] = VolumeId(*source, d);
+      continue;
+    }
+    auto it = byDevice.find(st.st_dev);
+    if (it == byDevice.end()) it = byDevice.emplace(st.st_dev, VolumeId(*source, d)).first;
+    volumes_[i] = it->second;
   }
 }
 

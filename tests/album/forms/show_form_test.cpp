@@ -203,6 +203,18 @@ class ShowFormTest : public QObject {
     QCOMPARE(stored->size(), std::size_t(88));
   }
 
+  void showAlbumWindowKeepsOneWindowPerOwner() {
+    QWidget owner;
+    TShowForm* first = ShowAlbumWindow(&owner);
+    QVERIFY(first != nullptr);
+    QVERIFY(first->isVisible());
+    QVERIFY(first->isWindow());
+    first->close();
+    QVERIFY(!first->isVisible());
+    QCOMPARE(ShowAlbumWindow(&owner), first);  // the same window, with its album
+    QVERIFY(first->isVisible());
+  }
+
   void aHundredThousandSlidesOpenAtOnce() {
     // Rows come from the store on demand: the views ask only for what they show.
     AlbumStore& s = form_->Store();
