@@ -23,9 +23,10 @@ using namespace pelira;
 
 fs::path BenchDir() {
   const fs::path base = fs::exists("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
-  static const fs::path dir = base / ("pelira-bench-album-" + std::to_string(getpid()));
-  fs::create_directories(dir / "data");
-  return dir;
+  // Never destroyed: the clean-up at exit still needs it.
+  static const fs::path* dir = new fs::path(base / ("pelira-bench-album-" + std::to_string(getpid())));
+  fs::create_directories(*dir / "data");
+  return *dir;
 }
 
 class StillVolumes : public VolumeSource {
