@@ -22,6 +22,7 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <filesystem>
+#include <set>
 
 #include "album/album_add.h"
 #include "album/album_files.h"
@@ -74,6 +75,13 @@ const MenuRow kMenuRows[] = {
     {"mnuAlbumMode", "&Album mode", "Ctrl+M", "&View", &TShowForm::mnuAlbumModeClick, "Album", false},
     {"mnuDetails", "&Details", "", "&View", &TShowForm::mnuDetailsClick, nullptr, false},
     {"mnuIcons", "&Thumbnails", "", "&View", &TShowForm::mnuIconsClick, nullptr, false},
+    {"mnuColumnsAll", "&All properties", "", "&View", &TShowForm::mnuColumnsAllClick, nullptr, false},
+    {"mnuColumnsSlide", "&Slide properties only", "", "&View", &TShowForm::mnuColumnsSlideClick, nullptr, false},
+    {"mnuColumnsImage", "&Image properties only", "", "&View", &TShowForm::mnuColumnsImageClick, nullptr, false},
+    {"mnuToolBar", "&Tool bar", "", "&View", &TShowForm::mnuToolBarClick, nullptr, false},
+    {"mnuStatusBar", "Status &bar", "", "&View", &TShowForm::mnuStatusBarClick, nullptr, false},
+    {"mnuPropertiesBox", "Properties bo&x", "", "&View", &TShowForm::mnuPropertiesBoxClick, nullptr, false},
+    {"mnuButtonText", "Button te&xt", "", "&View", &TShowForm::mnuButtonTextClick, nullptr, false},
     {"mnuView", "&Open", "Return", "&Source", &TShowForm::mnuViewClick, "View", true},
     {"mnuProperties", "&Properties", "Alt+Return", "&Source", &TShowForm::mnuPropertiesClick, nullptr, true},
     {"mnuDelete", "&Delete", "Del", "&Source", &TShowForm::mnuDeleteClick, "Delete", true},
@@ -219,7 +227,10 @@ void TShowForm::BuildMenus() {
     a->setObjectName(r.objectName);
     if (r.shortcut[0] != 0) a->setShortcut(QKeySequence(r.shortcut));
     a->setShortcutContext(Qt::WindowShortcut);
-    if (std::string(r.objectName) == "mnuAlbumMode") a->setCheckable(true);
+    static const std::set<std::string> kCheckable = {"mnuAlbumMode", "mnuToolBar", "mnuStatusBar", "mnuPropertiesBox",
+                                                     "mnuButtonText", "mnuColumnsAll", "mnuColumnsSlide",
+                                                     "mnuColumnsImage"};
+    if (kCheckable.count(r.objectName) != 0) a->setCheckable(true);
     const auto slot = r.slot;
     connect(a, &QAction::triggered, this, [this, slot] {
       // Commands that pump events must not run inside one another.
@@ -353,13 +364,20 @@ void TShowForm::UpdateEnabled() {
   }
   Action("mnuAlbumMode")->setChecked(albumMode_);
   Action("mnuInsertCd")->setEnabled(!store_.Empty());
-  propBox_->setVisible(!albumMode_);
-  // Album mode shows the image columns, slide mode the slide properties.
+  propBox_->setVisible(!albumMode_ && boxWanted_);
+  Action("mnuToolBar")->setChecked(toolBar_->isVisibleTo(this));
+  Action("mnuStatusBar")->setChecked(statusBar()->isVisibleTo(this));
+  Action("mnuPropertiesBox")->setChecked(boxWanted_);
+  Action("mnuButtonText")->setChecked(toolBar_->toolButtonStyle() == Qt::ToolButtonTextOnly);
+  Action("mnuColumnsAll")->setChecked(columnSet_ == 0);
+  Action("mnuColumnsSlide")->setChecked(columnSet_ == 1);
+  Action("mnuColumnsImage")->setChecked(columnSet_ == 2);
   for (int c = 0; c < kColumnCount; ++c) {
     const bool slideCol = c >= kColBackcolor && c <= kColPanel;
     const bool imageCol = c == kColCrc || c == kColUserIdx || c == kColImage || c == kColExtraIdx;
-    table_->setColumnHidden(c, albumMode_ ? slideCol : imageCol);
+    table_->setColumnHidden(c, (columnSet_ == 1 && imageCol) || (columnSet_ == 2 && slideCol));
   }
+  if (columnSet_ == 2) table_->setColumnWidth(kColComment, 120);
 }
 
 bool TShowForm::AskDiscard() {
@@ -386,6 +404,7 @@ bool TShowForm::OpenAlbumFile(const std::string& path, bool askDiscard) {
   statusBar()->showMessage("Busy");
   const AlbumLoadResult r = LoadAlbum(store_, path, o);
   progress.reset();
+  if (r.ok && hooks_.addRecent) hooks_.addRecent(path);
   statusBar()->clearMessage();
   Refresh(true);
   UpdateTitle();
@@ -443,6 +462,7 @@ void TShowForm::mnuSaveAsClick() {
   o.progress = progress.get();
   const AlbumSaveResult r = SaveAlbum(store_, path, o);
   progress.reset();
+  if (r.ok && hooks_.addRecent) hooks_.addRecent(path);
   if (!r.ok && !r.cancelled && !r.message.empty()) ui_.Message(MessageKind::Error, r.message, Button::OK);
   UpdateTitle();
 }
@@ -605,8 +625,40 @@ void TShowForm::mnuSelectIndexClick() {
 
 // --- views -------------------------------------------------------------------------------------
 
+void TShowForm::mnuColumnsAllClick() {
+  columnSet_ = 0;
+  UpdateEnabled();
+}
+void TShowForm::mnuColumnsSlideClick() {
+  columnSet_ = 1;
+  UpdateEnabled();
+}
+void TShowForm::mnuColumnsImageClick() {
+  columnSet_ = 2;
+  UpdateEnabled();
+}
+void TShowForm::mnuToolBarClick() {
+  toolBar_->setVisible(!toolBar_->isVisibleTo(this));
+  UpdateEnabled();
+}
+void TShowForm::mnuStatusBarClick() {
+  statusBar()->setVisible(!statusBar()->isVisibleTo(this));
+  UpdateEnabled();
+}
+void TShowForm::mnuPropertiesBoxClick() {
+  boxWanted_ = !boxWanted_;
+  UpdateEnabled();
+}
+void TShowForm::mnuButtonTextClick() {
+  const bool text = toolBar_->toolButtonStyle() == Qt::ToolButtonTextOnly;
+  toolBar_->setToolButtonStyle(text ? Qt::ToolButtonIconOnly : Qt::ToolButtonTextOnly);
+  UpdateEnabled();
+}
+
 void TShowForm::mnuAlbumModeClick() {
   albumMode_ = !albumMode_;
+  // Album mode shows the image columns, slide mode the slide properties.
+  columnSet_ = albumMode_ ? 2 : 1;
   stack_->setCurrentWidget(albumMode_ ? static_cast<QWidget*>(icons_) : table_);
   UpdateEnabled();
 }
@@ -872,7 +924,10 @@ void TShowForm::LoadSettings() {
   }
   for (int c = 0; c < kColumnCount; ++c)
     if (s.columnWidths[c] > 0) table_->setColumnWidth(c, s.columnWidths[c]);
+  boxWanted_ = s.propertiesBox;
   if (s.albumMode) mnuAlbumModeClick();
+  if (s.stored) columnSet_ = s.columnSet;
+  UpdateEnabled();
 }
 
 void TShowForm::SaveSettings() {
@@ -883,9 +938,10 @@ void TShowForm::SaveSettings() {
   s.top = g.top();
   s.right = g.left() + g.width();
   s.bottom = g.top() + g.height();
-  s.toolBar = toolBar_->isVisible();
-  s.statusBar = statusBar()->isVisible();
-  s.propertiesBox = propBox_->isVisible();
+  s.toolBar = toolBar_->isVisibleTo(this);
+  s.statusBar = statusBar()->isVisibleTo(this);
+  s.propertiesBox = boxWanted_;
+  s.columnSet = static_cast<std::uint8_t>(columnSet_);
   s.buttonText = toolBar_->toolButtonStyle() == Qt::ToolButtonTextOnly;
   s.albumMode = albumMode_;
   s.view = stack_->currentWidget() == icons_ ? 1 : 0;

@@ -36,6 +36,8 @@ struct AlbumHooks {
   std::function<void(const std::vector<std::string>& paths)> openInViewer;
   // Play a slideshow script (the Run command's test script).
   std::function<void(const std::string& script)> playScript;
+  // A chosen album file joins the viewer's recent-files list.
+  std::function<void(const std::string& path)> addRecent;
   // The transition effects' names (index = effect number).
   std::function<std::vector<std::string>()> effectNames;
 };
@@ -99,6 +101,15 @@ class TShowForm : public QMainWindow {
   void mnuDetailsClick();
   void mnuIconsClick();
   void mnuCloseClick();
+  void mnuColumnsAllClick();
+  void mnuColumnsSlideClick();
+  void mnuColumnsImageClick();
+  void mnuToolBarClick();
+  void mnuStatusBarClick();
+  void mnuPropertiesBoxClick();
+  void mnuButtonTextClick();
+  // 0 all properties, 1 slide properties only, 2 image properties only.
+  int ColumnSet() const { return columnSet_; }
   // Files dropped on the window: appended, the last dropped first.
   void AddDropped(const std::vector<std::string>& paths);
 
@@ -151,6 +162,8 @@ class TShowForm : public QMainWindow {
   QToolBar* toolBar_ = nullptr;
   bool albumMode_ = false;
   int saveType_ = 1;
+  int columnSet_ = 1;
+  bool boxWanted_ = true;
   bool syncing_ = false;
 };
 

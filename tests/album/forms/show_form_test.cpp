@@ -192,6 +192,10 @@ class ShowFormTest : public QObject {
     QVERIFY(!form_->Action("mnuWait")->isVisible());
     QVERIFY(form_->DetailsView()->isColumnHidden(kColWait));
     QVERIFY(!form_->DetailsView()->isColumnHidden(kColCrc));
+    form_->Action("mnuColumnsAll")->trigger();
+    QVERIFY(!form_->DetailsView()->isColumnHidden(kColWait));
+    QVERIFY(!form_->DetailsView()->isColumnHidden(kColCrc));
+    QVERIFY(form_->Action("mnuColumnsAll")->isChecked());
   }
 
   void closingHidesAndStoresTheSettings() {
@@ -201,6 +205,12 @@ class ShowFormTest : public QObject {
     const auto stored = settings_.Read("SControls7700");
     QVERIFY(stored.has_value());
     QCOMPARE(stored->size(), std::size_t(88));
+    // The next window comes back with the switches as they were.
+    form_->Action("mnuStatusBar")->trigger();
+    form_->close();
+    TShowForm again(*dialogs_, *ui_, nullptr, &settings_);
+    QVERIFY(!again.Action("mnuStatusBar")->isChecked());
+    QVERIFY(again.Action("mnuToolBar")->isChecked());
   }
 
   void showAlbumWindowKeepsOneWindowPerOwner() {
