@@ -203,6 +203,7 @@ void TShowForm::BuildViews() {
   splitter_->addWidget(propBox_);
   splitter_->addWidget(stack_);
   splitter_->setStretchFactor(1, 1);
+  splitter_->setSizes({200, 600});
   setCentralWidget(splitter_);
   for (int i = 0; i < 4; ++i) {
     status_[i] = new QLabel(this);
@@ -925,6 +926,7 @@ void TShowForm::LoadSettings() {
   for (int c = 0; c < kColumnCount; ++c)
     if (s.columnWidths[c] > 0) table_->setColumnWidth(c, s.columnWidths[c]);
   boxWanted_ = s.propertiesBox;
+  if (s.boxWidth > 0) splitter_->setSizes({s.boxWidth, std::max(1, width() - s.boxWidth)});
   if (s.albumMode) mnuAlbumModeClick();
   if (s.stored) columnSet_ = s.columnSet;
   UpdateEnabled();
@@ -942,6 +944,7 @@ void TShowForm::SaveSettings() {
   s.statusBar = statusBar()->isVisibleTo(this);
   s.propertiesBox = boxWanted_;
   s.columnSet = static_cast<std::uint8_t>(columnSet_);
+  s.boxWidth = static_cast<std::int16_t>(std::min(propBox_->width(), 2000));
   s.buttonText = toolBar_->toolButtonStyle() == Qt::ToolButtonTextOnly;
   s.albumMode = albumMode_;
   s.view = stack_->currentWidget() == icons_ ? 1 : 0;
