@@ -669,11 +669,6 @@ AlbumLoadResult LoadList(AlbumStore& store, const std::string& bytes, const Albu
   return res;
 }
 
-bool NameIsOneComponent(const std::string& name) {
-  return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
-         name.find('\0') == std::string::npos;
-}
-
 std::string MissingSlideText(std::int64_t i, const std::string& path) {
   return "Slideshow source file " + std::to_string(i) + " is missing.\n\n" + path +
          "\n\nIf source file is on removable media (e.g. CDROM),\ninsert appropriate media then try loading "
@@ -727,29 +722,16 @@ AlbumLoadResult DecodeScript(AlbumStore& store, AvlScript& script, std::size_t f
         store.Names().Append(CdTrackName(r.effect));
         r.dirIndex = 0;
       } else {
-        // The written text first, then the literal one: "?" "<" ">" are legal in names here.
         std::optional<std::string> chosenDir, chosenName;
         FileFacts facts;
         const bool indexOk = s.dirIndexOk && s.dirIndex >= 0 && static_cast<std::uint64_t>(s.dirIndex) < h.directories.size();
-        std::string shown = indexOk ? h.directories[static_cast<std::size_t>(s.dirIndex)] + s.name : s.name;
-        if (indexOk) {
-          const std::string* dirs[2] = {&h.directories[static_cast<std::size_t>(s.dirIndex)],
-                                        &h.rawDirectories[static_cast<std::size_t>(s.dirIndex)]};
-          const std::string names[2] = {s.name, s.rawName};
-          for (int d = 0; d < 2 && !chosenName; ++d) {
-            if (d == 1 && *dirs[1] == *dirs[0]) break;
-            const std::string& dir = *dirs[d];
-            if (dir.empty() || dir.front() != '/' || dir.back() != '/') continue;
-            for (int k = 0; k < 2; ++k) {
-              if (k == 1 && names[1] == names[0]) break;
-              if (!NameIsOneComponent(names[k])) continue;
-              facts = stat(dir + names[k]);
-              if (facts.exists) {
-                chosenDir = dir;
-                chosenName = names[k];
-                break;
-              }
-            }
+        const std::string shown = indexOk ? h.directories[static_cast<std::size_t>(s.dirIndex)] + s.name : s.name;
+        for (const AvlCandidate& c : AvlCandidatePaths(h, s)) {
+          facts = stat(c.dir + c.name);
+          if (facts.exists) {
+            chosenDir = c.dir;
+            chosenName = c.name;
+            break;
           }
         }
         if (!chosenName) {

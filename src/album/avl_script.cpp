@@ -269,4 +269,27 @@ bool AvlScript::NextSection(std::int64_t i, AvlSlide& out) {
   return true;
 }
 
+std::vector<AvlCandidate> AvlCandidatePaths(const AvlHeader& h, const AvlSlide& s) {
+  std::vector<AvlCandidate> out;
+  if (s.cdTrack || !s.dirIndexOk || s.dirIndex < 0 || static_cast<std::uint64_t>(s.dirIndex) >= h.directories.size())
+    return out;
+  const auto i = static_cast<std::size_t>(s.dirIndex);
+  const std::string* dirs[2] = {&h.directories[i], i < h.rawDirectories.size() ? &h.rawDirectories[i] : &h.directories[i]};
+  const std::string* names[2] = {&s.name, &s.rawName};
+  auto oneComponent = [](const std::string& n) {
+    return !n.empty() && n != "." && n != ".." && n.find('/') == std::string::npos && n.find('\0') == std::string::npos;
+  };
+  for (std::size_t d = 0; d < 2; ++d) {
+    if (d == 1 && *dirs[1] == *dirs[0]) break;
+    const std::string& dir = *dirs[d];
+    if (dir.empty() || dir.front() != '/' || dir.back() != '/') continue;
+    for (std::size_t k = 0; k < 2; ++k) {
+      if (k == 1 && *names[1] == *names[0]) break;
+      if (!oneComponent(*names[k])) continue;
+      out.push_back({d, dir, *names[k]});
+    }
+  }
+  return out;
+}
+
 }  // namespace pelira

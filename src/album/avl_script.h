@@ -80,6 +80,17 @@ class AvlScript {
   AvlHeader header_;
 };
 
+// A slide's file as the script may mean it, most likely first: the written text with its
+// escapes undone, then the literal text ("?" "<" ">" are legal in names here), each in the
+// unescaped and in the literal directory. Only absolute folders and one-component names
+// count; a CD track or a bad directory index gives none. The first that exists is the file.
+struct AvlCandidate {
+  std::size_t dirVariant;  // 0: directories[i], 1: rawDirectories[i]
+  std::string dir;
+  std::string name;
+};
+std::vector<AvlCandidate> AvlCandidatePaths(const AvlHeader& header, const AvlSlide& slide);
+
 // One line of a text file as UTF-8: valid UTF-8 stays, anything else is read as CP1252, so
 // one odd line does not garble the others.
 std::string DecodeLine(std::string_view line);
