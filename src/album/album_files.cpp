@@ -172,6 +172,10 @@ std::string AlbumText(const AlbumStore& store, const AvlTextOptions& o, bool* ca
   AppendNum(s, o.run);
   s.append("\r\nTHMREC=");
   Line(s, o.thmrec);
+  if (!o.signature.empty()) {
+    s.append("SIG=");
+    Line(s, o.signature);
+  }
   s.append("N=");
   AppendNum(s, static_cast<std::int64_t>(n) + 1);
   s.append("\r\n");
@@ -311,6 +315,12 @@ std::string NamesText(const StringPool& pool) {
 
 }  // namespace
 
+std::string SideFileSignature(const std::string_view (&files)[kSideFileCount]) {
+  std::uint32_t reg = kCrcRegisterStart;
+  for (const auto& f : files) reg = CrcRegisterUpdate(reg, f.data(), f.size());
+  return Hex8(reg);
+}
+
 std::array<std::string, kSideFileCount> SideFileContents(const AlbumStore& store) {
   std::array<std::string, kSideFileCount> out;
   if (store.Empty()) return out;
@@ -325,6 +335,12 @@ std::array<std::string, kSideFileCount> SideFileContents(const AlbumStore& store
 }
 
 namespace {
+
+fs::path BackupPath(const fs::path& target) {
+  fs::path p = target;
+  p += ".old";
+  return p;
+}
 
 // Renames a committed file's earlier version back, or removes a file that is new.
 struct Committed {
@@ -373,18 +389,16 @@ AlbumSaveResult SaveAlbum(AlbumStore& store, const std::string& path, const Albu
   }
   const bool empty = store.Empty();
   std::string text;
-  std::string contents[kSideFileCount];
+  std::array<std::string, kSideFileCount> contents;
   try {
+    contents = SideFileContents(store);
+    const std::string_view views[kSideFileCount] = {contents[0], contents[1], contents[2], contents[3], contents[4]};
+    t.signature = SideFileSignature(views);
     bool cancelled = false;
     text = AlbumText(store, t, &cancelled);
     if (cancelled) {
       res.cancelled = true;
       return res;
-    }
-    if (!empty) {
-      const auto all = SideFileContents(store);
-      for (int k = 0; k < kSideFileCount; ++k)
-        if (k != kSideRecords) contents[k] = all[k];
     }
   } catch (const std::bad_alloc&) {
     res.message = kNoMemoryText;
@@ -403,21 +417,7 @@ AlbumSaveResult SaveAlbum(AlbumStore& store, const std::string& path, const Albu
     writers.push_back(std::make_unique<AtomicFileWriter>(side[k]));
     which.push_back(k);
     AtomicFileWriter& w = *writers.back();
-    if (k == kSideRecords) {
-      // Records in display order, gathered in 1 MiB chunks.
-      constexpr std::size_t kChunk = (1u << 20) / kSlideRecordSize;
-      std::vector<SlideRecord> buf;
-      buf.reserve(std::min(kChunk, store.Count()));
-      for (std::size_t i = 0; i < store.Count() && w.ok(); ++i) {
-        buf.push_back(store.At(i));
-        if (buf.size() == kChunk || i + 1 == store.Count()) {
-          w.Write(buf.data(), buf.size() * kSlideRecordSize);
-          buf.clear();
-        }
-      }
-    } else {
-      w.Write(contents[k]);
-    }
+    w.Write(contents[k]);
     if (o.injectFault && o.injectFault(k)) return fail("fault injected while writing " + side[k].string());
     if (!w.ok()) return fail(w.error());
   }
@@ -428,17 +428,16 @@ AlbumSaveResult SaveAlbum(AlbumStore& store, const std::string& path, const Albu
   if (!writers.back()->ok()) return fail(writers.back()->error());
 
   // Commit the side files, the album file last. Earlier versions are kept under a second
-  // name until the album file is in place, so a failing commit puts them all back.
+  // name until the album file is in place, so a failing commit puts them all back, and a
+  // save killed half-way leaves them for the next load to take back (see "SIG").
   std::vector<Committed> done;
-  const std::string tag = ThisRunTag();
   for (std::size_t i = 0; i < writers.size(); ++i) {
     const int k = which[i];
     const fs::path target = k == 5 ? fs::path(path) : side[k];
     Committed c{target, {}};
     struct stat st {};
     if (::lstat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
-      fs::path backup = target;
-      backup += ".old" + tag;
+      fs::path backup = BackupPath(target);
       ::unlink(backup.c_str());
       if (::link(target.c_str(), backup.c_str()) == 0) c.backup = backup;
     }
@@ -449,6 +448,10 @@ AlbumSaveResult SaveAlbum(AlbumStore& store, const std::string& path, const Albu
       r.message = "fault injected while committing " + target.string();
     } else {
       r = writers[i]->Commit();
+      if (r && o.injectFault && o.injectFault(k + 20)) {
+        // A process killed here: nothing is put back and no earlier version is removed.
+        return fail("killed after committing " + target.string());
+      }
     }
     if (!r) {
       if (!c.backup.empty()) ::unlink(c.backup.c_str());
@@ -583,6 +586,36 @@ bool LoadSideFiles(AlbumStore& store, const AvlHeader& h, const AlbumLoadOptions
   for (int k = 0; k < kSideFileCount; ++k) {
     const std::uint64_t limit = k == kSideRecords ? n * kSlideRecordSize : kAvlMaxBytes;
     if (!ReadRegular(h.sidePaths[k], limit, files[k], why)) return false;
+  }
+  if (!h.signature.empty()) {
+    const std::string_view views[kSideFileCount] = {files[0], files[1], files[2], files[3], files[4]};
+    if (SideFileSignature(views) != h.signature) {
+      // A save was cut short after some side files were replaced: their earlier versions
+      // are still beside them; take them back when they make the album this file names.
+      std::string older[kSideFileCount];
+      bool any = false;
+      for (int k = 0; k < kSideFileCount; ++k) {
+        const fs::path backup = BackupPath(h.sidePaths[k]);
+        struct stat st {};
+        if (::lstat(backup.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+          const std::uint64_t limit = k == kSideRecords ? n * kSlideRecordSize : kAvlMaxBytes;
+          if (!ReadRegular(backup.string(), limit, older[k], why)) return false;
+          any = true;
+        } else {
+          older[k] = files[k];
+        }
+      }
+      const std::string_view olderViews[kSideFileCount] = {older[0], older[1], older[2], older[3], older[4]};
+      if (!any || SideFileSignature(olderViews) != h.signature) {
+        why = "side files do not match the album file";
+        return false;
+      }
+      for (int k = 0; k < kSideFileCount; ++k) {
+        const fs::path backup = BackupPath(h.sidePaths[k]);
+        if (fs::exists(backup)) ::rename(backup.c_str(), h.sidePaths[k].c_str());
+        files[k] = std::move(older[k]);
+      }
+    }
   }
   const std::string_view views[kSideFileCount] = {files[0], files[1], files[2], files[3], files[4]};
   return LoadSideTables(store, n, views, o.volumes, why);

@@ -47,6 +47,7 @@ struct AvlTextOptions {
   std::int64_t run = 1;
   std::string sidePaths[kSideFileCount];  // empty in the test script
   std::string thmrec;
+  std::string signature;  // written as "SIG=" after THMREC when not empty
   Progress* progress = nullptr;  // "Encoding AVL file with n slides ... "; cancel polled
 };
 // The album file's text; empty optional-like: cancelled sets *cancelled.
@@ -60,7 +61,8 @@ struct AlbumSaveOptions {
   std::filesystem::path dataDir;  // empty: AppPaths::Data()
   Progress* progress = nullptr;
   // Tests: a failure injected while writing file k (0-4 side files in @N..@C order, 5 the
-  // album file), or while committing it (k + 10).
+  // album file), or while committing it (k + 10); k + 20 stops the save dead right after
+  // committing file k, leaving everything as a killed process would.
   std::function<bool(int k)> injectFault;
 };
 struct AlbumSaveResult {
@@ -124,6 +126,8 @@ bool LoadSideTables(AlbumStore& store, std::uint64_t slideCount, const std::stri
                     VolumeSource* volumes, std::string& why);
 // What a save writes into the five side files; the tables are empty for an empty album.
 std::array<std::string, kSideFileCount> SideFileContents(const AlbumStore& store);
+// The "SIG" of five side files' bytes: Hex8 of the CRC register over them in @N..@C order.
+std::string SideFileSignature(const std::string_view (&files)[kSideFileCount]);
 
 // The slow load of an AVL already in memory (the file's size bounds the tables).
 AlbumLoadResult DecodeAvl(AlbumStore& store, std::string_view bytes, const AlbumLoadOptions& options);

@@ -117,7 +117,7 @@ bool AvlHeader::AllSidePaths() const {
 AvlHeader AvlScript::ParseHeader(std::string_view part) {
   AvlHeader h;
   enum { kBefore, kHeader, kBetween, kDirs, kDone } state = kBefore;
-  bool seen[9] = {};
+  bool seen[10] = {};
   std::int64_t expected = 0;
   ForEachLine(part, [&](std::string_view raw) {
     const std::string_view line = Trim(raw);
@@ -137,8 +137,8 @@ AvlHeader AvlScript::ParseHeader(std::string_view part) {
       if (eq == std::string_view::npos) return true;
       const std::string_view key = Trim(line.substr(0, eq));
       const std::string_view value = line.substr(eq + 1);
-      static constexpr const char* kKeys[9] = {"N", "@N", "@V", "@R", "@D", "@C", "RUN", "THMREC", "VER"};
-      for (int k = 0; k < 9; ++k) {
+      static constexpr const char* kKeys[10] = {"N", "@N", "@V", "@R", "@D", "@C", "RUN", "THMREC", "VER", "SIG"};
+      for (int k = 0; k < 10; ++k) {
         if (!EqualsFolded(key, kKeys[k]) || seen[k]) continue;
         seen[k] = true;  // the first of duplicate keys counts
         if (k == 0) {
@@ -149,6 +149,8 @@ AvlHeader AvlScript::ParseHeader(std::string_view part) {
           h.run = ParseDec(value).value_or(1);
         } else if (k == 7) {
           h.thmrec = std::string(value);
+        } else if (k == 9) {
+          h.signature = std::string(Trim(value));
         }
       }
       return true;

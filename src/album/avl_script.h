@@ -28,6 +28,9 @@ struct AvlHeader {
   std::string sidePaths[kSideFileCount];
   std::int64_t run = 1;         // start slide
   std::string thmrec;
+  // "SIG": the CRC register of the five side files as saved with this album file, so a
+  // save cut short between the side files and the album file is noticed on loading.
+  std::string signature;
   std::vector<std::string> directories;  // escapes undone; "" became "c:\"
   std::vector<std::string> rawDirectories;  // as written (a "?" may be a real one)
   bool directoriesInSequence = true;     // false: a line numbered out of sequence (bad file)

@@ -403,6 +403,36 @@ TEST_F(AlbumFiles, AFailureAtAnyFileLeavesTheOldAlbumWhole) {
   }
 }
 
+TEST_F(AlbumFiles, ASaveKilledBetweenFilesStillOpensTheOldAlbum) {
+  AlbumStore old = Sample();
+  AlbumStore changed = Sample();
+  changed.SetSelected(0, true);
+  CutSelected(changed);
+  changed.SetSelected(0, true);
+  ApplyProperty(changed, SlideProperty::Comment, {0, 0, "other"});
+  for (const char* ext : {".avc", ".avl"}) {
+    const fs::path album = dir / (std::string("killed") + ext);
+    for (int killedAfter = 0; killedAfter < kSideFileCount; ++killedAfter) {
+      SCOPED_TRACE(std::string(ext) + " killed after side file " + std::to_string(killedAfter));
+      ASSERT_TRUE(SaveAlbum(old, album.string(), Save()).ok);
+      AlbumSaveOptions o = Save();
+      o.injectFault = [killedAfter](int k) { return k == killedAfter + 20; };
+      EXPECT_FALSE(SaveAlbum(changed, album.string(), o).ok);
+      AlbumLoadOptions l = Load();
+      l.fastPath = true;
+      AlbumStore back;
+      const AlbumLoadResult r = LoadAlbum(back, album.string(), l);
+      ASSERT_TRUE(r.ok) << r.message;
+      EXPECT_TRUE(r.usedSideFiles);
+      ASSERT_EQ(back.Count(), old.Count());
+      for (std::size_t i = 0; i < old.Count(); ++i) {
+        EXPECT_EQ(back.ShownPath(back.At(i)), old.ShownPath(old.At(i)));
+        EXPECT_EQ(back.CommentOf(back.At(i)), old.CommentOf(old.At(i)));
+      }
+    }
+  }
+}
+
 TEST_F(AlbumFiles, EmptyAlbums) {
   AlbumStore full = Sample();
   const fs::path avc = dir / "e.avc", avl = dir / "e.avl";
