@@ -955,7 +955,7 @@ void TShowForm::SaveSettings() {
 
 // --- opening -----------------------------------------------------------------------------------
 
-TShowForm* ShowAlbumWindow(QWidget* owner, AlbumHooks hooks) {
+TShowForm* ShowAlbumWindow(QWidget* owner, AlbumHooks hooks, SettingsStore* settings) {
   TShowForm* form = owner != nullptr ? owner->findChild<TShowForm*>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
   if (form == nullptr) {
     // The window's dialogs, message boxes and volume ids live as long as it does.
@@ -966,7 +966,7 @@ TShowForm* ShowAlbumWindow(QWidget* owner, AlbumHooks hooks) {
       explicit Services(QWidget* w) : QObject(w), ui(nullptr) {}
     };
     auto* services = new Services(nullptr);
-    form = new TShowForm(services->dialogs, services->ui, owner, nullptr, &services->volumes);
+    form = new TShowForm(services->dialogs, services->ui, owner, settings, &services->volumes);
     form->setWindowFlag(Qt::Window, true);
     services->setParent(form);
   }

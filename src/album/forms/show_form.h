@@ -168,7 +168,8 @@ class TShowForm : public QMainWindow {
 };
 
 // Opens (creating on first use) the album window of owner and brings it to the front. The
-// window lives as owner's child, hidden when closed, and keeps its album meanwhile.
-TShowForm* ShowAlbumWindow(QWidget* owner, AlbumHooks hooks = {});
+// window lives as owner's child, hidden when closed, and keeps its album meanwhile. settings
+// (the program's store, outliving the window) keeps the "SControls7700" block.
+TShowForm* ShowAlbumWindow(QWidget* owner, AlbumHooks hooks = {}, SettingsStore* settings = nullptr);
 
 }  // namespace pelira
