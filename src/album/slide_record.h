@@ -84,7 +84,7 @@ struct SlideRecord {
   static void SetField(std::uint8_t& len, char* buf, std::size_t max, std::string_view s) {
     const std::size_t n = s.size() > max ? max : s.size();
     std::memset(buf, 0, max);
-    std::memcpy(buf, s.data(), n);
+    if (n > 0) std::memcpy(buf, s.data(), n);
     len = static_cast<std::uint8_t>(n);
   }
 };

@@ -13,6 +13,7 @@
 namespace pelira {
 namespace {
 
+using namespace std::string_literals;
 using test::FakeVolumes;
 using test::MakeFile;
 using test::ReadBytes;
@@ -247,7 +248,7 @@ TEST_F(AlbumFiles, HostileScripts) {
       {"N huge", "[Header]\r\nN=99999999999999999999999\r\n[Directory]\r\n0=/nowhere/\r\n[1]\r\nF=------------------------------\r\n",
        nullptr, 1},
       {"N absent", "[Header]\r\n[Directory]\r\n[1]\r\nF=a.jpg,0\r\n", nullptr, 0},
-      {"NUL bytes", std::string("[Header]\r\nN=2\r\n[1]\r\nF=\0a.jpg,\0\r\n", 34), nullptr, 0},
+      {"NUL bytes", "[Header]\r\nN=2\r\n[1]\r\nF=\0a.jpg,\0\r\n"s, nullptr, 0},
       {"index past the table", "[Header]\r\nN=2\r\n[Directory]\r\n0=/x/\r\n[1]\r\nF=a.jpg,7\r\n", nullptr, 0},
       {"negative index", "[Header]\r\nN=2\r\n[Directory]\r\n0=/x/\r\n[1]\r\nF=a.jpg,-1\r\n", nullptr, 0},
       {"empty file name", "[Header]\r\nN=2\r\n[Directory]\r\n0=/\r\n[1]\r\nF=,0\r\n", nullptr, 0},
