@@ -11,10 +11,10 @@
 #include "image/dib.h"
 #include "platform/scripted_ui.h"
 #include "platform/ui.h"
-#include "viewer/memory_edit_host.h"
+#include "edit/memory_edit_host.h"
 #include "viewer/open_flow.h"
-#include "viewer/viewer_edits.h"
-#include "viewer/viewer_filters.h"
+#include "edit/tone_commands.h"
+#include "edit/filter_commands.h"
 
 namespace {
 
@@ -80,9 +80,9 @@ void Refresh(benchmark::State& state, Command c, bool fitted = false) {
   EngineState engine;
   UndoStore undo;
   TimingRequester ask(state, fitted);
-  ViewerEdits edits(view, engine, undo, TheHost(), ask);
+  ToneCommands edits(view, engine, undo, TheHost(), ask);
   if constexpr (std::is_same_v<Command, FilterCommand>) {
-    ViewerFilters filters(view, engine, edits, TheHost(), ask);
+    FilterCommands filters(view, engine, edits, TheHost(), ask);
     filters.Run(c);
   } else {
     edits.Run(c);

@@ -228,7 +228,70 @@ section_script_run() {
   ratio "run AUTO_CONTRAST+SAVE, $n JPEGs 3000x2000" "$ours" "$peer" "mogrify"
 }
 
-read -r -a SECTIONS <<< "${PELIRA_SECTIONS:-bmp_load codecs formats_load tone spatial_filters script_run}"  # PELIRA_SECTIONS="codecs" runs one
+# The EXIF report over 10,000 camera-like JPEGs (hard links to one file, so the page cache
+# holds them all) against `exiftool -fast`, and the comment strip of 1,000 real copies against
+# `exiftool -comment= -overwrite_original` (ours also writes each file's .bak). exiftool's
+# time includes its start, about 0.2 s, against 10,000 and 1,000 files.
+section_exif() {
+  build bench_jpeg_tools
+  pelira_install libimage-exiftool-perl
+  local n="${PELIRA_EXIF_FILES:-10000}" m="${PELIRA_STRIP_FILES:-1000}"
+  local src="$OUT/exif_source.jpg" many="$OUT/exif_many" strip="$OUT/strip_src"
+  if [[ ! -f "$src" ]]; then
+    "$IM_CONVERT" -size 1600x1200 -seed 3 plasma:fractal -blur 0x1 -quality 88 "$src"
+    exiftool -q -overwrite_original -Make=Camera -Model="Model X" -XResolution=72 -YResolution=72 \
+      -ExposureTime=1/125 -FNumber=5.6 -ISO=200 -DateTimeOriginal="2024:05:06 07:08:09" \
+      -FocalLength=35 "-ThumbnailImage<=$ROOT/tests/fixtures/jpeg_tools/base.jpg" -Comment="A note" "$src"
+  fi
+  if [[ ! -d "$many" ]] || (( $(find "$many" -type f | wc -l) != n )); then
+    rm -rf "$many" && mkdir -p "$many"
+    for ((i = 0; i < n; i++)); do ln "$src" "$many/p$i.jpg"; done
+  fi
+  if [[ ! -d "$strip" ]] || (( $(find "$strip" -type f | wc -l) != m )); then
+    rm -rf "$strip" && mkdir -p "$strip"
+    for ((i = 0; i < m; i++)); do cp "$src" "$strip/p$i.jpg"; done
+  fi
+  local prog="$BUILD/bench/bench_jpeg_tools"
+  ratio "EXIF report, $n JPEGs" \
+    "$(PELIRA_BENCH_EXIF_DIR="$many" ours_ms "$prog" BM_ExifReport)" \
+    "$(peer_ms exiftool -fast -q "$many")" "exiftool -fast"
+  local peer_dir="$OUT/strip_exiftool" copy peer
+  copy="$(peer_ms bash -c "rm -rf '$peer_dir' && cp -r '$strip' '$peer_dir'")"
+  peer="$(peer_ms bash -c "rm -rf '$peer_dir' && cp -r '$strip' '$peer_dir' && \
+    exiftool -q -comment= -overwrite_original '$peer_dir'")"
+  peer="$(python3 -c "import sys; print('%.1f' % max(0.1, float(sys.argv[1]) - float(sys.argv[2])))" "$peer" "$copy")"
+  ratio "strip comments, $m JPEGs (+ .bak)" \
+    "$(PELIRA_BENCH_STRIP_DIR="$strip" ours_ms "$prog" BM_StripComments)" "$peer" "exiftool"
+}
+
+section_unzip() {
+  # An archive of photos (PELIRA_UNZIP_MB, default 1024 MB), extracted by us and by unzip.
+  (source "$ROOT/scripts/deps.sh" && pelira_install zip unzip imagemagick libbenchmark-dev)
+  build bench_unzip
+  local mb="${PELIRA_UNZIP_MB:-1024}" src="$OUT/unzip_src" dest="$OUT/unzip_peer"
+  local zip="$OUT/photos_${mb}mb.zip"
+  if [[ ! -f "$zip" ]]; then
+    mkdir -p "$src"
+    local i
+    for i in 0 1 2 3 4 5 6 7; do
+      [[ -f "$src/seed$i.jpg" ]] || "$IM_CONVERT" -size 3000x2000 -seed "$i" plasma:fractal -quality 92 "$src/seed$i.jpg"
+    done
+    local total=0 n=0
+    while (( total < mb * 1024 * 1024 )); do
+      cp "$src/seed$((n % 8)).jpg" "$src/photo$(printf %04d "$n").jpg"
+      total=$(( total + $(stat -c %s "$src/seed$((n % 8)).jpg") ))
+      n=$((n + 1))
+    done
+    (cd "$src" && zip -q "$zip" photo*.jpg && rm -f photo*.jpg)
+  fi
+  export PELIRA_BENCH_ZIP="$zip" PELIRA_BENCH_ZIP_OUT="$OUT/unzip_ours"
+  mkdir -p "$dest"
+  ratio "unzip ${mb} MB of photos" "$(ours_ms "$BUILD/bench/bench_unzip" BM_UnzipExtract)" \
+    "$(peer_ms unzip -o -q "$zip" -d "$dest")" "unzip"
+  rm -rf "$dest" "$OUT/unzip_ours"
+}
+
+read -r -a SECTIONS <<< "${PELIRA_SECTIONS:-bmp_load codecs formats_load tone spatial_filters script_run exif unzip}"  # PELIRA_SECTIONS="codecs" runs one
 for s in "${SECTIONS[@]}"; do
   echo "== $s"
   "section_$s"

@@ -53,10 +53,9 @@ BENCHMARK(BM_ThreeToneTables)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_HistogramPass(benchmark::State& state) {
   pelira::Dib& p = Photo();
-  pelira::EngineState e;
   for (auto _ : state) {
-    pelira::DoCalcHistogram(p, e, false, false, true);
-    benchmark::DoNotOptimize(e.hist.peak);
+    const pelira::HistogramResult r = pelira::DoCalcHistogram(p, {.stats = true});
+    benchmark::DoNotOptimize(r.hist.peak);
   }
 }
 BENCHMARK(BM_HistogramPass)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -85,12 +84,11 @@ BENCHMARK(BM_Gamma)->Unit(benchmark::kMillisecond)->UseRealTime();
 // tables and one filter pass.
 void BM_AutoContrast(benchmark::State& state) {
   pelira::Dib& p = Photo();
-  pelira::EngineState e;
+  pelira::ToneTables t;
   for (auto _ : state) {
-    pelira::DoCalcHistogram(p, e, false, false, false);
-    const pelira::LevelRange r = pelira::SignificantRange(e.hist.lightness, false);
-    for (int k = 0; k < 3; ++k) pelira::SetStretchLUT(e.tables, r.lo, r.hi, k);
-    pelira::ColorFilter(p, e.tables);
+    const pelira::LevelRange r = pelira::SignificantRange(pelira::DoCalcHistogram(p).hist.lightness, false);
+    for (int k = 0; k < 3; ++k) pelira::SetStretchLUT(t, r.lo, r.hi, k);
+    pelira::ColorFilter(p, t);
     benchmark::ClobberMemory();
   }
 }

@@ -21,6 +21,6 @@ PELIRA_BUILD_PACKAGES=(
   qt6-base-dev libgl-dev
   fonts-dejavu-core
 )
-PELIRA_TEST_PACKAGES=(googletest libgtest-dev python3 imagemagick pngcheck libtiff-tools jpeginfo libjpeg-turbo-progs)
+PELIRA_TEST_PACKAGES=(googletest libgtest-dev python3 imagemagick pngcheck libtiff-tools jpeginfo libjpeg-turbo-progs zip unzip)
 PELIRA_RUN_PACKAGES=(xvfb xauth xdotool x11-utils imagemagick)
 PELIRA_BENCH_PACKAGES=(libbenchmark-dev libvips-tools)

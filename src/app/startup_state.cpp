@@ -6,10 +6,6 @@
 
 namespace pelira {
 
-bool IsJpegExtension(const std::string& upperExt) {
-  return upperExt.find(".JP") != std::string::npos;
-}
-
 StartupState ParseCommandLine(const std::vector<std::string>& args,
                               const std::function<bool(const std::string&)>& fileExists) {
   StartupState s;

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "common/kind_list.h"
+
 namespace pelira {
 
 inline constexpr const char* kNoCommandLineFile = "*";
@@ -25,7 +27,5 @@ struct StartupState {
 StartupState ParseCommandLine(const std::vector<std::string>& args,
                               const std::function<bool(const std::string&)>& fileExists);
 
-// The ".JP" test of the start-up: a JPEG is decoded at once, anything else waits.
-bool IsJpegExtension(const std::string& upperExt);
 
 }  // namespace pelira

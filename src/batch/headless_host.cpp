@@ -1,7 +1,7 @@
 #include "batch/headless_host.h"
 
 #include "image/image_loader.h"
-#include "viewer/open_flow.h"
+#include "edit/picture_state.h"
 
 namespace pelira {
 
@@ -32,8 +32,18 @@ bool HeadlessScriptHost::OpenBookmarks(std::vector<std::string> files) {
 bool HeadlessScriptHost::LoadPicture(const std::string& path) {
   TImageLoader l;
   const OpenOutcome o = l.Open(path);
-  if (o != OpenOutcome::Image && o != OpenOutcome::Text && o != OpenOutcome::Metafile) return false;
-  if (l.workingBitmap.Empty()) return false;
+  if (o == OpenOutcome::Media || o == OpenOutcome::Slideshow) {
+    loadError_ = "not a picture";
+    return false;
+  }
+  if (o != OpenOutcome::Image && o != OpenOutcome::Text && o != OpenOutcome::Metafile) {
+    loadError_ = l.LastError().empty() ? "cannot be opened" : l.LastError();
+    return false;
+  }
+  if (l.workingBitmap.Empty()) {
+    loadError_ = "cannot be opened";
+    return false;
+  }
   const std::string keep = current_;
   SetPictureDirect(std::move(l.workingBitmap), keep.empty() ? path : keep);
   return true;

@@ -10,11 +10,11 @@
 #include "engine/engine_state.h"
 #include "engine/filter_request.h"
 #include "image/dib.h"
-#include "viewer/memory_edit_host.h"
-#include "viewer/undo_store.h"
-#include "viewer/view_state.h"
-#include "viewer/viewer_edits.h"
-#include "viewer/viewer_filters.h"
+#include "edit/memory_edit_host.h"
+#include "edit/undo_store.h"
+#include "edit/picture_state.h"
+#include "edit/tone_commands.h"
+#include "edit/filter_commands.h"
 
 namespace pelira {
 
@@ -39,11 +39,13 @@ public:
   // Words seen whose operation the build lacks, each once, in the order met.
   const std::vector<std::string>& Missing() const { return missing_; }
   const std::vector<std::string>& Questions() const { return questions_; }
+  // Why the last load failed, in the loader's words.
+  const std::string& LoadError() const { return loadError_; }
 
-  ViewerEdits& Edits() override { return edits_; }
-  ViewerFilters* Filters() override { return &filters_; }
+  ToneCommands& Edits() override { return edits_; }
+  FilterCommands* Filters() override { return &filters_; }
   EngineState& Engine() override { return engine_; }
-  ViewState& View() override { return view_; }
+  PictureState& View() override { return view_; }
   Dib& Picture() override { return edit_.picture; }
   void SetPicture(Dib&& p) override { edit_.SetPicture(std::move(p)); }
   void PictureChanged() override { edit_.PictureChanged(); }
@@ -71,13 +73,13 @@ private:
     }
   };
 
-  ViewState view_;
+  PictureState view_;
   EngineState engine_;
   UndoStore undo_;
   MemoryEditHost edit_;
   NoDialogs dialogs_;
-  ViewerEdits edits_;
-  ViewerFilters filters_;
+  ToneCommands edits_;
+  FilterCommands filters_;
   std::vector<std::string> bookmarks_;
   std::size_t position_ = 0;
   std::string current_;
@@ -86,6 +88,7 @@ private:
   std::function<bool()> stopPoll_;
   bool loopAllowed_ = true;
   std::vector<std::string> missing_, questions_;
+  std::string loadError_;
   std::set<std::string> missingSeen_;
 };
 

@@ -7,19 +7,19 @@
 namespace pelira {
 
 class Dib;
-class ViewerEdits;
-class ViewerFilters;
+class ToneCommands;
+class FilterCommands;
 struct EngineState;
-struct ViewState;
+struct PictureState;
 
 class ScriptHost {
 public:
   virtual ~ScriptHost() = default;
-  virtual ViewerEdits& Edits() = 0;
+  virtual ToneCommands& Edits() = 0;
   // The neighbourhood filters and the resample; none: their words are not available.
-  virtual ViewerFilters* Filters() { return nullptr; }
+  virtual FilterCommands* Filters() { return nullptr; }
   virtual EngineState& Engine() = 0;
-  virtual ViewState& View() = 0;
+  virtual PictureState& View() = 0;
   virtual Dib& Picture() = 0;
   virtual void SetPicture(Dib&& picture) = 0;
   // The picture's size or depth changed.

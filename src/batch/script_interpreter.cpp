@@ -3,81 +3,37 @@
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
-#include <unordered_map>
 
 #include "common/request_flags.h"
-#include "engine/composites.h"
-#include "engine/filter_words.h"
-#include "engine/histogram.h"
-#include "viewer/view_state.h"
-#include "viewer/viewer_edits.h"
-#include "viewer/viewer_filters.h"
+#include "edit/picture_state.h"
+#include "edit/tone_commands.h"
+#include "edit/filter_commands.h"
 
 namespace pelira {
 
 namespace {
 
-using E = EditCommand;
+// The operations' picture steps reach the window through the script's host, so a replayed
+// line shows what the window shows after any script step.
+class HostBridge : public EditHost {
+public:
+  explicit HostBridge(ScriptHost& h) : h_(h) {}
+  Dib& Picture() override { return h_.Picture(); }
+  void SetPicture(Dib&& picture) override { h_.SetPicture(std::move(picture)); }
+  void ShowBusy(const std::string&) override {}
+  void StatusReady() override {}
+  void SetStatusWord(const std::string&) override {}
+  void Refresh() override { h_.Refresh(); }
+  void PictureChanged() override { h_.PictureChanged(); }
+  void UpdateCaption() override {}
+  void EnableUndo(bool) override {}
+  void SelectHandTool() override {}
+  void BlankPicture(bool) override {}
+  void ShowHistogram(const std::string&, const Histograms&) override {}
 
-// Words that run a viewer command with FilterParam1..3 taken from the registers. n: how
-// many arguments the range check covers; lo/hi: their range (inclusive).
-struct ToneEntry {
-  EditCommand command;
-  int n;
-  int lo[3];
-  int hi[3];
+private:
+  ScriptHost& h_;
 };
-
-const std::unordered_map<std::string, ToneEntry>& ToneWords() {
-  static const std::unordered_map<std::string, ToneEntry> t = {
-      {"GAMMA", {E::GammaRGB, 3, {1, 1, 1}, {500, 500, 500}}},
-      {"GAMMA_SUPRESS", {E::GammaSuppress, 3, {1, 1, 1}, {500, 500, 500}}},
-      {"GAMMA_SUPPRESS", {E::GammaSuppress, 3, {1, 1, 1}, {500, 500, 500}}},
-      {"GAMMA_SATURATION", {E::GammaSaturation, 1, {0}, {500}}},
-      {"BRIGHTNESS", {E::BrightnessRGB, 3, {-127, -127, -127}, {127, 127, 127}}},
-      {"SHIFT", {E::BrightnessShift, 3, {-127, -127, -127}, {127, 127, 127}}},
-      {"ZERO", {E::BrightnessZero, 0, {}, {}}},
-      {"CONTRAST", {E::ContrastRGB, 3, {-127, -127, -127}, {127, 127, 127}}},
-      {"WHITEBALANCE", {E::WhiteBalance, 0, {}, {}}},  // the tables clamp what they are given
-      {"AUTO_BALANCE", {E::AutoBalance, 0, {}, {}}},
-      {"UNWASH", {E::UnWash, 0, {}, {}}},
-      {"UNCOOK", {E::UnCook, 0, {}, {}}},
-      {"ATTENUATE", {E::Attenuate, 0, {}, {}}},
-      {"NEGATIVE", {E::Negative, 0, {}, {}}},
-      {"ENHANCE", {E::EnhanceGlobal, 2, {0, 0}, {255, 255}}},
-      {"SHADOWS", {E::EnhanceShadows, 3, {0, 0, 0}, {255, 255, 255}}},
-      {"HIGHLIGHTS", {E::EnhanceHighlights, 3, {0, 0, 0}, {255, 255, 255}}},
-      {"LIGHTING", {E::EnhanceLighting, 2, {0, 0}, {255, 255}}},
-      {"SATURATION", {E::EnhanceSaturation, 2, {0, 0}, {255, 255}}},
-      {"SUPRESS", {E::ContrastSuppress, 2, {0, 0}, {255, 255}}},
-      {"SUPPRESS", {E::ContrastSuppress, 2, {0, 0}, {255, 255}}},
-      {"AUTO_CONTRAST", {E::AutoContrast, 0, {}, {}}},
-      {"AUTO_LIGHTING", {E::AutoLighting, 0, {}, {}}},
-      {"AUTO_SATURATE", {E::AutoSaturate, 0, {}, {}}},
-      {"NORMALIZE", {E::Normalize, 0, {}, {}}},
-      {"OPTIMIZE", {E::Optimize, 0, {}, {}}},
-      {"EQUALIZE", {E::EQualize, 0, {}, {}}},
-      {"ZEROMAP", {E::MapZero, 0, {}, {}}},
-      {"CENTER", {E::MapCenter, 0, {}, {}}},
-      // Offsets from the measured statistics: the remap clamps the sums.
-      {"MAP_EQ", {E::MapEqualize, 2, {-100000, -100000}, {100000, 100000}}},
-      {"MAP_RED", {E::MapRed, 2, {-100000, -100000}, {100000, 100000}}},
-      {"MAP_GRN", {E::MapGreen, 2, {-100000, -100000}, {100000, 100000}}},
-      {"MAP_BLU", {E::MapBlue, 2, {-100000, -100000}, {100000, 100000}}},
-      {"MAP_LIT", {E::MapLighting, 2, {-100000, -100000}, {100000, 100000}}},
-      {"MAP_SAT", {E::MapSaturation, 2, {-100000, -100000}, {100000, 100000}}},
-      {"MAP_RGB", {E::TuneRGB, 2, {-100000, -100000}, {100000, 100000}}},
-      {"LIMIT_ALL", {E::LimitAll, 3, {0, 0, 0}, {255, 255, 255}}},
-      {"LIMIT_RED", {E::LimitRed, 3, {0, 0, 0}, {255, 255, 255}}},
-      {"LIMIT_GRN", {E::LimitGreen, 3, {0, 0, 0}, {255, 255, 255}}},
-      {"LIMIT_BLU", {E::LimitBlue, 3, {0, 0, 0}, {255, 255, 255}}},
-      {"PARAMETRIC_EQ_ALL", {E::ParametricEqAll, 3, {0, 7, -127}, {255, 127, 127}}},
-      {"PARAMETRIC_EQ_RED", {E::ParametricEqRed, 3, {0, 7, -127}, {255, 127, 127}}},
-      {"PARAMETRIC_EQ_GRN", {E::ParametricEqGreen, 3, {0, 7, -127}, {255, 127, 127}}},
-      {"PARAMETRIC_EQ_BLU", {E::ParametricEqBlue, 3, {0, 7, -127}, {255, 127, 127}}},
-  };
-  return t;
-}
 
 std::string BaseName(const std::string& path) {
   const std::size_t slash = path.find_last_of('/');
@@ -93,13 +49,13 @@ bool IsRegularFile(const std::string& path) {
 // recording.
 class RunMark {
 public:
-  explicit RunMark(ViewerEdits& e) : e_(e), previous_(e.ScriptRunning()) { e_.SetScriptRunning(true); }
+  explicit RunMark(ToneCommands& e) : e_(e), previous_(e.ScriptRunning()) { e_.SetScriptRunning(true); }
   ~RunMark() { e_.SetScriptRunning(previous_); }
   RunMark(const RunMark&) = delete;
   RunMark& operator=(const RunMark&) = delete;
 
 private:
-  ViewerEdits& e_;
+  ToneCommands& e_;
   bool previous_;
   OperationScope scope_;
 };
@@ -188,106 +144,23 @@ bool ScriptInterpreter::RunLine(const std::string& line) {
 }
 
 bool ScriptInterpreter::Dispatch(const std::string& word) {
-  if (Tone(word)) return true;
-  if (Filter(word)) return true;
+  if (const Operation* op = FindOperation(word)) {
+    Apply(*op);
+    return true;
+  }
   return Other(word);
 }
 
-bool ScriptInterpreter::Filter(const std::string& word) {
-  using F = FilterCommand;
-  struct Entry {
-    FilterCommand command;
-    int n;
-    int lo[2];
-    int hi[2];
-  };
-  static const std::unordered_map<std::string, Entry> table = {
-      {"GAUSSIAN", {F::Gaussian, 1, {1}, {255}}},         {"OUTLIER", {F::Outlier, 1, {1}, {255}}},
-      {"DEFOCUS", {F::DeFocus, 1, {1}, {255}}},           {"SOFTEN", {F::Soften, 1, {1}, {10}}},
-      {"DESPECKLE", {F::Despeckle, 1, {1}, {9}}},         {"UNSPOT", {F::UnSpot, 1, {-127}, {127}}},
-      {"MEANREMOVAL", {F::MeanRemoval, 1, {1}, {8}}},     {"HIGHPASSMEDIUM", {F::HighPassMedium, 1, {1}, {4}}},
-      {"HIGHPASSLIGHT", {F::HighPassLight, 1, {1}, {4}}}, {"UNSHARPMASK", {F::UnsharpMask, 2, {0, 0}, {255, 255}}},
-      {"CLEAN", {F::Clean, 2, {0, 0}, {255, 255}}},       {"DEFOG", {F::DeFog, 2, {0, 0}, {255, 255}}},
-      {"DESCREEN_LIGHT", {F::DescreenLight, 0, {}, {}}},  {"DESCREEN_MEDIUM", {F::DescreenMedium, 0, {}, {}}},
-      {"DESCREEN_STRONG", {F::DescreenStrong, 0, {}, {}}}, {"DESCREEN_HIGH", {F::DescreenHigh, 0, {}, {}}},
-      {"DELACE", {F::DeLace, 0, {}, {}}},                 {"ENRICH", {F::Enrich, 0, {}, {}}},
-  };
-  const bool resize = word == "RESIZE" || word == "RESAMPLE" || word == "RESIZE%" || word == "RESAMPLE%" ||
-                      word == "DOWNSAMPLE";
-  const auto it = table.find(word);
-  if (it == table.end() && !resize && word != "DEPIXELATE") return false;
-  ViewerFilters* filters = host_.Filters();
-  if (!filters) {
-    host_.NotAvailable(word);
-    return true;
-  }
-  Dib& pic = host_.Picture();
-  if (pic.Empty()) return true;
-  EngineState& e = host_.Engine();
-  const auto& a = regs_.a;
-  if (word == "DEPIXELATE") {
-    filters->DePixelateWord(a[0]);
-    return true;
-  }
-  if (resize) {
-    std::int64_t w = a[0], h = a[1];
-    if (word.back() == '%') {
-      if (a[0] < 1 || a[0] > 799) return true;
-      w = std::int64_t{pic.Width()} * a[0] / 100;
-      h = std::int64_t{pic.Height()} * a[0] / 100;
-      if (w <= 32 || h <= 32) return true;
-    } else {
-      if (w < 1 || w > 16384 || h < 1 || h > 16384) return true;
-      if (word == "DOWNSAMPLE") {
-        // The largest size of the picture's shape inside w x h, never enlarging.
-        w = std::min<std::int64_t>(w, pic.Width());
-        h = std::min<std::int64_t>(h, pic.Height());
-        const std::int64_t byWidth = std::int64_t{pic.Height()} * w / pic.Width();
-        if (byWidth <= h) h = std::max<std::int64_t>(1, byWidth);
-        else w = std::max<std::int64_t>(1, std::int64_t{pic.Width()} * h / pic.Height());
-      }
-    }
-    // The resample reads width from FilterParam2 and height from FilterParam1 in a script.
-    e.FilterParam2 = static_cast<std::int32_t>(w);
-    e.FilterParam1 = static_cast<std::int32_t>(h);
-    filters->Resample(static_cast<int>(w), static_cast<int>(h));
-    return true;
-  }
-  const Entry& t = it->second;
-  for (int k = 0; k < t.n; ++k)
-    if (a[k] < t.lo[k] || a[k] > t.hi[k]) return true;
-  e.FilterParam1 = a[0];
-  e.FilterParam2 = a[1];
-  e.FilterParam3 = a[2];
-  filters->Run(t.command);
-  return true;
-}
-
-bool ScriptInterpreter::Tone(const std::string& word) {
-  const auto& table = ToneWords();
-  const auto it = table.find(word);
-  if (it == table.end()) return false;
-  const ToneEntry& t = it->second;
-  for (int k = 0; k < t.n; ++k)
-    if (regs_.a[k] < t.lo[k] || regs_.a[k] > t.hi[k]) return true;  // out of range: skipped
-  if (host_.Picture().Empty()) return true;
-  EngineState& e = host_.Engine();
-  e.FilterParam1 = regs_.a[0];
-  e.FilterParam2 = regs_.a[1];
-  e.FilterParam3 = regs_.a[2];
-  host_.Edits().Run(t.command);
-  return true;
+void ScriptInterpreter::Apply(const Operation& op) {
+  HostBridge bridge(host_);
+  EditSession session{host_.View(), host_.Engine(), bridge, host_.Edits(), host_.Filters()};
+  const ApplyResult r = ApplyOperation(op, session, regs_.a);
+  if (r == ApplyResult::NotBuilt || r == ApplyResult::Unavailable) host_.NotAvailable(op.Word());
 }
 
 bool ScriptInterpreter::Other(const std::string& word) {
-  const auto& a = regs_.a;
-  ViewerEdits& edits = host_.Edits();
-  EngineState& e = host_.Engine();
-  ViewState& view = host_.View();
-  auto changed = [&] {
-    view.ImageModified = true;
-    host_.Refresh();
-  };
+  ToneCommands& edits = host_.Edits();
+  PictureState& view = host_.View();
   if (word == "PROMPTSTRING") return !Ask(regs_.text + "\n" + kAbortBatchText);
   if (word == "PROMPT_NOT_FILESTRING" || word == "PROMPT_HAS_FILESTRING") {
     const std::string name = host_.CurrentFileName();
@@ -318,71 +191,25 @@ bool ScriptInterpreter::Other(const std::string& word) {
     view.ImageModified = false;
   } else if (word == "REFRESH") {
     host_.Refresh();
-  } else if (word == "TRUECOLOR") {
-    edits.EnsureTrueColor();
-    host_.Refresh();
   } else if (word == "CLEARBUFFERS") {
     ClearBuffers(true);
-  } else if (word == "AUTO_GAMMA" || word == "REFERENCE") {
-    if (host_.Picture().Empty()) return true;
-    edits.Run(word == "AUTO_GAMMA" ? E::AutoGamma : E::Reference, a[0] == 1 ? 1 : 0);
-  } else if (word == "AUTO_FLASH" || word == "AUTO_WHITE") {
-    if (host_.Picture().Empty()) return true;
-    edits.Run(word == "AUTO_FLASH" ? E::AutoFlash : E::AutoWhite, a[0] == 1 || a[0] == 2 ? a[0] : 0);
-  } else if (word.rfind("CONFORM_", 0) == 0) {
-    Dib& pic = host_.Picture();
-    if (pic.Empty()) return true;
-    if (word == "CONFORM_GAMMA_RGB") {
-      DoConformGammaRGB(pic, e, std::clamp(a[0], 1, 255), std::clamp(a[1], 1, 255), std::clamp(a[2], 1, 255));
-    } else if (word == "CONFORM_GAMMA") {
-      if (a[0] < 1 || a[0] > 254) return true;
-      DoConformGamma(pic, e, a[0]);
-    } else {
-      const int ch = word == "CONFORM_RED" ? kRed : word == "CONFORM_GRN" ? kGreen : word == "CONFORM_BLU" ? kBlue
-                     : word == "CONFORM_LIT" ? kLightnessChannel : kSaturationChannel;
-      if (!ConformChannel(pic, e, ch, a[0], a[1])) return true;
-    }
-    changed();
-  } else if (word == "GRAYSCALE" || word == "QUANTIZE16" || word == "QUANTIZE256") {
-    edits.RunDepth(word == "GRAYSCALE" ? DepthCommand::TrueGrayscale
-                   : word == "QUANTIZE16" ? DepthCommand::Reduce16Poster : DepthCommand::Reduce256Poster);
-  } else if (word == "DUPLICATE") {
-    e.duplicate = host_.Picture();
-  } else if (word == "SWAP") {
-    if (SwapWithDuplicate(host_.Picture(), e)) changed();
-  } else if (word == "COPYTOBACKUP") {
-    e.backup = host_.Picture();
-  } else if (word == "COPYFROMBACKUP") {
-    if (e.backup.Empty()) return true;
-    host_.SetPicture(Dib(e.backup));
-    host_.PictureChanged();
-  } else if (word == "AVERAGE") {
-    if (a[0] < 1 || a[0] > 255) return true;
-    e.FilterParam2 = a[0];
-    if (AverageBitmap(host_.Picture(), e.duplicate, a[0])) changed();
-  } else if (word == "MAXIMUM") {
-    if (Maximum(host_.Picture(), e.duplicate)) changed();
-  } else if (word == "CROP") {
-    Crop();
-  } else if (const FilterWordResult f = RunFilterWord(word, a, host_.Picture()); f != FilterWordResult::NotFilterWord) {
-    if (f == FilterWordResult::Applied) changed();
-    if (f == FilterWordResult::SizeChanged) host_.PictureChanged();
   } else {
     host_.NotAvailable(word);
   }
   return true;
 }
 
-void ScriptInterpreter::Save() {
-  std::string suffix = regs_.text;
+std::string SaveSuffix(const ScriptRegisters& regs) {
   // A bare SAVE line: the text is the line itself, in whatever case it was typed.
-  {
-    std::string t = suffix;
-    while (!t.empty() && (t.back() == ' ' || t.back() == '\t')) t.pop_back();
-    std::size_t b = 0;
-    while (b < t.size() && (t[b] == ' ' || t[b] == '\t')) ++b;
-    if (AsciiUpper(t.substr(b)) == "SAVE") suffix.clear();
-  }
+  std::string t = regs.text;
+  while (!t.empty() && (t.back() == ' ' || t.back() == '\t')) t.pop_back();
+  std::size_t b = 0;
+  while (b < t.size() && (t[b] == ' ' || t[b] == '\t')) ++b;
+  return AsciiUpper(t.substr(b)) == "SAVE" ? std::string() : regs.text;
+}
+
+void ScriptInterpreter::Save() {
+  const std::string suffix = SaveSuffix(regs_);
   if (!SafeNameSuffix(suffix)) return;
   if (host_.Picture().Empty()) return;
   host_.SaveBatch(suffix, saveReuse_);
@@ -397,25 +224,6 @@ void ScriptInterpreter::Delete() {
     deleteAllowed_ = host_.ConfirmDeletes(path);
   }
   if (deleteAllowed_) host_.MoveToTrash(path);
-}
-
-void ScriptInterpreter::Crop() {
-  // Both corners packed hi·65536 + lo; only a rectangle inside the picture with a positive
-  // size is cut, whatever the line says.
-  const std::uint32_t p1 = static_cast<std::uint32_t>(regs_.a[0]), p2 = static_cast<std::uint32_t>(regs_.a[1]);
-  const int left = static_cast<int>(p1 & 0xFFFF), top = static_cast<int>(p1 >> 16);
-  const int right = static_cast<int>(p2 & 0xFFFF), bottom = static_cast<int>(p2 >> 16);
-  Dib& pic = host_.Picture();
-  if (pic.BitCount() != 24 || regs_.a[0] < 0 || regs_.a[1] < 0) return;
-  if (!(left < right && right <= pic.Width() && top < bottom && bottom <= pic.Height())) return;
-  Dib out(right - left, bottom - top, 24);
-  const std::size_t bytesPerPixel = 3;
-  for (int y = top; y < bottom; ++y) {
-    const std::uint8_t* src = pic.ScanLine(y) + static_cast<std::size_t>(left) * bytesPerPixel;
-    std::copy(src, src + static_cast<std::size_t>(right - left) * bytesPerPixel, out.ScanLine(y - top));
-  }
-  host_.SetPicture(std::move(out));
-  host_.PictureChanged();
 }
 
 }  // namespace pelira

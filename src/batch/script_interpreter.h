@@ -27,12 +27,10 @@ private:
   // False: abort the run.
   bool RunLine(const std::string& line);
   bool Dispatch(const std::string& word);
-  bool Tone(const std::string& word);
-  bool Filter(const std::string& word);
+  void Apply(const Operation& op);
   bool Other(const std::string& word);
   void Save();
   void Delete();
-  void Crop();
   void ClearBuffers(bool duplicateToo);
   bool Ask(const std::string& text);
 
@@ -49,5 +47,8 @@ private:
 // Text the SAVE suffix may be: no path separators and no control characters, so a saved
 // name cannot leave the folder the save chose.
 bool SafeNameSuffix(const std::string& suffix);
+
+// The name suffix of a SAVE line just parsed into regs: "" for a bare SAVE.
+std::string SaveSuffix(const ScriptRegisters& regs);
 
 }  // namespace pelira

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <limits>
 #include <unordered_map>
+#include <vector>
+
+#include "edit/operations.h"
 
 namespace pelira {
 
@@ -103,17 +106,6 @@ ParsedLine ParseScriptLine(std::string_view line, ScriptRegisters& regs) {
   return p;
 }
 
-std::string FormatRecordedLine(std::string_view word, std::initializer_list<int> args) {
-  std::string line(word);
-  bool first = true;
-  for (int v : args) {
-    line += first ? "=" : ",";
-    line += std::to_string(v);
-    first = false;
-  }
-  return line;
-}
-
 const ScriptCommandInfo* FindScriptCommand(std::string_view upperWord) {
   using A = ScriptArgs;
   static const ScriptCommandInfo table[] = {
@@ -122,62 +114,19 @@ const ScriptCommandInfo* FindScriptCommand(std::string_view upperWord) {
       {"PROMPT_HAS_FILESTRING", A::Text, false}, {"TRACE", A::None, false}, {"LOOP", A::None, false},
       {"NEXT", A::None, true}, {"PREVIOUS", A::None, true}, {"RELOAD", A::None, true},
       {"LOADFILE", A::Text, false}, {"SAVE", A::Text, false}, {"DELETE", A::None, false},
-      {"NOMODIFYFLAG", A::None, true}, {"REFRESH", A::None, false}, {"TRUECOLOR", A::None, false},
+      {"NOMODIFYFLAG", A::None, true}, {"REFRESH", A::None, false},
       {"CLEARBUFFERS", A::None, false},
-      // tone and histogram
-      {"GAMMA", A::Numbers, false}, {"GAMMA_SUPRESS", A::Numbers, false}, {"GAMMA_SUPPRESS", A::Numbers, false},
-      {"GAMMA_SATURATION", A::Numbers, false}, {"BRIGHTNESS", A::Numbers, false}, {"SHIFT", A::Numbers, false},
-      {"ZERO", A::None, false}, {"CONTRAST", A::Numbers, false}, {"WHITEBALANCE", A::Numbers, true},
-      {"AUTO_BALANCE", A::None, true}, {"UNWASH", A::None, false}, {"UNCOOK", A::None, false},
-      {"ATTENUATE", A::None, false}, {"NEGATIVE", A::None, true}, {"ENHANCE", A::Numbers, false},
-      {"SHADOWS", A::Numbers, false}, {"HIGHLIGHTS", A::Numbers, false}, {"LIGHTING", A::Numbers, false},
-      {"SATURATION", A::Numbers, false}, {"SUPRESS", A::Numbers, false}, {"SUPPRESS", A::Numbers, false},
-      {"AUTO_CONTRAST", A::None, true}, {"AUTO_LIGHTING", A::None, true}, {"AUTO_SATURATE", A::None, true},
-      {"NORMALIZE", A::None, true}, {"OPTIMIZE", A::None, true}, {"EQUALIZE", A::None, true},
-      {"ZEROMAP", A::None, true}, {"CENTER", A::None, true}, {"MAP_EQ", A::Numbers, true},
-      {"MAP_RED", A::Numbers, true}, {"MAP_GRN", A::Numbers, true}, {"MAP_BLU", A::Numbers, true},
-      {"MAP_LIT", A::Numbers, true}, {"MAP_SAT", A::Numbers, true}, {"MAP_RGB", A::Numbers, true},
-      {"CONFORM_RED", A::Numbers, true}, {"CONFORM_GRN", A::Numbers, true}, {"CONFORM_BLU", A::Numbers, true},
-      {"CONFORM_LIT", A::Numbers, true}, {"CONFORM_SAT", A::Numbers, true},
-      {"CONFORM_GAMMA_RGB", A::Numbers, true}, {"CONFORM_GAMMA", A::Numbers, true},
-      {"LIMIT_ALL", A::Numbers, true}, {"LIMIT_RED", A::Numbers, true}, {"LIMIT_GRN", A::Numbers, true},
-      {"LIMIT_BLU", A::Numbers, true}, {"PARAMETRIC_EQ_ALL", A::Numbers, false},
-      {"PARAMETRIC_EQ_RED", A::Numbers, false}, {"PARAMETRIC_EQ_GRN", A::Numbers, false},
-      {"PARAMETRIC_EQ_BLU", A::Numbers, false}, {"AUTO_GAMMA", A::Numbers, true},
-      {"AUTO_FLASH", A::Numbers, true}, {"AUTO_WHITE", A::Numbers, true}, {"REFERENCE", A::Numbers, true},
-      // spatial filters
-      {"GAUSSIAN", A::Numbers, false}, {"OUTLIER", A::Numbers, false}, {"DEFOCUS", A::Numbers, false},
-      {"SOFTEN", A::Numbers, false}, {"DESPECKLE", A::Numbers, false}, {"UNSPOT", A::Numbers, false},
-      {"MEANREMOVAL", A::Numbers, false}, {"HIGHPASSMEDIUM", A::Numbers, false},
-      {"HIGHPASSLIGHT", A::Numbers, false}, {"UNSHARPMASK", A::Numbers, false}, {"CLEAN", A::Numbers, false},
-      {"DEFOG", A::Numbers, false}, {"DESCREEN_LIGHT", A::None, false}, {"DESCREEN_MEDIUM", A::None, false},
-      {"DESCREEN_STRONG", A::None, false}, {"DESCREEN_HIGH", A::None, false}, {"DELACE", A::None, true},
-      {"ENRICH", A::None, true}, {"DEPIXELATE", A::Numbers, false},
-      // HLS and colour selection
-      {"HLS", A::Numbers, false}, {"MASK_HLS", A::Numbers, false}, {"MASK_HLSINV", A::Numbers, false},
-      {"REPLACE_HLS", A::Numbers, false}, {"REPLACE_HLSINV", A::Numbers, false}, {"AIRBRUSH", A::Numbers, false},
-      {"REPLACE_RGB", A::Numbers, false}, {"REPLACE_RGBINV", A::Numbers, false}, {"RGBMAX", A::None, false},
-      {"RGBMIN", A::None, false}, {"GRAYSCALE", A::None, false}, {"NATURALIZE_RGB", A::Numbers, false},
-      {"NATURALIZE_CCD", A::Numbers, false},
-      // geometry and colour depth
-      {"ROTATE", A::Numbers, false}, {"RESIZE", A::Numbers, false}, {"RESAMPLE", A::Numbers, false},
-      {"RESIZE%", A::Numbers, false}, {"RESAMPLE%", A::Numbers, false}, {"DOWNSAMPLE", A::Numbers, false},
-      {"CROP", A::Numbers, false}, {"BORDER", A::Numbers, false}, {"BORDER_TOPBOT", A::Numbers, false},
-      {"MOSAIC", A::Numbers, false}, {"POSTERIZE", A::Numbers, false}, {"TEXTMARK_TOPLEFT", A::Text, true},
-      {"TEXTMARK_TOPRIGHT", A::Text, true}, {"TEXTMARK_BOTTOMLEFT", A::Text, true},
-      {"TEXTMARK_BOTTOMRIGHT", A::Text, true}, {"QUANTIZE16", A::None, false}, {"QUANTIZE256", A::None, false},
-      // two images
-      {"DUPLICATE", A::None, false}, {"SWAP", A::None, false}, {"COPYTOBACKUP", A::None, false},
-      {"COPYFROMBACKUP", A::None, false}, {"AVERAGE", A::Numbers, false}, {"INTERLACE", A::Numbers, false},
-      {"MULTIPLY", A::None, false}, {"MINIMUM", A::None, false}, {"MAXIMUM", A::None, false},
-      {"DIFFERENCE", A::None, false}, {"SUBTRACT", A::None, false}, {"MASK_GRAYSCALE", A::None, false},
-      {"MASK_CONTRAST", A::Numbers, false}, {"MASK_MIDTONES", A::Numbers, false},
-      {"MASK_SHADOWS", A::Numbers, false}, {"MASK_HIGHLIGHTS", A::Numbers, false},
-      {"MASK_EDGES", A::Numbers, false}, {"ARTIFACT", A::Numbers, false},
   };
   static const std::unordered_map<std::string_view, const ScriptCommandInfo*> index = [] {
     std::unordered_map<std::string_view, const ScriptCommandInfo*> m;
     for (const auto& c : table) m.emplace(c.word, &c);
+    // The editing words come from the operation table.
+    static std::vector<ScriptCommandInfo> editing;
+    editing.reserve(Operations().size() * 2);
+    for (const Operation& op : Operations())
+      for (const char* w : op.words)
+        if (w) editing.push_back({w, op.args, op.promptAfter});
+    for (const auto& c : editing) m.emplace(c.word, &c);
     return m;
   }();
   const auto it = index.find(upperWord);

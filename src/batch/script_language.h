@@ -8,6 +8,9 @@
 #include <string>
 #include <string_view>
 
+#include "edit/edit_host.h"
+#include "edit/operations.h"
+
 namespace pelira {
 
 // The argument registers and the text argument of one run. The numbers persist from line
@@ -34,12 +37,6 @@ ParsedLine ParseScriptLine(std::string_view line, ScriptRegisters& regs);
 // fit 32 bits. Empty text is 0.
 bool ParseScriptNumber(std::string_view piece, std::int32_t* out);
 
-// The line a command records: the word, and "=" with the arguments joined by "," when
-// there are any. No blanks.
-std::string FormatRecordedLine(std::string_view word, std::initializer_list<int> args = {});
-
-enum class ScriptArgs { None, Numbers, Text };
-
 struct ScriptCommandInfo {
   const char* word;
   ScriptArgs args;
@@ -47,7 +44,8 @@ struct ScriptCommandInfo {
   bool promptAfter;
 };
 
-// The command table: nullptr for a word that names no command.
+// The control words of the language and every word of the operation table; nullptr for a
+// word that names no command.
 const ScriptCommandInfo* FindScriptCommand(std::string_view upperWord);
 
 }  // namespace pelira

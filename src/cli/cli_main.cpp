@@ -15,7 +15,10 @@ std::string HelpText() {
        "is the one named here.\n"
        "\n"
        "Commands:\n";
-  for (const Command& c : AllCommands()) s << c.synopsis << "\n";
+  for (const Command& c : AllCommands()) {
+    s << c.synopsis;
+    if (c.synopsis.empty() || c.synopsis.back() != '\n') s << "\n";
+  }
   s << "\nExit status: 0 success, 1 when any input failed (one line on stderr naming the\n"
        "file and the reason), 2 for a usage error.\n";
   return s.str();

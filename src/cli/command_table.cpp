@@ -10,35 +10,45 @@ const std::vector<Command>& AllCommands() {
        "                      pixel of the loaded picture, page count, kind (BMP, PNG, JPEG,\n"
        "                      TIFF, PCX, DCX, TGA, GIF, PSD, PCD, WMF, EMF, TXT, RTF, MEDIA)",
        RunInfo},
-      {"convert",
-       "  convert [--page N] [--type N] [--quality N] [--no-progressive] [--jpeg-scale N]\n"
-       "          [--fax-quality bw|4|16|64] [--background RRGGBB] IN OUT\n"
-       "                      load IN as the viewer does and write OUT. --page: 1-based page of\n"
-       "                      a multipage file or TIFF (default 1). --jpeg-scale: decode a JPEG\n"
-       "                      at 1/N, N = 1, 2, 4 or 8, as the viewer's reduced load does\n"
-       "                      (default 1). --type: the save dialog's type 1..12\n"
-       "                      (1 BMP, 2 PCX, 3 PNG, 4 gray JPEG, 5 colour JPEG, 6 TGA, 7-12 TIFF\n"
-       "                      none/deflate/Adobe deflate/G3/G4/PackBits; default: from OUT's\n"
-       "                      extension, .jpg = 5, .tif = 7). --fax-quality: gray shades for\n"
-       "                      1-bit pages of multipage documents (default bw: no shrink).\n"
-       "                      --background: blank and transparency colour (default 000000).\n"
-       "                      --quality: the JPEG compression value 1..99 (default 50);\n"
-       "                      --no-progressive: baseline JPEG, PNG without interlace.",
-       RunConvert},
-      {"run",
-       "  run SCRIPT.bip [--type N] [--out DIR] [--jobs N] [--quality N] [--no-progressive]\n"
-       "      FILE...         run a batch script on each FILE: the file is the current picture\n"
-       "                      and the only bookmark; the script runs once (NEXT and PREVIOUS do\n"
-       "                      nothing, LOOP ends after one pass, prompts answer \"do not abort\",\n"
-       "                      DELETE is refused). Each SAVE writes the file's name without its\n"
-       "                      extension + the SAVE suffix as type N (as for convert; default 3,\n"
-       "                      PNG) into DIR or beside the source, never replacing a file: taken\n"
-       "                      names get -1 ... -999. --quality: JPEG compression 1..99 (default\n"
-       "                      50); JPEG is progressive with optimised tables, float DCT and no\n"
-       "                      chroma subsampling, PNG interlaced, unless --no-progressive.\n"
-       "                      --jobs: files run at once in separate processes (default: the\n"
-       "                      number of cores); names are given in FILE order whatever N is.",
-       RunScript},
+      {"convert", ConvertSynopsis(), RunConvert},
+      {"run", RunSynopsis(), RunScript},
+      {"apply", ApplySynopsis(), RunApply},
+      {"show",
+       "  show frames --effect N OLD NEW --size WxH --out DIR [--speed S] [--seed N]\n"
+       "                      the frames of slideshow transition N (0..173, the effects table;\n"
+       "                      1..6 pick at random from --seed, default 1) from OLD to NEW, each\n"
+       "                      picture fitted and centred on black in WxH as the player shows it,\n"
+       "                      written to DIR as frame_0000.png (OLD) .. frame_NNNN.png (NEW).\n"
+       "                      --speed: the effects speed 0 faster .. 3 slowest (default 1).\n"
+       "                      Prints the effect's name, its drawing arguments and frame count.",
+       RunShow},
+      {"exif",
+       "  exif FILE...        the JPEG Text report of each .jpg/.jpeg file: one \"Name = value\"\n"
+       "                      line per EXIF entry, then the comment lines; several files get a\n"
+       "                      \"== FILE\" line each",
+       RunExif},
+      {"comment",
+       "  comment FILE        print the comment lines of a JPEG file\n"
+       "  comment --add TEXT [--yes] FILE...\n"
+       "                      insert TEXT as a comment (lines end CR LF; at most 32000\n"
+       "                      characters) after a JFIF APP0 segment, else after the start marker\n"
+       "  comment --strip [--all-extra] [--yes] FILE...\n"
+       "                      remove the comments; --all-extra also every APPn segment but APP14.\n"
+       "                      Add and strip first copy the file to its name without extension +\n"
+       "                      .bak; an existing .bak is kept (the file is skipped) unless --yes.\n"
+       "                      Bytes after the end of the picture are kept.",
+       RunComment},
+      {"unzip",
+       "  unzip [--list] [--to DIR] ARCHIVE...\n"
+       "                      extract each ZIP archive into DIR (made when missing) or beside\n"
+       "                      the archive, recreating its folders. Existing files are never\n"
+       "                      replaced: the member is skipped. Members with unsafe names\n"
+       "                      (\"..\", absolute paths, drive letters), links, bad CRCs, other\n"
+       "                      methods than stored and deflated, or sizes beyond the bomb limits\n"
+       "                      are not extracted; each gives a line on stderr and exit status 1.\n"
+       "                      --list: one line per member, tab-separated: archive, name, date,\n"
+       "                      size, percent saved, packed size; nothing is extracted.",
+       RunUnzip},
       {"album",
        "  album new OUT.avc|OUT.avl|OUT.plp FILE|DIR...   a new album of the files (folders: their\n"
        "                      picture, sound and video files, subfolders included), each added at\n"

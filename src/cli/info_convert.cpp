@@ -5,36 +5,17 @@
 #include <string>
 
 #include "cli/commands.h"
+#include "cli/options.h"
 #include "common/kind_list.h"
 #include "image/bmp_graphic.h"
 #include "image/codec_registry.h"
 #include "image/file_bytes.h"
 #include "image/image_loader.h"
-#include "viewer/save_as.h"
+#include "edit/save_as.h"
 
 namespace pelira::cli {
 
 namespace {
-
-int TypeForExtension(const std::string& upperExt) {
-  if (upperExt == ".BMP" || upperExt == ".DIB") return 1;
-  if (upperExt == ".PCX") return 2;
-  if (upperExt == ".PNG") return 3;
-  if (upperExt == ".JPG" || upperExt == ".JPEG") return 5;
-  if (upperExt == ".TGA") return 6;
-  if (upperExt == ".TIF" || upperExt == ".TIFF") return 7;
-  return 0;
-}
-
-bool ParseInt(const std::string& s, int lo, int hi, int* out) {
-  if (s.empty() || s.size() > 9) return false;
-  for (char c : s)
-    if (!std::isdigit(static_cast<unsigned char>(c))) return false;
-  const int v = std::stoi(s);
-  if (v < lo || v > hi) return false;
-  *out = v;
-  return true;
-}
 
 bool ParseColour(const std::string& s, ColorValue* out) {
   if (s.size() != 6) return false;
@@ -50,6 +31,35 @@ std::string Reason(const TImageLoader& l) {
 }
 
 }  // namespace
+
+int SaveTypeForPath(const std::string& path) {
+  const std::string upperExt = UpperExt(path);
+  if (upperExt == ".BMP" || upperExt == ".DIB") return 1;
+  if (upperExt == ".PCX") return 2;
+  if (upperExt == ".PNG") return 3;
+  if (upperExt == ".JPG" || upperExt == ".JPEG") return 5;
+  if (upperExt == ".TGA") return 6;
+  if (upperExt == ".TIF" || upperExt == ".TIFF") return 7;
+  return 0;
+}
+
+int WritePicture(const Dib& picture, int type, const SaveOptions& options, const std::string& outPath,
+                 std::ostream& err) {
+  const SaveTypeInfo& st = SaveTypeOf(type);
+  if (type > SaveTypesOffered(picture.BitCount())) {
+    err << "pelira-cli: " << outPath << ": " << st.filter << " needs a 1-bit picture\n";
+    return 1;
+  }
+  // The save dialog's writers, through the same atomic write.
+  try {
+    const Bytes bytes = EncodeForSave(picture, type, options);
+    WriteFileAtomic(outPath, bytes);
+  } catch (const std::exception& e) {
+    err << "pelira-cli: " << outPath << ": " << e.what() << "\n";
+    return 1;
+  }
+  return 0;
+}
 
 const char* SaveTypeExtension(int type) { return type >= 1 && type <= kSaveTypeCount ? SaveTypeOf(type).extension : nullptr; }
 const char* SaveTypeFilter(int type) { return type >= 1 && type <= kSaveTypeCount ? SaveTypeOf(type).filter : nullptr; }
@@ -82,68 +92,70 @@ int RunInfo(const Args& args, std::ostream& out, std::ostream& err) {
   return rc;
 }
 
-int RunConvert(const Args& args, std::ostream& out, std::ostream& err) {
-  LoadSettings settings;  // fax quality b/w, black background: files stay as they are
+namespace {
+
+struct ConvertSettings {
+  LoadSettings load;  // fax quality b/w, black background: files stay as they are
   int page = 1, type = 0;
-  SaveOptions options;
+  SaveOptions save;
+};
+
+OptionTable ConvertOptions(ConvertSettings& c) {
+  OptionTable t = {
+      NumberOption("--page", "N", "1-based page of a multipage file or TIFF (default 1)", 1, 1 << 20, &c.page,
+                   "needs a page number from 1"),
+      NumberOption("--type", "N",
+                   "the save dialog's type 1..12 (1 BMP, 2 PCX, 3 PNG, 4 gray\n"
+                   "JPEG, 5 colour JPEG, 6 TGA, 7-12 TIFF none/deflate/Adobe\n"
+                   "deflate/G3/G4/PackBits; default: from OUT's extension,\n"
+                   ".jpg = 5, .tif = 7)",
+                   1, 12, &c.type, "needs a save type 1..12"),
+      {"--jpeg-scale", "N", "decode a JPEG at 1/N, N = 1, 2, 4 or 8, as the viewer's\nreduced load does (default 1)",
+       [&c](const std::string& v) {
+         if (v != "1" && v != "2" && v != "4" && v != "8") return false;
+         c.load.jpegScale = v == "1" ? 0 : v == "2" ? 1 : v == "4" ? 2 : 3;
+         return true;
+       },
+       "is 1, 2, 4 or 8"},
+      {"--fax-quality", "Q", "gray shades for 1-bit pages of multipage documents: bw,\n4, 16 or 64 (default bw: no shrink)",
+       [&c](const std::string& v) {
+         if (v != "bw" && v != "4" && v != "16" && v != "64") return false;
+         c.load.faxQuality = v == "bw" ? 0 : v == "4" ? 1 : v == "16" ? 2 : 3;
+         return true;
+       },
+       "is bw, 4, 16 or 64"},
+      {"--background", "RRGGBB", "blank and transparency colour (default 000000)",
+       [&c](const std::string& v) { return ParseColour(v, &c.load.background); },
+       "needs six hexadecimal digits RRGGBB"},
+  };
+  AddSaveOptions(t, &c.save);
+  return t;
+}
+
+}  // namespace
+
+std::string ConvertSynopsis() {
+  ConvertSettings c;
+  return "  convert [OPTIONS] IN OUT\n"
+         "                      load IN as the viewer does and write OUT.\n" +
+         OptionHelp(ConvertOptions(c));
+}
+
+int RunConvert(const Args& args, std::ostream& out, std::ostream& err) {
+  ConvertSettings c;
   std::vector<std::string> files;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    auto value = [&](std::string* v) {
-      if (i + 1 >= args.size()) return false;
-      *v = args[++i];
-      return true;
-    };
-    std::string v;
-    if (a == "--page") {
-      if (!value(&v) || !ParseInt(v, 1, 1 << 20, &page)) {
-        err << "pelira-cli convert: --page needs a page number from 1\n";
-        return 2;
-      }
-    } else if (a == "--type") {
-      if (!value(&v) || !ParseInt(v, 1, 12, &type)) {
-        err << "pelira-cli convert: --type needs a save type 1..12\n";
-        return 2;
-      }
-    } else if (a == "--quality") {
-      if (!value(&v) || !ParseInt(v, 1, 99, &options.quality)) {
-        err << "pelira-cli convert: --quality needs a compression value 1..99\n";
-        return 2;
-      }
-    } else if (a == "--no-progressive") {
-      options.progressive = false;
-    } else if (a == "--jpeg-scale") {
-      int n = 0;
-      if (!value(&v) || !ParseInt(v, 1, 8, &n) || (n & (n - 1)) != 0) {
-        err << "pelira-cli convert: --jpeg-scale is 1, 2, 4 or 8\n";
-        return 2;
-      }
-      settings.jpegScale = n == 1 ? 0 : n == 2 ? 1 : n == 4 ? 2 : 3;
-    } else if (a == "--fax-quality") {
-      if (!value(&v) || (v != "bw" && v != "4" && v != "16" && v != "64")) {
-        err << "pelira-cli convert: --fax-quality is bw, 4, 16 or 64\n";
-        return 2;
-      }
-      settings.faxQuality = v == "bw" ? 0 : v == "4" ? 1 : v == "16" ? 2 : 3;
-    } else if (a == "--background") {
-      if (!value(&v) || !ParseColour(v, &settings.background)) {
-        err << "pelira-cli convert: --background needs six hexadecimal digits RRGGBB\n";
-        return 2;
-      }
-    } else if (a.size() > 1 && a[0] == '-') {
-      err << "pelira-cli convert: unknown option '" << a << "'\n";
-      return 2;
-    } else {
-      files.push_back(a);
-    }
-  }
+  if (!ParseOptions("convert", ConvertOptions(c), args, &files, err)) return 2;
+  LoadSettings& settings = c.load;
+  int& page = c.page;
+  int& type = c.type;
+  const SaveOptions& options = c.save;
   if (files.size() != 2) {
     err << "pelira-cli convert: needs IN and OUT (see pelira-cli --help)\n";
     return 2;
   }
   const std::string& in = files[0];
   const std::string& outPath = files[1];
-  if (type == 0) type = TypeForExtension(UpperExt(outPath));
+  if (type == 0) type = SaveTypeForPath(outPath);
   if (type == 0) {
     err << "pelira-cli convert: " << outPath << ": no save type for this extension; give --type\n";
     return 2;
@@ -167,21 +179,8 @@ int RunConvert(const Args& args, std::ostream& out, std::ostream& err) {
     err << "pelira-cli: " << in << ": page " << page << ": " << Reason(l) << "\n";
     return 1;
   }
-  const SaveTypeInfo& st = SaveTypeOf(type);
-  if (type > SaveTypesOffered(l.workingBitmap.BitCount())) {
-    err << "pelira-cli: " << outPath << ": " << st.filter << " needs a 1-bit picture\n";
-    return 1;
-  }
-  // The save dialog's writers, through the same atomic write.
-  try {
-    const Bytes bytes = EncodeForSave(l.workingBitmap, type, options);
-    WriteFileAtomic(outPath, bytes);
-  } catch (const std::exception& e) {
-    err << "pelira-cli: " << outPath << ": " << e.what() << "\n";
-    return 1;
-  }
   (void)out;
-  return 0;
+  return WritePicture(l.workingBitmap, type, options, outPath, err);
 }
 
 }  // namespace pelira::cli

@@ -2,11 +2,13 @@
 // only stages its saved pictures; the names are chosen afterwards in FILE order, so
 // parallel jobs give the very names and files a single job gives.
 #include <fcntl.h>
+#include <sched.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -24,9 +26,10 @@
 #include "batch/headless_host.h"
 #include "batch/script_interpreter.h"
 #include "cli/commands.h"
+#include "cli/options.h"
 #include "image/bmp_graphic.h"
 #include "image/codec_registry.h"
-#include "viewer/save_as.h"
+#include "edit/save_as.h"
 
 namespace pelira::cli {
 
@@ -54,22 +57,12 @@ struct JobResult {
   std::vector<StagedSave> saves;
 };
 
-bool ParseCount(const std::string& s, int lo, int hi, int* out) {
-  if (s.empty() || s.size() > 9) return false;
-  for (char c : s)
-    if (c < '0' || c > '9') return false;
-  const int v = std::atoi(s.c_str());
-  if (v < lo || v > hi) return false;
-  *out = v;
-  return true;
-}
-
 JobResult RunOneFile(const std::vector<std::string>& script, const std::string& file, const RunOptions& o) {
   JobResult r;
   HeadlessScriptHost host;
   if (!host.OpenBookmarks({file})) {
     r.status = 1;
-    r.messages.push_back("pelira-cli: " + file + ": cannot be opened");
+    r.messages.push_back("pelira-cli: " + file + ": " + host.LoadError());
     return r;
   }
   host.SetLoopAllowed(false);
@@ -185,53 +178,95 @@ bool Deserialize(const std::string& in, JobResult* r) {
   return true;
 }
 
+// The cores this process may run on (taskset and batch schedulers' cpusets narrow them).
+int UsableCores() {
+  cpu_set_t set;
+  CPU_ZERO(&set);
+  if (::sched_getaffinity(0, sizeof set, &set) == 0 && CPU_COUNT(&set) > 0) return CPU_COUNT(&set);
+  return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+}
+
+OptionTable RunOptionTable(RunOptions& o) {
+  OptionTable t = {
+      NumberOption("--type", "N", "the save type of every SAVE, as for convert (default 3, PNG)", 1, 12, &o.type,
+                   "wants 1..12"),
+      {"--out", "DIR", "the folder the saves go to (default: beside each source)",
+       [&o](const std::string& v) {
+         if (v.empty()) return false;
+         o.outDir = v;
+         o.hasOutDir = true;
+         return true;
+       },
+       "wants a folder"},
+      NumberOption("--jobs", "N",
+                   "files run at once in separate processes (default: the\n"
+                   "cores this process may use); names are given in FILE order\n"
+                   "whatever N is",
+                   1, 256, &o.jobs, "wants 1..256"),
+  };
+  AddSaveOptions(t, &o.save);
+  return t;
+}
+
 }  // namespace
+
+std::string RunSynopsis() {
+  RunOptions o;
+  return "  run SCRIPT.bip [OPTIONS] FILE...\n"
+         "                      run a batch script on each FILE: the file is the current picture\n"
+         "                      and the only bookmark; the script runs once (NEXT and PREVIOUS do\n"
+         "                      nothing, LOOP ends after one pass, prompts answer \"do not abort\",\n"
+         "                      DELETE is refused). Each SAVE writes the file's name without its\n"
+         "                      extension + the SAVE suffix into DIR or beside the source, never\n"
+         "                      replacing a file: taken names get -1 ... -999.\n" +
+         OptionHelp(RunOptionTable(o));
+}
 
 int RunScript(const Args& args, std::ostream& out, std::ostream& err) {
   (void)out;
   RunOptions o;
-  o.jobs = std::max(1u, std::thread::hardware_concurrency());
+  o.jobs = UsableCores();
   std::vector<std::string> positional;
   auto usage = [&](const std::string& why) {
-    err << "pelira-cli run: " << why << "\nusage: pelira-cli run SCRIPT.bip [--type N] [--out DIR] [--jobs N] "
-           "[--quality N] [--no-progressive] FILE...\n";
+    err << "pelira-cli run: " << why << " (see pelira-cli --help)\n";
     return 2;
   };
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    auto value = [&](std::string* v) {
-      if (i + 1 >= args.size()) return false;
-      *v = args[++i];
-      return true;
-    };
-    std::string v;
-    if (a == "--type") {
-      if (!value(&v) || !ParseCount(v, 1, 12, &o.type)) return usage("--type wants 1..12");
-    } else if (a == "--out") {
-      if (!value(&v)) return usage("--out wants a folder");
-      o.outDir = v;
-      o.hasOutDir = true;
-    } else if (a == "--jobs") {
-      if (!value(&v) || !ParseCount(v, 1, 256, &o.jobs)) return usage("--jobs wants 1..256");
-    } else if (a == "--quality") {
-      if (!value(&v) || !ParseCount(v, 1, 99, &o.save.quality)) return usage("--quality wants 1..99");
-    } else if (a == "--no-progressive") {
-      o.save.progressive = false;
-    } else if (a == "--") {
-      positional.insert(positional.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
-      break;
-    } else if (a.size() > 1 && a[0] == '-') {
-      return usage("unknown option " + a);
-    } else {
-      positional.push_back(a);
-    }
-  }
+  if (!ParseOptions("run", RunOptionTable(o), args, &positional, err)) return 2;
   if (positional.size() < 2) return usage("a script and at least one file are needed");
   std::string why;
   const auto script = ReadBipFile(positional[0], &why);
   if (!script) {
     err << "pelira-cli: " << why << "\n";
     return 1;
+  }
+  int status = 0;
+  {
+    // Words this build cannot run are refused before the first file; a SAVE that cannot
+    // save, or no SAVE at all, is said before the run rather than found in an empty folder.
+    std::vector<std::string> missing;
+    bool saves = false;
+    ScriptRegisters regs;
+    for (const std::string& line : *script) {
+      const ParsedLine p = ParseScriptLine(line, regs);
+      if (p.word == "SAVE") {
+        saves = true;
+        if (!SafeNameSuffix(SaveSuffix(regs))) {
+          err << "pelira-cli run: " << positional[0] << ": '" << line
+              << "' saves nothing: a suffix may not hold '/', '\\' or control characters\n";
+          status = 1;
+        }
+      }
+      const Operation* op = FindOperation(p.word);
+      if (op && !op->Built() && std::find(missing.begin(), missing.end(), p.word) == missing.end())
+        missing.push_back(p.word);
+    }
+    if (!missing.empty()) {
+      err << "pelira-cli run: " << positional[0] << ": not available in this build:";
+      for (const std::string& w : missing) err << " " << w;
+      err << "\n";
+      return 2;
+    }
+    if (!saves) err << "pelira-cli run: " << positional[0] << ": the script has no SAVE line; nothing will be written\n";
   }
   std::error_code ec;
   if (o.hasOutDir && !fs::is_directory(o.outDir, ec)) {
@@ -240,7 +275,6 @@ int RunScript(const Args& args, std::ostream& out, std::ostream& err) {
   }
   const std::vector<std::string> files(positional.begin() + 1, positional.end());
   const std::string ext = SaveTypeOf(o.type).extension;
-  int status = 0;
   std::set<std::string> reported;
   auto finish = [&](JobResult& r) {
     Commit(r, ext, err);

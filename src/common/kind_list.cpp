@@ -30,4 +30,6 @@ bool PathInKindList(const std::filesystem::path& path, std::string_view list) {
   return InKindList(UpperExt(path), list);
 }
 
+bool IsJpegExtension(std::string_view upperExt) { return upperExt.find(".JP") != std::string_view::npos; }
+
 }  // namespace pelira

@@ -17,4 +17,7 @@ bool InKindList(std::string_view ext, std::string_view list);
 // InKindList(UpperExt(path), list).
 bool PathInKindList(const std::filesystem::path& path, std::string_view list);
 
+// The ".JP" test: a JPEG is decoded at once or at a reduced scale.
+bool IsJpegExtension(std::string_view upperExt);
+
 }  // namespace pelira

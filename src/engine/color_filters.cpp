@@ -144,7 +144,7 @@ void Negative(Dib& pic) {
   });
 }
 
-Rgb WhiteMax(const Dib& pic, EngineState& e) {
+Rgb WhiteMax(const Dib& pic) {
   int keptH = 3599, keptS = 3599, keptL = 0;
   if (TrueColor(pic)) {
     for (int y = pic.Height() - 1; y >= 0; --y) {
@@ -160,11 +160,7 @@ Rgb WhiteMax(const Dib& pic, EngineState& e) {
       }
     }
   }
-  const Rgb c = HLSToRGBClamped(keptH, keptL, keptS);
-  e.FilterParam1 = c.r;
-  e.FilterParam2 = c.g;
-  e.FilterParam3 = c.r + 256 * c.g + 65536 * c.b;
-  return c;
+  return HLSToRGBClamped(keptH, keptL, keptS);
 }
 
 }  // namespace pelira

@@ -27,8 +27,7 @@ void Negative(Dib& pic);            // 255 - c
 
 // The reference colour: of the pixels, walked last to first, the one whose hue and
 // saturation both undercut the kept ones. Serial, since the strict comparisons make the
-// answer depend on that order. Sets FilterParam1 (red), FilterParam2 (green) and
-// FilterParam3 (red + 256 green + 65536 blue); returns the colour as red, green, blue.
-Rgb WhiteMax(const Dib& pic, EngineState& e);
+// answer depend on that order. Returns the colour as red, green, blue; writes nothing.
+Rgb WhiteMax(const Dib& pic);
 
 }  // namespace pelira

@@ -45,17 +45,18 @@ bool AverageBitmap(Dib& pic, const Dib& second, int weight) {
   return true;
 }
 
-bool SwapWithDuplicate(Dib& pic, EngineState& e) {
-  if (!Ok2Compute(pic, e.duplicate)) return false;
-  std::swap(pic, e.duplicate);
+bool SwapWithDuplicate(Dib& pic, Dib& duplicate) {
+  if (!Ok2Compute(pic, duplicate)) return false;
+  std::swap(pic, duplicate);
   return true;
 }
 
-bool CompositeMask(Dib& pic, const Dib& second, EngineState& e, bool shadows) {
+bool CompositeMask(Dib& pic, const Dib& second, int gamma100, int weight, bool shadows) {
   if (!Ok2Compute(pic, second)) return false;
-  SetGammaLUT(e.tables, e.FilterParam1, kGreen);
-  const ToneTable& g = e.tables.green;
-  const int w2 = e.FilterParam2;
+  ToneTables t;
+  SetGammaLUT(t, gamma100, kGreen);
+  const ToneTable& g = t.green;
+  const int w2 = weight;
   ForRowPairs(pic, second, [&](std::uint8_t* p, const std::uint8_t* d, int w) {
     for (int x = 0; x < w; ++x, p += 3, d += 3) {
       const int v = LumaY(p[2], p[1], p[0]);

@@ -2,7 +2,6 @@
 // The two-image pieces the automatic corrections build on: the picture p combined with a
 // second image d of the same size, both 24-bit. A mismatched second image changes nothing
 // (false).
-#include "engine/engine_state.h"
 #include "image/dib.h"
 
 namespace pelira {
@@ -13,21 +12,22 @@ bool Ok2Compute(const Dib& pic, const Dib& second);
 bool Maximum(Dib& pic, const Dib& second);                 // max(p, d)
 bool AverageBitmap(Dib& pic, const Dib& second, int weight);  // p (100-w)/100 + d w/100
 // Swap picture and duplicate; refuses unless they match (no copy is made).
-bool SwapWithDuplicate(Dib& pic, EngineState& e);
-// DoCompositeMask: a lightness-band mask through the gamma table FilterParam1, mixed with
-// the second image's lightness by FilterParam2 (99 or more: the picture's alone).
-bool CompositeMask(Dib& pic, const Dib& second, EngineState& e, bool shadows);
+bool SwapWithDuplicate(Dib& pic, Dib& duplicate);
+// DoCompositeMask: a lightness-band mask through the gamma curve gamma100 (x 100), mixed
+// with the second image's lightness by weight (99 or more: the picture's alone, 0 or less:
+// the second image's alone).
+bool CompositeMask(Dib& pic, const Dib& second, int gamma100, int weight, bool shadows);
 
 // Keeps the user's duplicate aside for the length of a scope and puts it back.
 class PreservedDuplicate {
 public:
-  explicit PreservedDuplicate(EngineState& e) : e_(e), kept_(std::move(e.duplicate)) { e.duplicate = Dib(); }
-  ~PreservedDuplicate() { e_.duplicate = std::move(kept_); }
+  explicit PreservedDuplicate(Dib& duplicate) : duplicate_(duplicate), kept_(std::move(duplicate)) { duplicate = Dib(); }
+  ~PreservedDuplicate() { duplicate_ = std::move(kept_); }
   PreservedDuplicate(const PreservedDuplicate&) = delete;
   PreservedDuplicate& operator=(const PreservedDuplicate&) = delete;
 
 private:
-  EngineState& e_;
+  Dib& duplicate_;
   Dib kept_;
 };
 

@@ -1,7 +1,8 @@
 #pragma once
-// The engine's shared state: the tone tables, the filter parameters, the histograms and
-// statistics of the last pass and the second images. One object, passed explicitly, serves
-// the commands, the filter preview and the script interpreter alike.
+// The editing session's lasting state: the tone tables, the filter parameters, the
+// remembered Balance slider and the second images. The engine functions never read or write
+// it behind their callers' backs: the commands hand them what they need (a second image as a
+// Dib&, statistics as values), so a worker thread can run them on its own pictures.
 #include <array>
 #include <cstdint>
 
@@ -34,12 +35,14 @@ using Histogram = std::array<std::int32_t, 360>;  // only 0..255 are filled
 struct Histograms {
   Histogram red{}, green{}, blue{}, lightness{}, saturation{}, hue{};
   std::int32_t peak = 0;  // HistogramPeak
+  friend bool operator==(const Histograms&, const Histograms&) = default;
 };
 
 // Exact sums of one channel's indices and of their squares.
 struct ChannelSum {
   std::int64_t sum = 0;
   std::int64_t sumSq = 0;
+  friend bool operator==(const ChannelSum&, const ChannelSum&) = default;
 };
 
 struct ChannelStats {
@@ -52,16 +55,12 @@ struct ChannelStats {
   double Deviation(const ChannelSum& c) const;
   // 0 red, 1 green, 2 blue, -1 lightness, -2 saturation.
   const ChannelSum& Of(int channel) const;
+  friend bool operator==(const ChannelStats&, const ChannelStats&) = default;
 };
 
 struct EngineState {
   ToneTables tables;
   std::int32_t FilterParam1 = 0, FilterParam2 = 0, FilterParam3 = 0, FilterValue = 0;
-
-  Histograms hist;
-  ChannelStats stats;
-  int MidtoneMedian = 0;
-  int MidtoneMode = 0;
 
   // The remembered White Balance slider (lives as long as the program).
   int balanceSlider = 0;

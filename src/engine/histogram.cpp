@@ -79,17 +79,11 @@ void Store(Histogram& h, const std::uint64_t* counts, std::int32_t& peak) {
 
 }  // namespace
 
-void DoCalcHistogram(const Dib& pic, EngineState& e, bool wantSat, bool wantHue, bool wantStats) {
-  Histograms& hist = e.hist;
-  hist.red.fill(0);
-  hist.green.fill(0);
-  hist.blue.fill(0);
-  hist.lightness.fill(0);
-  if (wantSat) hist.saturation.fill(0);
-  if (wantHue) hist.hue.fill(0);
-  hist.peak = 0;
-  e.stats = ChannelStats{};
-  e.stats.n = 0;
+HistogramResult DoCalcHistogram(const Dib& pic, HistogramPass pass) {
+  const bool wantSat = pass.saturation, wantHue = pass.hue, wantStats = pass.stats;
+  HistogramResult result;
+  Histograms& hist = result.hist;
+  result.stats.n = 0;
 
   Counts total;
   std::uint64_t pixels = 0;
@@ -138,7 +132,7 @@ void DoCalcHistogram(const Dib& pic, EngineState& e, bool wantSat, bool wantHue,
   if (wantSat) Store(hist.saturation, total.s, hist.peak);
   if (wantHue) Store(hist.hue, total.h, hist.peak);
 
-  ChannelStats& st = e.stats;
+  ChannelStats& st = result.stats;
   if (wantStats) {
     st.n = static_cast<std::int64_t>(pixels);
     AddSums(st.red, total.r);
@@ -155,14 +149,13 @@ void DoCalcHistogram(const Dib& pic, EngineState& e, bool wantSat, bool wantHue,
     }
   }
   if (st.n == 0) st.n = 1;
+  return result;
 }
 
-void DoCalcMidtones(const Dib& pic, EngineState& e) {
-  e.hist.lightness.fill(0);
-  e.hist.peak = 0;
-  ChannelStats& st = e.stats;
+MidtoneResult DoCalcMidtones(const Dib& pic) {
+  MidtoneResult result;
+  ChannelStats& st = result.stats;
   st.n = 0;
-  st.lightness = ChannelSum{};
   std::uint64_t counts[256] = {};
   if (TrueColor(pic)) {
     std::mutex merge;
@@ -180,7 +173,7 @@ void DoCalcMidtones(const Dib& pic, EngineState& e) {
         },
         0, w);
   }
-  Store(e.hist.lightness, counts, e.hist.peak);
+  Store(result.lightness, counts, result.peak);
   std::uint64_t n = 0;
   for (int i = 16; i <= 240; ++i) {
     n += counts[i];
@@ -188,20 +181,20 @@ void DoCalcMidtones(const Dib& pic, EngineState& e) {
     st.lightness.sumSq += static_cast<std::int64_t>(counts[i]) * i * i;
   }
   st.n = static_cast<std::int64_t>(n);
-  e.MidtoneMedian = 0;
   std::uint64_t running = 0;
   for (int i = 16; i <= 240; ++i) {
     running += counts[i];
     if (2 * running > n) {
-      e.MidtoneMedian = i;
+      result.median = i;
       break;
     }
   }
-  e.MidtoneMode = 16;
+  result.mode = 16;
   for (int i = 17; i <= 240; ++i)
-    if (counts[i] > counts[e.MidtoneMode]) e.MidtoneMode = i;
+    if (counts[i] > counts[result.mode]) result.mode = i;
   st.brightest = st.lightness;
   if (st.n == 0) st.n = 1;
+  return result;
 }
 
 LevelRange SignificantRange(const Histogram& h, bool saturation) {
@@ -224,41 +217,39 @@ LevelRange SignificantRange(const Histogram& h, bool saturation) {
   return r;
 }
 
-void DoNormalize(Dib& pic, EngineState& e, int channel) {
-  ResetMaps(e.tables);
-  e.FilterParam1 = std::clamp(e.FilterParam1, 1, 255);
-  e.FilterParam2 = std::clamp(e.FilterParam2, 1, 255);
-  const ChannelSum& c = e.stats.Of(channel);
-  const double mu = e.stats.Mean(c);
-  double sigma = e.stats.Deviation(c);
+void DoNormalize(Dib& pic, const ChannelStats& stats, int channel, int mean, int deviation) {
+  // Identity tables but the one remapped, so the filter leaves the other channels alone.
+  ToneTables t;
+  mean = std::clamp(mean, 1, 255);
+  deviation = std::clamp(deviation, 1, 255);
+  const ChannelSum& c = stats.Of(channel);
+  const double mu = stats.Mean(c);
+  double sigma = stats.Deviation(c);
   if (sigma == 0) sigma = 1;
-  ToneTable& tab = e.tables.Table(channel >= 0 ? channel : kGreen);
+  ToneTable& tab = t.Table(channel >= 0 ? channel : kGreen);
   for (int i = 1; i < 256; ++i) {
-    const double v = e.FilterParam1 + e.FilterParam2 * (i - mu) / sigma;
+    const double v = mean + deviation * (i - mu) / sigma;
     tab[i] = static_cast<std::uint8_t>(std::trunc(std::min(255.0, std::max(0.0, v))));
   }
   if (channel == kLightnessChannel) {
-    LuminanceFilter(pic, e.tables);
+    LuminanceFilter(pic, t);
   } else if (channel == kSaturationChannel) {
-    SaturationFilter(pic, e.tables);
+    SaturationFilter(pic, t);
   } else {
-    ColorFilter(pic, e.tables);
+    ColorFilter(pic, t);
   }
 }
 
-bool ConformChannel(Dib& pic, EngineState& e, int channel, int mean, int deviation) {
+bool ConformChannel(Dib& pic, int channel, int mean, int deviation) {
   if (mean < 1 || mean > 254 || deviation < 1 || deviation > 254) return false;
-  DoCalcHistogram(pic, e, true, false, true);
-  e.FilterParam1 = mean;
-  e.FilterParam2 = deviation;
-  DoNormalize(pic, e, channel);
+  const HistogramResult measured = DoCalcHistogram(pic, {.saturation = true, .stats = true});
+  DoNormalize(pic, measured.stats, channel, mean, deviation);
   return true;
 }
 
-void DoConformGammaRGB(Dib& pic, EngineState& e, int tR, int tG, int tB) {
+void DoConformGammaRGB(Dib& pic, int tR, int tG, int tB) {
   const int target[3] = {std::clamp(tR, 1, 255), std::clamp(tG, 1, 255), std::clamp(tB, 1, 255)};
-  ResetMaps(e.tables);
-  DoCalcHistogram(pic, e, false, false, true);
+  const ChannelStats stats = DoCalcHistogram(pic, {.stats = true}).stats;
   // A channel's mean after a table is sum(count[c] x table[c]) / N: the search runs on the
   // counts and the picture is changed once, with the same decisions as full passes.
   std::uint64_t counts[3][256] = {};
@@ -273,12 +264,12 @@ void DoConformGammaRGB(Dib& pic, EngineState& e, int tR, int tG, int tB) {
       }
     }
   }
-  const std::int64_t n = e.stats.n;
-  const ChannelSum* sums[3] = {&e.stats.red, &e.stats.green, &e.stats.blue};
+  const std::int64_t n = stats.n;
+  const ChannelSum* sums[3] = {&stats.red, &stats.green, &stats.blue};
   int g[3];
   bool done[3] = {false, false, false};
   for (int k = 0; k < 3; ++k) {
-    const int m = static_cast<int>(RoundHalfEven(e.stats.Mean(*sums[k])));
+    const int m = static_cast<int>(RoundHalfEven(stats.Mean(*sums[k])));
     g[k] = m < target[k] ? 150 : 75;
   }
   ToneTables t;
@@ -299,42 +290,41 @@ void DoConformGammaRGB(Dib& pic, EngineState& e, int tR, int tG, int tB) {
     if (done[0] && done[1] && done[2]) break;
   }
   // t holds the tables of the last attempt, built before its flags were decided.
-  e.tables = t;
-  ColorFilter(pic, e.tables);
-  ResetMaps(e.tables);
-  DoCalcHistogram(pic, e, false, false, true);
+  ColorFilter(pic, t);
 }
 
-void DoConformGamma(Dib& pic, EngineState& e, int target) {
+void DoConformGamma(Dib& pic, int target) {
   target = std::clamp(target, 1, 255);
   const Dib original = pic;
-  ResetMaps(e.tables);
-  DoCalcMidtones(pic, e);
-  int m = static_cast<int>(std::trunc(e.stats.Mean(e.stats.brightest)));
+  auto midtoneMean = [&pic] {
+    const ChannelStats st = DoCalcMidtones(pic).stats;
+    return static_cast<int>(std::trunc(st.Mean(st.brightest)));
+  };
+  int m = midtoneMean();
   int g = m < target ? 150 : 75;
   while (true) {
-    SetGammaLUT(e.tables, g, kGreen);
-    BalanceGammaFilter(pic, e.tables);
-    ResetMaps(e.tables);
-    DoCalcMidtones(pic, e);
-    m = static_cast<int>(std::trunc(e.stats.Mean(e.stats.brightest)));
+    ToneTables t;
+    SetGammaLUT(t, g, kGreen);
+    BalanceGammaFilter(pic, t);
+    m = midtoneMean();
     if (std::abs(m - target) < 3 || g < 26 || g >= 250) break;
     pic = original;
     g = m > target ? g - g / 4 : g + g / 4;
   }
 }
 
-void BuildZeroMaps(EngineState& e) {
-  ResetMaps(e.tables);
-  const Histogram* h[3] = {&e.hist.red, &e.hist.green, &e.hist.blue};
+ToneTables BuildZeroMaps(const Histograms& hist) {
+  ToneTables t;
+  const Histogram* h[3] = {&hist.red, &hist.green, &hist.blue};
   for (int k = 0; k < 3; ++k) {
-    ToneTable& tab = e.tables.Table(k);
+    ToneTable& tab = t.Table(k);
     int used = 0;
     for (int i = 0; i < 256; ++i) {
       tab[i] = static_cast<std::uint8_t>(used);
       if ((*h[k])[i] != 0) ++used;
     }
   }
+  return t;
 }
 
 Shifts CenterShifts(const Histograms& hist) {

@@ -1,20 +1,46 @@
 #pragma once
 // Histogram and statistics passes and the corrections that decide their own parameters
-// from them. Passes only read the picture; they fill the engine's histograms and sums.
+// from them. Every input is a parameter and every result comes back by value: nothing here
+// reads or writes the engine's shared state.
 #include <cstdint>
 
 #include "engine/engine_state.h"
 
 namespace pelira {
 
-// DoCalcHistogram: red, green, blue and lightness always; saturation and hue on request.
-// With wantStats the channel sums (saturation and hue only when computed) and the
-// brightest/darkest slots. Both cores count; the totals are the serial ones.
-void DoCalcHistogram(const Dib& pic, EngineState& e, bool wantSat, bool wantHue, bool wantStats);
+// Which optional parts a histogram pass computes. Red, green, blue and lightness are always
+// counted; the HLS conversion runs only for saturation or hue.
+struct HistogramPass {
+  bool saturation = false;
+  bool hue = false;
+  bool stats = false;  // the channel sums and the brightest/darkest slots
+};
 
-// DoCalcMidtones: the lightness histogram again; only levels 16..240 add to N and the
-// lightness sums, which also go to the brightest slot. Sets MidtoneMedian and MidtoneMode.
-void DoCalcMidtones(const Dib& pic, EngineState& e);
+// The histograms and statistics of one pass. Without stats, n is 1 and the sums are 0.
+struct HistogramResult {
+  Histograms hist;
+  ChannelStats stats;
+  friend bool operator==(const HistogramResult&, const HistogramResult&) = default;
+};
+
+// DoCalcHistogram: red, green, blue and lightness always; saturation and hue on request.
+// With pass.stats the channel sums (saturation and hue only when computed) and the
+// brightest/darkest slots. Both cores count; the totals are the serial ones. Reads only the
+// picture, so two threads may measure two pictures at once.
+HistogramResult DoCalcHistogram(const Dib& pic, HistogramPass pass = {});
+
+// The mid-tone pass's results. The lightness histogram and peak count every level; only
+// levels 16..240 add to n and the lightness sums, which also fill the brightest slot (the
+// other channel sums stay 0).
+struct MidtoneResult {
+  Histogram lightness{};
+  std::int32_t peak = 0;
+  ChannelStats stats;
+  int median = 0;  // MidtoneMedian
+  int mode = 0;    // MidtoneMode
+  friend bool operator==(const MidtoneResult&, const MidtoneResult&) = default;
+};
+MidtoneResult DoCalcMidtones(const Dib& pic);
 
 struct LevelRange {
   int lo = 0, hi = 255;
@@ -23,20 +49,21 @@ struct LevelRange {
 // The significant range: four consecutive counts above 48 at each end (254 becomes 255).
 LevelRange SignificantRange(const Histogram& h, bool saturation);
 
-// Remap of one channel (0..2, -1 lightness, -2 saturation) to the mean FilterParam1 and the
-// deviation FilterParam2, from the statistics of the last pass.
-void DoNormalize(Dib& pic, EngineState& e, int channel);
+// Remap of one channel (0..2, -1 lightness, -2 saturation) to a target mean and deviation
+// (both limited to 1..255), from the channel statistics given (those of the picture before
+// the remap; the commands measure the whole picture once, also for a preview window).
+void DoNormalize(Dib& pic, const ChannelStats& stats, int channel, int mean, int deviation);
 
 // CONFORM_RED ... CONFORM_SAT: channel 0..2, -1 lightness, -2 saturation to a mean and a
 // deviation; nothing unless both are within 1..254. True when the picture was remapped.
-bool ConformChannel(Dib& pic, EngineState& e, int channel, int mean, int deviation);
+bool ConformChannel(Dib& pic, int channel, int mean, int deviation);
 
 // The script's conform searches toward target means; each attempt starts from the original.
-void DoConformGammaRGB(Dib& pic, EngineState& e, int tR, int tG, int tB);
-void DoConformGamma(Dib& pic, EngineState& e, int target);
+void DoConformGammaRGB(Dib& pic, int tR, int tG, int tB);
+void DoConformGamma(Dib& pic, int target);
 
 // Map › Zero tables: entry i = the number of used levels below i, per channel.
-void BuildZeroMaps(EngineState& e);
+ToneTables BuildZeroMaps(const Histograms& h);
 // Map › Center shifts (red, green, blue) from the channel histograms.
 struct Shifts {
   int s[3] = {0, 0, 0};

@@ -31,20 +31,22 @@ void SetGammaLUT(ToneTables& t, int gamma100, int ch) {
 
 namespace {
 double BrightFactor(int v) {
-  const int k = (std::clamp(v, -127, 127) + 127) * 100 / 127;
+  const int k = (v + 127) * 100 / 127;
   return k / 100.0;
 }
 }  // namespace
 
 void SetBrightLUT(ToneTables& t, int v, int ch) {
-  const double f = BrightFactor(v);
+  const double f = BrightFactor(std::clamp(v, -127, 127));
   ZeroEntryZero(t);
   ToneTable& tab = t.Table(ch);
   for (int i = 1; i < 256; ++i) tab[i] = Byte(std::min(255.0, RoundHalfEven(i * f)));
 }
 
 void SetBrightLUTex(ToneTables& t, int v, int /*ch*/) {
-  const double f = BrightFactor(v);
+  // The balance filter's table is not clamped: 255 minus a dark reference red reaches
+  // factors up to 3 and entries up to 765. Below -127 the factor would turn negative.
+  const double f = BrightFactor(std::clamp(v, -127, 255));
   t.wide[0] = 0;
   for (int i = 1; i < 256; ++i) t.wide[i] = static_cast<std::uint16_t>(RoundHalfEven(i * f));
 }

@@ -110,13 +110,4 @@ Dib TrueGrayscale(const Dib& bitmap) {
   return out;
 }
 
-std::string DepthScriptWord(const char* menuItem) {
-  const std::string_view m = menuItem ? menuItem : "";
-  if (m == "mnuGray1") return "GRAYSCALE";
-  if (m == "mnu8poster") return "QUANTIZE256";
-  if (m == "mnu4poster") return "QUANTIZE16";
-  if (m == "mnuPromote241") return "TRUECOLOR";
-  return "";
-}
-
 }  // namespace pelira

@@ -2,19 +2,18 @@
 // Colour depth of the working bitmap: reductions through the imaging library (palette
 // building and dithering), posterize, promotions and the true gray conversion. Pure
 // functions on bitmaps: each returns the new working bitmap and leaves its input alone, so
-// the command layer takes its undo copy, records the script word and refreshes the view
-// around the call.
+// the command layer takes its undo copy, records its script line (the operation table says
+// which) and refreshes the view around the call.
 //
-//   Menu item                   call                                          script word
-//   "True &Grayscale"           TrueGrayscale(bmp)                            "GRAYSCALE"
-//   "&256 colors (dither)"      ReduceDepth(bmp, DepthTarget::Colors256, m)   -
-//   "2&56 colors (poster)"      Posterize(bmp, 8)                             "QUANTIZE256"
-//   "256 grays (dither)"        ReduceDepth(bmp, DepthTarget::Grays256, m)    -
-//   "&16 colors (dither)"       ReduceDepth(bmp, DepthTarget::Colors16, m)    -
-//   "1&6 colors (poster)"       Posterize(bmp, 4)                             "QUANTIZE16"
-//   "&B/W"                      ReduceDepth(bmp, DepthTarget::BlackWhite, m)  -
-//   "16&M colors"               Promote(bmp, 24)                              "TRUECOLOR"
-//   "&256 colors", "&16 colors" Promote(bmp, 8), Promote(bmp, 4)              -
+//   True Grayscale        TrueGrayscale(bmp)
+//   256 colors (dither)   ReduceDepth(bmp, DepthTarget::Colors256, m)
+//   256 colors (poster)   Posterize(bmp, 8)
+//   256 grays (dither)    ReduceDepth(bmp, DepthTarget::Grays256, m)
+//   16 colors (dither)    ReduceDepth(bmp, DepthTarget::Colors16, m)
+//   16 colors (poster)    Posterize(bmp, 4)
+//   B/W                   ReduceDepth(bmp, DepthTarget::BlackWhite, m)
+//   16M colors            Promote(bmp, 24)
+//   256, 16 colors        Promote(bmp, 8), Promote(bmp, 4)
 //
 // m is the answer of the "Color reduction method" dialog: 1 "Standard", 2 "Optimal", any
 // other value the third choice (ReductionOptionsFor gives the colour count and option value
@@ -64,8 +63,5 @@ Dib TrueGrayscale(const Dib& bitmap);
 
 // The gray value TrueGrayscale writes for a colour.
 constexpr int TrueGrayOf(int red, int green, int blue) { return (3 * red + 6 * green + blue) / 10; }
-
-// The script word a command appends while the batch editor records, "" for none.
-std::string DepthScriptWord(const char* menuItem);
 
 }  // namespace pelira

@@ -24,20 +24,10 @@
 #include "image/codec_registry.h"
 #include "image/dib.h"
 #include "image/dib_graphic.h"
+#include "image/kinds.h"
 #include "imaging_library/imgman.h"
 
 namespace pelira {
-
-inline constexpr const char* kProbeList =
-    ".JPG.JPEG.PNG.DCX.PCX.BMP.DIB.TIF.TGA.PCD.PSD.GIF.AVI.MPG.M1V.MPE.MPEG.MPV.M2V.WMV.ASF.QT.MOV.RM.WAV.MP2.MP3."
-    "MPA.AIF.AIFF.AIFX.MID.RMI.AU.SND.RA.WMA.RMI.AVL";
-inline constexpr const char* kMediaList =
-    ".AVI.MPG.M1V.MPE.MPEG.MPV.M2V.WMV.ASF.QT.MOV.RM.WAV.MP2.MP3.MPA.AIF.AIFF.AIFX.MID.RMI.AU.SND.RA.WMA.RMI";
-inline constexpr const char* kInProgramList = ".BMP.PNG.TIF.TGA.PCX.DIB.PSD.GIF";
-inline constexpr const char* kBmpList = ".BMP.DIB";
-inline constexpr const char* kTextList = ".RTF.TXT";
-inline constexpr const char* kMetafileList = ".WMF.EMF";
-inline constexpr const char* kThumbnailList = ".JPG.JPEG.PNG.DCX.PCX.BMP.DIB.TIF.TGA.PCD.PSD.GIF";
 
 enum ProbeCode : int {
   kProbeUndecided = 0,

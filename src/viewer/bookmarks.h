@@ -64,6 +64,13 @@ private:
   std::size_t index_ = 0;
 };
 
+// What a save tells the list: a saved file joins the history unless it is the current bookmark.
+inline std::function<void(const std::string&)> FileSavedIn(BookmarkList& list) {
+  return [&list](const std::string& path) {
+    if (list.Current() != path) list.UpdateHistory(path);
+  };
+}
+
 // Display order: case-folded (ASCII), then exact, so the order is total.
 bool BookmarkLess(const std::string& a, const std::string& b);
 // The list dialog's "Sort all": case-folded stable sort, adjacent exact duplicates removed,

@@ -8,12 +8,6 @@
 
 namespace pelira {
 
-namespace {
-inline constexpr const char* kProbeList =
-    ".JPG.JPEG.PNG.DCX.PCX.BMP.DIB.TIF.TGA.PCD.PSD.GIF.AVI.MPG.M1V.MPE.MPEG.MPV.M2V.WMV.ASF.QT.MOV.RM.WAV.MP2."
-    "MP3.MPA.AIF.AIFF.AIFX.MID.RMI.AU.SND.RA.WMA.RMI.AVL";
-}  // namespace
-
 const char* const kOpenDialogFilter =
     "All validated formats|*.jp?;*.jpeg;*.png;*.bmp;*.dib;*.?cx;*.pcd;*.tif;*.tga;*.mid;*.rmi;*.wav;*.wm?;*.avi;"
     "*.mp?;*.m1v;*.mpeg;*.qt;*.mov;*.aif;*.aif?;*.rmi;*.au;*.snd;*.ra;*.rm;*.rtf;*.avl;*.txt;*.wmf;*.emf;*.psd;"
@@ -26,25 +20,19 @@ const char* const kOpenDialogFilter =
     "|TGA (Truevision Targa)|*.tga|TIF (Aldus TIFF)|*.tif|VideoCD (MPEG-1)|*.dat;*.m1v;*.mpg;*.mpe;*.mpeg"
     "|WMF (Windows Metafile)|*.wmf;*.emf|All files (no validation)|*.*";
 
-std::string DropExtensions() { return std::string(kPictureExtensions) + kMediaExtensions + ".AVL"; }
+std::string DropExtensions() { return std::string(kPictureList) + kMediaList + ".AVL"; }
 
 OpenKind ClassifyOpen(const std::string& upperExt) {
-  if (InKindList(upperExt, ".RTF.TXT")) return OpenKind::Text;
-  if (InKindList(upperExt, ".WMF.EMF")) return OpenKind::Metafile;
+  if (InKindList(upperExt, kTextList)) return OpenKind::Text;
+  if (InKindList(upperExt, kMetafileList)) return OpenKind::Metafile;
   if (upperExt == ".AVL") return OpenKind::Slideshow;
   if (!InKindList(upperExt, kProbeList)) return OpenKind::Unknown;
-  if (InKindList(upperExt, kMediaExtensions)) return OpenKind::Media;
+  if (InKindList(upperExt, kMediaList)) return OpenKind::Media;
   return OpenKind::Raster;
 }
 
 bool LoadsAsPicture(OpenKind kind) {
   return kind == OpenKind::Raster || kind == OpenKind::Text || kind == OpenKind::Metafile;
-}
-
-void SyncImageState(ViewState& s, const Dib& bitmap) {
-  s.ImageWidth = bitmap.Width();
-  s.ImageHeight = bitmap.Height();
-  s.ImageBits = static_cast<std::int16_t>(bitmap.Empty() ? 0 : bitmap.BitCount());
 }
 
 OpenKind LoadIntoState(ViewState& s, const std::string& path, const PictureLoader& loader,
@@ -92,31 +80,6 @@ OpenKind LoadIntoState(ViewState& s, const std::string& path, const PictureLoade
   s.StatusWord = out.statusText.empty() ? std::string(kStatusReady) : out.statusText;
   if (s.PageCount >= 2) s.StatusWord = PageStatusText(s.PageIndex, s.PageCount);
   return kind;
-}
-
-Dib BlankBitmap(std::uint32_t platformColor) {
-  Dib d(32, 32, 24);
-  const ColorValue c = FromPlatformColor(platformColor);
-  for (int y = 0; y < 32; ++y)
-    for (int x = 0; x < 32; ++x) d.SetPixel(x, y, c);
-  return d;
-}
-
-void BlankPictureState(ViewState& s, bool untitled) {
-  if (untitled) {
-    s.CurrentFile = kUntitled;
-    s.CurrentExt.clear();
-    s.ImageWidth = 32;
-    s.ImageHeight = 32;
-    s.ImageBits = 24;
-  }
-  s.ReducedScale = 1;
-  s.SourceWidth = s.ImageWidth;
-  s.SourceHeight = s.ImageHeight;
-  s.ImageLoaded = true;
-  MultiPageDisable(s);
-  s.StatusWord = kStatusReady;
-  s.ImageModified = false;
 }
 
 std::vector<std::pair<std::string, std::vector<std::string>>> OpenDialogFilters() {

@@ -9,14 +9,12 @@
 #include <vector>
 
 #include "image/dib.h"
+#include "image/kinds.h"
 #include "viewer/view_state.h"
 
 
 namespace pelira {
 
-inline constexpr const char* kMediaExtensions =
-    ".AVI.MPG.M1V.MPE.MPEG.MPV.M2V.WMV.ASF.QT.MOV.RM.WAV.MP2.MP3.MPA.AIF.AIFF.AIFX.MID.RMI.AU.SND.RA.WMA.RMI";
-inline constexpr const char* kPictureExtensions = ".JPG.JPEG.PNG.DCX.PCX.BMP.DIB.TIF.TGA.PCD.PSD.GIF";
 // Extensions accepted by drag and drop and by the path box: pictures, media and ".AVL".
 std::string DropExtensions();
 
@@ -62,9 +60,6 @@ struct LoadedPicture {
 // application's handler reports may be thrown.
 using PictureLoader = std::function<bool(const std::string& path, const LoadRequest&, LoadedPicture& out)>;
 
-// SyncImageState: size and bits from the bitmap (1, 4, 8 or 24).
-void SyncImageState(ViewState& s, const Dib& bitmap);
-
 // The kinds the loader draws as pictures: raster files, text pages and metafiles.
 bool LoadsAsPicture(OpenKind kind);
 
@@ -75,19 +70,6 @@ bool LoadsAsPicture(OpenKind kind);
 // Media files and scripts load nothing.
 OpenKind LoadIntoState(ViewState& s, const std::string& path, const PictureLoader& loader,
                        const LoadRequest& request, LoadedPicture& out);
-
-// The blank picture: 32 x 32, 24 bits, filled with the viewport colour (platform colour).
-Dib BlankBitmap(std::uint32_t platformColor);
-
-// The state of BlankPicture: with `untitled`, CurrentFile "Untitled", 32 x 32 x 24; then loaded,
-// single page, "Ready." and not modified.
-void BlankPictureState(ViewState& s, bool untitled);
-
-// MultiPageDisable.
-inline void MultiPageDisable(ViewState& s) {
-  s.PageIndex = 0;
-  s.PageCount = 0;
-}
 
 // The open dialog's filters as description and patterns; empty patterns are dropped.
 std::vector<std::pair<std::string, std::vector<std::string>>> OpenDialogFilters();

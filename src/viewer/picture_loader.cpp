@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "app/startup_state.h"
+#include "common/kind_list.h"
 #include "common/kind_list.h"
 #include "image/image_loader.h"
 #include "image/palette.h"

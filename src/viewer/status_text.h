@@ -6,10 +6,6 @@
 
 namespace pelira {
 
-inline constexpr const char* kStatusReady = "Ready.";
-inline constexpr const char* kStatusBusy = "Busy...";
-inline constexpr const char* kStatusLoading = "Loading...";
-inline constexpr const char* kStatusError = "Error.";
 
 // "W" + "x" + "H" + "(" + bits + ")", with the file's own size and " [1:n]" when the last JPEG
 // was decoded reduced and pictures are not resampled on load; then " dib" (the working bitmap

@@ -10,9 +10,10 @@
 #include "image/codec_registry.h"
 #include "platform/scripted_ui.h"
 #include "support/test_support.h"
-#include "viewer/memory_edit_host.h"
+#include "edit/memory_edit_host.h"
 #include "viewer/open_flow.h"
-#include "viewer/viewer_filters.h"
+#include "edit/filter_commands.h"
+#include "support/test_pictures.h"
 
 namespace pelira {
 namespace {
@@ -25,14 +26,6 @@ Dib Colourful(int w, int h, int seed = 0) {
       d.SetPixel(x, y, MakeColor((x * 7 + y * 3 + seed) % 200 + 20, (x * 3 + 40 + seed * 5) % 230,
                                  (y * 11 + x) % 180 + 40));
   return d;
-}
-
-bool SamePixels(const Dib& a, const Dib& b) {
-  if (a.Width() != b.Width() || a.Height() != b.Height() || a.BitCount() != b.BitCount()) return false;
-  for (int y = 0; y < a.Height(); ++y)
-    for (int x = 0; x < a.Width(); ++x)
-      if (a.HasPalette() ? a.Index(x, y) != b.Index(x, y) : a.Pixel(x, y) != b.Pixel(x, y)) return false;
-  return true;
 }
 
 // Moves each slider a fifth of its way up from its start, so every recorded value differs
@@ -80,8 +73,8 @@ struct Menu {
   NoEdit edit;
   Sliders sliders;
   Lines rec;
-  ViewerEdits edits;
-  ViewerFilters filters;
+  ToneCommands edits;
+  FilterCommands filters;
 };
 
 Dib Replay(const Dib& start, const std::vector<std::string>& script, const std::vector<std::string>& before = {}) {
@@ -126,7 +119,7 @@ TEST(ScriptReplay, FilterCommandsReplayToTheSamePixels) {
               F::Enrich, F::MeanRemoval, F::HighPassMedium, F::HighPassLight, F::UnsharpMask, F::DescreenLight,
               F::DescreenMedium, F::DescreenStrong, F::DescreenHigh, F::DeFog, F::DePixelate, F::Mosaic}) {
     Menu m;
-    ViewerFilters filters(m.state, m.engine, m.edits, m.edit, m.sliders);
+    FilterCommands filters(m.state, m.engine, m.edits, m.edit, m.sliders);
     filters.SetRecorder(&m.rec);
     m.edit.picture = start;
     SyncImageState(m.state, start);

@@ -62,7 +62,9 @@ TEST(CliRun, SavesEachFileUnderItsStemAndSuffixNeverReplacing) {
   Args args = {"run", rig.script, "--out", out.string(), "--jobs", "1"};
   args.insert(args.end(), {rig.files[0], rig.files[1], rig.files[0]});
   const CliResult r = Call(args);
-  EXPECT_EQ(r.rc, 0) << r.err;
+  // The escaping SAVE saves nothing, and says so.
+  EXPECT_EQ(r.rc, 1) << r.err;
+  EXPECT_NE(r.err.find("'SAVE=../escape' saves nothing"), std::string::npos) << r.err;
   EXPECT_EQ(Names(out), (std::vector<std::string>{"in0-1.png", "in0.png", "in0_neg-1.png", "in0_neg-2.png",
                                                   "in0_neg.png", "in1.png", "in1_neg.png"}));
   const auto kept = ReadBytes(out / "in0_neg.png");
@@ -81,7 +83,7 @@ TEST(CliRun, SavesEachFileUnderItsStemAndSuffixNeverReplacing) {
 
 TEST(CliRun, ParallelJobsGiveTheNamesAndBytesOfOneJob) {
   Rig rig;
-  rig.Script("AUTO_CONTRAST\nSAVE\nPOSTERIZE=3\nDELETE\nNEGATIVE\nSAVE=_n\n");
+  rig.Script("AUTO_CONTRAST\nSAVE\nDELETE\nNEGATIVE\nSAVE=_n\n");
   std::map<std::string, std::vector<std::uint8_t>> first;
   std::string firstErr;
   for (const char* jobs : {"1", "3"}) {
@@ -102,10 +104,26 @@ TEST(CliRun, ParallelJobsGiveTheNamesAndBytesOfOneJob) {
       EXPECT_EQ(r.err, firstErr);
     }
   }
-  // DELETE refused per file, the missing word named once, the sources still there.
+  // DELETE refused per file, the sources still there.
   EXPECT_NE(firstErr.find("DELETE is refused"), std::string::npos);
-  EXPECT_EQ(firstErr.find("POSTERIZE"), firstErr.rfind("POSTERIZE"));
   for (const auto& f : rig.files) EXPECT_TRUE(fs::exists(f));
+}
+
+// A script is read before the first file: words this build lacks refuse the whole run, and a
+// script that never saves is said to write nothing.
+TEST(CliRun, ChecksTheScriptBeforeTheFirstFile) {
+  Rig rig;
+  const fs::path out = rig.dir.path() / "out";
+  fs::create_directory(out);
+  rig.Script("NEGATIVE\nPOSTERIZE=3\nROTATE=90\nPOSTERIZE=4\nSAVE\n");
+  CliResult r = Call({"run", rig.script, "--out", out.string(), rig.files[0]});
+  EXPECT_EQ(r.rc, 2);
+  EXPECT_NE(r.err.find("not available in this build: POSTERIZE ROTATE\n"), std::string::npos) << r.err;
+  EXPECT_TRUE(Names(out).empty());
+  rig.Script("NEGATIVE\n>SAVE\n");
+  r = Call({"run", rig.script, "--out", out.string(), rig.files[0]});
+  EXPECT_EQ(r.rc, 0);
+  EXPECT_NE(r.err.find("no SAVE line; nothing will be written"), std::string::npos) << r.err;
 }
 
 TEST(CliRun, BadArgumentsAndInputs) {

@@ -16,8 +16,7 @@ using test::MakePicture;
 
 TEST(Histogram, StatisticsMatchPythonPstdev) {
   const Dib pic = test::StatsPicture();
-  EngineState e;
-  DoCalcHistogram(pic, e, true, true, true);
+  const HistogramResult e = DoCalcHistogram(pic, {.saturation = true, .hue = true, .stats = true});
   const auto lines = test::FixtureLines("engine/stats.txt");
   ASSERT_EQ(lines.size(), 7u);
   EXPECT_EQ(lines[0], "n " + std::to_string(e.stats.n));
@@ -36,8 +35,7 @@ TEST(Histogram, StatisticsMatchPythonPstdev) {
 // Channel counts against ImageMagick's -separate ... histogram:info:.
 TEST(Histogram, ChannelCountsMatchImageMagick) {
   const Dib pic = test::StatsPicture();
-  EngineState e;
-  DoCalcHistogram(pic, e, false, false, false);
+  const HistogramResult e = DoCalcHistogram(pic);
   const std::pair<const char*, const Histogram*> channels[] = {
       {"engine/hist_R.txt", &e.hist.red}, {"engine/hist_G.txt", &e.hist.green}, {"engine/hist_B.txt", &e.hist.blue}};
   for (const auto& [file, h] : channels) {
@@ -58,19 +56,15 @@ TEST(Histogram, ChannelCountsMatchImageMagick) {
 
 TEST(Histogram, BrightestAndDarkestSlots) {
   Dib pic = MakePicture(4, 4, [](int, int) { return MakeColor(200, 100, 20); });
-  EngineState e;
-  DoCalcHistogram(pic, e, false, false, true);
+  const HistogramResult e = DoCalcHistogram(pic, {.stats = true});
   EXPECT_EQ(e.stats.brightest.sum, 16 * 200);
   EXPECT_EQ(e.stats.darkest.sum, 16 * 20);
   EXPECT_EQ(e.stats.Deviation(e.stats.red), 0.0);
 }
 
 TEST(Histogram, EmptyPictureCountsOnePixel) {
-  EngineState e;
-  DoCalcHistogram(Dib(), e, true, true, true);
-  EXPECT_EQ(e.stats.n, 1);
-  DoCalcMidtones(Dib(), e);
-  EXPECT_EQ(e.stats.n, 1);
+  EXPECT_EQ(DoCalcHistogram(Dib(), {.saturation = true, .hue = true, .stats = true}).stats.n, 1);
+  EXPECT_EQ(DoCalcMidtones(Dib()).stats.n, 1);
 }
 
 TEST(Histogram, MidtonesCountOnlyLevels16To240) {
@@ -79,13 +73,12 @@ TEST(Histogram, MidtonesCountOnlyLevels16To240) {
     const int v = x < 4 ? 10 : x < 7 ? 100 : 200;
     return MakeColor(v, v, v);
   });
-  EngineState e;
-  DoCalcMidtones(pic, e);
+  const MidtoneResult e = DoCalcMidtones(pic);
   EXPECT_EQ(e.stats.n, 8);
   EXPECT_EQ(e.stats.brightest.sum, 3 * 100 + 5 * 200);
-  EXPECT_EQ(e.MidtoneMedian, 200);
-  EXPECT_EQ(e.MidtoneMode, 200);
-  EXPECT_EQ(e.hist.lightness[10], 4) << "levels outside still counted in the histogram";
+  EXPECT_EQ(e.median, 200);
+  EXPECT_EQ(e.mode, 200);
+  EXPECT_EQ(e.lightness[10], 4) << "levels outside still counted in the histogram";
 }
 
 TEST(Histogram, SignificantRange) {
@@ -116,20 +109,15 @@ TEST(Histogram, SignificantRange) {
 
 TEST(Histogram, NormalizeMapsFlatPictureToTargetMean) {
   Dib pic = MakePicture(5, 5, [](int, int) { return MakeColor(90, 90, 90); });
-  EngineState e;
-  DoCalcHistogram(pic, e, true, false, true);
-  e.FilterParam1 = 140;
-  e.FilterParam2 = 30;
-  for (int ch = 0; ch < 3; ++ch) DoNormalize(pic, e, ch);
+  const HistogramResult e = DoCalcHistogram(pic, {.saturation = true, .stats = true});
+  for (int ch = 0; ch < 3; ++ch) DoNormalize(pic, e.stats, ch, 140, 30);
   EXPECT_EQ(pic.Pixel(4, 4), MakeColor(140, 140, 140));
 }
 
 TEST(Histogram, ZeroMapsCloseGaps) {
   Dib pic = MakePicture(3, 1, [](int x, int) { return MakeColor(10 * (x + 1), 5, 255); });
-  EngineState e;
-  DoCalcHistogram(pic, e, false, false, false);
-  BuildZeroMaps(e);
-  ColorFilter(pic, e.tables);
+  const HistogramResult e = DoCalcHistogram(pic);
+  ColorFilter(pic, BuildZeroMaps(e.hist));
   EXPECT_EQ(RedOf(pic.Pixel(0, 0)), 0);
   EXPECT_EQ(RedOf(pic.Pixel(1, 0)), 1);
   EXPECT_EQ(RedOf(pic.Pixel(2, 0)), 2);
@@ -138,8 +126,7 @@ TEST(Histogram, ZeroMapsCloseGaps) {
 
 TEST(Histogram, CenterWithCoincidingPeaksShiftsNothing) {
   Dib pic = MakePicture(32, 32, [](int x, int y) { const int v = y < 16 ? 120 : 60 + x; return MakeColor(v, v, v); });
-  EngineState e;
-  DoCalcHistogram(pic, e, false, false, false);
+  const HistogramResult e = DoCalcHistogram(pic);
   const Shifts s = CenterShifts(e.hist);
   EXPECT_EQ(s.s[0], 0);
   EXPECT_EQ(s.s[1], 0);
@@ -149,8 +136,7 @@ TEST(Histogram, CenterWithCoincidingPeaksShiftsNothing) {
 TEST(Histogram, CenterAlignsPeaksOnHighest) {
   // Red peaks at 100, green at 140, blue at 120; the highlight edges leave room to shift.
   Dib pic = MakePicture(40, 10, [](int x, int) { return x < 30 ? MakeColor(100, 140, 120) : MakeColor(150, 180, 170); });
-  EngineState e;
-  DoCalcHistogram(pic, e, false, false, false);
+  const HistogramResult e = DoCalcHistogram(pic);
   const Shifts s = CenterShifts(e.hist);
   EXPECT_EQ(s.s[0], 40);
   EXPECT_EQ(s.s[1], 0);
@@ -179,9 +165,8 @@ TEST(Histogram, AutoGammaNeverDarkens) {
 
 TEST(Histogram, ConformGammaRgbReachesTargets) {
   Dib pic = test::NoisePicture(60, 40, 2);
-  EngineState e;
-  DoConformGammaRGB(pic, e, 150, 90, 128);
-  DoCalcHistogram(pic, e, false, false, true);
+  DoConformGammaRGB(pic, 150, 90, 128);
+  const HistogramResult e = DoCalcHistogram(pic, {.stats = true});
   EXPECT_NEAR(e.stats.Mean(e.stats.red), 150, 3);
   EXPECT_NEAR(e.stats.Mean(e.stats.green), 90, 3);
   EXPECT_NEAR(e.stats.Mean(e.stats.blue), 128, 3);
@@ -191,12 +176,11 @@ TEST(Histogram, ConformGammaRgbReachesTargets) {
 TEST(Histogram, ConformGammaRgbEqualsPassByPassSearch) {
   const Dib src = test::NoisePicture(50, 30, 4);
   Dib fast = src;
-  EngineState e;
-  DoConformGammaRGB(fast, e, 60, 200, 100);
+  DoConformGammaRGB(fast, 60, 200, 100);
 
   Dib slow = src;
-  EngineState s;
-  DoCalcHistogram(slow, s, false, false, true);
+  HistogramResult s = DoCalcHistogram(slow, {.stats = true});
+  ToneTables tables;
   const int target[3] = {60, 200, 100};
   int g[3];
   bool done[3] = {};
@@ -204,10 +188,10 @@ TEST(Histogram, ConformGammaRgbEqualsPassByPassSearch) {
   for (int k = 0; k < 3; ++k) g[k] = std::nearbyint(s.stats.Mean(*sums[k])) < target[k] ? 150 : 75;
   while (true) {
     slow = src;
-    for (int k = 0; k < 3; ++k) SetGammaLUT(s.tables, g[k], k);
-    ColorFilter(slow, s.tables);
-    ResetMaps(s.tables);
-    DoCalcHistogram(slow, s, false, false, true);
+    for (int k = 0; k < 3; ++k) SetGammaLUT(tables, g[k], k);
+    ColorFilter(slow, tables);
+    ResetMaps(tables);
+    s = DoCalcHistogram(slow, {.stats = true});
     for (int k = 0; k < 3; ++k) {
       const int m = static_cast<int>(std::nearbyint(s.stats.Mean(*sums[k])));
       if (done[k]) continue;
@@ -221,9 +205,8 @@ TEST(Histogram, ConformGammaRgbEqualsPassByPassSearch) {
 
 TEST(Histogram, ConformGammaMovesMidtoneMean) {
   Dib pic = MakePicture(30, 30, [](int x, int y) { const int v = 40 + (x + y) % 40; return MakeColor(v, v, v); });
-  EngineState e;
-  DoConformGamma(pic, e, 90);
-  DoCalcMidtones(pic, e);
+  DoConformGamma(pic, 90);
+  const MidtoneResult e = DoCalcMidtones(pic);
   EXPECT_NEAR(e.stats.Mean(e.stats.brightest), 90, 4);
 }
 
@@ -242,18 +225,16 @@ TEST(Composites, MaximumAverageMaskAndSwap) {
   EngineState e;
   e.duplicate = b;
   Dib pic = a;
-  ASSERT_TRUE(SwapWithDuplicate(pic, e));
+  ASSERT_TRUE(SwapWithDuplicate(pic, e.duplicate));
   EXPECT_EQ(pic.Pixel(1, 0), 0xFFFFFFu);
   EXPECT_EQ(e.duplicate.Pixel(1, 0), 0u);
 
   // Highlights with gamma 100: m = Y; white keeps the picture's bytes at m = 254.
-  e.FilterParam1 = 100;
-  e.FilterParam2 = 99;
   Dib hi = b;
-  ASSERT_TRUE(CompositeMask(hi, a, e, false));
+  ASSERT_TRUE(CompositeMask(hi, a, 100, 99, false));
   EXPECT_EQ(hi.Pixel(1, 0), MakeColor(254, 254, 254));
   {
-    PreservedDuplicate keep(e);
+    PreservedDuplicate keep(e.duplicate);
     e.duplicate = Dib(1, 1, 24);
   }
   EXPECT_EQ(e.duplicate.Width(), 2) << "the user's duplicate comes back";
@@ -268,9 +249,8 @@ namespace {
 // The channel-pair counting of the plain pass gives what the per-pixel HLS pass counts.
 TEST(Histogram, PlainAndHlsPassesAgree) {
   const Dib pic = test::NoisePicture(301, 257, 12);
-  EngineState plain, full;
-  DoCalcHistogram(pic, plain, false, false, true);
-  DoCalcHistogram(pic, full, true, true, true);
+  const HistogramResult plain = DoCalcHistogram(pic, {.stats = true});
+  const HistogramResult full = DoCalcHistogram(pic, {.saturation = true, .hue = true, .stats = true});
   EXPECT_EQ(plain.hist.red, full.hist.red);
   EXPECT_EQ(plain.hist.green, full.hist.green);
   EXPECT_EQ(plain.hist.blue, full.hist.blue);
@@ -289,14 +269,13 @@ namespace {
 
 TEST(Histogram, ConformChannelTargetsAndLimits) {
   Dib pic = test::NoisePicture(80, 60, 21);
-  EngineState e;
-  ASSERT_TRUE(ConformChannel(pic, e, kRed, 100, 30));
-  DoCalcHistogram(pic, e, false, false, true);
+  ASSERT_TRUE(ConformChannel(pic, kRed, 100, 30));
+  const HistogramResult e = DoCalcHistogram(pic, {.stats = true});
   EXPECT_NEAR(e.stats.Mean(e.stats.red), 100, 3);
   EXPECT_NEAR(e.stats.Deviation(e.stats.red), 30, 3);
   const Dib before = pic;
   for (auto [m, d] : {std::pair{0, 30}, std::pair{255, 30}, std::pair{100, 0}, std::pair{100, 255}}) {
-    EXPECT_FALSE(ConformChannel(pic, e, kGreen, m, d)) << m << " " << d;
+    EXPECT_FALSE(ConformChannel(pic, kGreen, m, d)) << m << " " << d;
     EXPECT_EQ(test::PixelBytes(pic), test::PixelBytes(before));
   }
 }

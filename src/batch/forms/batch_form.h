@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "viewer/edit_host.h"
+#include "edit/edit_host.h"
 
 class QAction;
 class QPlainTextEdit;

@@ -9,7 +9,7 @@
 #include "common/app_paths.h"
 #include "platform/help.h"
 #include "platform/ui.h"
-#include "viewer/save_as.h"
+#include "edit/save_as.h"
 
 namespace pelira {
 

@@ -28,13 +28,13 @@ class QToolBar;
 namespace pelira {
 
 class TPix;
-class ViewerEdits;
+class ToneCommands;
 struct EngineState;
 struct Histograms;
 enum class EditCommand;
 class TBatchForm;
 enum class FilterCommand;
-class ViewerFilters;
+class FilterCommands;
 class EditHost;
 class FilterRequester;
 class TStatusWordPanel;
@@ -119,7 +119,11 @@ public:
 
   // --- editing commands, undo and the engine state (web_form_tone.cpp) -----------------------
   void BuildEditMenus();
-  ViewerEdits& Edits();
+  // The menu items of the operation table's rows.
+  void BuildOperationItems();
+  // The menu of that object name; a placeholder item of that name becomes a submenu.
+  QMenu* MenuNamed(const QString& name);
+  ToneCommands& Edits();
   EngineState& Engine();
   void DiscardUndo();  // a new file is shown
   // Tests answer the histogram view instead of opening it.
@@ -141,7 +145,9 @@ public:
   std::unique_ptr<ScriptParts, void (*)(ScriptParts*)> script_{nullptr, nullptr};
   // --- neighbourhood filters (web_form_filters.cpp) ------------------------------------------
   void BuildFilterMenus();
-  ViewerFilters& Filters();
+  // Image › Resize › Resample: the size dialog, then the resample.
+  void ResampleClick();
+  FilterCommands& Filters();
   void RunFilter(FilterCommand c);
   // The tone commands' window parts, which the filters share (web_form_tone.cpp).
   EditHost& EditHostOf();

@@ -1,5 +1,5 @@
 // TWebForm: the neighbourhood filters of the Image menu and Colors › Contrast › DeFog. The
-// commands live in core (viewer/viewer_filters.h); this file builds their menu items, lends
+// commands live in core (edit/filter_commands.h); this file builds their menu items, lends
 // them the picture and dialogs of the tone commands, and shows their rows in the status
 // panel. While a filter works (after its dialog) only Esc reaches the program: it stops it.
 #include <QAction>
@@ -16,8 +16,8 @@
 #include "platform/progress.h"
 #include "viewer/forms/status_word_panel.h"
 #include "viewer/forms/web_form.h"
-#include "viewer/viewer_edits.h"
-#include "viewer/viewer_filters.h"
+#include "edit/tone_commands.h"
+#include "edit/filter_commands.h"
 
 namespace pelira {
 
@@ -103,10 +103,10 @@ struct TWebForm::FilterParts {
     filters.SetProgress(&progress);
   }
   StatusProgress progress;
-  ViewerFilters filters;
+  FilterCommands filters;
 };
 
-ViewerFilters& TWebForm::Filters() { return filter_->filters; }
+FilterCommands& TWebForm::Filters() { return filter_->filters; }
 
 void TWebForm::RunFilter(FilterCommand c) {
   if (!state_.ImageLoaded || sky95_->Bitmap().Empty()) return;
@@ -126,82 +126,19 @@ void TWebForm::RunFilter(FilterCommand c) {
 void TWebForm::BuildFilterMenus() {
   filter_ = std::unique_ptr<FilterParts, void (*)(FilterParts*)>(new FilterParts(*this),
                                                                   [](FilterParts* p) { delete p; });
-  using F = FilterCommand;
-  auto add = [this](QMenu* m, const QString& caption, const QString& name, F c, QAction* before = nullptr) {
-    if (!m) return;
-    auto* a = new QAction(caption, this);
-    a->setObjectName(name);
-    connect(a, &QAction::triggered, this, [this, c] { RunFilter(c); });
-    if (before) m->insertAction(before, a);
-    else m->addAction(a);
-    actions_[name] = a;
-  };
-  // A placeholder item becomes a submenu (or keeps the one made already).
-  auto menuOf = [this](const QString& name) -> QMenu* {
-    QAction* a = Action(name);
-    if (!a) return nullptr;
-    if (a->menu()) return a->menu();
-    auto* m = new QMenu(a->text(), this);
-    m->setObjectName(name + "Menu");
-    a->setMenu(m);
-    a->setEnabled(true);
-    return m;
-  };
+}
 
-  if (auto* smooth = findChild<QMenu*>("mnuSmooth")) {
-    QAction* airbrush = Action("mnuAirbrush");
-    add(smooth, "&Clean", "mnuClean", F::Clean, airbrush);
-    add(smooth, "&Enrich", "mnuEnrich", F::Enrich, airbrush);
-    add(smooth, "&Gaussian", "mnuGaussian", F::Gaussian, airbrush);
-    add(smooth, "De&Focus", "mnuDeFocus", F::DeFocus, airbrush);
-    add(smooth, "&Soften", "mnuSoften", F::Soften, airbrush);
-    add(smooth, "&Outlier", "mnuOutlier", F::Outlier, airbrush);
-    add(smooth, "&Despeckle", "mnuDespeckle", F::Despeckle, airbrush);
-    add(smooth, "&UnSpot", "mnuUnSpot", F::UnSpot, airbrush);
-    add(smooth, "De&Lace", "mnuDeLace", F::DeLace, airbrush);
-  }
-  if (auto* sharpen = findChild<QMenu*>("mnuSharpen")) {
-    QAction* light = Action("mnuSharpenLight");
-    add(sharpen, "&Unsharp mask", "mnuUnsharpMask", F::UnsharpMask, light);
-    add(sharpen, "&Mean removal", "mnuMeanRemoval", F::MeanRemoval, light);
-    add(sharpen, "High pass - &medium", "mnuHighPassMedium", F::HighPassMedium, light);
-    add(sharpen, "High pass - &light", "mnuHighPassLight", F::HighPassLight, light);
-  }
-  QMenu* descreen = menuOf("mnuDescreen");
-  add(descreen, "&Light", "mnuDescreenLight", F::DescreenLight);
-  add(descreen, "&Medium", "mnuDescreenMedium", F::DescreenMedium);
-  add(descreen, "&Strong", "mnuDescreenStrong", F::DescreenStrong);
-  add(descreen, "&High res", "mnuDescreenHigh", F::DescreenHigh);
-  QMenu* resize = menuOf("mnuResize");
-  if (resize) {
-    auto* resample = new QAction("&Resample (smooth)", this);
-    resample->setObjectName("mnuResample1");
-    connect(resample, &QAction::triggered, this, [this] {
-      if (!state_.ImageLoaded || sky95_->Bitmap().Empty()) return;
-      Run([this] {
-        const Dib& b = sky95_->Bitmap();
-        const SizeResult r = TResizeForm::RunSizeDialog(this, -1, -1, b.Width(), "Image Resample", 24,
-                                                        kResampleMaxSide, kResampleMaxSide, b.Height());
-        if (r.width < 0 || r.height < 0) return;
-        filter_->filters.ResampleCommand(r.width, r.height);
-        filter_->progress.End();
-        EndEditBusy();
-      });
-    });
-    resize->addAction(resample);
-    actions_["mnuResample1"] = resample;
-  }
-  add(resize, "&Mosaic (tile)", "mnuMosaic1", F::Mosaic);
-  add(resize, "&DePixelate (CCD)", "mnuDePixelate", F::DePixelate);
-  add(menuOf("mnuContrast"), "&DeFog", "mnuDeFog", F::DeFog);
-
-  for (auto [name, c] : {std::pair{"mnuAutoClean", F::AutoClean}, {"mnuAutoSharpen", F::AutoSharpen}}) {
-    if (QAction* a = Action(name)) {
-      const F cmd = c;
-      connect(a, &QAction::triggered, this, [this, cmd] { RunFilter(cmd); });
-      a->setEnabled(true);
-    }
-  }
+void TWebForm::ResampleClick() {
+  if (!state_.ImageLoaded || sky95_->Bitmap().Empty()) return;
+  Run([this] {
+    const Dib& b = sky95_->Bitmap();
+    const SizeResult r = TResizeForm::RunSizeDialog(this, -1, -1, b.Width(), "Image Resample", 24, kResampleMaxSide,
+                                                    kResampleMaxSide, b.Height());
+    if (r.width < 0 || r.height < 0) return;
+    filter_->filters.ResampleCommand(r.width, r.height);
+    filter_->progress.End();
+    EndEditBusy();
+  });
 }
 
 }  // namespace pelira

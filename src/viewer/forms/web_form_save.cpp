@@ -1,4 +1,4 @@
-// TWebForm: "&Save as". The dialog asks; core (viewer/save_as.h) checks the space, writes
+// TWebForm: "&Save as". The dialog asks; core (edit/save_as.h) checks the space, writes
 // the file atomically and updates the state.
 #include <QAction>
 #include <QApplication>
@@ -14,7 +14,7 @@
 #include "viewer/forms/save_dialog.h"
 #include "viewer/forms/status_word_panel.h"
 #include "viewer/forms/web_form.h"
-#include "viewer/save_as.h"
+#include "edit/save_as.h"
 #include "viewer/status_text.h"
 
 namespace pelira {
@@ -108,7 +108,7 @@ void TWebForm::mnuSaveClick(bool batch) {
   if (!batch) settings_->SaveDir = fs::path(path).parent_path().string();
   SaveOutcome outcome = SaveOutcome::WriteFailed;
   try {
-    outcome = SavePicture(state_, sky95_->Bitmap(), request, CurrentUi(), &bookmarks_);
+    outcome = SavePicture(state_, sky95_->Bitmap(), request, CurrentUi(), FileSavedIn(bookmarks_));
   } catch (...) {
     QApplication::restoreOverrideCursor();
     throw;

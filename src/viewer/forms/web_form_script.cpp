@@ -17,8 +17,8 @@
 #include "platform/ui.h"
 #include "viewer/forms/web_form.h"
 #include "viewer/slide_image.h"
-#include "viewer/viewer_edits.h"
-#include "viewer/viewer_filters.h"
+#include "edit/tone_commands.h"
+#include "edit/filter_commands.h"
 #include "viewer/window_sizing.h"
 
 namespace pelira {
@@ -60,10 +60,10 @@ private:
 struct TWebForm::ScriptParts : ScriptHost {
   explicit ScriptParts(TWebForm& f) : form(f) {}
 
-  ViewerEdits& Edits() override { return form.Edits(); }
-  ViewerFilters* Filters() override { return &form.Filters(); }
+  ToneCommands& Edits() override { return form.Edits(); }
+  FilterCommands* Filters() override { return &form.Filters(); }
   EngineState& Engine() override { return form.Engine(); }
-  ViewState& View() override { return form.state_; }
+  PictureState& View() override { return form.state_; }
   Dib& Picture() override { return form.sky95_->EditBitmap(); }
   void SetPicture(Dib&& p) override { form.sky95_->SetBitmap(std::move(p)); }
   void PictureChanged() override {

@@ -1,5 +1,5 @@
 // TWebForm: the editing commands of the Colors menu, Image › Histogram, Edit › Undo and
-// Tools › Memory. The commands live in core (viewer/viewer_edits.h); this file builds their
+// Tools › Memory. The commands live in core (edit/tone_commands.h); this file builds their
 // menu items and lends them the window's picture, status and dialogs.
 #include <QAction>
 #include <QApplication>
@@ -22,7 +22,8 @@
 #include "viewer/forms/web_form.h"
 #include "viewer/status_text.h"
 #include "viewer/slide_image.h"
-#include "viewer/viewer_edits.h"
+#include "edit/operations.h"
+#include "edit/tone_commands.h"
 
 namespace pelira {
 
@@ -95,13 +96,13 @@ struct TWebForm::EditParts : EditHost {
   UndoStore undo;
   QtSliderRequester sliders;
   QtFilterRequester filters;
-  ViewerEdits edits;
+  ToneCommands edits;
   bool waitCursor = false;
 };
 
 void TWebForm::SetHistogramView(HistogramView view) { HistogramSeam() = std::move(view); }
 
-ViewerEdits& TWebForm::Edits() { return edit_->edits; }
+ToneCommands& TWebForm::Edits() { return edit_->edits; }
 EngineState& TWebForm::Engine() { return edit_->engine; }
 EditHost& TWebForm::EditHostOf() { return *edit_; }
 FilterRequester& TWebForm::EditRequester() { return edit_->filters; }
@@ -167,155 +168,107 @@ void TWebForm::RunEdit(EditCommand c) {
   });
 }
 
+QMenu* TWebForm::MenuNamed(const QString& name) {
+  if (auto* m = findChild<QMenu*>(name)) return m;
+  // A placeholder item of the menu bar becomes a submenu (or keeps the one made already).
+  QAction* a = Action(name);
+  if (!a) return nullptr;
+  if (a->menu()) return a->menu();
+  auto* m = new QMenu(a->text(), this);
+  m->setObjectName(name + "Menu");
+  a->setMenu(m);
+  a->setEnabled(true);
+  return m;
+}
+
+void TWebForm::BuildOperationItems() {
+  // Every row of the operation table with a menu item: a placeholder item becomes live, or a
+  // new item goes into its menu; the row says what the click runs.
+  for (const Operation& op : Operations()) {
+    const OperationMenu& m = op.menu;
+    std::function<void()> run;
+    if (const auto* c = std::get_if<EditCommand>(&op.run)) {
+      run = [this, c = *c] { RunEdit(c); };
+    } else if (const auto* f = std::get_if<FilterCommand>(&op.run)) {
+      run = [this, f = *f] { RunFilter(f); };
+    } else if (const auto* d = std::get_if<DepthCommand>(&op.run)) {
+      run = [this, d = *d] {
+        if (!state_.ImageLoaded || sky95_->Bitmap().Empty()) return;
+        edit_->edits.RunDepth(d);
+        edit_->EndBusy();
+      };
+    }
+    // Rows without a command of their own (a size dialog first, or not built) are wired
+    // elsewhere or stay placeholders.
+    if (!*m.name || !run) continue;
+    const QString name = m.name;
+    QAction* a = Action(name);
+    if (!a) {
+      QMenu* parent = MenuNamed(m.parent);
+      if (!parent) continue;
+      a = new QAction(m.caption, this);
+      a->setObjectName(name);
+      QAction* before = *m.before ? Action(m.before) : nullptr;
+      if (before) parent->insertAction(before, a);
+      else parent->addAction(a);
+      actions_[name] = a;
+    }
+    connect(a, &QAction::triggered, this, [this, run] { Run(run); });
+    a->setEnabled(true);
+  }
+}
+
 void TWebForm::BuildEditMenus() {
   edit_ = std::unique_ptr<EditParts, void (*)(EditParts*)>(new EditParts(*this), [](EditParts* p) { delete p; });
   edit_->filters.SetAutoTestOption(&settings_->viewer.autoTestFilters);
-  using E = EditCommand;
 
-  // A placeholder item of the menus becomes a live command, or a submenu of them.
   auto live = [this](const QString& name, std::function<void()> run) {
     QAction* a = Action(name);
     if (!a) return;
     connect(a, &QAction::triggered, this, [this, run] { Run(run); });
     a->setEnabled(true);
   };
-  auto subOf = [this](const QString& name) -> QMenu* {
-    QAction* a = Action(name);
-    if (!a) return nullptr;
-    auto* m = new QMenu(a->text(), this);
-    m->setObjectName(name + "Menu");
-    a->setMenu(m);
-    a->setEnabled(true);
-    return m;
-  };
-  auto item = [this](QMenu* m, const QString& caption, const QString& name, EditCommand c, QAction* before = nullptr) {
-    if (!m) return;
-    auto* a = new QAction(caption, this);
-    a->setObjectName(name);
-    connect(a, &QAction::triggered, this, [this, c] { RunEdit(c); });
-    if (before) m->insertAction(before, a);
-    else m->addAction(a);
-    actions_[name] = a;
-  };
-
   live("mnuUndo", [this] {
-    edit_->edits.mnuUndoClick();
+    edit_->edits.Undo();
     edit_->EndBusy();
   });
   Action("mnuUndo")->setEnabled(false);
   live("mnuHistogram", [this] {
     if (!state_.ImageLoaded) return;
-    edit_->edits.mnuHistogramClick(std::filesystem::path(state_.CurrentFile).filename().string());
+    edit_->edits.ShowHistogram(std::filesystem::path(state_.CurrentFile).filename().string());
   });
 
-  // Colors › Tune
-  const std::pair<const char*, E> tune[] = {{"AutoContrast", E::AutoContrast}, {"AutoBalance", E::AutoBalance},
-                                            {"AutoGamma", E::AutoGamma},       {"AutoFlash", E::AutoFlash},
-                                            {"AutoWhite", E::AutoWhite},       {"Normalize", E::Normalize},
-                                            {"EQualize", E::EQualize},         {"Optimize", E::Optimize},
-                                            {"Reference", E::Reference}};
-  for (const auto& [name, c] : tune) {
-    const EditCommand cmd = c;
-    live(QString("mnuTune") + name, [this, cmd] { RunEdit(cmd); });
-  }
-  QMenu* tuneMenu = findChild<QMenu*>("mnuTune");
-  item(tuneMenu, "AutoLighting", "mnuTuneAutoLighting", E::AutoLighting, Action("mnuTuneAutoBalance"));
-  item(tuneMenu, "AutoSaturate", "mnuTuneAutoSaturate", E::AutoSaturate, Action("mnuTuneAutoBalance"));
-  item(tuneMenu, "RGB", "mnuTuneRGB", E::TuneRGB, Action("mnuTuneHLS"));
-
-  QMenu* gamma = subOf("mnuColorGamma");
-  item(gamma, "&Global", "mnuGammaGlobal", E::GammaGlobal);
-  item(gamma, "&RGB", "mnuGammaRGB", E::GammaRGB);
-  item(gamma, "&Suppress", "mnuGammaSuppress", E::GammaSuppress);
-  item(gamma, "S&aturation", "mnuGammaSaturation", E::GammaSaturation);
-
-  QMenu* bright = subOf("mnuBrightness");
-  item(bright, "&Global", "mnuBrightnessGlobal", E::BrightnessGlobal);
-  item(bright, "&RGB", "mnuBrightnessRGB", E::BrightnessRGB);
-  item(bright, "&Shift", "mnuBrightnessShift", E::BrightnessShift);
-  item(bright, "&Zero", "mnuBrightnessZero", E::BrightnessZero);
-  item(bright, "&Balance", "mnuWhiteBalance", E::WhiteBalance);
-
-  QMenu* contrast = subOf("mnuContrast");
-  item(contrast, "&Global", "mnuContrastGlobal", E::ContrastGlobal);
-  item(contrast, "&RGB", "mnuContrastRGB", E::ContrastRGB);
-  item(contrast, "&Suppress", "mnuContrastSuppress", E::ContrastSuppress);
-  item(contrast, "Un&Wash", "mnuUnWash", E::UnWash);
-  item(contrast, "Un&Cook", "mnuUnCook", E::UnCook);
-  item(contrast, "&Attenuate", "mnuAttenuate", E::Attenuate);
-
+  // The Enhance and Map submenus stand before Limit.
+  QMenu* map = nullptr;
   if (QMenu* colors = findChild<QMenu*>("mnuColors")) {
     QAction* limitAction = Action("mnuLimit");
-    auto* enhance = new QMenu("&Enhance", this);
-    enhance->setObjectName("mnuEnhance");
-    colors->insertMenu(limitAction, enhance);
-    item(enhance, "&Global", "mnuEnhanceGlobal", E::EnhanceGlobal);
-    item(enhance, "&Lighting", "mnuEnhanceLighting", E::EnhanceLighting);
-    item(enhance, "&Shadows", "mnuEnhanceShadows", E::EnhanceShadows);
-    item(enhance, "&Highlights", "mnuEnhanceHighlights", E::EnhanceHighlights);
-    item(enhance, "S&aturation", "mnuEnhanceSaturation", E::EnhanceSaturation);
-    auto* map = new QMenu("&Map", this);
-    map->setObjectName("mnuMap");
-    colors->insertMenu(limitAction, map);
-    item(map, "&Zero", "mnuMapZero", E::MapZero);
-    item(map, "&Center", "mnuMapCenter", E::MapCenter);
-    item(map, "&Equalize", "mnuMapEqualize", E::MapEqualize);
-    item(map, "&Red channel", "mnuMapRed", E::MapRed);
-    item(map, "&Green channel", "mnuMapGreen", E::MapGreen);
-    item(map, "&Blue channel", "mnuMapBlue", E::MapBlue);
-    item(map, "&Lighting", "mnuMapLighting", E::MapLighting);
-    item(map, "&Saturation", "mnuMapSaturation", E::MapSaturation);
+    for (const auto& [caption, name] : {std::pair{"&Enhance", "mnuEnhance"}, std::pair{"&Map", "mnuMap"}}) {
+      auto* m = new QMenu(caption, this);
+      m->setObjectName(name);
+      colors->insertMenu(limitAction, m);
+      map = m;
+    }
+  }
+  // Resize › Resample asks for the size first; it leads its menu.
+  if (QMenu* resize = MenuNamed("mnuResize")) {
+    const Operation& resampleOp = *OperationById("Resample");
+    auto* resample = new QAction(resampleOp.menu.caption, this);
+    resample->setObjectName(resampleOp.menu.name);
+    connect(resample, &QAction::triggered, this, [this] { ResampleClick(); });
+    resize->addAction(resample);
+    actions_[resampleOp.menu.name] = resample;
+  }
+  BuildOperationItems();
+
+  if (map) {
     auto* info = new QAction("RGB &info", this);
     info->setObjectName("mnuMapRgbInfo");
     connect(info, &QAction::triggered, this, [this] {
-      if (state_.ImageLoaded) Run([this] { edit_->edits.mnuRgbInfoClick(); });
+      if (state_.ImageLoaded) Run([this] { edit_->edits.AppendRgbInfo(); });
     });
     map->addSeparator();
     map->addAction(info);
     actions_["mnuMapRgbInfo"] = info;
-  }
-
-  QMenu* limit = subOf("mnuLimit");
-  item(limit, "&All channels", "mnuLimitAll", E::LimitAll);
-  item(limit, "&Red", "mnuLimitRed", E::LimitRed);
-  item(limit, "&Green", "mnuLimitGreen", E::LimitGreen);
-  item(limit, "&Blue", "mnuLimitBlue", E::LimitBlue);
-
-  QMenu* eq = subOf("mnuParametricEQ");
-  item(eq, "&All channels", "mnuParametricEqAll", E::ParametricEqAll);
-  item(eq, "&Red", "mnuParametricEqRed", E::ParametricEqRed);
-  item(eq, "&Green", "mnuParametricEqGreen", E::ParametricEqGreen);
-  item(eq, "&Blue", "mnuParametricEqBlue", E::ParametricEqBlue);
-
-  live("mnuNegative", [this] { RunEdit(E::Negative); });
-
-  // Colour depth.
-  using D = DepthCommand;
-  auto depth = [this](D c) {
-    return [this, c] {
-      if (!state_.ImageLoaded || sky95_->Bitmap().Empty()) return;
-      edit_->edits.RunDepth(c);
-      edit_->EndBusy();
-    };
-  };
-  live("mnuGrayscale", depth(D::TrueGrayscale));
-  live("mnuPromote24", depth(D::Promote24));
-  live("mnuPromote8", depth(D::Promote8));
-  live("mnuPromote4", depth(D::Promote4));
-  live("mnuReduce256Dither", depth(D::Reduce256Dither));
-  live("mnuReduce256Poster", depth(D::Reduce256Poster));
-  live("mnuReduce16Dither", depth(D::Reduce16Dither));
-  live("mnuReduce16Poster", depth(D::Reduce16Poster));
-  if (QMenu* reduce = findChild<QMenu*>("mnuReduce")) {
-    for (const auto& [caption, name, c] : {std::tuple{"256 grays (dither)", "mnuReduce256Grays", D::Reduce256Grays},
-                                           std::tuple{"&B/W", "mnuReduceBW", D::ReduceBW}}) {
-      auto* a = new QAction(caption, this);
-      a->setObjectName(name);
-      connect(a, &QAction::triggered, this, [this, run = depth(c)] { Run(run); });
-      if (std::string(name) == "mnuReduce256Grays") reduce->insertAction(Action("mnuReduce16Dither"), a);
-      else reduce->addAction(a);
-      actions_[name] = a;
-    }
   }
 
   if (QMenu* tools = findChild<QMenu*>("mnuTools")) {
@@ -325,7 +278,7 @@ void TWebForm::BuildEditMenus() {
       Run([this] {
         const QScreen* sc = screen();
         const QSize size = sc ? sc->size() : QSize();
-        edit_->edits.mnuMemoryClick(size.width(), size.height(), sc ? sc->depth() : 0, 0);
+        edit_->edits.ShowMemoryReport(size.width(), size.height(), sc ? sc->depth() : 0, 0);
       });
     });
     tools->addAction(memory);

@@ -26,7 +26,7 @@
 #include "image/image_loader.h"
 #include "viewer/forms/save_dialog.h"
 #include "viewer/open_flow.h"
-#include "viewer/viewer_edits.h"
+#include "edit/tone_commands.h"
 
 using namespace pelira;
 

@@ -9,7 +9,7 @@
 
 #include "platform/scripted_ui.h"
 #include "viewer/forms/save_dialog.h"
-#include "viewer/save_as.h"
+#include "edit/save_as.h"
 
 using namespace pelira;
 

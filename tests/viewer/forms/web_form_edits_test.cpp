@@ -15,7 +15,7 @@
 #include "platform/scripted_ui.h"
 #include "viewer/forms/web_form.h"
 #include "viewer/open_flow.h"
-#include "viewer/viewer_edits.h"
+#include "edit/tone_commands.h"
 
 using namespace pelira;
 
