@@ -16,6 +16,7 @@
 #include "common/hex_text.h"
 #include "platform/progress.h"
 #include "platform/shell.h"
+#include "slideshow/effects_table.h"
 
 namespace pelira {
 
@@ -181,7 +182,7 @@ PropertyRange RangeOf(SlideProperty p) {
     case SlideProperty::Zoom: return {25, 400, 100, 25, 1};
     case SlideProperty::Gamma: return {10, 500, 100, 30, 10};
     case SlideProperty::Rotate: return {0, 359, 0, 15, 1};
-    case SlideProperty::Effect: return {0, 32767, 0, 1, 1};
+    case SlideProperty::Effect: return {0, kEffectCount - 1, 0, 1, 1};
     default: return {0, 0, 0, 1, 1};
   }
 }

@@ -19,10 +19,10 @@
 #include "common/atomic_file.h"
 #include "common/crc_register.h"
 #include "common/hex_text.h"
-#include "common/run_tag.h"
 #include "common/time_text.h"
 #include "platform/progress.h"
 #include "platform/ui.h"
+#include "slideshow/effects_table.h"
 
 namespace pelira {
 
@@ -795,7 +795,8 @@ AlbumLoadResult DecodeScript(AlbumStore& store, AvlScript& script, std::size_t f
           r.effect = r.gamma = r.zoom = r.posX = r.posY = r.panelW = r.panelH = r.rotate = -1;
         } else {
           if (kind == SlideKind::Image) {
-            r.effect = static_cast<std::int16_t>(std::clamp<std::int32_t>(s.effect, 0, 32767));
+            // An effect past the table is none.
+            r.effect = static_cast<std::int16_t>(s.effect >= 0 && s.effect < kEffectCount ? s.effect : 0);
             r.gamma = s.gamma;
             r.rotate = s.rotate;
           } else {

@@ -198,7 +198,7 @@ TEST_F(AlbumFiles, SectionReadingRules) {
   EXPECT_EQ(s.At(2).zoom, 100);
   EXPECT_EQ(s.At(2).posX, kAuto);
   EXPECT_EQ(s.At(2).panelW, 640);
-  EXPECT_EQ(s.At(3).effect, 32767);
+  EXPECT_EQ(s.At(3).effect, 0);  // past the effects table: none
   EXPECT_EQ(s.At(3).wait, 32767);
   EXPECT_EQ(s.At(3).gamma, 100);
   EXPECT_EQ(s.At(3).background, 0xFFFFFF);

@@ -35,6 +35,7 @@
 #include "platform/shell.h"
 #include "platform/statvfs_volume_source.h"
 #include "platform/ui.h"
+#include "slideshow/effects_table.h"
 
 namespace pelira {
 
@@ -317,11 +318,14 @@ void TShowForm::UpdateStatus() {
   for (int i = 0; i < 4; ++i) status_[i]->setText(i < static_cast<int>(texts.size()) ? Q(texts[i]) : QString());
 }
 
+std::vector<std::string> TShowForm::EffectNames() const {
+  if (hooks_.effectNames) return hooks_.effectNames();
+  return TheEffectsTable().Names();
+}
+
 std::string TShowForm::EffectName(int effect) const {
-  if (hooks_.effectNames) {
-    const auto names = hooks_.effectNames();
-    if (effect >= 0 && static_cast<std::size_t>(effect) < names.size()) return names[static_cast<std::size_t>(effect)];
-  }
+  const auto& names = EffectNames();
+  if (effect >= 0 && static_cast<std::size_t>(effect) < names.size()) return names[static_cast<std::size_t>(effect)];
   return std::to_string(effect);
 }
 
@@ -820,9 +824,8 @@ void TShowForm::mnuEffectClick() {
     mnuInsertCdClick();
     return;
   }
-  std::vector<std::string> names = hooks_.effectNames ? hooks_.effectNames() : std::vector<std::string>{};
-  if (names.empty())
-    for (int i = 0; i < 64; ++i) names.push_back(std::to_string(i));
+  const std::vector<std::string> names = EffectNames();
+  if (names.empty()) return;
   const QString title = QString("Select from %1 Transitions Effects").arg(names.size() - 1);
   const auto e = dialogs_.ChooseEffect(this, title, names, std::max<int>(0, store_.At(store_.FirstSelected()).effect));
   if (!e) return;

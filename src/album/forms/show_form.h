@@ -38,7 +38,7 @@ struct AlbumHooks {
   std::function<void(const std::string& script)> playScript;
   // A chosen album file joins the viewer's recent-files list.
   std::function<void(const std::string& path)> addRecent;
-  // The transition effects' names (index = effect number).
+  // The transition effects' names (index = effect number); the effects table's by default.
   std::function<std::vector<std::string>()> effectNames;
 };
 
@@ -140,6 +140,7 @@ class TShowForm : public QMainWindow {
   void LoadSettings();
   void SaveSettings();
   std::string EffectName(int effect) const;
+  std::vector<std::string> EffectNames() const;
 
   AlbumStore store_;
   AlbumDialogs& dialogs_;
