@@ -49,8 +49,9 @@ class FakeDialogs : public AlbumDialogs {
     return Take(numbers, std::nullopt);
   }
   std::optional<std::int32_t> ChooseColor(QWidget*, std::int32_t) override { return std::nullopt; }
-  std::optional<int> ChooseEffect(QWidget*, const QString&, const std::vector<std::string>&, int) override {
-    return std::nullopt;
+  std::optional<int> ChooseEffect(QWidget*, const QString& title, const std::vector<std::string>&, int) override {
+    titles.push_back(title);
+    return Take(numbers, std::nullopt);
   }
   std::optional<std::pair<int, int>> AskPair(QWidget*, const PairQuestion&) override { return std::nullopt; }
   std::optional<std::string> AskComment(QWidget*, const std::string&) override { return Take(comments, std::nullopt); }
@@ -136,6 +137,10 @@ class ShowFormTest : public QObject {
     QCOMPARE(dialogs_->titles.back(), QString("Slide wait (seconds)"));
     QCOMPARE(form_->Model()->index(0, kColWait).data().toString(), QString("7"));
     QCOMPARE(form_->Model()->index(1, kColWait).data().toString(), QString("7"));
+    dialogs_->numbers.push_back(10);
+    form_->Action("mnuEffect")->trigger();
+    QCOMPARE(dialogs_->titles.back(), QString("Select from 173 Transitions Effects"));
+    QCOMPARE(form_->Model()->index(1, kColEffect).data().toString(), QString("10"));
     form_->SelectRows({1});
     dialogs_->comments.push_back(std::string("harbour, evening"));
     form_->Action("mnuComment")->trigger();
