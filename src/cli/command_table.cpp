@@ -49,6 +49,18 @@ const std::vector<Command>& AllCommands() {
        "                      --list: one line per member, tab-separated: archive, name, date,\n"
        "                      size, percent saved, packed size; nothing is extracted.",
        RunUnzip},
+      {"album",
+       "  album new OUT.avc|OUT.avl|OUT.plp FILE|DIR...   a new album of the files (folders: their\n"
+       "                      picture, sound and video files, subfolders included), each added at\n"
+       "                      the end from the last named to the first, as the album window adds\n"
+       "  album add ALBUM FILE|DIR...   the same, added to an album, which is saved again\n"
+       "  album list ALBUM    one slide a line, tab-separated: position, path, size, date, then\n"
+       "                      backcolor, effect, wait, zoom, gamma, rotate, position, panel, comment\n"
+       "  album validate ALBUM   lists the slides whose files are missing (\"missing\", position,\n"
+       "                      path) and a summary line; exit 1 when any is missing\n"
+       "  album convert ALBUM OUT.avl|OUT.avc|OUT.plp   writes the album in another format.\n"
+       "                      Side files go to the program's \"data\" folder ($PELIRA_HOME/data).",
+       RunAlbum},
   };
   return commands;
 }

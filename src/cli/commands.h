@@ -53,5 +53,6 @@ int RunShow(const Args& args, std::ostream& out, std::ostream& err);  // show_co
 int RunExif(const Args& args, std::ostream& out, std::ostream& err);
 int RunComment(const Args& args, std::ostream& out, std::ostream& err);
 int RunUnzip(const Args& args, std::ostream& out, std::ostream& err);  // unzip_command.cpp
+int RunAlbum(const Args& args, std::ostream& out, std::ostream& err);  // album_command.cpp
 
 }  // namespace pelira::cli
