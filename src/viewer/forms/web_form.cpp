@@ -25,6 +25,7 @@
 #include "common/request_flags.h"
 #include "common/version.h"
 #include "display/forms/pix.h"
+#include "album/forms/show_form.h"
 #include "edit/operations.h"
 #include "jpeg_tools/forms/comment_form.h"
 #include "platform/help.h"
@@ -366,7 +367,7 @@ std::vector<MenuSpec> TWebForm::MenuRows() {
       op("mnuReduce16Poster", "mnuReduce"),
 
       {"mnuTools", "&Tools", {}, "", K::Submenu},
-      {"mnuSlideAlbum", "&Slide Album", key(Qt::ALT | Qt::Key_S), "mnuTools"},
+      {"mnuSlideAlbum", "&Slide Album", key(Qt::ALT | Qt::Key_S), "mnuTools", K::Item, [this] { ShowAlbum(); }},
       {"mnuUnZipper", "&UnZipper", key(Qt::ALT | Qt::Key_U), "mnuTools", K::Item,
        [this] { ShowUnZipWindow(this, {}, [this](const QString& file) { OpenChosen(file); }); }},
       {"mnuCdPlayer", "CD &Player", key(Qt::ALT | Qt::Key_P), "mnuTools"},
@@ -395,6 +396,17 @@ std::vector<MenuSpec> TWebForm::MenuRows() {
   };
   rows.insert(rows.end(), rest.begin(), rest.end());
   return rows;
+}
+
+void TWebForm::ShowAlbum() {
+  AlbumHooks hooks;
+  // Slides opened from the album: the first is shown, the others join the bookmark list.
+  hooks.openInViewer = [this](const std::vector<std::string>& paths) {
+    QStringList files;
+    for (const std::string& p : paths) files << QString::fromStdString(p);
+    DropFiles(files);
+  };
+  ShowAlbumWindow(this, std::move(hooks), store_);
 }
 
 void TWebForm::BuildMenus() {

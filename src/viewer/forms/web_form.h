@@ -81,6 +81,8 @@ public:
   // the bookmark list.
   void DropFiles(const QStringList& files);
   void OpenChosen(const QString& path);
+  // Tools › Slide Album: the album window, its slides opening here.
+  void ShowAlbum();
   void BlankPicture(bool untitled);
   void PictureChanged();
   void StatusReady();
