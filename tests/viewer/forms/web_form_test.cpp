@@ -637,6 +637,28 @@ private slots:
     QVERIFY(ui_->Texts().empty());
   }
 
+  // Tools › Slide Album, UnZipper and JPEG › Text open their windows over the viewer.
+  void toolsMenuOpensTheToolWindows() {
+    MemorySettingsStore store;
+    Start run(store);
+    run.Show();
+    const struct {
+      const char* item;
+      const char* window;
+    } cases[] = {{"mnuSlideAlbum", "pelira::TShowForm"}, {"mnuUnZipper", "pelira::TUnZipForm"},
+                 {"mnuJpegText", "pelira::TCommentForm"}};
+    for (const auto& c : cases) {
+      QAction* a = run.form->Action(c.item);
+      QVERIFY2(a && a->isEnabled(), c.item);
+      a->trigger();
+      QApplication::processEvents();
+      bool shown = false;
+      for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible() && QString(w->metaObject()->className()) == c.window) shown = true;
+      QVERIFY2(shown, c.item);
+    }
+  }
+
   void unbuiltCommandsAreDisabled() {
     MemorySettingsStore store;
     Start run(store);
@@ -645,7 +667,7 @@ private slots:
     run.form->BtnOpenClick();
     for (const char* name : {"mnuZoomTo", "mnuViewport", "mnuPrint",
                              "mnuExplore", "mnuFullScrn", "mnuInfo", "btnInfo",
-                             "btnScreen", "btnBack", "btnNext", "btnPage", "mnuOptions", "mnuSlideAlbum",
+                             "btnScreen", "btnBack", "btnNext", "btnPage", "mnuOptions",
                              "mnuBookmarksRun"}) {
       QAction* a = run.form->Action(name);
       QVERIFY2(a, name);
