@@ -33,7 +33,7 @@ std::string HelpText();
 // The save type an output name asks for (.bmp 1, .pcx 2, .png 3, .jpg 5, .tga 6, .tif 7); 0: none.
 int SaveTypeForPath(const std::string& path);
 // Encodes picture as the save type and writes outPath atomically; 1 (and a line on err) on failure.
-int WritePicture(const Dib& picture, int type, const SaveOptions& options, const std::string& outPath,
+int WritePicture(Dib& picture, int type, const SaveOptions& options, const std::string& outPath,
                  std::ostream& err);
 // The save dialog's types 1..12: default extension and filter entry; nullptr outside.
 const char* SaveTypeExtension(int type);

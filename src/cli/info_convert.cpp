@@ -11,6 +11,7 @@
 #include "image/codec_registry.h"
 #include "image/file_bytes.h"
 #include "image/image_loader.h"
+#include "image/picture_file.h"
 #include "edit/save_as.h"
 
 namespace pelira::cli {
@@ -43,19 +44,16 @@ int SaveTypeForPath(const std::string& path) {
   return 0;
 }
 
-int WritePicture(const Dib& picture, int type, const SaveOptions& options, const std::string& outPath,
-                 std::ostream& err) {
+int WritePicture(Dib& picture, int type, const SaveOptions& options, const std::string& outPath, std::ostream& err) {
   const SaveTypeInfo& st = SaveTypeOf(type);
   if (type > SaveTypesOffered(picture.BitCount())) {
     err << "pelira-cli: " << outPath << ": " << st.filter << " needs a 1-bit picture\n";
     return 1;
   }
-  // The save dialog's writers, through the same atomic write.
-  try {
-    const Bytes bytes = EncodeForSave(picture, type, options);
-    WriteFileAtomic(outPath, bytes);
-  } catch (const std::exception& e) {
-    err << "pelira-cli: " << outPath << ": " << e.what() << "\n";
+  // The save dialog's writers, through the same atomic write; BMP and TIFF stream to the file.
+  const WriteResult written = SavePictureFile(outPath, picture, type, options);
+  if (!written) {
+    err << "pelira-cli: " << outPath << ": " << (written.message.empty() ? written.cause : written.message) << "\n";
     return 1;
   }
   return 0;

@@ -8,6 +8,7 @@
 #include "common/version.h"
 #include "image/bmp_graphic.h"
 #include "image/color_depth.h"
+#include "image/picture_file.h"
 #include "image/jpeg_image.h"
 #include "imaging_library/image_ops.h"
 #include "engine/spatial_filters.h"
@@ -87,8 +88,9 @@ std::string OverwriteQuestion(const std::string& path) {
   return fs::path(path).filename().string() + kOverwriteSuffix;
 }
 
-std::string WriteFailureText(int type, const std::string& path) {
-  return std::string(kProductTitle) + " Write failure." + "\nSave Format=" + std::to_string(type) + "\n" + path;
+std::string WriteFailureText(int type, const std::string& path, const std::string& cause) {
+  return std::string(kProductTitle) + " Write failure." + "\nSave Format=" + std::to_string(type) + "\n" + path +
+         (cause.empty() ? "" : "\n" + cause);
 }
 
 std::string DiskSpaceText(std::uint64_t required, std::uint64_t available) {
@@ -113,7 +115,7 @@ std::vector<std::uint8_t> EncodeForSave(const Dib& picture, int type, const Save
   return w(picture, options);
 }
 
-SaveOutcome SavePicture(PictureState& state, const Dib& picture, const SaveRequest& r, Ui& ui, const SavedHook& saved,
+SaveOutcome SavePicture(PictureState& state, Dib& picture, const SaveRequest& r, Ui& ui, const SavedHook& saved,
                         const FreeSpaceFn& freeSpace) {
   const std::uint64_t required = RawPictureSize(picture.Width(), picture.Height(), picture.BitCount());
   if (freeSpace) {
@@ -124,16 +126,12 @@ SaveOutcome SavePicture(PictureState& state, const Dib& picture, const SaveReque
       return SaveOutcome::NoSpace;
     }
   }
-  WriteResult written;
-  try {
-    const std::vector<std::uint8_t> bytes = EncodeForSave(picture, r.type, r.options);
-    written = AtomicWrite(fs::path(r.path), bytes.data(), bytes.size());
-  } catch (const std::exception& e) {
-    written.ok = false;
-    written.message = e.what();
-  }
+  // BMP and TIFF stream from the picture into the file; a target without write permission is
+  // replaced only after the user said to overwrite it.
+  const WriteResult written =
+      SavePictureFile(fs::path(r.path), picture, r.type, r.options, AtomicWriteOptions{.replaceReadOnly = r.overwriteConfirmed});
   if (!written) {
-    ui.Message(MessageKind::Error, WriteFailureText(r.type, r.path), Button::OK);
+    ui.Message(MessageKind::Error, WriteFailureText(r.type, r.path, written.cause), Button::OK);
     return SaveOutcome::WriteFailed;
   }
   if (!r.batch) {

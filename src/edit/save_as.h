@@ -48,7 +48,8 @@ std::string OverwriteQuestion(const std::string& path);
 inline constexpr const char* kTiffAdobeWarning =
     "This TIFF deflate format should be used to export\nimages to Adobe PhotoShop and ImageReady.\n\nMany apps "
     "will NOT read this TIFF variant.\n\n[Ignore] avoids this dialog (for experts).";
-std::string WriteFailureText(int type, const std::string& path);
+// The cause (no space left, read-only file system, ...) follows on its own line when known.
+std::string WriteFailureText(int type, const std::string& path, const std::string& cause = "");
 std::string DiskSpaceText(std::uint64_t required, std::uint64_t available);
 
 // Bytes available to the user on path's file system; none when it cannot be told.
@@ -64,6 +65,7 @@ struct SaveRequest {
   int type = kDefaultSaveType;
   SaveOptions options;
   bool batch = false;  // a script's SAVE: the current file and bookmarks stay
+  bool overwriteConfirmed = false;  // the user said Yes to "Overwrite?": a read-only file is replaced
 };
 enum class SaveOutcome { Saved, NoSpace, WriteFailed };
 
@@ -71,7 +73,8 @@ enum class SaveOutcome { Saved, NoSpace, WriteFailed };
 // successful write clears ImageModified and (outside batch mode) makes path the current file. A failure shows its box through ui and leaves file, state and list as they were.
 // `saved` hears the new current file (the viewer files it in its bookmark history).
 using SavedHook = std::function<void(const std::string& path)>;
-SaveOutcome SavePicture(PictureState& state, const Dib& picture, const SaveRequest& request, Ui& ui,
+// The picture is lent to the TIFF writer while it writes and is the same afterwards.
+SaveOutcome SavePicture(PictureState& state, Dib& picture, const SaveRequest& request, Ui& ui,
                         const SavedHook& saved = {}, const FreeSpaceFn& freeSpace = AvailableBytes);
 
 // The JPEG wizard's encode of a bitmap: the library's own smoothing for "Standard"; the other

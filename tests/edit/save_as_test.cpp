@@ -135,7 +135,7 @@ TEST(SaveAs, EveryTypeKeepsThePictureItsFormatCanHold) {
     ASSERT_TRUE(HaveTool(tool)) << tool << " is needed (scripts/deps.sh installs it)";
   test::TempDir dir;
   ScriptedUi ui;
-  for (const Picture& pic : Pictures()) {
+  for (Picture pic : Pictures()) {
     const Dib before = pic.dib;
     for (int type = 1; type <= SaveTypesOffered(pic.dib.BitCount()); ++type) {
       SCOPED_TRACE(std::string(pic.name) + ", type " + std::to_string(type));
@@ -196,7 +196,7 @@ TEST(SaveAs, EveryTypeKeepsThePictureItsFormatCanHold) {
 TEST(SaveAs, ProgressiveAndInterlaceFollowTheOption) {
   test::TempDir dir;
   ScriptedUi ui;
-  const Dib pic = Pattern(24, {});
+  Dib pic = Pattern(24, {});
   for (const bool progressive : {false, true}) {
     PictureState s;
     const fs::path png = dir / "p.png", jpg = dir / "p.jpg";
@@ -212,7 +212,7 @@ TEST(SaveAs, SixteenColoursMakeAFourBitBmp) {
   ScriptedUi ui;
   PictureState s;
   Palette p16(Color16Palette());
-  const Dib pic = Pattern(4, p16);
+  Dib pic = Pattern(4, p16);
   ASSERT_EQ(SavePicture(s, pic, {(dir / "a.bmp").string(), 1, {}, false}, ui), SaveOutcome::Saved);
   const std::vector<std::uint8_t> b = test::ReadBytes(dir / "a.bmp");
   ASSERT_GE(b.size(), 54u);
@@ -220,10 +220,10 @@ TEST(SaveAs, SixteenColoursMakeAFourBitBmp) {
 }
 
 TEST(SaveAs, AFailedSaveKeepsTheOldFileAndTheModifiedMark) {
-  struct Case { const char* name; int type; bool readOnlyFolder; };
+  struct Case { const char* name; int type; bool readOnlyFolder; const char* cause; };
   const Case cases[] = {
-      {"read-only folder", 3, true},
-      {"writer refuses: fax TIFF of a colour picture", 11, false},
+      {"read-only folder", 3, true, "Permission denied"},
+      {"writer refuses: fax TIFF of a colour picture", 11, false, "not supported with 24bpp"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -240,7 +240,8 @@ TEST(SaveAs, AFailedSaveKeepsTheOldFileAndTheModifiedMark) {
     s.ImageModified = true;
     BookmarkList marks;
     marks.Assign({"/pics/a.jpg"});
-    const SaveOutcome o = SavePicture(s, Pattern(24, {}), {file.string(), c.type, {}, false}, ui, FileSavedIn(marks));
+    Dib pic = Pattern(24, {});
+    const SaveOutcome o = SavePicture(s, pic, {file.string(), c.type, {}, false}, ui, FileSavedIn(marks));
     fs::permissions(folder, fs::perms::owner_all);
     EXPECT_EQ(o, SaveOutcome::WriteFailed);
     EXPECT_TRUE(s.ImageModified);
@@ -251,7 +252,29 @@ TEST(SaveAs, AFailedSaveKeepsTheOldFileAndTheModifiedMark) {
     for (const auto& e : fs::directory_iterator(folder)) files += e.is_regular_file();
     EXPECT_EQ(files, 1u);  // no temporary left beside it
     ASSERT_EQ(ui.Texts().size(), 1u);
-    EXPECT_EQ(ui.Texts()[0], "Pelira 7.7 Write failure.\nSave Format=" + std::to_string(c.type) + "\n" + file.string());
+    // The box names the file, then why it could not be written.
+    const std::string head = "Pelira 7.7 Write failure.\nSave Format=" + std::to_string(c.type) + "\n" + file.string() + "\n";
+    EXPECT_EQ(ui.Texts()[0].substr(0, head.size()), head);
+    EXPECT_NE(ui.Texts()[0].find(c.cause, head.size()), std::string::npos) << ui.Texts()[0];
+  }
+}
+
+// A file without write permission is replaced only when the user said Yes to "Overwrite?",
+// and keeps its mode.
+TEST(SaveAs, AReadOnlyFileIsReplacedOnlyAfterTheOverwriteAnswer) {
+  test::TempDir dir;
+  const fs::path file = dir / "ro.png";
+  test::WriteText(file, "old");
+  fs::permissions(file, fs::perms::owner_read | fs::perms::group_read);
+  for (const bool confirmed : {false, true}) {
+    ScriptedUi ui;
+    PictureState s;
+    Dib pic = Pattern(24, {});
+    SaveRequest r{file.string(), 3, {}, false};
+    r.overwriteConfirmed = confirmed;
+    EXPECT_EQ(SavePicture(s, pic, r, ui), confirmed ? SaveOutcome::Saved : SaveOutcome::WriteFailed) << confirmed;
+    EXPECT_EQ(test::ReadBytes(file).size() == 3, !confirmed) << confirmed;
+    EXPECT_EQ(fs::status(file).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::group_read);
   }
 }
 
@@ -260,7 +283,7 @@ TEST(SaveAs, AFullDiskWritesNothing) {
   ScriptedUi ui;
   PictureState s;
   s.ImageModified = true;
-  const Dib pic(1000, 1000, 24);
+  Dib pic(1000, 1000, 24);
   const fs::path file = dir / "big.png";
   const FreeSpaceFn hundredKb = [](const fs::path&) { return std::optional<std::uint64_t>(100 * 1024); };
   EXPECT_EQ(SavePicture(s, pic, {file.string(), 3, {}, false}, ui, {}, hundredKb), SaveOutcome::NoSpace);
@@ -284,7 +307,8 @@ TEST(SaveAs, SuccessMakesTheFileCurrentAndABookmarkOutsideBatchMode) {
     s.ImageModified = true;
     BookmarkList marks;
     marks.Assign({"/pics/a.jpg"});
-    ASSERT_EQ(SavePicture(s, Pattern(8, Gray256Palette()), {file.string(), 3, {}, batch}, ui, FileSavedIn(marks)), SaveOutcome::Saved);
+    Dib pic = Pattern(8, Gray256Palette());
+    ASSERT_EQ(SavePicture(s, pic, {file.string(), 3, {}, batch}, ui, FileSavedIn(marks)), SaveOutcome::Saved);
     EXPECT_FALSE(s.ImageModified);
     if (batch) {
       EXPECT_EQ(s.CurrentFile, "/pics/a.jpg");

@@ -36,6 +36,7 @@ void TWebForm::mnuSaveClick(bool batch) {
   settings_->SaveDir = folder;
 
   std::string path;
+  bool overwriteConfirmed = false;
   if (batch && batchMark_) {
     // A script's SAVE after the first: no dialog and no question for any type.
     path = (fs::path(folder) / CompleteSaveName(proposed, SaveTypeOf(saveType_).extension)).string();
@@ -71,6 +72,7 @@ void TWebForm::mnuSaveClick(bool batch) {
           batchMark_ = false;
           return;
         }
+        overwriteConfirmed = true;
       }
       break;
     }
@@ -85,10 +87,11 @@ void TWebForm::mnuSaveClick(bool batch) {
   request.type = saveType_;
   request.options = SaveOptions{saveCompression_, saveProgressive_};
   request.batch = batch;
+  request.overwriteConfirmed = overwriteConfirmed;
   if (!batch) settings_->SaveDir = fs::path(path).parent_path().string();
   SaveOutcome outcome = SaveOutcome::WriteFailed;
   try {
-    outcome = SavePicture(state_, sky95_->Bitmap(), request, CurrentUi(), FileSavedIn(bookmarks_));
+    outcome = SavePicture(state_, sky95_->EditBitmap(), request, CurrentUi(), FileSavedIn(bookmarks_));
   } catch (...) {
     QApplication::restoreOverrideCursor();
     throw;
