@@ -27,6 +27,29 @@ bool ParseColour(const std::string& s, ColorValue* out) {
   return true;
 }
 
+// A name as one field of a line: names holding control characters, quotes or backslashes are
+// written in double quotes with C escapes, so a newline in a name cannot split the output.
+std::string Field(const std::string& name) {
+  bool plain = true;
+  for (unsigned char c : name)
+    if (c < 0x20 || c == 0x7F || c == '"' || c == '\\') plain = false;
+  if (plain) return name;
+  std::string out = "\"";
+  for (unsigned char c : name) {
+    if (c == '\n') out += "\\n";
+    else if (c == '\t') out += "\\t";
+    else if (c == '\r') out += "\\r";
+    else if (c == '"' || c == '\\') out += std::string("\\") + static_cast<char>(c);
+    else if (c < 0x20 || c == 0x7F) {
+      static const char* hex = "0123456789abcdef";
+      out += std::string("\\x") + hex[c >> 4] + hex[c & 15];
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out + "\"";
+}
+
 std::string Reason(const TImageLoader& l) {
   return l.LastError().empty() ? std::string("cannot be opened") : l.LastError();
 }
@@ -63,27 +86,24 @@ const char* SaveTypeExtension(int type) { return type >= 1 && type <= kSaveTypeC
 const char* SaveTypeFilter(int type) { return type >= 1 && type <= kSaveTypeCount ? SaveTypeOf(type).filter : nullptr; }
 
 int RunInfo(const Args& args, std::ostream& out, std::ostream& err) {
-  if (args.empty()) {
+  std::vector<std::string> files;
+  if (!ParseOptions("info", {}, args, &files, err)) return 2;
+  if (files.empty()) {
     err << "pelira-cli info: no file given (see pelira-cli --help)\n";
     return 2;
   }
-  for (const std::string& a : args)
-    if (a.size() > 1 && a[0] == '-') {
-      err << "pelira-cli info: unknown option '" << a << "'\n";
-      return 2;
-    }
   int rc = 0;
-  for (const std::string& path : args) {
+  for (const std::string& path : files) {
     TImageLoader l;
     const OpenOutcome o = l.Open(path);
     const std::string kind = ProbeKindName(UpperExt(path));
     if (o == OpenOutcome::Media || o == OpenOutcome::Slideshow) {
-      out << path << "\t-\t-\t-\t" << (o == OpenOutcome::Media ? "MEDIA" : "AVL") << "\n";
+      out << Field(path) << "\t-\t-\t-\t" << (o == OpenOutcome::Media ? "MEDIA" : "AVL") << "\n";
     } else if (o == OpenOutcome::Blank) {
-      err << "pelira-cli: " << path << ": " << Reason(l) << "\n";
+      err << "pelira-cli: " << Field(path) << ": " << Reason(l) << "\n";
       rc = 1;
     } else {
-      out << path << "\t" << l.workingBitmap.Width() << "x" << l.workingBitmap.Height() << "\t"
+      out << Field(path) << "\t" << l.workingBitmap.Width() << "x" << l.workingBitmap.Height() << "\t"
           << l.workingBitmap.BitCount() << "\t" << l.info.pageCount << "\t" << kind << "\n";
     }
   }

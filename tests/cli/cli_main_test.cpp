@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <sstream>
 
 #include "cli/cli_call.h"
 #include "cli/commands.h"
+#include "support/test_support.h"
 
 namespace pelira::cli {
 namespace {
@@ -62,6 +65,17 @@ TEST(CliMain, DoubleDashEndsTheOptions) {
   const CliResult r = Call({"convert", "--", "-missing.png", "-out.png"});
   EXPECT_EQ(r.rc, 1);
   EXPECT_NE(r.err.find("-missing.png"), std::string::npos) << r.err;
+}
+
+// One line a file whatever the name holds: a newline or a tab in a name is escaped in quotes.
+TEST(CliMain, InfoKeepsOneLineAFileForOddNames) {
+  test::TempDir dir;
+  const std::filesystem::path odd = dir / "two\nlines\t.jpg";
+  std::filesystem::copy_file(test::Fixture("viewer/photo.jpg"), odd);
+  const CliResult r = Call({"info", "--", odd.string()});
+  ASSERT_EQ(r.rc, 0) << r.err;
+  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1);
+  EXPECT_EQ(r.out.rfind("\"" + (dir / "two\\nlines\\t.jpg").string() + "\"\t640x427\t", 0), 0u) << r.out;
 }
 
 }  // namespace
