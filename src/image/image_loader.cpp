@@ -175,7 +175,10 @@ bool TImageLoader::GetBMPinfo(const std::string& fileName) {
   } catch (const std::exception&) {
     return true;
   }
-  if (b.size() < 54) return true;
+  // The smallest header, the 12-byte OS/2 one, ends at 26; a short file reads zeros past its
+  // end, which sends it to the codec's own header read.
+  if (b.size() < 26) return true;
+  b.resize(54, 0);
   const BitmapInfoHeader h = BitmapInfoHeader::ReadFrom(b.data() + 14);
   info.width = h.width;
   info.height = h.height;

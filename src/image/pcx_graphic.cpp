@@ -250,6 +250,13 @@ void TPcxGraphic::SaveToStream(Bytes& stream) {
       hdr[17 + 3 * i] = pal.entries[static_cast<std::size_t>(i)].green;
       hdr[18 + 3 * i] = pal.entries[static_cast<std::size_t>(i)].blue;
     }
+  // A 1-bit file's 0 is black and 1 white (the bits are inverted below when needed); readers
+  // that honour the header palette find those two colours there.
+  if (bits == 1)
+    for (int k = 0; k < 3; ++k) {
+      hdr[16 + k] = 0;
+      hdr[19 + k] = 255;
+    }
   hdr[65] = static_cast<std::uint8_t>(planes);
   put16(66, static_cast<unsigned>(bpl));
   put16(68, 1);

@@ -248,6 +248,8 @@ TEST(PcxCodec, BlackWhiteDarkerColourIsZero) {
   // 10 pixels, 2 data bytes: 0111 1111 (a literal), then 11 and zero bits past the width
   // (192 or more, so written as a run of one).
   EXPECT_EQ(Bytes(out.begin() + 128, out.end()), (Bytes{0x7F, 192 + 1, 0xC0}));
+  // The header palette says what 0 and 1 are, for readers that honour it.
+  EXPECT_EQ(Bytes(out.begin() + 16, out.begin() + 22), (Bytes{0, 0, 0, 255, 255, 255}));
   TPcxGraphic back;
   back.LoadFromBytes(out);
   EXPECT_EQ(back.Pixels(0, 0), 0u);
@@ -258,6 +260,7 @@ TEST(PcxCodec, BlackWhiteDarkerColourIsZero) {
   g.SetPaletteIndex(0, 0, 1);
   out = g.SaveToBytes();
   EXPECT_EQ(out[128], 0x80);
+  EXPECT_EQ(Bytes(out.begin() + 16, out.begin() + 22), (Bytes{0, 0, 0, 255, 255, 255}));
 }
 
 TEST(PcxCodec, EmptyAndOversizeWritesFail) {

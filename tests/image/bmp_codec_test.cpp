@@ -9,6 +9,7 @@
 #include "image/bmp_reader.h"
 #include "image/file_bytes.h"
 #include "image/gbm_frame.h"
+#include "image/image_loader.h"
 #include "image/pixel_limit.h"
 #include "support/test_support.h"
 
@@ -243,6 +244,59 @@ TEST(GbmFrame, FormatTableOptionsAndTexts) {
   EXPECT_EQ(GbmErrorText(5), "bad magic number / signiture block");
   EXPECT_EQ(GbmErrorText(303), "compression type not uncompressed, RLE4 or RLE8");
   EXPECT_EQ(GbmErrorText(77), "general error");
+}
+
+}  // namespace
+}  // namespace pelira
+
+namespace pelira {
+namespace {
+
+// The smallest OS/2 bitmaps (a 12-byte header, files of 30 and 36 bytes) open through the
+// loader: its probe must not need the 54 bytes of the larger headers.
+TEST(BmpCodec, TinyOs2BitmapsOpen) {
+  auto le16 = [](std::vector<std::uint8_t>& v, int x) {
+    v.push_back(static_cast<std::uint8_t>(x));
+    v.push_back(static_cast<std::uint8_t>(x >> 8));
+  };
+  auto le32 = [&](std::vector<std::uint8_t>& v, int x) {
+    le16(v, x & 0xFFFF);
+    le16(v, x >> 16);
+  };
+  auto os2 = [&](int bits, std::vector<std::uint8_t> palette, std::vector<std::uint8_t> row) {
+    std::vector<std::uint8_t> f = {'B', 'M'};
+    const int offset = 26 + static_cast<int>(palette.size());
+    le32(f, offset + static_cast<int>(row.size()));
+    le32(f, 0);
+    le32(f, offset);
+    le32(f, 12);
+    le16(f, 1);
+    le16(f, 1);
+    le16(f, 1);
+    le16(f, bits);
+    f.insert(f.end(), palette.begin(), palette.end());
+    f.insert(f.end(), row.begin(), row.end());
+    return f;
+  };
+  const struct {
+    const char* name;
+    std::vector<std::uint8_t> bytes;
+    ColorValue pixel;
+  } cases[] = {
+      {"24-bit, 30 bytes", os2(24, {}, {156, 44, 7, 0}), MakeColor(7, 44, 156)},
+      {"1-bit, 36 bytes", os2(1, {0, 0, 0, 255, 255, 255}, {0x80, 0, 0, 0}), MakeColor(255, 255, 255)},
+  };
+  for (const auto& c : cases) {
+    test::TempDir dir;
+    const auto path = dir / "tiny.bmp";
+    test::WriteBytes(path, c.bytes);
+    ASSERT_EQ(std::filesystem::file_size(path), c.bytes.size());
+    TImageLoader l;
+    ASSERT_EQ(l.Open(path.string()), OpenOutcome::Image) << c.name << ": " << l.LastError();
+    ASSERT_EQ(l.workingBitmap.Width(), 1) << c.name;
+    ASSERT_EQ(l.workingBitmap.Height(), 1) << c.name;
+    EXPECT_EQ(l.workingBitmap.Pixel(0, 0), c.pixel) << c.name;
+  }
 }
 
 }  // namespace
