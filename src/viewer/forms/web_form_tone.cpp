@@ -267,7 +267,7 @@ void TWebForm::BuildEditMenus() {
       Run([this] {
         const QScreen* sc = screen();
         const QSize size = sc ? sc->size() : QSize();
-        edit_->edits.ShowMemoryReport(size.width(), size.height(), sc ? sc->depth() : 0, 0);
+        edit_->edits.ShowMemoryReport(size.width(), size.height(), sc ? sc->depth() : 0, static_cast<int>(bookmarks_.Count()));
       });
     });
     tools->addAction(memory);

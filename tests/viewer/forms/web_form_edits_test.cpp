@@ -167,8 +167,10 @@ private slots:
     QVERIFY(peak > 0);
     QVERIFY(!f.State().ImageModified);
     QCOMPARE(f.Action("mnuHistogram")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_H));
+    f.Bookmarks().Assign({"/pics/a.jpg", "/pics/b.jpg"});
     f.Action("mnuMemory")->trigger();
     QCOMPARE(ui.Texts().size(), std::size_t{1});
+    QVERIFY(QString::fromStdString(ui.Texts()[0]).contains("\nViewer bookmarks: 2 items\n"));
     QVERIFY(QString::fromStdString(ui.Texts()[0]).startsWith("Memory Utilization: "));
     QVERIFY(QString::fromStdString(ui.Texts()[0]).contains("\nWindows version: "));
     QVERIFY(!QString::fromStdString(ui.Texts()[0]).contains("Windows version: \n"));
