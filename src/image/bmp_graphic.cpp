@@ -193,7 +193,7 @@ void TBmpGraphic::ReadBmpHeader(const std::filesystem::path& fileName) {
   usedPlatformReader_ = false;
 }
 
-Bytes SaveWorkingBitmapBmp(const Dib& bitmap) {
+BitmapInfoHeader WorkingBitmapHeader(const Dib& bitmap) {
   if (bitmap.Empty()) throw EGbmError("gbm_write failed.");
   BitmapInfoHeader hdr;
   hdr.width = bitmap.Width();
@@ -202,6 +202,11 @@ Bytes SaveWorkingBitmapBmp(const Dib& bitmap) {
   hdr.sizeImage = static_cast<std::uint32_t>(bitmap.ImageSize());
   hdr.xPelsPerMeter = bitmap.xPelsPerMeter;
   hdr.yPelsPerMeter = bitmap.yPelsPerMeter;
+  return hdr;
+}
+
+Bytes SaveWorkingBitmapBmp(const Dib& bitmap) {
+  const BitmapInfoHeader hdr = WorkingBitmapHeader(bitmap);
   Palette table;
   if (bitmap.HasPalette()) {
     table = bitmap.Colors();

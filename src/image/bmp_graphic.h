@@ -43,6 +43,8 @@ private:
 // The viewer's BMP save and backup of the working bitmap: an uncompressed BMP with the
 // pixel data right after the colour table (2^bits entries), colours used and important 0.
 Bytes SaveWorkingBitmapBmp(const Dib& bitmap);
+// The info header of the working bitmap's BMP file; an empty bitmap cannot be written.
+BitmapInfoHeader WorkingBitmapHeader(const Dib& bitmap);
 
 // How many leading bytes of a BMP the header reads need (bitmap array, file and V5 header).
 inline constexpr std::size_t kBmpHeaderPrefix = 14 + 14 + 124 + 16;

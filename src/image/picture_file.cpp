@@ -20,14 +20,7 @@ void Put32(std::uint8_t* p, std::uint32_t v) {
 
 // The bytes SaveWorkingBitmapBmp makes, without making them in memory.
 bool WriteBmp(AtomicFileWriter& w, const Dib& bitmap) {
-  if (bitmap.Empty()) throw EGbmError("gbm_write failed.");
-  BitmapInfoHeader hdr;
-  hdr.width = bitmap.Width();
-  hdr.height = bitmap.Height();
-  hdr.bitCount = static_cast<std::uint16_t>(bitmap.BitCount());
-  hdr.sizeImage = static_cast<std::uint32_t>(bitmap.ImageSize());
-  hdr.xPelsPerMeter = bitmap.xPelsPerMeter;
-  hdr.yPelsPerMeter = bitmap.yPelsPerMeter;
+  const BitmapInfoHeader hdr = WorkingBitmapHeader(bitmap);
   const std::size_t entries = bitmap.HasPalette() ? std::size_t{1} << bitmap.BitCount() : 0;
   const std::uint64_t fileSize = 54 + 4 * entries + static_cast<std::uint64_t>(bitmap.ImageSize());
   if (fileSize > 0xFFFFFFFFu) throw EGbmError("gbm_write failed.");
