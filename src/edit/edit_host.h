@@ -31,6 +31,9 @@ public:
   virtual void SelectHandTool() = 0;
   virtual void BlankPicture(bool untitled) = 0;
   virtual void ShowHistogram(const std::string& title, const Histograms& h) = 0;
+  // Before the first change to a picture: a picture shown reduced only to fit the window is
+  // decoded again at its full size, so no edit or save works on the reduced copy.
+  virtual void PrepareEdit() {}
 };
 
 // The line a command records: the word, and "=" with the arguments joined by "," when

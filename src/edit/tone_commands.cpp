@@ -107,6 +107,7 @@ bool ToneCommands::AutoBackUp() {
     host_.StatusReady();
     return true;
   }
+  host_.PrepareEdit();
   undo_.Clear();
   host_.EnableUndo(false);
   ShowBusy("Creating backup...");

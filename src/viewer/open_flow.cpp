@@ -109,4 +109,9 @@ std::vector<std::pair<std::string, std::vector<std::string>>> OpenDialogFilters(
   return filters;
 }
 
+bool NeedsFullDecode(const ViewState& s) {
+  return s.ImageLoaded && !s.ImageModified && s.ReducedScale > 1 && !s.HalfJpeg && !s.ResampleOnLoad &&
+         s.CurrentFile != kUntitled;
+}
+
 }  // namespace pelira

@@ -71,6 +71,10 @@ bool LoadsAsPicture(OpenKind kind);
 OpenKind LoadIntoState(ViewState& s, const std::string& path, const PictureLoader& loader,
                        const LoadRequest& request, LoadedPicture& out);
 
+// A picture the load decoded reduced only because of the window (not Half JPEG, not a
+// resampling aspect) and not yet changed: an edit or a save must first decode it in full.
+bool NeedsFullDecode(const ViewState& s);
+
 // The open dialog's filters as description and patterns; empty patterns are dropped.
 std::vector<std::pair<std::string, std::vector<std::string>>> OpenDialogFilters();
 

@@ -195,3 +195,28 @@ TEST(DefaultPictureLoader, PictureAboveThePixelLimitSaysSo) {
 
 }  // namespace
 }  // namespace pelira
+
+namespace pelira {
+namespace {
+
+// Only a picture reduced for the window, unchanged, named and shown plainly is decoded again.
+TEST(OpenFlow, FullDecodeOnlyForWindowReductions) {
+  const auto state = [](auto change) {
+    ViewState s;
+    s.CurrentFile = "/p/a.jpg";
+    s.ImageLoaded = true;
+    s.ReducedScale = 4;
+    change(s);
+    return NeedsFullDecode(s);
+  };
+  EXPECT_TRUE(state([](ViewState&) {}));
+  EXPECT_FALSE(state([](ViewState& s) { s.ReducedScale = 1; }));
+  EXPECT_FALSE(state([](ViewState& s) { s.HalfJpeg = true; }));
+  EXPECT_FALSE(state([](ViewState& s) { s.ResampleOnLoad = true; }));
+  EXPECT_FALSE(state([](ViewState& s) { s.ImageModified = true; }));
+  EXPECT_FALSE(state([](ViewState& s) { s.CurrentFile = kUntitled; }));
+  EXPECT_FALSE(state([](ViewState& s) { s.ImageLoaded = false; }));
+}
+
+}  // namespace
+}  // namespace pelira

@@ -82,13 +82,22 @@ bool ScriptControl::LoadPicture(const std::string& path) {
   // The script owns the picture while it runs: no question about the edits it made.
   const std::string keep = form_.State().CurrentFile;
   form_.OpenChosen(QString::fromStdString(path));
+  // A script edits and saves whole pictures, never the copy reduced to fit the window.
+  form_.EnsureFullPicture();
   form_.State().CurrentFile = keep;
   form_.UpdateCaption();
   return form_.State().ImageLoaded;
 }
 
-void ScriptControl::NextBookmark() { form_.BookmarkStep(1); }
-void ScriptControl::PreviousBookmark() { form_.BookmarkStep(-1); }
+void ScriptControl::NextBookmark() {
+  form_.BookmarkStep(1);
+  form_.EnsureFullPicture();
+}
+
+void ScriptControl::PreviousBookmark() {
+  form_.BookmarkStep(-1);
+  form_.EnsureFullPicture();
+}
 
 void ScriptControl::SaveBatch(const std::string& suffix, bool reuse) {
   // The first SAVE of a run shows the save dialog; later ones reuse its folder and type.

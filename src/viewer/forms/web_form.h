@@ -81,6 +81,9 @@ public:
   // the bookmark list.
   void DropFiles(const QStringList& files);
   void OpenChosen(const QString& path);
+  // A picture decoded reduced only to fit the window is decoded again in full (before an
+  // edit, a save or a script works on it).
+  void EnsureFullPicture();
   // Tools › Slide Album: the album window, its slides opening here.
   void ShowAlbum();
   void BlankPicture(bool untitled);

@@ -153,6 +153,37 @@ void TWebForm::OpenChosen(const QString& path) {
   AfterLoad(result, loaded);
 }
 
+void TWebForm::EnsureFullPicture() {
+  if (!NeedsFullDecode(state_)) return;
+  LoadRequest request = MakeLoadRequest();
+  request.fitMode = false;
+  request.autoReduce = false;
+  LoadedPicture full;
+  SetStatusWord(kStatusLoading);
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  bool ok = false;
+  try {
+    ok = loader_(state_.CurrentFile, request, full) && !full.bitmap.Empty();
+  } catch (const std::exception&) {
+    ok = false;
+  }
+  QApplication::restoreOverrideCursor();
+  // A file that changed or went away since it was shown: the picture stays as it is.
+  if (!ok) {
+    StatusReady();
+    return;
+  }
+  sky95_->SetBitmap(std::move(full.bitmap));
+  SyncImageState(state_, sky95_->Bitmap());
+  state_.ReducedScale = 1;
+  state_.SourceWidth = state_.ImageWidth;
+  state_.SourceHeight = state_.ImageHeight;
+  if (state_.FitMode) ChangeView();
+  else ApplyZoom();
+  SetDescriptionPanel();
+  StatusReady();
+}
+
 void TWebForm::ShowPicture(Dib&& bitmap) {
   sky95_->SetBitmap(std::move(bitmap));
   if (state_.FitMode) {

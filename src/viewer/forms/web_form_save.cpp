@@ -50,6 +50,7 @@ void TWebForm::mnuSaveClick(bool batch) {
       setup.compression = saveCompression_;
       setup.progressive = saveProgressive_;
       setup.compress = [this, folder](QWidget* parent) {
+        EnsureFullPicture();
         TFXdlg::SetSaveFolder(folder);
         TFXdlg::RunJpegWizard(parent, sky95_->Bitmap(), ProgramJpegWizardRecord(), *store_, true, &Dialogs());
       };
@@ -80,6 +81,8 @@ void TWebForm::mnuSaveClick(bool batch) {
       AddToAppRecent(AppPaths::Recent(), fs::path(path).parent_path().string());
   }
 
+  // The file gets the whole picture, never the copy reduced to fit the window.
+  EnsureFullPicture();
   statusWord_->SetText(QString::fromStdString("Saving " + fs::path(path).filename().string() + " ..."));
   QApplication::setOverrideCursor(Qt::WaitCursor);
   SaveRequest request;

@@ -76,6 +76,7 @@ struct TWebForm::EditParts : EditHost {
     if (QAction* a = form.Action("mnuUndo")) a->setEnabled(on);
   }
   void SelectHandTool() override { form.SelectHandTool(); }
+  void PrepareEdit() override { form.EnsureFullPicture(); }
   void BlankPicture(bool untitled) override { form.BlankPicture(untitled); }
   void ShowHistogram(const std::string& title, const Histograms& h) override {
     form.Dialogs().ShowHistogram(&form, QString::fromStdString(title), h);

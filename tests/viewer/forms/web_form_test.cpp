@@ -11,6 +11,7 @@
 #include <QMenuBar>
 #include <QScrollArea>
 #include <QStatusBar>
+#include <QTemporaryDir>
 
 #include <cmath>
 #include <memory>
@@ -24,6 +25,8 @@
 #include "support/fake_dialogs.h"
 #include "platform/settings_store.h"
 #include "viewer/close_now.h"
+#include "viewer/forms/save_dialog.h"
+#include "image/image_loader.h"
 #include "batch/forms/batch_form.h"
 #include "viewer/forms/script_control.h"
 #include "viewer/forms/web_form.h"
@@ -265,6 +268,47 @@ private slots:
     f.Action("mnuFitWindow")->trigger();
     QCOMPARE(f.StatusPanelText(1), QString("100%"));
     QCOMPARE(f.Sky95()->size(), QSize(640, 427));
+  }
+
+  // A JPEG decoded reduced only to fit a small window is decoded in full before the first
+  // edit or save: the edit, its undo copy and the saved file have every pixel.
+  void editsAndSavesOfAFittedJpegUseTheWholePicture() {
+    MemorySettingsStore store;
+    Start run(store);
+    run.Show();
+    TWebForm& f = *run.form;
+    f.Action("mnuFitWindow")->trigger();
+    f.resize(300, 320);
+    QTRY_COMPARE(f.size(), QSize(300, 320));
+    g_dialogAnswer = {Fixture("photo.jpg")};
+    f.BtnOpenClick();
+    QCOMPARE(f.State().ReducedScale, 2);
+    QCOMPARE(f.Sky95()->Bitmap().Width(), 320);
+    f.Action("mnuNegative")->trigger();
+    QCOMPARE(f.Sky95()->Bitmap().Width(), 640);
+    QCOMPARE(f.StatusPanelText(2), QString("640x427(24) dib"));
+    f.Action("mnuUndo")->trigger();
+    QCOMPARE(f.Sky95()->Bitmap().Width(), 640);
+    QCOMPARE(f.Sky95()->Bitmap().Height(), 427);
+
+    // Saving an unedited fitted picture writes the whole picture too.
+    f.State().ImageModified = false;
+    f.BtnOpenClick();
+    QCOMPARE(f.Sky95()->Bitmap().Width(), 320);
+    QTemporaryDir out;
+    const QString saved = out.filePath("whole.png");
+    g_dialogs.save = [&](QWidget*, const SaveDialogSetup&) {
+      SaveChoice c;
+      c.path = saved.toStdString();
+      c.type = 3;
+      return std::optional<SaveChoice>(c);
+    };
+    f.Action("mnuSaveAs")->trigger();
+    g_dialogs.save = {};
+    TImageLoader written;
+    QCOMPARE(written.Open(saved.toStdString()), OpenOutcome::Image);
+    QCOMPARE(written.workingBitmap.Width(), 640);
+    QCOMPARE(written.workingBitmap.Height(), 427);
   }
 
   void halfJpegAsksThenDecodesLaterJpegsAtHalfSize() {
