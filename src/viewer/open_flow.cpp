@@ -1,5 +1,6 @@
 #include "viewer/open_flow.h"
 
+#include <algorithm>
 #include <filesystem>
 
 #include "common/kind_list.h"
@@ -67,7 +68,7 @@ OpenKind LoadIntoState(ViewState& s, const std::string& path, const PictureLoade
   }
   SyncImageState(s, out.bitmap);
   s.PageCount = out.pageCount;
-  s.PageIndex = 0;
+  s.PageIndex = out.pageCount >= 2 ? std::clamp(request.pageIndex, 0, out.pageCount - 1) : 0;
   s.ReducedScale = out.reducedScale;
   s.SourceWidth = out.sourceWidth > 0 ? out.sourceWidth : s.ImageWidth;
   s.SourceHeight = out.sourceHeight > 0 ? out.sourceHeight : s.ImageHeight;

@@ -43,6 +43,7 @@ struct LoadRequest {
   AspectModes aspect = AspectModes::OneToOne;
   bool resampleOnLoad = false;        // resampled to the client area (Best fit, 4:3, 16:9)
   std::int32_t screenGamma = 100;     // View › Gamma, x 100; 100 is neutral
+  std::int32_t pageIndex = 0;         // 0-based page of a multipage document
 };
 
 struct LoadedPicture {

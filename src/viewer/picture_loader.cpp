@@ -34,6 +34,12 @@ PictureLoader DefaultPictureLoader(LoadHost* host) {
       if (why.rfind("Image too large", 0) == 0) out.error = why;
       return false;
     }
+    // Another page of a multipage document comes through the library road.
+    if (request.pageIndex > 0 && loader->info.pageCount > 1) {
+      if (request.pageIndex >= loader->info.pageCount || !loader->LoadByExtension(true, request.pageIndex) ||
+          loader->workingBitmap.Empty())
+        return false;
+    }
     out.bitmap = std::move(loader->workingBitmap);
     out.pageCount = loader->info.pageCount;
     out.untitled = outcome != OpenOutcome::Image;

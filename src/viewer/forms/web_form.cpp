@@ -258,10 +258,10 @@ std::vector<MenuSpec> TWebForm::MenuRows() {
       {"mnuBookmarkFirst", "&First", key(Qt::Key_Home), "mnuViewBookmarks", K::Item, [this] { BookmarkStep(0); }},
       {"mnuBookmarkLast", "&Last", key(Qt::Key_End), "mnuViewBookmarks", K::Item, [this] { BookmarkStep(2); }},
       {"mnuPage", "&Page", {}, "mnuView", K::Submenu},
-      {"mnuPageNext", "&Next", key(Qt::ALT | Qt::Key_PageDown), "mnuPage"},
-      {"mnuPagePrevious", "&Previous", key(Qt::ALT | Qt::Key_PageUp), "mnuPage"},
-      {"mnuPageFirst", "&First", key(Qt::ALT | Qt::Key_Home), "mnuPage"},
-      {"mnuPageLast", "&Last", key(Qt::ALT | Qt::Key_End), "mnuPage"},
+      {"mnuPageNext", "&Next", key(Qt::ALT | Qt::Key_PageDown), "mnuPage", K::Item, [this] { PageChange(1); }},
+      {"mnuPagePrevious", "&Previous", key(Qt::ALT | Qt::Key_PageUp), "mnuPage", K::Item, [this] { PageChange(-1); }},
+      {"mnuPageFirst", "&First", key(Qt::ALT | Qt::Key_Home), "mnuPage", K::Item, [this] { PageChange(0); }},
+      {"mnuPageLast", "&Last", key(Qt::ALT | Qt::Key_End), "mnuPage", K::Item, [this] { PageChange(999); }},
       {"", "", {}, "mnuView", K::Separator},
       {"mnuFullScrn", "Full screen", key(Qt::ALT | Qt::Key_Return), "mnuView"},
       {"mnuAdjust", "&Adjust", {}, "mnuView", K::Submenu},
@@ -437,7 +437,7 @@ void TWebForm::BuildToolBars() {
       {"Scroll", "Hand tool", "btnScroll", ToolGlyph::Scroll, [this] { SelectHandTool(); }, true},
       {"Select", "Selection mask", "btnSelect", ToolGlyph::Select, {}, true},
       {nullptr, nullptr, nullptr, ToolGlyph::Info, {}, false},
-      {"Page", "Next page", "btnPage", ToolGlyph::Page, {}, false},
+      {"Page", "Next page", "btnPage", ToolGlyph::Page, [this] { PageChange(1); }, false},
       {nullptr, nullptr, nullptr, ToolGlyph::Info, {}, false},
   };
   for (const Button& b : buttons) {

@@ -84,6 +84,11 @@ public:
   // A picture decoded reduced only to fit the window is decoded again in full (before an
   // edit, a save or a script works on it).
   void EnsureFullPicture();
+  // View › Page: 1 next, -1 previous, 0 first, 999 last page of a multipage document (the
+  // button is next); pages wrap at both ends.
+  void PageChange(int command);
+  // The Page button and submenu show for documents of two pages or more.
+  void ShowPageCommands();
   // Tools › Slide Album: the album window, its slides opening here.
   void ShowAlbum();
   void BlankPicture(bool untitled);

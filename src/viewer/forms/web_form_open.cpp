@@ -210,13 +210,60 @@ void TWebForm::AfterLoad(OpenKind, const LoadedPicture& loaded) {
     scrollBox_->setFocus();
     return;
   }
-  // Page commands come with the multipage loader; the status still names the page.
-  Action("btnPage")->setEnabled(false);
+  ShowPageCommands();
   SetStatusWord(state_.StatusWord);
   SetDescriptionPanel();
   if (state_.CurrentFile != kUntitled) UpdateHistory();
   else UpdateHistoryEdit();
   scrollBox_->setFocus();
+}
+
+void TWebForm::ShowPageCommands() {
+  const bool pages = state_.ImageLoaded && state_.PageCount >= 2;
+  Action("btnPage")->setEnabled(pages);
+  if (QMenu* page = menus_->Menu("mnuPage")) page->menuAction()->setVisible(pages);
+}
+
+void TWebForm::PageChange(int command) {
+  if (!state_.ImageLoaded || state_.PageCount < 2) return;
+  if (state_.ImageModified && !CloseNow()) return;
+  const int count = state_.PageCount;
+  int page = state_.PageIndex;
+  switch (command) {
+    case 1: page = page >= count - 1 ? 0 : page + 1; break;
+    case -1: page = page <= 0 ? count - 1 : page - 1; break;
+    case 0: page = 0; break;
+    default: page = count - 1; break;
+  }
+  LoadRequest request = MakeLoadRequest();
+  request.pageIndex = page;
+  LoadedPicture loaded;
+  sky95_->SuspendPaint(true);
+  SetStatusWord(kStatusLoading);
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  try {
+    LoadIntoState(state_, state_.CurrentFile, loader_, request, loaded);
+  } catch (...) {
+    QApplication::restoreOverrideCursor();
+    sky95_->SuspendPaint(false);
+    throw;
+  }
+  QApplication::restoreOverrideCursor();
+  DiscardUndo();
+  if (state_.ImageLoaded) {
+    // The page keeps the view: refitted in fit mode, else at the zoom it had.
+    sky95_->SetBitmap(std::move(loaded.bitmap));
+    if (state_.FitMode) ChangeView();
+    else ApplyZoom();
+  }
+  sky95_->SuspendPaint(false);
+  if (!state_.ImageLoaded) {
+    AfterLoad(OpenKind::Raster, loaded);
+    return;
+  }
+  SetStatusWord(state_.StatusWord);
+  SetDescriptionPanel();
+  ShowPageCommands();
 }
 
 void TWebForm::BlankPicture(bool untitled) {

@@ -23,6 +23,7 @@
 #include "engine/dialogs/scroll_dialog.h"
 #include "platform/scripted_ui.h"
 #include "support/fake_dialogs.h"
+#include "support/test_pictures.h"
 #include "platform/settings_store.h"
 #include "viewer/close_now.h"
 #include "viewer/forms/save_dialog.h"
@@ -70,6 +71,7 @@ bool ShowsWelcome(const ScriptedUi& ui) {
 }
 
 QStringList g_dialogAnswer;
+using test::SamePixels;
 
 }  // namespace
 
@@ -309,6 +311,41 @@ private slots:
     QCOMPARE(written.Open(saved.toStdString()), OpenOutcome::Image);
     QCOMPARE(written.workingBitmap.Width(), 640);
     QCOMPARE(written.workingBitmap.Height(), 427);
+  }
+
+  // A document of several pages shows the Page button and submenu; next, previous, first and
+  // last step through its pages, wrapping at both ends, and the status names the page.
+  void pageCommandsStepThroughAMultipageDocument() {
+    MemorySettingsStore store;
+    Start run(store);
+    run.Show();
+    TWebForm& f = *run.form;
+    g_dialogAnswer = {QString::fromLocal8Bit(qgetenv("PELIRA_FIXTURES")) + "/formats/dcx_im_3.dcx"};
+    f.BtnOpenClick();
+    QCOMPARE(f.State().PageCount, 3);
+    QVERIFY(f.Action("btnPage")->isEnabled());
+    QVERIFY(f.findChild<QMenu*>("mnuPage")->menuAction()->isVisible());
+    QCOMPARE(f.StatusPanelText(0), QString("Page 1 of 3"));
+    std::vector<Dib> pages = {f.Sky95()->Bitmap()};
+    const struct {
+      const char* item;
+      int page;
+    } steps[] = {{"mnuPageNext", 1}, {"mnuPageNext", 2}, {"mnuPageNext", 0}, {"mnuPagePrevious", 2},
+                 {"mnuPageFirst", 0}, {"mnuPageLast", 2}, {"btnPage", 0}};
+    for (const auto& step : steps) {
+      f.Action(step.item)->trigger();
+      QCOMPARE(f.State().PageIndex, step.page);
+      QCOMPARE(f.StatusPanelText(0), QString("Page %1 of 3").arg(step.page + 1));
+      if (static_cast<int>(pages.size()) == step.page) pages.push_back(f.Sky95()->Bitmap());
+      QVERIFY2(SamePixels(f.Sky95()->Bitmap(), pages[static_cast<std::size_t>(step.page)]), step.item);
+    }
+    QVERIFY(!SamePixels(pages[0], pages[1]));
+    QVERIFY(!SamePixels(pages[1], pages[2]));
+    // A single picture hides them again.
+    g_dialogAnswer = {Fixture("photo.jpg")};
+    f.BtnOpenClick();
+    QVERIFY(!f.Action("btnPage")->isEnabled());
+    QVERIFY(!f.findChild<QMenu*>("mnuPage")->menuAction()->isVisible());
   }
 
   void halfJpegAsksThenDecodesLaterJpegsAtHalfSize() {
