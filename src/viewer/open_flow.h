@@ -55,6 +55,7 @@ struct LoadedPicture {
   bool untitled = false;          // a text page or metafile drawn as a picture: no file name
   std::string statusText;         // the load's status ("Loaded 0.4s", "Page 1 of 3"), or ""
   std::string error;              // why the load failed, when the user should be told
+  std::string reason;             // why the load failed, in the loader's words, for the status
 };
 
 // Fills `out` from the file; false when it cannot be shown. Decoder errors that the

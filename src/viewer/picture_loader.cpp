@@ -32,6 +32,7 @@ PictureLoader DefaultPictureLoader(LoadHost* host) {
       // Only the pixel limit is worth a message; an unreadable file just leaves the blank picture.
       const std::string& why = loader->LastError();
       if (why.rfind("Image too large", 0) == 0) out.error = why;
+      out.reason = why.empty() ? "Cannot open file" : why;
       return false;
     }
     // Another page of a multipage document comes through the library road.

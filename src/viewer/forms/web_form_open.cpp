@@ -151,6 +151,12 @@ void TWebForm::OpenChosen(const QString& path) {
   }
   sky95_->SuspendPaint(false);
   AfterLoad(result, loaded);
+  // The blank picture stands for a file that could not be read: the status says why and the
+  // path box names that file, ready to be corrected.
+  if (!loaded.reason.empty()) {
+    SetStatusWord(loaded.reason);
+    history_->setText(path);
+  }
 }
 
 void TWebForm::EnsureFullPicture() {

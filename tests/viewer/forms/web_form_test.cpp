@@ -8,6 +8,7 @@
 #include <QDropEvent>
 #include <QMimeData>
 #include <QUrl>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QScrollArea>
 #include <QStatusBar>
@@ -346,6 +347,29 @@ private slots:
     f.BtnOpenClick();
     QVERIFY(!f.Action("btnPage")->isEnabled());
     QVERIFY(!f.findChild<QMenu*>("mnuPage")->menuAction()->isVisible());
+  }
+
+  // A file that cannot be read leaves the blank picture, the loader's reason in the status
+  // panel and the file's name in the path box.
+  void anUnreadableFileSaysWhy() {
+    MemorySettingsStore store;
+    Start run(store);
+    run.Show();
+    TWebForm& f = *run.form;
+    g_dialogAnswer = {Fixture("photo.jpg")};
+    f.BtnOpenClick();
+    QTemporaryDir dir;
+    const QString bad = dir.filePath("broken.png");
+    QFile file(bad);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("not a picture at all");
+    file.close();
+    g_dialogAnswer = {bad};
+    f.BtnOpenClick();
+    QCOMPARE(f.State().CurrentFile, std::string(kUntitled));
+    QCOMPARE(f.Sky95()->Bitmap().Width(), 32);
+    QCOMPARE(f.StatusPanelText(0), QString("Invalid PNG file"));
+    QCOMPARE(f.findChild<QLineEdit*>()->text(), bad);
   }
 
   void halfJpegAsksThenDecodesLaterJpegsAtHalfSize() {
