@@ -43,7 +43,13 @@ TSaveDialog::TSaveDialog(QWidget* parent, const SaveDialogSetup& setup) : QFileD
   compress_->setObjectName("btnCompress");
   compress_->setToolTip("Click for JPEG Compression Wizard");
   compress_->setEnabled(static_cast<bool>(setup.compress));
-  if (setup.compress) connect(compress_, &QPushButton::clicked, this, [this, open = setup.compress] { open(this); });
+  // The dialog closes first; the wizard then stands over the window the dialog belonged to.
+  if (setup.compress)
+    connect(compress_, &QPushButton::clicked, this, [this, open = setup.compress] {
+      hide();
+      open(parentWidget());
+      reject();
+    });
   bar_ = new QScrollBar(Qt::Horizontal, panel);
   bar_->setObjectName("barCompression");
   bar_->setRange(1, 99);

@@ -687,6 +687,19 @@ private slots:
     QVERIFY(compress->isEnabled());
     compress->click();
     QVERIFY(wizard);
+    // The save dialog is gone before the wizard shows, and the save is not made.
+    bool dialogVisible = true;
+    TSaveDialog* watched = nullptr;
+    SaveDialogSetup closing;
+    closing.type = 5;
+    closing.compress = [&](QWidget*) { dialogVisible = watched->isVisible(); };
+    TSaveDialog w(nullptr, closing);
+    watched = &w;
+    w.show();
+    w.findChild<QPushButton*>("btnCompress")->click();
+    QVERIFY(!dialogVisible);
+    QVERIFY(!w.isVisible());
+    QCOMPARE(w.result(), int(QDialog::Rejected));
     SaveDialogSetup none;
     TSaveDialog without(nullptr, none);
     QVERIFY(!without.findChild<QPushButton*>("btnCompress")->isEnabled());
