@@ -268,7 +268,7 @@ std::vector<MenuSpec> TWebForm::MenuRows() {
       {"mnuOptimizeWindow", "&Window", key(Qt::ALT | Qt::Key_A), "mnuAdjust", K::Item, [this] { mnuOptimizeWindowClick(); }},
       {"mnuViewport", "&Viewport", key(Qt::SHIFT | Qt::ALT | Qt::Key_V), "mnuAdjust"},
       {"mnuZoomRegion", "Zoom &region", key(Qt::ALT | Qt::Key_R), "mnuView"},
-      {"mnuZoomTo", "&Zoom to", key(Qt::ALT | Qt::Key_Z), "mnuView"},
+      {"mnuZoomTo", "&Zoom to", key(Qt::ALT | Qt::Key_Z), "mnuView", K::Item, [this] { mnuZoomToClick(); }},
       {"mnuFitTo", "Fit to", {}, "mnuView", K::Submenu},
       {"mnuFitTo1", "1:&1", key(Qt::ALT | Qt::Key_1), "mnuFitTo", K::Item, [this] { mnuFitWinToClick(1); }},
       {"mnuFitTo2", "1:&2", key(Qt::ALT | Qt::Key_2), "mnuFitTo", K::Item, [this] { mnuFitWinToClick(2); }},

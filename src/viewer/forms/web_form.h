@@ -87,6 +87,8 @@ public:
   // View › Page: 1 next, -1 previous, 0 first, 999 last page of a multipage document (the
   // button is next); pages wrap at both ends.
   void PageChange(int command);
+  // View › Zoom to: "Set Magnification (%)", 25..800 in steps of 25; leaves fit mode.
+  void mnuZoomToClick();
   // The Page button and submenu show for documents of two pages or more.
   void ShowPageCommands();
   // Tools › Slide Album: the album window, its slides opening here.

@@ -9,8 +9,11 @@
 #include <QStatusBar>
 #include <QToolBar>
 
+#include <algorithm>
+
 #include "common/request_flags.h"
 #include "display/forms/pix.h"
+#include "engine/dialogs/scroll_dialog.h"
 #include "platform/ui.h"
 #include "viewer/forms/web_form.h"
 #include "viewer/slide_image.h"
@@ -213,6 +216,23 @@ void TWebForm::SetZoomKey(int zoom) {
   }
   state_.Zoom = zoom;
   ApplyZoom();
+}
+
+void TWebForm::mnuZoomToClick() {
+  if (!state_.ImageLoaded || state_.MediaMode) return;
+  SliderRequest q;
+  q.min = 25;
+  q.max = 800;
+  q.start = std::clamp(static_cast<int>(state_.Zoom), 25, 800);
+  q.page = 100;
+  q.line = 25;
+  q.presets = {50, 75, 100, 200, 400, 800};
+  q.showPresets = true;
+  QtSliderRequester sliders(this, &Dialogs());
+  const int zoom = sliders.RunSliderDialog("Set Magnification (%)", "", "", q);
+  if (zoom == kDialogCancelled) return;
+  // Whole steps of 25, as the zoom buttons take.
+  SetZoomKey(std::clamp(zoom / 25 * 25, 25, 800));
 }
 
 void TWebForm::mnuUpsampledFitClick() {
