@@ -373,7 +373,7 @@ std::vector<MenuSpec> TWebForm::MenuRows() {
       {"mnuCdPlayer", "CD &Player", key(Qt::ALT | Qt::Key_P), "mnuTools"},
       {"mnuJpeg", "&JPEG", {}, "mnuTools", K::Submenu},
       {"mnuJpegText", "&Text", key(Qt::ALT | Qt::Key_J), "mnuJpeg", K::Item, [this] { ShowCommentWindow(this); }},
-      {"mnuCompress", "&Compress", key(Qt::CTRL | Qt::Key_J), "mnuTools"},
+      {"mnuCompress", "&Compress", key(Qt::CTRL | Qt::Key_J), "mnuTools", K::Item, [this] { mnuCompressClick(); }},
       {"mnuBatch", "&Batch", {}, "mnuTools", K::Submenu},
       {"mnuBatchEditor", "&Editor", key(Qt::ALT | Qt::Key_B), "mnuBatch", K::Item, [this] { scripts_->ShowEditor(); }},
       {"mnuBatchPerform", "&Perform", key(Qt::Key_F9), "mnuBatch", K::Item, [this] { scripts_->PerformClick(); }},

@@ -89,6 +89,8 @@ public:
   void PageChange(int command);
   // View › Zoom to: "Set Magnification (%)", 25..800 in steps of 25; leaves fit mode.
   void mnuZoomToClick();
+  // Tools › Compress: the JPEG compression wizard over the picture, with its Save As.
+  void mnuCompressClick();
   // The Page button and submenu show for documents of two pages or more.
   void ShowPageCommands();
   // Tools › Slide Album: the album window, its slides opening here.

@@ -111,4 +111,13 @@ void TWebForm::mnuSaveClick(bool batch) {
   StatusReady();
 }
 
+void TWebForm::mnuCompressClick() {
+  if (!state_.ImageLoaded || sky95_->Bitmap().Empty() || state_.MediaMode) return;
+  // The wizard encodes the whole picture, never the copy reduced to fit the window.
+  EnsureFullPicture();
+  TFXdlg::SetSaveFolder(
+      InitialSaveFolder(settings_->SaveDir, history_->text().toStdString(), AppPaths::Home().string()));
+  TFXdlg::RunJpegWizard(this, sky95_->Bitmap(), ProgramJpegWizardRecord(), *store_, true, &Dialogs());
+}
+
 }  // namespace pelira

@@ -10,6 +10,7 @@
 #include <QUrl>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -21,6 +22,7 @@
 #include "app/program_entry.h"
 #include "app/viewer_settings.h"
 #include "display/forms/pix.h"
+#include "engine/dialogs/filter_preview_dialog.h"
 #include "engine/dialogs/scroll_dialog.h"
 #include "platform/scripted_ui.h"
 #include "support/fake_dialogs.h"
@@ -406,6 +408,27 @@ private slots:
     QCOMPARE(asked.start, 125);
     QCOMPARE(f.State().Zoom, 125);
     g_dialogs.slider = {};
+  }
+
+  // Tools › Compress (Ctrl+J) opens the JPEG wizard over the picture, its Save As offered.
+  void compressOpensTheJpegWizard() {
+    MemorySettingsStore store;
+    Start run(store);
+    run.Show();
+    TWebForm& f = *run.form;
+    g_dialogAnswer = {Fixture("photo.jpg")};
+    f.BtnOpenClick();
+    bool wizard = false;
+    g_dialogs.filter = [&](TFXdlg& d) {
+      d.TestButton()->click();
+      wizard = d.JpegMode() && d.ApplyButton()->isEnabled();  // Save As offered
+      d.CancelButton()->click();
+    };
+    QVERIFY(f.Action("mnuCompress")->isEnabled());
+    QCOMPARE(f.Action("mnuCompress")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_J));
+    f.Action("mnuCompress")->trigger();
+    g_dialogs.filter = {};
+    QVERIFY(wizard);
   }
 
   void halfJpegAsksThenDecodesLaterJpegsAtHalfSize() {
