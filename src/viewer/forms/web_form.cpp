@@ -115,7 +115,8 @@ void TWebForm::Init() {
   historyRow->addWidget(toolBar2_);
   history_ = new QLineEdit(panelHistory_);
   history_->setObjectName("History");
-  history_->setReadOnly(true);
+  // A typed path opens on Enter; the box then hands the keys back to the picture.
+  connect(history_, &QLineEdit::returnPressed, this, [this] { Run([this] { PathBoxEnter(); }); });
   history_->setMinimumWidth(64);
   historyRow->addWidget(history_, 1);
 
@@ -621,7 +622,10 @@ bool TWebForm::FormKeyDown(QKeyEvent* e) {
   if (mods == Qt::AltModifier) return false;
   if (e->key() == Qt::Key_Escape) {
     Flags().AbortRequest = true;
-    if (history_->hasFocus()) history_->setText(QString::fromStdString(state_.CurrentFile));
+    if (history_->hasFocus()) {
+      history_->setText(QString::fromStdString(state_.CurrentFile));
+      scrollBox_->setFocus();
+    }
     return true;
   }
   if (menus_->RunKey(*e, KeyScope::Always)) return true;

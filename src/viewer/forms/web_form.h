@@ -91,6 +91,9 @@ public:
   void mnuZoomToClick();
   // Tools › Compress: the JPEG compression wizard over the picture, with its Save As.
   void mnuCompressClick();
+  // Enter in the path box: a file opens, a folder starts the open dialog there, anything else
+  // is "File not found." and the box shows the current file again.
+  void PathBoxEnter();
   // The Page button and submenu show for documents of two pages or more.
   void ShowPageCommands();
   // Tools › Slide Album: the album window, its slides opening here.

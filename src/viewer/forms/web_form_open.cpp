@@ -272,6 +272,31 @@ void TWebForm::PageChange(int command) {
   ShowPageCommands();
 }
 
+void TWebForm::PathBoxEnter() {
+  const std::string typed = history_->text().trimmed().toStdString();
+  std::error_code ec;
+  scrollBox_->setFocus();
+  if (!typed.empty() && std::filesystem::is_regular_file(typed, ec)) {
+    if (typed == state_.CurrentFile) return;
+    if (state_.ImageModified && !CloseNow()) {
+      history_->setText(QString::fromStdString(state_.CurrentFile));
+      return;
+    }
+    state_.ImageModified = false;
+    PrepareOpen();
+    OpenChosen(QString::fromStdString(typed));
+    return;
+  }
+  // A folder: the open dialog starts there (the explorer takes this over once it exists).
+  if (!typed.empty() && std::filesystem::is_directory(typed, ec)) {
+    settings_->OpenDir = typed;
+    BtnOpenClick();
+    return;
+  }
+  CurrentUi().Message(MessageKind::Warning, "File not found.", Button::OK);
+  history_->setText(QString::fromStdString(state_.CurrentFile));
+}
+
 void TWebForm::BlankPicture(bool untitled) {
   sky95_->SetBitmap(BlankBitmap(settings_->viewer.backgroundColor));
   Action("mnuReload")->setEnabled(false);

@@ -431,6 +431,32 @@ private slots:
     QVERIFY(wizard);
   }
 
+  // A path typed into the path box opens on Enter and gives the keys back to the picture; a
+  // name that is no file says "File not found." and the box shows the current file again.
+  void thePathBoxOpensATypedPath() {
+    MemorySettingsStore store;
+    Start run(store);
+    run.Show();
+    TWebForm& f = *run.form;
+    g_dialogAnswer = {Fixture("photo.jpg")};
+    f.BtnOpenClick();
+    auto* box = f.findChild<QLineEdit*>("History");
+    QVERIFY(box && !box->isReadOnly());
+    const QString other = Fixture("gradient_24.bmp");
+    box->setFocus();
+    box->setText(other);
+    QTest::keyClick(box, Qt::Key_Return);
+    QCOMPARE(QString::fromStdString(f.State().CurrentFile), other);
+    QVERIFY(!box->hasFocus());
+    ui_->Clear();
+    box->setFocus();
+    box->setText(other + ".missing");
+    QTest::keyClick(box, Qt::Key_Return);
+    QCOMPARE(ui_->Texts(), std::vector<std::string>{"File not found."});
+    QCOMPARE(box->text(), other);
+    QCOMPARE(QString::fromStdString(f.State().CurrentFile), other);
+  }
+
   void halfJpegAsksThenDecodesLaterJpegsAtHalfSize() {
     MemorySettingsStore store;
     Start run(store);
