@@ -29,6 +29,10 @@ THelpWindow& THelpWindow::Instance() {
   return *g_window;
 }
 
+void THelpWindow::CloseIfOpen() {
+  if (g_window) g_window->close();
+}
+
 THelpWindow::THelpWindow() : QTextBrowser(nullptr) {
   setWindowTitle(QString::fromUtf8(kProductTitle) + QStringLiteral(" Help"));
   setOpenExternalLinks(true);

@@ -17,6 +17,9 @@ public:
   // Asked from inside a modal box it is modal itself, or the box would block it.
   void ShowContext(int context);
 
+  // Closes the window if it was ever made: help does not outlive the program's main window.
+  static void CloseIfOpen();
+
   // Names of the bundled pages.
   static std::vector<std::string> Pages();
 

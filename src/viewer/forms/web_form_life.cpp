@@ -20,6 +20,7 @@
 #include "engine/dialogs/filter_preview_dialog.h"
 #include "platform/ui.h"
 #include "viewer/forms/script_control.h"
+#include "platform/qt/help_window.h"
 #include "viewer/forms/web_form.h"
 #include "viewer/status_text.h"
 
@@ -161,6 +162,8 @@ void TWebForm::closeEvent(QCloseEvent* event) {
   timer2_->stop();
   FormClose();
   event->accept();
+  // Closing the viewer ends the program: an open help window must not keep it running.
+  THelpWindow::CloseIfOpen();
 }
 
 }  // namespace pelira

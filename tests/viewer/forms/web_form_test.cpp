@@ -24,6 +24,7 @@
 #include "display/forms/pix.h"
 #include "engine/dialogs/filter_preview_dialog.h"
 #include "engine/dialogs/scroll_dialog.h"
+#include "platform/qt/help_window.h"
 #include "platform/scripted_ui.h"
 #include "support/fake_dialogs.h"
 #include "support/test_pictures.h"
@@ -455,6 +456,17 @@ private slots:
     QCOMPARE(ui_->Texts(), std::vector<std::string>{"File not found."});
     QCOMPARE(box->text(), other);
     QCOMPARE(QString::fromStdString(f.State().CurrentFile), other);
+  }
+
+  // Closing the viewer closes an open help window too, so nothing keeps the program running.
+  void closingTheViewerClosesHelp() {
+    MemorySettingsStore store;
+    Start run(store);
+    run.Show();
+    THelpWindow::Instance().ShowContext(0);
+    QVERIFY(THelpWindow::Instance().isVisible());
+    QVERIFY(run.form->close());
+    QVERIFY(!THelpWindow::Instance().isVisible());
   }
 
   void halfJpegAsksThenDecodesLaterJpegsAtHalfSize() {
