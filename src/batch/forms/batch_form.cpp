@@ -187,11 +187,10 @@ void TBatchForm::mnuPerformClick() {
 }
 
 bool TBatchForm::CloseQuery() {
-  if (!Unsaved()) return true;
-  const Button b = CurrentUi().Message(MessageKind::Confirmation, "Save the batch processing script?",
-                                       Button::Yes | Button::No | Button::Cancel);
-  if (b == Button::Yes) return mnuSaveClick();
-  return b == Button::No;
+  // Short scripts are quick to type again; a longer one is asked about, saved or not.
+  if (Lines().size() <= 4) return true;
+  return CurrentUi().Message(MessageKind::Confirmation, "Discard image processing script?", Button::Yes | Button::No) ==
+         Button::Yes;
 }
 
 }  // namespace pelira

@@ -128,13 +128,13 @@ bool TWebForm::FormCloseQuery() {
   }
   if (!forcedClose_) {
     state_.MediaMode = false;
+    if (!scripts_->TextMayGo()) return false;
     if (Flags().CriticalProcess || state_.ImageModified) {
       if (!CloseNow()) {
         show();
         return false;
       }
     }
-    if (!scripts_->TextMayGo()) return false;
   }
   RemoveRunTemporaryFiles(ThisRunTag());
   return true;

@@ -469,6 +469,29 @@ private slots:
     QVERIFY(!THelpWindow::Instance().isVisible());
   }
 
+  // An open batch editor with more than 4 lines is asked about before the viewer closes;
+  // No keeps both windows, an unshown editor is never asked about.
+  void closingAsksAboutALongScript() {
+    MemorySettingsStore store;
+    Start run(store);
+    run.Show();
+    QTRY_VERIFY(ShowsWelcome(*ui_));
+    TBatchForm* editor = run.form->Scripts().Editor();
+    editor->SetText("A\nB\nC\nD\nE");
+    ui_->Clear();
+    QVERIFY(run.form->close());  // hidden: nothing to ask
+    QVERIFY(ui_->Texts().empty());
+    run.form->show();
+    run.form->Scripts().ShowEditor();
+    ui_->Queue(Button::No);
+    QVERIFY(!run.form->close());
+    QCOMPARE(ui_->Texts(), std::vector<std::string>{"Discard image processing script?"});
+    QVERIFY(run.form->isVisible());
+    QVERIFY(editor->isVisible());
+    ui_->Queue(Button::Yes);
+    QVERIFY(run.form->close());
+  }
+
   void halfJpegAsksThenDecodesLaterJpegsAtHalfSize() {
     MemorySettingsStore store;
     Start run(store);
