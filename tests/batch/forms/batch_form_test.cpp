@@ -21,6 +21,7 @@
 #include "batch/forms/batch_form.h"
 #include "display/forms/pix.h"
 #include "engine/dialogs/scroll_dialog.h"
+#include "platform/help.h"
 #include "platform/scripted_ui.h"
 #include "support/fake_dialogs.h"
 #include "viewer/forms/script_control.h"
@@ -316,6 +317,18 @@ private slots:
     editor.mnuNewClick();
     QVERIFY(editor.Lines().empty());
     QCOMPARE(ui.Texts().back(), std::string("Clear batch processing script?"));
+  }
+
+  void helpOpensTheEditorsPage() {
+    RecordingHelpViewer help;
+    Help::SetViewer(&help);
+    TBatchForm editor;
+    QAction* item = editor.Action("mnuHelpB");
+    QVERIFY(item);
+    QCOMPARE(item->text(), QString("&Help"));
+    item->trigger();
+    Help::SetViewer(nullptr);
+    QCOMPARE(help.Contexts(), std::vector<int>{650});
   }
 };
 
