@@ -225,6 +225,7 @@ std::vector<MenuSpec> TWebForm::MenuRows() {
       {"mnuBookmarksSort", "&Sort", {}, "mnuBookmarks", K::Item, [this] { mnuBookmarksSortClick(); }},
       {"mnuBookmarksSave", "S&ave", {}, "mnuBookmarks", K::Item, [this] { mnuBookmarksSaveClick(); }},
       {"mnuBookmarksLoad", "&Load", {}, "mnuBookmarks", K::Item, [this] { mnuBookmarksLoadClick(); }},
+      {"mnuBookmarksAlbum", "Albu&m", {}, "mnuBookmarks", K::Item, [this] { mnuBookmarksAlbumClick(); }},
       {"", "", {}, "mnuFile", K::Separator},
       {"mnuPrint", "&Print", key(Qt::CTRL | Qt::Key_P), "mnuFile"},
       {"mnuCopyTo", "Cop&y to", key(Qt::CTRL | Qt::Key_Y), "mnuFile"},
@@ -399,7 +400,7 @@ std::vector<MenuSpec> TWebForm::MenuRows() {
   return rows;
 }
 
-void TWebForm::ShowAlbum() {
+TShowForm* TWebForm::ShowAlbum() {
   AlbumHooks hooks;
   // Slides opened from the album: the first is shown, the others join the bookmark list.
   hooks.openInViewer = [this](const std::vector<std::string>& paths) {
@@ -407,7 +408,12 @@ void TWebForm::ShowAlbum() {
     for (const std::string& p : paths) files << QString::fromStdString(p);
     DropFiles(files);
   };
-  ShowAlbumWindow(this, std::move(hooks), store_);
+  return ShowAlbumWindow(this, std::move(hooks), store_);
+}
+
+void TWebForm::mnuBookmarksAlbumClick() {
+  if (bookmarks_.Count() < 2) return;
+  if (TShowForm* album = ShowAlbum()) album->AddList(bookmarks_.Entries());
 }
 
 void TWebForm::BuildMenus() {
@@ -466,7 +472,7 @@ void TWebForm::BuildToolBars() {
          QMenu menu(this);
          menu.setObjectName("BookmarkPopup");
          menus_->FillPopup(menu, {"mnuBookmarksView", "mnuBookmarksClear", "mnuBookmarksSort", "mnuBookmarksLoad",
-                                  "mnuBookmarksSave"});
+                                  "mnuBookmarksSave", "mnuBookmarksAlbum"});
          menu.exec(QCursor::pos());
        }},
   };

@@ -30,6 +30,7 @@ class QToolBar;
 namespace pelira {
 
 class TPix;
+class TShowForm;
 class ToneCommands;
 struct EngineState;
 struct Histograms;
@@ -97,7 +98,9 @@ public:
   // The Page button and submenu show for documents of two pages or more.
   void ShowPageCommands();
   // Tools › Slide Album: the album window, its slides opening here.
-  void ShowAlbum();
+  TShowForm* ShowAlbum();
+  // Bookmarks › Album: the bookmark list joins the slide album.
+  void mnuBookmarksAlbumClick();
   void BlankPicture(bool untitled);
   void PictureChanged();
   void StatusReady();

@@ -14,6 +14,8 @@
 #include <memory>
 
 #include "app/forms/program.h"
+#include "album/forms/show_form.h"
+#include "album/album_store.h"
 #include "app/program_entry.h"
 #include "display/forms/pix.h"
 #include "platform/scripted_ui.h"
@@ -330,6 +332,29 @@ private slots:
     for (const char* name : {"mnuSaveAs", "btnPath1", "btnNext", "btnBack", "mnuBookmarksView", "mnuUnmark",
                              "mnuBookmarksSort", "mnuMoveUp", "mnuBookmarksSave", "mnuBookmarksLoad"})
       QVERIFY2(run.form->Action(name)->isEnabled(), name);
+  }
+
+  // Bookmarks › Album hands the list to the slide album in its own order; one entry is
+  // not a list worth an album.
+  void albumTakesTheListInItsOrder() {
+    MemorySettingsStore store;
+    Start run(store);
+    OpenAll(run);
+    QAction* item = run.form->Action("mnuBookmarksAlbum");
+    QVERIFY(item && item->isEnabled());
+    item->trigger();
+    auto* album = run.form->findChild<TShowForm*>(QString(), Qt::FindDirectChildrenOnly);
+    QVERIFY(album);
+    QVERIFY(album->isVisible());
+    std::vector<std::string> slides;
+    for (std::size_t i = 0; i < album->Store().Count(); ++i)
+      slides.push_back(album->Store().SlideFullPath(album->Store().At(i)).value_or("?"));
+    QCOMPARE(slides, run.form->Bookmarks().Entries());
+    album->close();
+
+    run.form->Bookmarks().Assign({files_[0].toStdString()});
+    run.form->HistoryControls();
+    QVERIFY(!item->isEnabled());
   }
 
 private:
