@@ -187,6 +187,8 @@ public:
   void HistoryChangeUpdate();
   void UpdateHistoryEdit();
   void HistoryControls();
+  // Records a file or folder in the recent links, unless the setting is off or a show runs.
+  void AddRecent(const std::string& path);
   void BookmarkStep(int step);  // +1 next, -1 previous, 0 first, 2 last
   void mnuUnmarkClick();
   void mnuBookmarksClearClick();

@@ -168,7 +168,7 @@ void TWebForm::mnuBookmarksSaveClick() {
     CurrentUi().Message(MessageKind::Error, r.message, Button::OK);
     return;
   }
-  if (settings_->viewer.logVisitedFolders) AddToAppRecent(AppPaths::Recent(), path);
+  AddRecent(path);
 }
 
 void TWebForm::mnuBookmarksLoadClick() {
