@@ -54,6 +54,7 @@ public:
   std::function<std::optional<SaveChoice>(QWidget* parent, const SaveDialogSetup& setup)> save;
   std::function<QString(QWidget* parent, bool save, const QString& folder)> bookmarkFile;
   std::function<bool(TListDlg& dialog)> list;
+  std::function<bool(TResizeForm& dialog)> viewport;
 
   QStringList OpenFiles(QWidget* parent, const QString& folder, const QString& f) override {
     return open ? open(parent, folder, f) : QStringList();
@@ -65,6 +66,7 @@ public:
     return bookmarkFile ? bookmarkFile(parent, s, folder) : QString();
   }
   bool RunListDialog(TListDlg& dialog) override { return list ? list(dialog) : false; }
+  bool RunViewportDialog(TResizeForm& dialog) override { return viewport ? viewport(dialog) : false; }
 };
 
 class FakeBatchDialogs : public BatchDialogs {

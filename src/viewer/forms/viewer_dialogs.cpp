@@ -2,6 +2,8 @@
 
 #include <QFileDialog>
 
+#include "engine/dialogs/dialog_place.h"
+#include "engine/dialogs/resize_form.h"
 #include "viewer/forms/list_dlg.h"
 #include "viewer/forms/save_dialog.h"
 
@@ -30,5 +32,10 @@ QString QtViewerDialogs::BookmarkFile(QWidget* parent, bool save, const QString&
 }
 
 bool QtViewerDialogs::RunListDialog(TListDlg& dialog) { return dialog.exec() == QDialog::Accepted; }
+
+bool QtViewerDialogs::RunViewportDialog(TResizeForm& dialog) {
+  PlaceAtCursor(&dialog);
+  return dialog.exec() == QDialog::Accepted;
+}
 
 }  // namespace pelira

@@ -11,6 +11,7 @@
 namespace pelira {
 
 class TListDlg;
+class TResizeForm;
 struct SaveChoice;
 struct SaveDialogSetup;
 
@@ -24,6 +25,8 @@ public:
   virtual QString BookmarkFile(QWidget* parent, bool save, const QString& folder) = 0;
   // Runs the bookmark list dialog: true when accepted.
   virtual bool RunListDialog(TListDlg& dialog) = 0;
+  // Runs the "Custom Viewport" size dialog: true when accepted.
+  virtual bool RunViewportDialog(TResizeForm& dialog) = 0;
 };
 
 class QtViewerDialogs : public QtEngineDialogsOf<ViewerDialogs> {
@@ -32,6 +35,7 @@ public:
   std::optional<SaveChoice> SaveAs(QWidget* parent, const SaveDialogSetup& setup) override;
   QString BookmarkFile(QWidget* parent, bool save, const QString& folder) override;
   bool RunListDialog(TListDlg& dialog) override;
+  bool RunViewportDialog(TResizeForm& dialog) override;
 };
 
 }  // namespace pelira

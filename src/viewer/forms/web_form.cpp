@@ -164,7 +164,7 @@ void TWebForm::Init() {
   RestoreWindowBounds();
   EnableControls();
   // Nothing to zoom or fit until a picture shows.
-  for (const char* name : {"mnuFitWindow", "btnFit", "btnZoomUp", "btnZoomDown", "btnAdjust", "mnuOptimizeWindow",
+  for (const char* name : {"mnuFitWindow", "btnFit", "btnZoomUp", "btnZoomDown", "btnAdjust", "mnuOptimizeWindow", "mnuViewport",
                            "mnuFitTo1", "mnuFitTo2", "mnuFitTo3", "mnuFitTo4"})
     if (QAction* a = Action(name)) a->setEnabled(false);
 }
@@ -268,7 +268,7 @@ std::vector<MenuSpec> TWebForm::MenuRows() {
       {"mnuFullScrn", "Full screen", key(Qt::ALT | Qt::Key_Return), "mnuView"},
       {"mnuAdjust", "&Adjust", {}, "mnuView", K::Submenu},
       {"mnuOptimizeWindow", "&Window", key(Qt::ALT | Qt::Key_A), "mnuAdjust", K::Item, [this] { mnuOptimizeWindowClick(); }},
-      {"mnuViewport", "&Viewport", key(Qt::SHIFT | Qt::ALT | Qt::Key_V), "mnuAdjust"},
+      {"mnuViewport", "&Viewport", key(Qt::SHIFT | Qt::ALT | Qt::Key_V), "mnuAdjust", K::Item, [this] { mnuViewportClick(); }},
       {"mnuZoomRegion", "Zoom &region", key(Qt::ALT | Qt::Key_R), "mnuView"},
       {"mnuZoomTo", "&Zoom to", key(Qt::ALT | Qt::Key_Z), "mnuView", K::Item, [this] { mnuZoomToClick(); }},
       {"mnuFitTo", "Fit to", {}, "mnuView", K::Submenu},

@@ -125,6 +125,7 @@ public:
   void btnZoomDownClick();            // "Zoom -"
   void SetZoomKey(int zoom);          // keys 2, 5, 7
   void mnuOptimizeWindowClick();      // "&Adjust" › "&Window"
+  void mnuViewportClick();            // "&Adjust" › "&Viewport"
   void mnuFitWinToClick(int divisor); // "Fit to" "1:&n"
   void mnuUpsampledFitClick();
   void mnuScaleJPGClick();            // "&Half JPEG ": later JPEG opens decode at half size

@@ -13,7 +13,9 @@
 
 #include "common/request_flags.h"
 #include "display/forms/pix.h"
+#include "engine/dialogs/resize_form.h"
 #include "engine/dialogs/scroll_dialog.h"
+#include "viewer/forms/viewer_dialogs.h"
 #include "platform/ui.h"
 #include "viewer/forms/web_form.h"
 #include "viewer/slide_image.h"
@@ -159,7 +161,7 @@ void TWebForm::UpdateFitControls() {
 
 void TWebForm::EnableControls() {
   if (!state_.ImageLoaded) return;
-  for (const char* name : {"mnuFitWindow", "btnFit", "btnAdjust", "mnuOptimizeWindow", "mnuFitTo1", "mnuFitTo2",
+  for (const char* name : {"mnuFitWindow", "btnFit", "btnAdjust", "mnuOptimizeWindow", "mnuViewport", "mnuFitTo1", "mnuFitTo2",
                            "mnuFitTo3", "mnuFitTo4"})
     Action(name)->setEnabled(true);
   UpdateFitControls();
@@ -320,6 +322,34 @@ void TWebForm::mnuOptimizeWindowClick() {
   const RectI r = AdjustWindow({sky95_->width(), sky95_->height()}, {now.x(), now.y()}, Metrics(),
                                Rules(*this, state_.FitMode, GetWinMin()), shift);
   PlaceWindow(r);
+  FormResize();
+}
+
+// The size dialog's mode for two independent sides ("Keep Aspect Ratio" unchecked).
+constexpr int kFreeSides = 999;
+
+void TWebForm::mnuViewportClick() {
+  if (state_.MediaMode || isMinimized() || (windowState() & Qt::WindowFullScreen)) return;
+  const WindowMetrics m = Metrics();
+  const SizeI limit = CustomViewportLimit(m);
+  TResizeForm dialog(-1, -1, std::min(width(), limit.width), std::min(ViewportHeight(), limit.height), limit.width,
+                     limit.height, "Custom Viewport", kFreeSides, this);
+  dialog.SetDialogs(&Dialogs());
+  if (!Dialogs().RunViewportDialog(dialog)) return;
+  const SizeResult chosen = dialog.Result();
+  if (chosen.width <= 0 || chosen.height <= 0) return;
+  if (isMaximized()) showNormal();
+  if (state_.FitMode) mnuFitClick();
+  sky95_->SetStretch(true);
+  const QRect now = OuterRect();
+  PlaceWindow(CustomViewportWindow({chosen.width, chosen.height}, {now.x(), now.y()}, m));
+  // A menu bar that wrapped onto a second line takes its height from the viewport: once.
+  const int shortBy = chosen.height - ViewportHeight();
+  if (shortBy > 0) {
+    programmaticResize_ = true;
+    resize(width(), height() + shortBy);
+    programmaticResize_ = false;
+  }
   FormResize();
 }
 

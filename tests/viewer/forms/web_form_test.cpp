@@ -12,6 +12,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QSpinBox>
 #include <QStatusBar>
 #include <QTemporaryDir>
 
@@ -23,6 +24,7 @@
 #include "app/viewer_settings.h"
 #include "display/forms/pix.h"
 #include "engine/dialogs/filter_preview_dialog.h"
+#include "engine/dialogs/resize_form.h"
 #include "engine/dialogs/scroll_dialog.h"
 #include "platform/qt/help_window.h"
 #include "platform/scripted_ui.h"
@@ -274,6 +276,45 @@ private slots:
     f.Action("mnuFitWindow")->trigger();
     QCOMPARE(f.StatusPanelText(1), QString("100%"));
     QCOMPARE(f.Sky95()->size(), QSize(640, 427));
+  }
+
+  // Adjust › Viewport: the dialog offers the viewport as it is; the chosen size becomes the
+  // viewport, fit mode is left; Cancel changes nothing.
+  void customViewportSizesTheClientArea() {
+    MemorySettingsStore store;
+    Start run(store);
+    run.Show();
+    TWebForm& f = *run.form;
+    g_dialogAnswer = {Fixture("photo.jpg")};
+    f.BtnOpenClick();
+    f.Action("mnuFitWindow")->trigger();
+    QCOMPARE(f.Action("mnuViewport")->isEnabled(), f.Action("mnuOptimizeWindow")->isEnabled());
+    QVERIFY(f.Action("mnuViewport")->isEnabled());
+    QCOMPARE(f.Action("mnuViewport")->shortcut(), QKeySequence(Qt::SHIFT | Qt::ALT | Qt::Key_V));
+    QSize offered;
+    QString title;
+    g_dialogs.viewport = [&](TResizeForm& d) {
+      title = d.windowTitle();
+      offered = QSize(d.WidthBox()->value(), d.HeightBox()->value());
+      d.WidthBox()->setValue(520);
+      d.HeightBox()->setValue(330);
+      d.accept();
+      return true;
+    };
+    const QSize before(f.width(), f.ViewportHeight());
+    f.Action("mnuViewport")->trigger();
+    QCOMPARE(title, QString("Custom Viewport"));
+    QCOMPARE(offered, before);
+    QTRY_COMPARE(QSize(f.width(), f.ViewportHeight()), QSize(520, 330));
+    QVERIFY(!f.State().FitMode);
+
+    g_dialogs.viewport = [](TResizeForm& d) {
+      d.WidthBox()->setValue(300);
+      return false;
+    };
+    f.Action("mnuViewport")->trigger();
+    QCOMPARE(QSize(f.width(), f.ViewportHeight()), QSize(520, 330));
+    g_dialogs.viewport = {};
   }
 
   // A JPEG decoded reduced only to fit a small window is decoded in full before the first
@@ -890,7 +931,7 @@ private slots:
     run.Show();
     g_dialogAnswer = {Fixture("photo.jpg")};
     run.form->BtnOpenClick();
-    for (const char* name : {"mnuViewport", "mnuPrint",
+    for (const char* name : {"mnuPrint",
                              "mnuExplore", "mnuFullScrn", "mnuInfo", "btnInfo",
                              "btnScreen", "btnBack", "btnNext", "btnPage", "mnuOptions",
                              "mnuBookmarksRun"}) {
