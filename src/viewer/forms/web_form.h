@@ -302,6 +302,7 @@ private:
   QPoint dragLast_;
   // Outer bounds placed before the frame was known, with the client size they gave.
   std::optional<std::pair<RectI, QSize>> placedUnshown_;
+  QPoint frameOffset_;  // client top-left less frame top-left, while the window is normal
 };
 
 }  // namespace pelira

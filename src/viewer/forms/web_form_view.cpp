@@ -99,7 +99,13 @@ void TWebForm::RestoreWindowBounds() {
   const RectI r = pelira::RestoreWindowBounds(s.windowBounds.left, s.windowBounds.top, s.windowBounds.right,
                                               s.windowBounds.bottom, {now.x(), now.y()}, Metrics().screen,
                                               s.autoSize, s.autoCenter);
-  PlaceWindow(r);
+  // The record holds the frame's position and the client's size (FormClose).
+  const QRect avail = screen() ? screen()->availableGeometry() : QRect();
+  placedUnshown_.reset();
+  programmaticResize_ = true;
+  move(avail.left() + r.left, avail.top() + r.top);
+  resize(std::max(r.width, 1), std::max(r.height, 1));
+  programmaticResize_ = false;
 }
 
 void TWebForm::LayoutViewport() {
@@ -369,6 +375,8 @@ void TWebForm::mnuFitWinToClick(int divisor) {
 }
 
 void TWebForm::FormResize() {
+  // The frame's offset, kept for storing a maximised window's normal bounds.
+  if (isVisible() && NormalWindow()) frameOffset_ = geometry().topLeft() - frameGeometry().topLeft();
   if (Flags().OperationInProgress && (isMaximized() || isMinimized())) Flags().AbortRequest = true;
   if (state_.MediaMode) {
     LayoutViewport();
