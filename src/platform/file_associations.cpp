@@ -174,19 +174,25 @@ std::string WithDefaults(const std::string& mimeapps, const std::vector<std::str
   return text;
 }
 
-DesktopResult SetAssociations(const std::vector<std::size_t>& chosen, const std::string& program, const XdgHomes& homes) {
+DesktopResult WriteDesktopFiles(const fs::path& dataDir, const std::string& program) {
   std::vector<std::string> all;
   for (const AssociationItem& item : AssociationItems()) all.insert(all.end(), item.mimeTypes.begin(), item.mimeTypes.end());
   const std::string entry = "[Desktop Entry]\nType=Application\nName=Pelira\nGenericName=Picture Viewer\n"
                             "Comment=View, correct and present pictures\nExec=" +
-                            DesktopExecQuoted(program) + " %f\nIcon=image-x-generic\nTerminal=false\n"
+                            DesktopExecQuoted(program) + " %f\nIcon=pelira\nTerminal=false\n"
                             "Categories=Graphics;Viewer;\nMimeType=" + Joined(all) + "\n";
-  DesktopResult r = WriteFile(homes.data / "applications" / kProgramDesktopId, entry);
+  DesktopResult r = WriteFile(dataDir / "applications" / kProgramDesktopId, entry);
   if (!r.ok) return r;
-  r = WriteFile(homes.data / "mime" / "packages" / "pelira.xml", MimePackage());
+  r = WriteFile(dataDir / "mime" / "packages" / "pelira.xml", MimePackage());
   if (!r.ok) return r;
   // The desktop learns the new kinds from its database; without the tool the known kinds still follow.
-  RunProgram({"update-mime-database", (homes.data / "mime").string()});
+  RunProgram({"update-mime-database", (dataDir / "mime").string()});
+  return r;
+}
+
+DesktopResult SetAssociations(const std::vector<std::size_t>& chosen, const std::string& program, const XdgHomes& homes) {
+  const DesktopResult r = WriteDesktopFiles(homes.data, program);
+  if (!r.ok) return r;
   std::vector<std::string> types;
   for (const std::size_t i : chosen)
     if (i < AssociationItems().size())

@@ -28,8 +28,13 @@ XdgHomes CurrentXdgHomes();
 
 inline constexpr const char* kProgramDesktopId = "pelira.desktop";
 
-// Installs the program's desktop entry (opening program) and the MIME package, and makes it
-// the default for every type of the chosen items.
+// Writes the program's desktop entry (applications/pelira.desktop, opening program) and the
+// MIME package (mime/packages/pelira.xml) under dataDir, and brings the MIME database there
+// up to date where the desktop's tool is installed.
+DesktopResult WriteDesktopFiles(const std::filesystem::path& dataDir, const std::string& program);
+
+// WriteDesktopFiles in the user's data folder, and the program made the default for every
+// type of the chosen items.
 DesktopResult SetAssociations(const std::vector<std::size_t>& chosen, const std::string& program, const XdgHomes& homes);
 
 // The item's types open with app: a desktop entry file, or a program that gets an entry of
