@@ -302,7 +302,7 @@ std::vector<MenuSpec> TWebForm::MenuRows() {
        "tool"},
       {"mnuSelectTool", "&Select tool", {}, "mnuView", K::Radio, {}, {}, KeyScope::Browsing, "tool"},
       {"mnuGetMouse", "Get &mouse", {}, "mnuView"},
-      {"mnuOptions", "&Options...", key(Qt::ALT | Qt::Key_O), "mnuView"},
+      {"mnuOptions", "&Options...", key(Qt::ALT | Qt::Key_O), "mnuView", K::Item, [this] { mnuOptionsClick(); }},
       // The zoom keys of the picture: no menu item of their own.
       {"keyZoom25", "", {}, "mnuView", K::Hidden, [this] { SetZoomKey(25); }, {Qt::Key_2}},
       {"keyZoom50", "", {}, "mnuView", K::Hidden, [this] { SetZoomKey(50); }, {Qt::Key_5}},

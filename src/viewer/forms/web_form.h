@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "app/options_rules.h"
 #include "app/startup_state.h"
 #include "app/stored_settings.h"
 #include "platform/qt/menu_table.h"
@@ -96,6 +97,11 @@ public:
   void mnuWallpaperSetClick();
   void mnuWallpaperClearClick();
   void mnuAssociationsClick(bool change);
+  // View › Options (web_form_options.cpp): the Options dialog, and what its Ok and Apply do.
+  void mnuOptionsClick();
+  void ApplyOptions(const OptionsValues& values);
+  // The explorer's switches as the Options dialog last set them.
+  ExplorerOptions& ExplorerSwitches() { return explorerOptions_; }
   // Enter in the path box: a file opens, a folder starts the open dialog there, anything else
   // is "File not found." and the box shows the current file again.
   void PathBoxEnter();
@@ -306,7 +312,8 @@ private:
   QPoint dragLast_;
   // Outer bounds placed before the frame was known, with the client size they gave.
   std::optional<std::pair<RectI, QSize>> placedUnshown_;
-  QPoint frameOffset_;  // client top-left less frame top-left, while the window is normal
+  QPoint frameOffset_;
+  ExplorerOptions explorerOptions_;  // client top-left less frame top-left, while the window is normal
 };
 
 }  // namespace pelira

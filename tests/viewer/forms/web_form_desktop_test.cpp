@@ -2,6 +2,8 @@
 // fitted to the screen and handed to the desktop, the picture on show untouched; the chosen
 // kinds are registered in the user's desktop files.
 #include <QAction>
+#include <QScrollArea>
+#include <QStatusBar>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -90,6 +92,26 @@ private slots:
     f.Action("mnuWallpaperClear")->trigger();
     QVERIFY(ui.Texts().empty());
     QVERIFY(Read(dir.filePath("keys").toStdString()).find("picture-uri=''") != std::string::npos);
+  }
+
+  // Ok and Apply of the Options dialog: the viewer follows at once.
+  void optionsApplyTakesEffectAtOnce() {
+    TWebForm f;
+    f.SetDialogs(dialogs);
+    Show(f, PatternPicture(40, 30));
+    QVERIFY(!f.statusBar()->isHidden());
+    OptionsValues v{f.Settings(), f.ExplorerSwitches()};
+    v.viewer.statusBar = false;
+    v.viewer.backgroundColor = 0x00336699;  // 0x00BBGGRR
+    v.viewer.mediaVolume = 0;
+    v.explorer.clickStyle = 2;
+    f.ApplyOptions(v);
+    QVERIFY(f.statusBar()->isHidden());
+    QVERIFY(!f.Action("mnuStatusBar")->isChecked());
+    QCOMPARE(f.ScrollBox()->palette().color(QPalette::Window), QColor(0x99, 0x66, 0x33));
+    QCOMPARE(f.Settings().mediaVolume, 1);
+    QCOMPARE(f.ExplorerSwitches().clickStyle, 2);
+    QVERIFY(SamePixels(f.Sky95()->Bitmap(), PatternPicture(40, 30)));
   }
 
   void associationsRegisterTheChosenKinds() {
