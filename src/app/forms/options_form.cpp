@@ -138,6 +138,7 @@ TOptionsForm::TOptionsForm(const OptionsValues& current, OptionsPage page, bool 
 void TOptionsForm::Build() {
   auto* layout = new QVBoxLayout(this);
   pages_ = new QTabWidget(this);
+  pages_->setUsesScrollButtons(false);
   layout->addWidget(pages_);
   std::vector<QVBoxLayout*> pageLayouts;
   for (const char* title : {"Viewer", "Graphics", "Slideshow", "Multimedia", "Explorer"}) {
@@ -158,9 +159,17 @@ void TOptionsForm::Build() {
     return g;
   };
 
-  color_ = new QPushButton("Background &color", this);
+  // The colour shows on a swatch beside its caption, so any colour leaves the caption readable.
+  auto* colorRow = new QHBoxLayout;
+  auto* colorLabel = new QLabel("Background &color", this);
+  color_ = new QPushButton(this);
   color_->setObjectName("PanelBackground");
-  pageLayout(OptionsPage::Viewer)->addWidget(color_);
+  color_->setFixedSize(48, 20);
+  colorLabel->setBuddy(color_);
+  colorRow->addWidget(colorLabel);
+  colorRow->addWidget(color_);
+  colorRow->addStretch();
+  pageLayout(OptionsPage::Viewer)->addLayout(colorRow);
   connect(color_, &QPushButton::clicked, this, [this] { PickColor(); });
 
   for (const CheckRow& row : kChecks) {
