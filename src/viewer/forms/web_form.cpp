@@ -265,7 +265,10 @@ std::vector<MenuSpec> TWebForm::MenuRows() {
       {"mnuPageFirst", "&First", key(Qt::ALT | Qt::Key_Home), "mnuPage", K::Item, [this] { PageChange(0); }},
       {"mnuPageLast", "&Last", key(Qt::ALT | Qt::Key_End), "mnuPage", K::Item, [this] { PageChange(999); }},
       {"", "", {}, "mnuView", K::Separator},
-      {"mnuFullScrn", "Full screen", key(Qt::ALT | Qt::Key_Return), "mnuView"},
+      {"mnuFullScrn", "Full screen", key(Qt::ALT | Qt::Key_Return), "mnuView", K::Item, [this] { mnuFullScrnClick(); },
+       {Qt::Key_W}},
+      {"keyFullScrn", "", {}, "mnuView", K::Hidden, [this] { mnuFullScrnClick(); }, {Qt::CTRL | Qt::Key_W},
+       KeyScope::Always},
       {"mnuAdjust", "&Adjust", {}, "mnuView", K::Submenu},
       {"mnuOptimizeWindow", "&Window", key(Qt::ALT | Qt::Key_A), "mnuAdjust", K::Item, [this] { mnuOptimizeWindowClick(); }},
       {"mnuViewport", "&Viewport", key(Qt::SHIFT | Qt::ALT | Qt::Key_V), "mnuAdjust", K::Item, [this] { mnuViewportClick(); }},
@@ -436,7 +439,7 @@ void TWebForm::BuildToolBars() {
   const Button buttons[] = {
       {"Back", "Previous bookmark", "btnBack", ToolGlyph::Back, [this] { BookmarkStep(-1); }, false},
       {"Next", "Next bookmark", "btnNext", ToolGlyph::Next, [this] { BookmarkStep(1); }, false},
-      {"Screen", "Full screen", "btnScreen", ToolGlyph::Screen, {}, false},
+      {"Screen", "Full screen", "btnScreen", ToolGlyph::Screen, [this] { mnuFullScrnClick(); }, true},
       {"Adjust", "Adjust window", "btnAdjust", ToolGlyph::Adjust, [this] { mnuOptimizeWindowClick(); }, false},
       {"Fit", "Fit to window", "btnFit", ToolGlyph::Fit, [this] { mnuFitClick(); }, true},
       {"Zoom -", "Zoom out", "btnZoomDown", ToolGlyph::ZoomOut, [this] { btnZoomDownClick(); }, false},
@@ -633,6 +636,8 @@ bool TWebForm::FormKeyDown(QKeyEvent* e) {
     if (history_->hasFocus()) {
       history_->setText(QString::fromStdString(state_.CurrentFile));
       scrollBox_->setFocus();
+    } else if (!state_.SlideshowRunning && (windowState() & Qt::WindowFullScreen)) {
+      Run([this] { mnuFullScrnClick(); });  // Esc brings the normal window back
     }
     return true;
   }

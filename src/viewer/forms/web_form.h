@@ -136,6 +136,8 @@ public:
   void SetZoomKey(int zoom);          // keys 2, 5, 7
   void mnuOptimizeWindowClick();      // "&Adjust" › "&Window"
   void mnuViewportClick();            // "&Adjust" › "&Viewport"
+  void mnuFullScrnClick();            // "Full screen" / "Normal window" (web_form_fullscreen.cpp)
+  bool FullScreen() const { return windowState() & Qt::WindowFullScreen; }
   void mnuFitWinToClick(int divisor); // "Fit to" "1:&n"
   void mnuUpsampledFitClick();
   void mnuScaleJPGClick();            // "&Half JPEG ": later JPEG opens decode at half size
