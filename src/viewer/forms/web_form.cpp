@@ -661,8 +661,14 @@ bool TWebForm::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
       case QEvent::Wheel: {
         if (!settings_->viewer.wheelNavigation) return false;
-        const int dy = static_cast<QWheelEvent*>(event)->angleDelta().y();
-        if (dy != 0) Run([this, dy] { BookmarkStep(dy < 0 ? 1 : -1); });
+        // One step a notch (120 eighths of a degree): a touchpad's many small deltas add up
+        // to the same steps as a wheel's clicks.
+        wheelDelta_ += static_cast<QWheelEvent*>(event)->angleDelta().y();
+        while (std::abs(wheelDelta_) >= 120) {
+          const int step = wheelDelta_ < 0 ? 1 : -1;
+          wheelDelta_ += step * 120;
+          Run([this, step] { BookmarkStep(step); });
+        }
         return true;
       }
       case QEvent::MouseButtonPress: {

@@ -315,6 +315,7 @@ private:
   // Outer bounds placed before the frame was known, with the client size they gave.
   std::optional<std::pair<RectI, QSize>> placedUnshown_;
   QPoint frameOffset_;
+  int wheelDelta_ = 0;  // wheel turn not yet a whole notch
   ExplorerOptions explorerOptions_;  // client top-left less frame top-left, while the window is normal
 };
 
