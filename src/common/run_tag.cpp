@@ -10,7 +10,7 @@
 
 namespace pelira {
 
-RandomSource DefaultRandomSource() {
+TagRandom DefaultRandomSource() {
   auto engine = std::make_shared<std::mt19937>(std::random_device{}());
   auto lock = std::make_shared<std::mutex>();
   return [engine, lock](std::uint32_t max) {
@@ -24,7 +24,7 @@ std::string FormatRunTag(std::uint32_t random, std::uint32_t window_handle) {
   return "_" + Hex8(random % (kRunTagRandomMax + 1)) + HexUpper(window_handle & 0xFFFFu, 4);
 }
 
-std::string MakeRunTag(const RandomSource& source, std::uint32_t window_handle) {
+std::string MakeRunTag(const TagRandom& source, std::uint32_t window_handle) {
   return FormatRunTag(source(kRunTagRandomMax), window_handle);
 }
 

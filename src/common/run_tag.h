@@ -12,17 +12,17 @@ namespace pelira {
 inline constexpr std::uint32_t kRunTagRandomMax = 268435454;  // 0FFFFFFE
 
 // Returns a uniformly drawn number in 0..max (inclusive).
-using RandomSource = std::function<std::uint32_t(std::uint32_t max)>;
+using TagRandom = std::function<std::uint32_t(std::uint32_t max)>;
 
 // A source seeded from std::random_device.
-RandomSource DefaultRandomSource();
+TagRandom DefaultRandomSource();
 
 // Formats a tag; random above kRunTagRandomMax is reduced modulo 268435455, and only the low
 // 16 bits of the handle are used.
 std::string FormatRunTag(std::uint32_t random, std::uint32_t window_handle);
 
 // Draws the random number from source and formats the tag.
-std::string MakeRunTag(const RandomSource& source, std::uint32_t window_handle);
+std::string MakeRunTag(const TagRandom& source, std::uint32_t window_handle);
 
 // The 8 random digits that temporary file names use, or "" when tag is not a run tag.
 std::string RandomDigits(std::string_view tag);

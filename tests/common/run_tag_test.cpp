@@ -26,7 +26,7 @@ TEST(RunTag, Format) {
 
 TEST(RunTag, UsesTheInjectedSource) {
   std::uint32_t asked = 0;
-  RandomSource fixed = [&](std::uint32_t max) {
+  TagRandom fixed = [&](std::uint32_t max) {
     asked = max;
     return 0x00C0FFEEu;
   };
@@ -42,7 +42,7 @@ TEST(RunTag, RandomDigits) {
 }
 
 TEST(RunTag, DefaultSourceStaysInRange) {
-  RandomSource src = DefaultRandomSource();
+  TagRandom src = DefaultRandomSource();
   std::set<std::uint32_t> seen;
   for (int i = 0; i < 1000; ++i) {
     const std::uint32_t v = src(kRunTagRandomMax);
