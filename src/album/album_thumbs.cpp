@@ -217,7 +217,8 @@ std::size_t RedoSelectedThumbs(AlbumStore& store, const ThumbCache& cache) {
 }
 
 void ResetThumbStates(AlbumStore& store) {
-  for (SlideRecord& r : store.Records()) r.thumbState = kThumbPending;
+  for (SlideRecord& r : store.Records())
+    if (r.thumbState == kThumbDone || r.thumbState == kThumbRetry) r.thumbState = kThumbPending;
 }
 
 std::string InvalidThumbsText(std::size_t count) {

@@ -69,7 +69,8 @@ CheckThumbsOutcome CheckThumbs(AlbumStore& store, const ThumbCache& cache, Progr
 // Returns how many slides were reset.
 std::size_t RedoSelectedThumbs(AlbumStore& store, const ThumbCache& cache);
 
-// Every slide pending again (after the cache was killed).
+// Slides marked done or to retry are pending again (after the cache was killed); failed ones
+// stay failed until a check or a redo.
 void ResetThumbStates(AlbumStore& store);
 
 // The question after Check thumbs found failures.

@@ -2,7 +2,9 @@
 // TShowForm: the slide album window. It owns the AlbumStore, shows it through one virtual
 // model in a details view and an icon view, and forwards every command to the album core.
 // Menus, keys and tool buttons come from one table; dialogs from one AlbumDialogs.
+#include <QCache>
 #include <QMainWindow>
+#include <QPixmap>
 #include <functional>
 #include <memory>
 #include <string>
@@ -11,6 +13,8 @@
 #include "album/album_commands.h"
 #include "album/album_add.h"
 #include "album/album_store.h"
+#include "thumbs/thumb_cache.h"
+#include "thumbs/thumb_pool.h"
 
 class QLabel;
 class QListView;
@@ -108,6 +112,17 @@ class TShowForm : public QMainWindow {
   void mnuStatusBarClick();
   void mnuPropertiesBoxClick();
   void mnuButtonTextClick();
+  // Thumbnails (Tools menu).
+  void mnuDoThumbsClick();
+  void mnuStopThumbsClick();
+  void mnuRedoThumbsClick();
+  void mnuCheckThumbsClick();
+  void mnuCacheInfoClick();
+  void mnuKillAllClick();
+  // Background thumbnailing is running (jobs queued or in flight on the workers).
+  bool ThumbsRunning() const { return thumbsRunning_; }
+  bool ThumbsComplete() const { return thumbsComplete_; }
+  const ThumbCache& Cache() const { return cache_; }
   // 0 all properties, 1 slide properties only, 2 image properties only.
   int ColumnSet() const { return columnSet_; }
   // Files dropped on the window: appended, the last dropped first.
@@ -141,6 +156,13 @@ class TShowForm : public QMainWindow {
   void SaveSettings();
   std::string EffectName(int effect) const;
   std::vector<std::string> EffectNames() const;
+  void WritePlaceholders();
+  void StartThumbs();
+  void StopThumbs();
+  void DrainThumbs();
+  void RunCheckThumbs();
+  void ShowThumbnailView();
+  QIcon ThumbnailIcon(std::size_t pos);
 
   AlbumStore store_;
   AlbumDialogs& dialogs_;
@@ -166,6 +188,16 @@ class TShowForm : public QMainWindow {
   int columnSet_ = 1;
   bool boxWanted_ = true;
   bool syncing_ = false;
+  // The thumbnail cache and the workers that fill it; only this thread touches the records.
+  ThumbCache cache_;
+  std::unique_ptr<ThumbPool> pool_;
+  std::size_t thumbTotal_ = 0;
+  std::size_t thumbDone_ = 0;
+  int thumbPercent_ = -1;
+  bool thumbsRunning_ = false;
+  bool thumbsComplete_ = false;
+  bool thumbsShown_ = false;  // thumbnailing started once: the views draw thumbnails
+  QCache<quint32, QPixmap> pixmaps_{600};  // by record number, about 40 MB at most
 };
 
 // Opens (creating on first use) the album window of owner and brings it to the front. The
