@@ -19,9 +19,11 @@
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QStatusBar>
+#include <QTimer>
 #include <QTableView>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <set>
@@ -968,36 +970,76 @@ void TShowForm::StartThumbs() {
     pool_->SetNotify([this] { QMetaObject::invokeMethod(this, &TShowForm::DrainThumbs, Qt::QueuedConnection); });
   }
   pool_->Cancel();
+  ++queueGeneration_;
   thumbsShown_ = true;
   WritePlaceholders();
-  // The slides on screen go first.
-  std::size_t first = 0, last = 0;
+  // The slides on screen go first, queued at once; the rest follow in slices of a few
+  // milliseconds, so a folder of tens of thousands never holds up a frame.
+  const std::size_t n = store_.Count();
+  std::size_t first = 0, last = 63;
   if (stack_->currentWidget() == icons_ && icons_->isVisible()) {
     const QModelIndex a = icons_->indexAt(QPoint(1, 1));
     const QModelIndex b = icons_->indexAt(QPoint(icons_->viewport()->width() - 2, icons_->viewport()->height() - 2));
     first = a.isValid() ? static_cast<std::size_t>(a.row()) : 0;
-    last = b.isValid() ? static_cast<std::size_t>(b.row()) : first + 64;
-  } else {
-    last = 64;
+    last = b.isValid() ? static_cast<std::size_t>(b.row()) : first + 63;
   }
-  std::vector<ThumbJob> jobs = PendingThumbJobs(store_, cache_, first, last);
-  thumbTotal_ = jobs.size();
+  last = std::min(last, n - 1);
+  visibleFirst_ = std::min(first, last);
+  visibleLast_ = last;
+  std::vector<ThumbJob> jobs;
+  for (std::size_t p = visibleFirst_; p <= visibleLast_; ++p)
+    if (auto j = ThumbJobFor(store_, p, cache_, true)) jobs.push_back(std::move(*j));
+  thumbSettled_ = visibleLast_ - visibleFirst_ + 1 - jobs.size();
+  thumbQueued_ = jobs.size();
   thumbDone_ = 0;
+  queuePos_ = 0;
+  queueingDone_ = false;
   thumbPercent_ = -1;
   thumbsComplete_ = false;
-  thumbsRunning_ = thumbTotal_ > 0;
-  if (thumbsRunning_) {
-    pool_->Submit(std::move(jobs));
-    status_[0]->setText(Q(ThumbsPercentText(0)));
-  } else {
-    thumbsComplete_ = true;
-    status_[0]->setText(kThumbsReadyText);
-  }
+  thumbsRunning_ = true;
+  pool_->Submit(std::move(jobs), true);
+  status_[0]->setText(Q(ThumbsPercentText(0)));
+  QTimer::singleShot(0, this, [this, g = queueGeneration_] { QueueMoreThumbs(g); });
   icons_->viewport()->update();
   table_->viewport()->update();
 }
 
+void TShowForm::QueueMoreThumbs(std::uint64_t generation) {
+  if (generation != queueGeneration_ || !thumbsRunning_ || !pool_) return;
+  const auto start = std::chrono::steady_clock::now();
+  const std::size_t n = store_.Count();
+  std::vector<ThumbJob> jobs;
+  while (queuePos_ < n) {
+    const std::size_t p = queuePos_++;
+    if (p >= visibleFirst_ && p <= visibleLast_) continue;
+    if (auto j = ThumbJobFor(store_, p, cache_, true)) jobs.push_back(std::move(*j));
+    else ++thumbSettled_;
+    if ((queuePos_ & 31) == 0 && std::chrono::steady_clock::now() - start > std::chrono::milliseconds(8)) break;
+  }
+  thumbQueued_ += jobs.size();
+  pool_->Submit(std::move(jobs));
+  if (queuePos_ < n) QTimer::singleShot(0, this, [this, generation] { QueueMoreThumbs(generation); });
+  else queueingDone_ = true;
+  UpdateThumbProgress();
+}
+
+void TShowForm::UpdateThumbProgress() {
+  if (!thumbsRunning_) return;
+  const int percent = PercentOf(static_cast<std::int64_t>(thumbSettled_ + thumbDone_),
+                                static_cast<std::int64_t>(store_.Count()));
+  if (percent != thumbPercent_) {
+    thumbPercent_ = percent;
+    status_[0]->setText(Q(ThumbsPercentText(percent)));
+  }
+  if (queueingDone_ && thumbDone_ >= thumbQueued_ && pool_->Idle()) {
+    thumbsRunning_ = false;
+    thumbsComplete_ = true;
+    status_[0]->setText(kThumbsReadyText);
+  }
+}
+
 void TShowForm::StopThumbs() {
+  ++queueGeneration_;
   if (pool_) pool_->Cancel();
   thumbsRunning_ = false;
 }
@@ -1009,18 +1051,8 @@ void TShowForm::DrainThumbs() {
     ApplyThumbResult(store_, d);
     pixmaps_.remove(static_cast<quint32>(d.id));
   }
-  if (!thumbsRunning_) return;
   thumbDone_ += results.size();
-  const int percent = PercentOf(static_cast<std::int64_t>(thumbDone_), static_cast<std::int64_t>(thumbTotal_));
-  if (percent != thumbPercent_) {
-    thumbPercent_ = percent;
-    status_[0]->setText(Q(ThumbsPercentText(percent)));
-  }
-  if (pool_->Idle()) {
-    thumbsRunning_ = false;
-    thumbsComplete_ = true;
-    status_[0]->setText(kThumbsReadyText);
-  }
+  UpdateThumbProgress();
   // Rows ask for their pictures when painted: only the visible ones are read.
   if (!results.empty()) {
     icons_->viewport()->update();

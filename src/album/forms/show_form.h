@@ -158,6 +158,8 @@ class TShowForm : public QMainWindow {
   std::vector<std::string> EffectNames() const;
   void WritePlaceholders();
   void StartThumbs();
+  void QueueMoreThumbs(std::uint64_t generation);
+  void UpdateThumbProgress();
   void StopThumbs();
   void DrainThumbs();
   void RunCheckThumbs();
@@ -191,8 +193,13 @@ class TShowForm : public QMainWindow {
   // The thumbnail cache and the workers that fill it; only this thread touches the records.
   ThumbCache cache_;
   std::unique_ptr<ThumbPool> pool_;
-  std::size_t thumbTotal_ = 0;
-  std::size_t thumbDone_ = 0;
+  std::uint64_t queueGeneration_ = 0;  // a start or a stop ends the queueing of the one before
+  std::size_t queuePos_ = 0;           // next display position to queue
+  std::size_t visibleFirst_ = 0, visibleLast_ = 0;
+  bool queueingDone_ = false;
+  std::size_t thumbQueued_ = 0;        // jobs handed to the workers
+  std::size_t thumbDone_ = 0;          // their results taken
+  std::size_t thumbSettled_ = 0;       // slides that needed no job
   int thumbPercent_ = -1;
   bool thumbsRunning_ = false;
   bool thumbsComplete_ = false;
