@@ -44,6 +44,7 @@ ThumbPool::ThumbPool(int workers) : state_(std::make_shared<State>()) {
 
 ThumbPool::~ThumbPool() {
   std::vector<std::thread> threads;
+  bool ended = false;
   {
     std::unique_lock lock(state_->mu);
     state_->closing = true;
@@ -51,12 +52,12 @@ ThumbPool::~ThumbPool() {
     state_->notify = nullptr;
     ++state_->generation;
     state_->work.notify_all();
-    state_->changed.wait_for(lock, kCloseWait, [&] { return state_->alive == 0; });
+    ended = state_->changed.wait_for(lock, kCloseWait, [&] { return state_->alive == 0; });
     threads.swap(state_->threads);
   }
   // A worker stuck on a slow file keeps the shared state alive and ends by itself.
   for (auto& t : threads) {
-    if (state_->alive == 0) t.join();
+    if (ended) t.join();
     else t.detach();
   }
 }
