@@ -220,6 +220,10 @@ void TShowForm::BuildViews() {
     PullSelection();
     UpdateStatus();
     UpdatePropertiesBox();
+    // Clicking a slide still waiting for its thumbnail resumes thumbnailing.
+    if (thumbsShown_ && !thumbsRunning_ && store_.SelectedCount() == 1 &&
+        store_.At(store_.FirstSelected()).thumbState == kThumbPending && !store_.Busy())
+      StartThumbs();
   });
   splitter_->addWidget(propBox_);
   splitter_->addWidget(stack_);
@@ -1101,7 +1105,11 @@ void TShowForm::RunCheckThumbs() {
 
 void TShowForm::mnuDoThumbsClick() { StartThumbs(); }
 
-void TShowForm::mnuStopThumbsClick() { StopThumbs(); }
+void TShowForm::mnuStopThumbsClick() {
+  StopThumbs();
+  // The jobs in flight end before the command does: nothing is written after Stop.
+  if (pool_) pool_->Stop();
+}
 
 void TShowForm::mnuRedoThumbsClick() {
   PullSelection();
