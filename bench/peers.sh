@@ -356,6 +356,11 @@ section_thumbnails() {
   imp="$(python3 -c "import sys; print('%.2f' % (float(sys.argv[1]) / 50))" "$imp")"
   ratio "thumbnail per photo, 1 thread" "$per_pic" "$imp" "convert -thumbnail"
   echo "UI thread, starting an album of 20,000 slides: $(ours_ms "$prog" BM_QueueAlbum/20000) ms"
+  # The window's worst frame while 20,000 slides are thumbnailed needs a build with the GUI:
+  #   PELIRA_BENCH_THUMBS_DIR=... BUILD/bench/bench_album_window   (counter worst_frame_ms)
+  if [[ -x "$BUILD/bench/bench_album_window" ]]; then
+    "$BUILD/bench/bench_album_window" --benchmark_format=console 2>/dev/null | grep BM_ || true
+  fi
   rm -rf "$vt" "$im" "$few"
 }
 

@@ -112,6 +112,8 @@ const MenuRow kMenuRows[] = {
     {"mnuKillAll", "&Kill all", "", "&Tools/&Cache", &TShowForm::mnuKillAllClick, nullptr, false},
 };
 
+// How often arriving thumbnails repaint the views.
+constexpr int kThumbRepaintMs = 40;
 constexpr const char* kKillAllText = "Delete thumbnail cache of ALL VISITED FOLDERS?";
 // The status panel that shows the thumbnailing percent fits "Thumbs: 100% ".
 constexpr const char* kThumbsPanelSample = "Thumbs: 100% ";
@@ -971,7 +973,10 @@ void TShowForm::StartThumbs() {
   if (!pool_) {
     pool_ = std::make_unique<ThumbPool>();
     // Workers only post; the results are taken and applied on this thread.
-    pool_->SetNotify([this] { QMetaObject::invokeMethod(this, &TShowForm::DrainThumbs, Qt::QueuedConnection); });
+    // One posted call at a time, however many results arrive before it runs.
+    pool_->SetNotify([this] {
+      if (!drainPosted_.exchange(true)) QMetaObject::invokeMethod(this, &TShowForm::DrainThumbs, Qt::QueuedConnection);
+    });
   }
   pool_->Cancel();
   ++queueGeneration_;
@@ -1049,6 +1054,7 @@ void TShowForm::StopThumbs() {
 }
 
 void TShowForm::DrainThumbs() {
+  drainPosted_ = false;
   if (!pool_) return;
   const std::vector<ThumbDone> results = pool_->TakeResults();
   for (const ThumbDone& d : results) {
@@ -1057,10 +1063,15 @@ void TShowForm::DrainThumbs() {
   }
   thumbDone_ += results.size();
   UpdateThumbProgress();
-  // Rows ask for their pictures when painted: only the visible ones are read.
-  if (!results.empty()) {
-    icons_->viewport()->update();
-    table_->viewport()->update();
+  // Rows ask for their pictures when painted: only the visible ones are read, and the views
+  // repaint at most every few frames however fast the workers are.
+  if (!results.empty() && !repaintPending_) {
+    repaintPending_ = true;
+    QTimer::singleShot(kThumbRepaintMs, this, [this] {
+      repaintPending_ = false;
+      icons_->viewport()->update();
+      table_->viewport()->update();
+    });
   }
 }
 

@@ -5,6 +5,7 @@
 #include <QCache>
 #include <QMainWindow>
 #include <QPixmap>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
@@ -203,7 +204,9 @@ class TShowForm : public QMainWindow {
   int thumbPercent_ = -1;
   bool thumbsRunning_ = false;
   bool thumbsComplete_ = false;
-  bool thumbsShown_ = false;  // thumbnailing started once: the views draw thumbnails
+  bool thumbsShown_ = false;
+  std::atomic<bool> drainPosted_{false};  // a DrainThumbs call is queued
+  bool repaintPending_ = false;  // thumbnailing started once: the views draw thumbnails
   QCache<quint32, QPixmap> pixmaps_{600};  // by record number, about 40 MB at most
 };
 
