@@ -323,6 +323,47 @@ section_peak_memory() {
   done
 }
 
+# Thumbnails of 1,000 photos of 4000x3000 (hard links to four pictures, so the page cache holds
+# them): ours with one worker against vipsthumbnail on one thread (time per worker), ours with
+# both cores against the same, and ImageMagick's `convert -thumbnail` on 50 of them, compared
+# per picture with ours on one thread. Every tool fits into 166x124 and writes a BMP.
+section_thumbnails() {
+  build bench_thumbnails
+  local n="${PELIRA_THUMB_FILES:-1000}" src="$OUT/thumbs_seeds" many="$OUT/thumbs_many" few="$OUT/thumbs_few"
+  mkdir -p "$src"
+  local i
+  for i in 0 1 2 3; do
+    [[ -f "$src/seed$i.jpg" ]] || "$IM_CONVERT" -size 4000x3000 -seed "$i" plasma:fractal -blur 0x1 -quality 90 "$src/seed$i.jpg"
+  done
+  if [[ ! -d "$many" ]] || (( $(find "$many" -type f | wc -l) != n )); then
+    rm -rf "$many" && mkdir -p "$many"
+    for ((i = 0; i < n; i++)); do ln "$src/seed$((i % 4)).jpg" "$many/p$(printf %05d "$i").jpg"; done
+  fi
+  rm -rf "$few" && mkdir -p "$few"
+  for ((i = 0; i < 50; i++)); do ln "$src/seed$((i % 4)).jpg" "$few/p$i.jpg"; done
+  local prog="$BUILD/bench/bench_thumbnails" vt="$OUT/thumbs_vips" im="$OUT/thumbs_im"
+  mkdir -p "$vt" "$im"
+  export PELIRA_BENCH_THUMBS_DIR="$many" PELIRA_BENCH_THUMBS_OUT="$OUT"
+  local one two vips
+  one="$(ours_ms "$prog" BM_ThumbnailFolder/1)"
+  two="$(ours_ms "$prog" BM_ThumbnailFolder/2)"
+  vips="$(VIPS_CONCURRENCY=1 peer_ms vipsthumbnail --size 166x124 -o "$vt/%s.bmp" "$many"/*.jpg)"
+  ratio "thumbnails, $n photos, 1 worker" "$one" "$vips" "vipsthumbnail (1 thread)"
+  ratio "thumbnails, $n photos, 2 workers" "$two" "$vips" "vipsthumbnail (1 thread)"
+  local per_pic imp
+  per_pic="$(python3 -c "import sys; print('%.2f' % (float(sys.argv[1]) / int(sys.argv[2])))" "$one" "$n")"
+  imp="$(peer_ms bash -c "for f in '$few'/*.jpg; do $IM_CONVERT \"\$f\" -thumbnail 166x124 '$im/out.bmp'; done")"
+  imp="$(python3 -c "import sys; print('%.2f' % (float(sys.argv[1]) / 50))" "$imp")"
+  ratio "thumbnail per photo, 1 thread" "$per_pic" "$imp" "convert -thumbnail"
+  echo "UI thread, starting an album of 20,000 slides: $(ours_ms "$prog" BM_QueueAlbum/20000) ms"
+  # The window's worst frame while 20,000 slides are thumbnailed needs a build with the GUI:
+  #   PELIRA_BENCH_THUMBS_DIR=... BUILD/bench/bench_album_window   (counter worst_frame_ms)
+  if [[ -x "$BUILD/bench/bench_album_window" ]]; then
+    "$BUILD/bench/bench_album_window" --benchmark_format=console 2>/dev/null | grep BM_ || true
+  fi
+  rm -rf "$vt" "$im" "$few"
+}
+
 read -r -a SECTIONS <<< "${PELIRA_SECTIONS:-bmp_load codecs formats_load tone spatial_filters script_run exif unzip peak_memory}"  # PELIRA_SECTIONS="codecs" runs one
 for s in "${SECTIONS[@]}"; do
   echo "== $s"

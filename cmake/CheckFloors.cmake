@@ -7,6 +7,7 @@ set(_floors
   "display engine"
   "edit"
   "batch"
+  "thumbs"
   "viewer album explorer slideshow jpeg_tools tools"
   "app"
   "cli")

@@ -62,6 +62,7 @@ const std::vector<Command>& AllCommands() {
        "                      Side files go to the program's \"data\" folder ($PELIRA_HOME/data).",
        RunAlbum},
       {"desktop-files", DesktopSynopsis(), RunDesktopFiles},
+      {"thumbs", ThumbsSynopsis(), RunThumbs},
   };
   return commands;
 }

@@ -56,5 +56,6 @@ int RunUnzip(const Args& args, std::ostream& out, std::ostream& err);  // unzip_
 int RunDesktopFiles(const Args& args, std::ostream& out, std::ostream& err);  // desktop_command.cpp
 std::string DesktopSynopsis();
 int RunAlbum(const Args& args, std::ostream& out, std::ostream& err);  // album_command.cpp
+int RunThumbs(const Args& args, std::ostream& out, std::ostream& err);  std::string ThumbsSynopsis();  // thumbs_command.cpp
 
 }  // namespace pelira::cli

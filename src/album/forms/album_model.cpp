@@ -37,7 +37,12 @@ QVariant TAlbumModel::data(const QModelIndex& index, int role) const {
   switch (role) {
     case Qt::DisplayRole: return QString::fromStdString(CellText(store_, pos, index.column()));
     case Qt::DecorationRole:
-      if (index.column() == kColFilename) return KindIcon(store_.At(pos));
+      if (index.column() != kColFilename) return {};
+      if (thumbnail_) {
+        const QIcon t = thumbnail_(pos);
+        if (!t.isNull()) return t;
+      }
+      return KindIcon(store_.At(pos));
       return {};
     case Qt::ToolTipRole: return QString::fromStdString(store_.ShownPath(store_.At(pos)));
     default: return {};

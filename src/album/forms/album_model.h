@@ -4,6 +4,7 @@
 #include <QAbstractTableModel>
 #include <QHash>
 #include <QIcon>
+#include <functional>
 
 #include "album/album_store.h"
 
@@ -25,9 +26,12 @@ class TAlbumModel : public QAbstractTableModel {
   }
   // The icon of a slide's kind; thumbnails take its place once the cache draws them.
   QIcon KindIcon(const SlideRecord& r) const;
+  // The thumbnail of the slide at a display position, or a null icon while it has none.
+  void SetThumbnailSource(std::function<QIcon(std::size_t pos)> source) { thumbnail_ = std::move(source); }
 
  private:
   AlbumStore& store_;
+  std::function<QIcon(std::size_t)> thumbnail_;
   mutable QHash<QString, QIcon> icons_;
 };
 

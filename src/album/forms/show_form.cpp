@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QImage>
 #include <QLabel>
 #include <QListView>
 #include <QListWidget>
@@ -18,14 +19,18 @@
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QStatusBar>
+#include <QTimer>
 #include <QTableView>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <set>
 
 #include "album/album_add.h"
 #include "album/album_files.h"
+#include "album/album_thumbs.h"
 #include "album/forms/album_dialogs.h"
 #include "album/forms/album_model.h"
 #include "common/atomic_file.h"
@@ -36,6 +41,7 @@
 #include "platform/statvfs_volume_source.h"
 #include "platform/ui.h"
 #include "slideshow/effects_table.h"
+#include "thumbs/thumb_builder.h"
 
 namespace pelira {
 
@@ -52,7 +58,7 @@ struct MenuRow {
   const char* objectName;
   const char* caption;
   const char* shortcut;
-  const char* menu;  // top-level menu caption
+  const char* menu;  // top-level menu caption; "Top/Sub" for a submenu
   void (TShowForm::*slot)();
   const char* toolText;  // tool bar button, or nullptr
   bool popup;            // also on the list's pop-up menu
@@ -98,7 +104,19 @@ const MenuRow kMenuRows[] = {
     {"mnuPosition", "&Position", "", "&Properties", &TShowForm::mnuPositionClick, nullptr, true},
     {"mnuPanel", "Pan&el", "", "&Properties", &TShowForm::mnuPanelClick, nullptr, true},
     {"mnuComment", "Commen&t", "", "&Properties", &TShowForm::mnuCommentClick, nullptr, true},
+    {"mnuDoThumbs", "&Do thumbs", "", "&Tools", &TShowForm::mnuDoThumbsClick, nullptr, false},
+    {"mnuStopThumbs", "&Stop thumbs", "", "&Tools", &TShowForm::mnuStopThumbsClick, nullptr, false},
+    {"mnuRedoThumbs", "Redo thum&bs", "", "&Tools", &TShowForm::mnuRedoThumbsClick, nullptr, false},
+    {"mnuCheckThumbs", "Chec&k thumbs", "", "&Tools", &TShowForm::mnuCheckThumbsClick, nullptr, false},
+    {"mnuCacheInfo", "&Info", "", "&Tools/&Cache", &TShowForm::mnuCacheInfoClick, nullptr, false},
+    {"mnuKillAll", "&Kill all", "", "&Tools/&Cache", &TShowForm::mnuKillAllClick, nullptr, false},
 };
+
+// How often arriving thumbnails repaint the views.
+constexpr int kThumbRepaintMs = 40;
+constexpr const char* kKillAllText = "Delete thumbnail cache of ALL VISITED FOLDERS?";
+// The status panel that shows the thumbnailing percent fits "Thumbs: 100% ".
+constexpr const char* kThumbsPanelSample = "Thumbs: 100% ";
 
 constexpr const char* kPropertyItems[9] = {"Background", "Effect", "Wait",     "Position", "Gamma",
                                            "Size",       "Rotation", "Zoom", "Comment"};
@@ -116,6 +134,7 @@ TShowForm::TShowForm(AlbumDialogs& dialogs, Ui& ui, QWidget* parent, SettingsSto
   setObjectName("TShowForm");
   setAcceptDrops(true);
   model_ = new TAlbumModel(store_, this);
+  model_->SetThumbnailSource([this](std::size_t pos) { return ThumbnailIcon(pos); });
   BuildViews();
   BuildMenus();
   if (QScreen* s = QGuiApplication::primaryScreen()) screen_ = {s->geometry().width(), s->geometry().height()};
@@ -126,7 +145,10 @@ TShowForm::TShowForm(AlbumDialogs& dialogs, Ui& ui, QWidget* parent, SettingsSto
   UpdatePropertiesBox();
 }
 
-TShowForm::~TShowForm() = default;
+TShowForm::~TShowForm() {
+  // The workers go first: none may post to a window that is being destroyed.
+  pool_.reset();
+}
 
 QAction* TShowForm::Action(const char* objectName) const { return findChild<QAction*>(objectName); }
 
@@ -173,8 +195,8 @@ void TShowForm::BuildViews() {
   icons_->setSelectionModel(table_->selectionModel());
   icons_->setViewMode(QListView::IconMode);
   icons_->setUniformItemSizes(true);
-  icons_->setGridSize(QSize(112, 96));
-  icons_->setIconSize(QSize(64, 64));
+  icons_->setGridSize(QSize(kThumbWidth + 12, kThumbHeight + 30));
+  icons_->setIconSize(QSize(kThumbWidth, kThumbHeight));
   icons_->setResizeMode(QListView::Adjust);
   icons_->setMovement(QListView::Static);
   icons_->setLayoutMode(QListView::Batched);
@@ -200,6 +222,10 @@ void TShowForm::BuildViews() {
     PullSelection();
     UpdateStatus();
     UpdatePropertiesBox();
+    // Clicking a slide still waiting for its thumbnail resumes thumbnailing.
+    if (thumbsShown_ && !thumbsRunning_ && store_.SelectedCount() == 1 &&
+        store_.At(store_.FirstSelected()).thumbState == kThumbPending && !store_.Busy())
+      StartThumbs();
   });
   splitter_->addWidget(propBox_);
   splitter_->addWidget(stack_);
@@ -211,6 +237,7 @@ void TShowForm::BuildViews() {
     status_[i]->setObjectName(QString("statusPanel%1").arg(i));
     statusBar()->addWidget(status_[i], i == 3 ? 1 : 0);
   }
+  status_[0]->setMinimumWidth(status_[0]->fontMetrics().horizontalAdvance(kThumbsPanelSample));
   setMinimumSize(480, 240);
 }
 
@@ -221,9 +248,16 @@ void TShowForm::BuildMenus() {
   for (const MenuRow& r : kMenuRows) {
     QMenu* menu = nullptr;
     if (r.menu != nullptr) {
-      QMenu*& m = menus[r.menu];
-      if (m == nullptr) m = menuBar()->addMenu(r.menu);
+      const QString path = r.menu;
+      const QString top = path.section('/', 0, 0);
+      QMenu*& m = menus[top];
+      if (m == nullptr) m = menuBar()->addMenu(top);
       menu = m;
+      if (path.contains('/')) {
+        QMenu*& sub = menus[path];
+        if (sub == nullptr) sub = m->addMenu(path.section('/', 1));
+        menu = sub;
+      }
     }
     auto* a = new QAction(r.caption, this);
     a->setObjectName(r.objectName);
@@ -393,6 +427,7 @@ bool TShowForm::AskDiscard() {
 
 void TShowForm::mnuNewClick() {
   if (store_.Modified() && !AskDiscard()) return;
+  StopThumbs();
   store_.Clear();
   Refresh(true);
   UpdateTitle();
@@ -407,12 +442,15 @@ bool TShowForm::OpenAlbumFile(const std::string& path, bool askDiscard) {
   o.progress = progress.get();
   o.volumes = volumes_;
   statusBar()->showMessage("Busy");
+  // Record numbers start again: results of the old album's slides must not land here.
+  StopThumbs();
   const AlbumLoadResult r = LoadAlbum(store_, path, o);
   progress.reset();
   if (r.ok && hooks_.addRecent) hooks_.addRecent(path);
   statusBar()->clearMessage();
   Refresh(true);
   UpdateTitle();
+  if (r.ok) RunCheckThumbs();
   return r.ok;
 }
 
@@ -497,7 +535,9 @@ void TShowForm::mnuRunClick() {
 void TShowForm::mnuCloseClick() { close(); }
 
 void TShowForm::closeEvent(QCloseEvent* event) {
-  // Closing only hides the window; the album stays for the next time.
+  // Closing only hides the window; the album stays for the next time. Thumbnailing stops
+  // without waiting for a worker busy with a slow file.
+  StopThumbs();
   SaveSettings();
   event->ignore();
   hide();
@@ -529,12 +569,14 @@ void TShowForm::AddFiles(const std::vector<std::string>& paths, AddMode mode) {
                 std::to_string(out.refused.size()) + " file name(s) with line breaks cannot be added to an album.",
                 Button::OK);
   Refresh(true);
+  if (out.added > 0) RunCheckThumbs();
 }
 
 void TShowForm::mnuAddClick() {
   const auto files = dialogs_.ChooseSlides(this, "Add slide(s)");
   if (files.empty()) return;
   if (store_.Empty()) {
+    StopThumbs();
     store_.Clear();
     UpdateTitle();
   }
@@ -666,12 +708,19 @@ void TShowForm::mnuAlbumModeClick() {
   albumMode_ = !albumMode_;
   // Album mode shows the image columns, slide mode the slide properties.
   columnSet_ = albumMode_ ? 2 : 1;
-  stack_->setCurrentWidget(albumMode_ ? static_cast<QWidget*>(icons_) : table_);
+  if (albumMode_) ShowThumbnailView();
+  else stack_->setCurrentWidget(table_);
   UpdateEnabled();
 }
 
 void TShowForm::mnuDetailsClick() { stack_->setCurrentWidget(table_); }
-void TShowForm::mnuIconsClick() { stack_->setCurrentWidget(icons_); }
+void TShowForm::mnuIconsClick() { ShowThumbnailView(); }
+
+void TShowForm::ShowThumbnailView() {
+  stack_->setCurrentWidget(icons_);
+  // Entering the view starts thumbnailing, or resumes it when it was stopped before the end.
+  if (!thumbsRunning_ && !thumbsComplete_) StartThumbs();
+}
 
 // --- source files ------------------------------------------------------------------------------
 
@@ -758,6 +807,7 @@ void TShowForm::mnuGetClick() {
   if (!store_.Empty() && !AskDiscard()) return;
   const auto folder = dialogs_.ChooseFolder(this, "Get available slides from ...");
   if (!folder) return;
+  StopThumbs();
   store_.Clear();
   UpdateTitle();
   AddFiles(FolderSlideFiles(*folder), AddMode::InOrder);
@@ -907,6 +957,201 @@ void TShowForm::ColumnClicked(int column) {
   SelectAll(store_);
   PushSelection();
   (this->*fn)();
+}
+
+// --- thumbnails --------------------------------------------------------------------------------
+
+void TShowForm::WritePlaceholders() {
+  // The cache root's icons: the CD player, the generic and the program's icons, failure.
+  if (!cache_.EnsureFolders()) return;
+  for (std::string_view name : {kCdTrackThumb, kGenericIconThumb, kProgramIconThumb, kFailedThumb}) {
+    const auto file = cache_.PathOf({}, name);
+    if (!ThumbCache::PresentOrRemove(file)) ThumbCache::Write(file, ThumbnailOfIcon(DefaultThumbIcon(name)));
+  }
+}
+
+void TShowForm::StartThumbs() {
+  if (store_.Empty()) return;
+  if (!pool_) {
+    pool_ = std::make_unique<ThumbPool>();
+    // Workers only post; the results are taken and applied on this thread.
+    // One posted call at a time, however many results arrive before it runs.
+    pool_->SetNotify([this] {
+      if (!drainPosted_.exchange(true)) QMetaObject::invokeMethod(this, &TShowForm::DrainThumbs, Qt::QueuedConnection);
+    });
+  }
+  pool_->Cancel();
+  ++queueGeneration_;
+  thumbsShown_ = true;
+  WritePlaceholders();
+  // The slides on screen go first, queued at once; the rest follow in slices of a few
+  // milliseconds, so a folder of tens of thousands never holds up a frame.
+  const std::size_t n = store_.Count();
+  std::size_t first = 0, last = 63;
+  if (stack_->currentWidget() == icons_ && icons_->isVisible()) {
+    const QModelIndex a = icons_->indexAt(QPoint(1, 1));
+    const QModelIndex b = icons_->indexAt(QPoint(icons_->viewport()->width() - 2, icons_->viewport()->height() - 2));
+    first = a.isValid() ? static_cast<std::size_t>(a.row()) : 0;
+    last = b.isValid() ? static_cast<std::size_t>(b.row()) : first + 63;
+  }
+  last = std::min(last, n - 1);
+  visibleFirst_ = std::min(first, last);
+  visibleLast_ = last;
+  std::vector<ThumbJob> jobs;
+  for (std::size_t p = visibleFirst_; p <= visibleLast_; ++p)
+    if (auto j = ThumbJobFor(store_, p, cache_, true)) jobs.push_back(std::move(*j));
+  thumbSettled_ = visibleLast_ - visibleFirst_ + 1 - jobs.size();
+  thumbQueued_ = jobs.size();
+  thumbDone_ = 0;
+  queuePos_ = 0;
+  queueingDone_ = false;
+  thumbPercent_ = -1;
+  thumbsComplete_ = false;
+  thumbsRunning_ = true;
+  pool_->Submit(std::move(jobs), true);
+  status_[0]->setText(Q(ThumbsPercentText(0)));
+  QTimer::singleShot(0, this, [this, g = queueGeneration_] { QueueMoreThumbs(g); });
+  icons_->viewport()->update();
+  table_->viewport()->update();
+}
+
+void TShowForm::QueueMoreThumbs(std::uint64_t generation) {
+  if (generation != queueGeneration_ || !thumbsRunning_ || !pool_) return;
+  const auto start = std::chrono::steady_clock::now();
+  const std::size_t n = store_.Count();
+  std::vector<ThumbJob> jobs;
+  while (queuePos_ < n) {
+    const std::size_t p = queuePos_++;
+    if (p >= visibleFirst_ && p <= visibleLast_) continue;
+    if (auto j = ThumbJobFor(store_, p, cache_, true)) jobs.push_back(std::move(*j));
+    else ++thumbSettled_;
+    if ((queuePos_ & 31) == 0 && std::chrono::steady_clock::now() - start > std::chrono::milliseconds(8)) break;
+  }
+  thumbQueued_ += jobs.size();
+  pool_->Submit(std::move(jobs));
+  if (queuePos_ < n) QTimer::singleShot(0, this, [this, generation] { QueueMoreThumbs(generation); });
+  else queueingDone_ = true;
+  UpdateThumbProgress();
+}
+
+void TShowForm::UpdateThumbProgress() {
+  if (!thumbsRunning_) return;
+  const int percent = PercentOf(static_cast<std::int64_t>(thumbSettled_ + thumbDone_),
+                                static_cast<std::int64_t>(store_.Count()));
+  if (percent != thumbPercent_) {
+    thumbPercent_ = percent;
+    status_[0]->setText(Q(ThumbsPercentText(percent)));
+  }
+  if (queueingDone_ && thumbDone_ >= thumbQueued_ && pool_->Idle()) {
+    thumbsRunning_ = false;
+    thumbsComplete_ = true;
+    status_[0]->setText(kThumbsReadyText);
+  }
+}
+
+void TShowForm::StopThumbs() {
+  ++queueGeneration_;
+  if (pool_) pool_->Cancel();
+  thumbsRunning_ = false;
+}
+
+void TShowForm::DrainThumbs() {
+  drainPosted_ = false;
+  if (!pool_) return;
+  const std::vector<ThumbDone> results = pool_->TakeResults();
+  for (const ThumbDone& d : results) {
+    ApplyThumbResult(store_, d);
+    pixmaps_.remove(static_cast<quint32>(d.id));
+  }
+  thumbDone_ += results.size();
+  UpdateThumbProgress();
+  // Rows ask for their pictures when painted: only the visible ones are read, and the views
+  // repaint at most every few frames however fast the workers are.
+  if (!results.empty() && !repaintPending_) {
+    repaintPending_ = true;
+    QTimer::singleShot(kThumbRepaintMs, this, [this] {
+      repaintPending_ = false;
+      icons_->viewport()->update();
+      table_->viewport()->update();
+    });
+  }
+}
+
+QIcon TShowForm::ThumbnailIcon(std::size_t pos) {
+  if (!thumbsShown_ || pos >= store_.Count()) return {};
+  const auto key = static_cast<quint32>(store_.Order()[pos]);
+  if (const QPixmap* p = pixmaps_.object(key)) return QIcon(*p);
+  const std::filesystem::path file = ThumbToDraw(store_, pos, cache_);
+  if (file.empty()) return {};
+  const auto dib = ThumbCache::Read(file);
+  if (!dib) return {};
+  QImage img(kThumbWidth, kThumbHeight, QImage::Format_BGR888);
+  for (int y = 0; y < kThumbHeight; ++y) std::memcpy(img.scanLine(y), dib->ScanLine(y), kThumbWidth * 3);
+  auto* pm = new QPixmap(QPixmap::fromImage(img));
+  pixmaps_.insert(key, pm);
+  return QIcon(*pm);
+}
+
+void TShowForm::RunCheckThumbs() {
+  if (store_.Empty()) return;
+  StopThumbs();
+  thumbsShown_ = true;
+  WritePlaceholders();
+  auto progress = OpenProgress(ui_, kCheckThumbsTitle);
+  CheckThumbsOutcome out;
+  {
+    BusyScope busy(store_);
+    if (!busy.Acquired()) return;
+    out = CheckThumbs(store_, cache_, progress.get());
+  }
+  progress.reset();
+  pixmaps_.clear();
+  PushSelection();
+  Refresh(false);
+  if (out.failed > 0) {
+    if (ui_.Message(MessageKind::Information, InvalidThumbsText(out.failed), Button::Yes | Button::No) == Button::Yes)
+      mnuRelocateClick();
+  } else if (!out.cancelled) {
+    thumbsComplete_ = true;
+  }
+}
+
+void TShowForm::mnuDoThumbsClick() { StartThumbs(); }
+
+void TShowForm::mnuStopThumbsClick() {
+  StopThumbs();
+  // The jobs in flight end before the command does: nothing is written after Stop.
+  if (pool_) pool_->Stop();
+}
+
+void TShowForm::mnuRedoThumbsClick() {
+  PullSelection();
+  if (store_.SelectedCount() == 0) {
+    ui_.Message(MessageKind::Information, kRedoNoSelectionText, Button::OK);
+    return;
+  }
+  StopThumbs();
+  RedoSelectedThumbs(store_, cache_);
+  pixmaps_.clear();
+  StartThumbs();
+}
+
+void TShowForm::mnuCheckThumbsClick() { RunCheckThumbs(); }
+
+void TShowForm::mnuCacheInfoClick() { ui_.Message(MessageKind::Information, CacheInfoText(cache_.Info()), Button::OK); }
+
+void TShowForm::mnuKillAllClick() {
+  if (ui_.Message(MessageKind::Warning, kKillAllText, Button::OK | Button::Cancel) != Button::OK) return;
+  // No worker may still be writing into a folder that goes now.
+  if (pool_) pool_->Stop();
+  thumbsRunning_ = false;
+  thumbsComplete_ = false;
+  thumbsShown_ = false;
+  stack_->setCurrentWidget(table_);
+  cache_.KillAll();
+  ResetThumbStates(store_);
+  pixmaps_.clear();
+  Refresh(false);
 }
 
 // --- settings ----------------------------------------------------------------------------------

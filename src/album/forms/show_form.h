@@ -2,7 +2,10 @@
 // TShowForm: the slide album window. It owns the AlbumStore, shows it through one virtual
 // model in a details view and an icon view, and forwards every command to the album core.
 // Menus, keys and tool buttons come from one table; dialogs from one AlbumDialogs.
+#include <QCache>
 #include <QMainWindow>
+#include <QPixmap>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
@@ -11,6 +14,8 @@
 #include "album/album_commands.h"
 #include "album/album_add.h"
 #include "album/album_store.h"
+#include "thumbs/thumb_cache.h"
+#include "thumbs/thumb_pool.h"
 
 class QLabel;
 class QListView;
@@ -108,6 +113,17 @@ class TShowForm : public QMainWindow {
   void mnuStatusBarClick();
   void mnuPropertiesBoxClick();
   void mnuButtonTextClick();
+  // Thumbnails (Tools menu).
+  void mnuDoThumbsClick();
+  void mnuStopThumbsClick();
+  void mnuRedoThumbsClick();
+  void mnuCheckThumbsClick();
+  void mnuCacheInfoClick();
+  void mnuKillAllClick();
+  // Background thumbnailing is running (jobs queued or in flight on the workers).
+  bool ThumbsRunning() const { return thumbsRunning_; }
+  bool ThumbsComplete() const { return thumbsComplete_; }
+  const ThumbCache& Cache() const { return cache_; }
   // 0 all properties, 1 slide properties only, 2 image properties only.
   int ColumnSet() const { return columnSet_; }
   // Files dropped on the window: appended, the last dropped first.
@@ -143,6 +159,15 @@ class TShowForm : public QMainWindow {
   void SaveSettings();
   std::string EffectName(int effect) const;
   std::vector<std::string> EffectNames() const;
+  void WritePlaceholders();
+  void StartThumbs();
+  void QueueMoreThumbs(std::uint64_t generation);
+  void UpdateThumbProgress();
+  void StopThumbs();
+  void DrainThumbs();
+  void RunCheckThumbs();
+  void ShowThumbnailView();
+  QIcon ThumbnailIcon(std::size_t pos);
 
   AlbumStore store_;
   AlbumDialogs& dialogs_;
@@ -168,6 +193,23 @@ class TShowForm : public QMainWindow {
   int columnSet_ = 1;
   bool boxWanted_ = true;
   bool syncing_ = false;
+  // The thumbnail cache and the workers that fill it; only this thread touches the records.
+  ThumbCache cache_;
+  std::unique_ptr<ThumbPool> pool_;
+  std::uint64_t queueGeneration_ = 0;  // a start or a stop ends the queueing of the one before
+  std::size_t queuePos_ = 0;           // next display position to queue
+  std::size_t visibleFirst_ = 0, visibleLast_ = 0;
+  bool queueingDone_ = false;
+  std::size_t thumbQueued_ = 0;        // jobs handed to the workers
+  std::size_t thumbDone_ = 0;          // their results taken
+  std::size_t thumbSettled_ = 0;       // slides that needed no job
+  int thumbPercent_ = -1;
+  bool thumbsRunning_ = false;
+  bool thumbsComplete_ = false;
+  bool thumbsShown_ = false;
+  std::atomic<bool> drainPosted_{false};  // a DrainThumbs call is queued
+  bool repaintPending_ = false;  // thumbnailing started once: the views draw thumbnails
+  QCache<quint32, QPixmap> pixmaps_{600};  // by record number, about 40 MB at most
 };
 
 // Opens (creating on first use) the album window of owner and brings it to the front. The

@@ -6,12 +6,16 @@
 #include <QLabel>
 #include <QListView>
 #include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <deque>
 #include <fstream>
 
+#include "album/album_add.h"
 #include "album/album_files.h"
+#include "album/album_thumbs.h"
 #include "album/forms/album_dialogs.h"
 #include "album/forms/album_model.h"
 #include "album/forms/show_form.h"
@@ -71,9 +75,28 @@ class FakeDialogs : public AlbumDialogs {
   }
 };
 
+// Pictures are real ones (Check thumbs after an add reads them); other kinds hold a few bytes.
 std::string MakeFile(const QString& path) {
   QDir().mkpath(QFileInfo(path).absolutePath());
-  std::ofstream(path.toStdString()) << "data";
+  const QString fixtures = qEnvironmentVariable("PELIRA_FIXTURES");
+  const QString source = path.endsWith(".jpg") ? fixtures + "/thumbs/photo_400x300.jpg"
+                         : path.endsWith(".png") ? fixtures + "/codecs/png/gray1.png"
+                                                 : QString();
+  if (!source.isEmpty()) {
+    QFile::remove(path);
+    QFile::copy(source, path);
+  } else {
+    std::ofstream(path.toStdString()) << "data";
+  }
+  return path.toStdString();
+}
+
+// A 24-bit BMP of w x h, every pixel of one colour.
+std::string MakeBmp(const QString& path, int w, int h, QRgb colour) {
+  QDir().mkpath(QFileInfo(path).absolutePath());
+  QImage img(w, h, QImage::Format_RGB888);
+  img.fill(colour);
+  img.save(path, "BMP");
   return path.toStdString();
 }
 
@@ -228,6 +251,122 @@ class ShowFormTest : public QObject {
     QVERIFY(!first->isVisible());
     QCOMPARE(ShowAlbumWindow(&owner), first);  // the same window, with its album
     QVERIFY(first->isVisible());
+  }
+
+  void thumbnailsArriveInTheIconView() {
+    // Slides added straight to the store: nothing is made until the view asks.
+    std::vector<std::string> paths;
+    for (int i = 0; i < 12; ++i)
+      paths.push_back(MakeBmp(files_.path() + QString("/t/p%1.bmp").arg(i), 40 + i, 30, qRgb(200, 10 * i, 0)));
+    paths.push_back(MakeFile(files_.path() + "/t/broken.jpg"));
+    std::ofstream(paths.back()) << "not a jpeg";
+    paths.push_back(MakeFile(files_.path() + "/t/song.mp3"));
+    AddRequest req;
+    req.paths = paths;
+    req.mode = AddMode::InOrder;
+    AddSlides(form_->Store(), req);
+    form_->Model()->Reset();
+    form_->show();
+    form_->Action("mnuIcons")->trigger();
+    QCOMPARE(form_->StatusPanel(0)->text().left(7), QString("Thumbs:"));
+    // The results come back to this thread as the workers finish them.
+    QTRY_VERIFY_WITH_TIMEOUT(!form_->ThumbsRunning(), 20000);
+    QVERIFY(form_->ThumbsComplete());
+    QCOMPARE(form_->StatusPanel(0)->text(), QString("Ready"));
+    for (int i = 0; i < 12; ++i) {
+      const SlideRecord& r = form_->Store().At(static_cast<std::size_t>(i));
+      QCOMPARE(r.thumbState, kThumbDone);
+      QCOMPARE(int(r.width), 40 + i);
+      // The view draws the stored thumbnail: the picture's colour inside the margin, white outside.
+      const QIcon icon = form_->Model()->index(i, kColFilename).data(Qt::DecorationRole).value<QIcon>();
+      const QImage drawn = icon.pixmap(QSize(168, 126)).toImage();
+      QCOMPARE(drawn.size(), QSize(168, 126));
+      QCOMPARE(QColor(drawn.pixel(84, 63)), QColor(200, 10 * i, 0));
+      QCOMPARE(QColor(drawn.pixel(0, 0)), QColor(Qt::white));
+    }
+    QCOMPARE(form_->Store().At(12).thumbState, kThumbFailed);
+    QCOMPARE(form_->Store().At(13).thumbState, kThumbDone);  // the kind's shared icon
+    // Redo: nothing selected says so; a selected slide is made again.
+    form_->SelectRows({});
+    form_->Action("mnuRedoThumbs")->trigger();
+    QCOMPARE(ui_->Texts().back(), std::string(kRedoNoSelectionText));
+    form_->SelectRows({3});
+    SlideRecord& three = form_->Store().MutableAt(3);
+    const auto file = SlideThumbPath(form_->Store(), three, form_->Cache()).file;
+    QVERIFY(std::filesystem::exists(file));
+    form_->Action("mnuRedoThumbs")->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(!form_->ThumbsRunning(), 20000);
+    QCOMPARE(form_->Store().At(3).thumbState, kThumbDone);
+    QVERIFY(std::filesystem::exists(file));
+    // Info names the cache and counts its files; Kill all asks, then empties it.
+    form_->Action("mnuCacheInfo")->trigger();
+    QVERIFY(ui_->Texts().back().find("pl00F846.thd\n") != std::string::npos);
+    const CacheInfo info = form_->Cache().Info();
+    QVERIFY(info.files >= 17);  // 12 pictures, the MP3 icon and 4 placeholders (earlier tests add more)
+    QVERIFY(ui_->Texts().back().find(std::to_string(info.files) + " files") != std::string::npos);
+    ui_->Queue(Button::Cancel);
+    form_->Action("mnuKillAll")->trigger();
+    QCOMPARE(ui_->Texts().back(), std::string("Delete thumbnail cache of ALL VISITED FOLDERS?"));
+    QVERIFY(std::filesystem::exists(file));
+    ui_->Queue(Button::OK);
+    form_->Action("mnuKillAll")->trigger();
+    QVERIFY(!std::filesystem::exists(file));
+    QCOMPARE(form_->Store().At(3).thumbState, kThumbPending);
+    QVERIFY(form_->DetailsView()->isVisible());
+  }
+
+  void checkThumbsAfterAddSelectsTheFailures() {
+    const std::string good = MakeFile(files_.path() + "/c/good.jpg");
+    const std::string bad = MakeFile(files_.path() + "/c/bad.png");
+    std::ofstream(bad) << "not a png";
+    dialogs_->slides.push_back({good, bad});
+    ui_->Queue(Button::No);
+    form_->Action("mnuAdd")->trigger();
+    QCOMPARE(ui_->Texts().back(),
+             std::string("1 invalid thumbnails found; these items may interfere with\naccurate image matches and "
+                         "ranks. Review and \"cut\" these\nitems from album (recommended).  Review/relocate selection?"));
+    // Added from the last chosen: bad.png is first.
+    QCOMPARE(form_->Store().At(0).thumbState, kThumbFailed);
+    QCOMPARE(form_->Store().At(1).thumbState, kThumbDone);
+    QCOMPARE(form_->Store().At(1).width, std::uint16_t(400));
+    QCOMPARE(form_->StatusPanel(0)->text(), QString("Slide 1 of 2"));
+    // Yes goes on to Relocate with the failed slide selected.
+    ui_->Queue(Button::Yes);
+    form_->Action("mnuCheckThumbs")->trigger();
+    QCOMPARE(dialogs_->titles.back(), QString("Relocate selection(s) to Index#"));
+  }
+
+  void theToolsMenuHoldsTheThumbnailCommands() {
+    QStringList captions;
+    for (QAction* top : form_->menuBar()->actions()) {
+      if (top->text() != "&Tools") continue;
+      for (QAction* a : top->menu()->actions()) {
+        captions << a->text();
+        if (a->menu())
+          for (QAction* b : a->menu()->actions()) captions << a->text() + ">" + b->text();
+      }
+    }
+    QCOMPARE(captions, QStringList({"&Do thumbs", "&Stop thumbs", "Redo thum&bs", "Chec&k thumbs", "&Cache",
+                                    "&Cache>&Info", "&Cache>&Kill all"}));
+  }
+
+  void closingStopsThumbnailing() {
+    std::vector<std::string> paths;
+    for (int i = 0; i < 40; ++i) paths.push_back(MakeFile(files_.path() + QString("/s/p%1.jpg").arg(i)));
+    AddRequest req;
+    req.paths = paths;
+    req.mode = AddMode::InOrder;
+    AddSlides(form_->Store(), req);
+    form_->Model()->Reset();
+    form_->show();
+    form_->Action("mnuDoThumbs")->trigger();
+    QVERIFY(form_->ThumbsRunning());
+    form_->close();
+    QVERIFY(!form_->ThumbsRunning());
+    QVERIFY(!form_->isVisible());
+    // Whatever was still in flight is dropped, not applied to the records.
+    QCoreApplication::processEvents();
+    form_.reset();
   }
 
   void aHundredThousandSlidesOpenAtOnce() {
