@@ -70,6 +70,7 @@ struct Batch {
   std::vector<std::string> files;
 };
 
+#ifdef PELIRA_CLI_PROGRAM  // the real program, built beside the tests with the windows
 // SIGINT and SIGTERM in the middle of a run: no more files are taken, the workers end, no
 // temporary stays behind (staged pictures in the output folder, the run's own folder), and
 // the exit status says which signal it was.
@@ -122,6 +123,8 @@ TEST(CliRunStops, AtTheFirstFullDisk) {
   EXPECT_EQ(text.find("No space left on device"), text.rfind("No space left on device")) << text;
   EXPECT_TRUE(Entries(b.tmp).empty());
 }
+
+#endif
 
 // A truncated JPEG is decoded as far as it goes, saved, and reported as a problem input.
 TEST(CliRunStops, TruncatedJpegIsWarnedAbout) {
