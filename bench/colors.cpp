@@ -1,6 +1,6 @@
 // HLS tune, the colour selections and the grey shades on a 6000 x 4000 24-bit picture.
 // bench/peers.sh compares HLS tune with ImageMagick's -modulate; the per-pixel round trip
-// shows what the tables of the picture-wide tune save.
+// shows what the picture-wide tune's vector loop saves.
 #include <benchmark/benchmark.h>
 
 #include <random>

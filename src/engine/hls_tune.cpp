@@ -1,9 +1,7 @@
 #include "engine/hls_tune.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
-#include <vector>
 
 #include "common/parallel_for.h"
 
@@ -21,104 +19,100 @@ Rgb HlsTunePixel(int r, int g, int b, int dh, int ds, int dl) {
 
 namespace {
 
-// The RGB -> HLS -> RGB round trip split where its inputs part: lightness and saturation
-// depend only on the largest and smallest component, so everything the tune does to them
-// (down to the two HLS-to-RGB levels m1, m2) is one table entry per (max, min) pair; the
-// hue needs the middle component, through a table of the rounded ratios. The expressions
-// are those of hls.cpp, evaluated once per pair instead of once per pixel.
+// The same round trip for n <= kChunk pixels at once, written without branches or tables so
+// that the compiler turns it into vector code. The divisions by the colour's own sums go
+// through float: every numerator stays below 2^24 and every quotient that is not whole lies
+// at least 1/510 below the next whole number, far more than float's rounding, so the floor
+// of the float quotient is the integer quotient.
+constexpr int kChunk = 256;
 
-// Hue part: (k * HLSMAX/6 + d/2) div d for 0 <= k <= d <= 255.
-const std::vector<std::int16_t>& HueSteps() {
-  static const std::vector<std::int16_t> steps = [] {
-    std::vector<std::int16_t> t(256 * 256, 0);
-    for (int d = 1; d < 256; ++d)
-      for (int k = 0; k <= d; ++k) t[d * 256 + k] = static_cast<std::int16_t>((k * (kHlsMax / 6) + d / 2) / d);
-    return t;
-  }();
-  return steps;
-}
-
-struct PairEntry {
-  std::int16_t m1 = 0, m2 = 0;  // the levels of HLSToRGB; unused for a grey result
-  std::int16_t grey = -1;       // >= 0: the pixel becomes this grey whatever its hue
+struct Chunk {
+  alignas(64) std::int32_t r[kChunk], g[kChunk], b[kChunk];
 };
 
-int Level(int v) { return std::clamp((v * kRgbMax + kHlsMax / 2) / kHlsMax, 0, 255); }
-
-int Channel(int m1, int m2, int h) {
-  if (h < 0) h += kHlsMax;
-  if (h > kHlsMax) h -= kHlsMax;
-  int v;
-  if (h < kHlsMax / 6) v = m1 + ((m2 - m1) * h + kHlsMax / 12) / (kHlsMax / 6);
-  else if (h < kHlsMax / 2) v = m2;
-  else if (h < kHlsMax * 2 / 3) v = m1 + ((m2 - m1) * (kHlsMax * 2 / 3 - h) + kHlsMax / 12) / (kHlsMax / 6);
-  else v = m1;
-  return Level(v);
+inline std::int32_t FloorDiv(std::int32_t num, std::int32_t den) {
+  return static_cast<std::int32_t>(static_cast<float>(num) / static_cast<float>(den));
 }
 
-std::vector<PairEntry> PairTable(int ds, int dl) {
-  std::vector<PairEntry> t(256 * 256);
-  for (int hi = 0; hi < 256; ++hi)
-    for (int lo = 0; lo <= hi; ++lo) {
-      // Any colour with these extremes gives the same L and S; (hi, lo, lo) stands for them.
-      const Hls c = RGBToHLS(hi, lo, lo);
-      PairEntry& e = t[hi * 256 + lo];
-      const int l = std::clamp(c.l + dl, 0, kHlsMax);
-      const int s = c.s == 0 ? 0 : std::clamp(c.s + ds, 0, kHlsMax);
-      if (s == 0) {
-        e.grey = static_cast<std::int16_t>(std::clamp(HLSToRGB(0, l, 0).r, 0, 255));
-        continue;
-      }
-      const int m2 = l <= kHlsMax / 2 ? (l * (kHlsMax + s) + kHlsMax / 2) / kHlsMax
-                                      : l + s - (l * s + kHlsMax / 2) / kHlsMax;
-      e.m1 = static_cast<std::int16_t>(2 * l - m2);
-      e.m2 = static_cast<std::int16_t>(m2);
-    }
-  return t;
+// HueToRGB and the scaling to 0..255 for a hue wrapped into 0..3600: the rising ramp below
+// 600, m2 to 1800, the falling ramp to 2400, m1 after. Both ramps read m1 + (dm x t + 300)
+// div 600 with t in 0..600, which is m1 at t = 0 and m2 at t = 600, so one clamped t serves
+// all four ranges.
+inline std::int32_t Ramp(std::int32_t m1, std::int32_t dm, std::int32_t hh) {
+  hh += hh < 0 ? kHlsMax : 0;
+  hh -= hh > kHlsMax ? kHlsMax : 0;
+  std::int32_t t = std::min(hh, kHlsMax * 2 / 3 - hh);
+  t = std::clamp(t, 0, kHlsMax / 6);
+  const std::int32_t v = m1 + (dm * t + kHlsMax / 12) / (kHlsMax / 6);
+  return std::min((v * kRgbMax + kHlsMax / 2) / kHlsMax, 255);
+}
+
+// Both sides of every choice are computed and one is kept: a division under a condition
+// would keep the compiler from vector code (the build lets this file's float divisions run
+// unconditionally: -fno-trapping-math).
+__attribute__((target_clones("avx512f", "avx2", "default"))) void TuneChunk(Chunk& c, int n, int dh, int ds, int dl) {
+  for (int i = 0; i < n; ++i) {
+    const std::int32_t r = c.r[i], g = c.g[i], b = c.b[i];
+    const std::int32_t hi = std::max(r, std::max(g, b)), lo = std::min(r, std::min(g, b));
+    const std::int32_t sum = hi + lo, d = hi - lo;
+    const std::int32_t l = (sum * kHlsMax + kRgbMax) / (2 * kRgbMax);
+    const std::int32_t den = std::max(l <= kHlsMax / 2 ? sum : 2 * kRgbMax - sum, 1);
+    const std::int32_t sq = FloorDiv(d * kHlsMax + den / 2, den);
+    const std::int32_t s = d == 0 ? 0 : sq;
+    // (k x 600 + d div 2) div d for k = hi - c is 0 for the largest component, 600 for the
+    // smallest and needs a division only for the middle one.
+    const std::int32_t mid = r + g + b - hi - lo;
+    const std::int32_t qm = FloorDiv((hi - mid) * (kHlsMax / 6) + d / 2, std::max(d, 1));
+    const std::int32_t qr = r == hi ? 0 : (r == lo ? kHlsMax / 6 : qm);
+    const std::int32_t qg = g == hi ? 0 : (g == lo ? kHlsMax / 6 : qm);
+    const std::int32_t qb = b == hi ? 0 : (b == lo ? kHlsMax / 6 : qm);
+    const std::int32_t hr = qb - qg, hg = kHlsMax / 3 + qr - qb, hb = 2 * kHlsMax / 3 + qg - qr;
+    std::int32_t h = r == hi ? hr : (g == hi ? hg : hb);
+    h += h < 0 ? kHlsMax : 0;
+    h -= h > kHlsMax ? kHlsMax : 0;
+    h += dh;
+    h += h < 0 ? kHlsMax : 0;
+    h -= h > kHlsMax ? kHlsMax : 0;
+    const std::int32_t l2 = std::clamp(l + dl, 0, kHlsMax);
+    // A grey keeps saturation 0.
+    const std::int32_t s2 = s == 0 ? 0 : std::clamp(s + ds, 0, kHlsMax);
+    const std::int32_t m2dark = (l2 * (kHlsMax + s2) + kHlsMax / 2) / kHlsMax;
+    const std::int32_t m2light = l2 + s2 - (l2 * s2 + kHlsMax / 2) / kHlsMax;
+    const std::int32_t m2 = l2 <= kHlsMax / 2 ? m2dark : m2light;
+    const std::int32_t m1 = 2 * l2 - m2, dm = m2 - m1;
+    const std::int32_t grey = std::min((l2 * kRgbMax + kHlsMax / 2) / kHlsMax, 255);
+    const std::int32_t or_ = Ramp(m1, dm, h + kHlsMax / 3), og = Ramp(m1, dm, h), ob = Ramp(m1, dm, h - kHlsMax / 3);
+    c.r[i] = s2 == 0 ? grey : or_;
+    c.g[i] = s2 == 0 ? grey : og;
+    c.b[i] = s2 == 0 ? grey : ob;
+  }
 }
 
 }  // namespace
 
 void ColorTuneHLS(Dib& pic, int dh, int ds, int dl) {
   if (pic.Empty() || pic.BitCount() != 24) return;
-  const std::vector<PairEntry> pairs = PairTable(ds, dl);
-  const std::int16_t* steps = HueSteps().data();
   const int w = pic.Width();
   ParallelRows(
       pic.Height(),
       [&](int first, int last) {
+        Chunk c;
         for (int y = first; y < last; ++y) {
-          std::uint8_t* p = pic.ScanLine(y);
-          std::uint32_t lastIn = 0xFFFFFFFF;
-          std::uint8_t out[3] = {0, 0, 0};
-          for (int x = 0; x < w; ++x, p += 3) {
-            const int b = p[0], g = p[1], r = p[2];
-            const std::uint32_t key = static_cast<std::uint32_t>(b | g << 8 | r << 16);
-            if (key != lastIn) {
-              lastIn = key;
-              const int hi = std::max({r, g, b}), lo = std::min({r, g, b});
-              const PairEntry& e = pairs[hi * 256 + lo];
-              if (e.grey >= 0) {
-                out[0] = out[1] = out[2] = static_cast<std::uint8_t>(e.grey);
-              } else {
-                const std::int16_t* q = steps + (hi - lo) * 256;
-                int h;
-                if (r == hi) h = q[hi - b] - q[hi - g];
-                else if (g == hi) h = kHlsMax / 3 + q[hi - r] - q[hi - b];
-                else h = 2 * kHlsMax / 3 + q[hi - g] - q[hi - r];
-                if (h < 0) h += kHlsMax;
-                if (h > kHlsMax) h -= kHlsMax;
-                h += dh;
-                if (h < 0) h += kHlsMax;
-                if (h > kHlsMax) h -= kHlsMax;
-                out[2] = static_cast<std::uint8_t>(Channel(e.m1, e.m2, h + kHlsMax / 3));
-                out[1] = static_cast<std::uint8_t>(Channel(e.m1, e.m2, h));
-                out[0] = static_cast<std::uint8_t>(Channel(e.m1, e.m2, h - kHlsMax / 3));
-              }
+          std::uint8_t* row = pic.ScanLine(y);
+          for (int x0 = 0; x0 < w; x0 += kChunk) {
+            const int n = std::min(kChunk, w - x0);
+            std::uint8_t* p = row + 3 * x0;
+            for (int i = 0; i < n; ++i) {
+              c.b[i] = p[3 * i];
+              c.g[i] = p[3 * i + 1];
+              c.r[i] = p[3 * i + 2];
             }
-            p[0] = out[0];
-            p[1] = out[1];
-            p[2] = out[2];
+            TuneChunk(c, n, dh, ds, dl);
+            for (int i = 0; i < n; ++i) {
+              p[3 * i] = static_cast<std::uint8_t>(c.b[i]);
+              p[3 * i + 1] = static_cast<std::uint8_t>(c.g[i]);
+              p[3 * i + 2] = static_cast<std::uint8_t>(c.r[i]);
+            }
           }
         }
       },

@@ -1,7 +1,7 @@
 #pragma once
 // Colors › Tune › HLS: every pixel through the HLS model, its hue turned and its lightness
 // and saturation moved. The result is the one of the plain per-pixel round trip
-// (HlsTunePixel); the picture-wide routine only finds it faster.
+// (HlsTunePixel); the picture-wide routine only finds it faster (checked on every colour).
 #include "engine/hls.h"
 #include "image/dib.h"
 
