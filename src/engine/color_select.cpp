@@ -96,44 +96,31 @@ bool DoColorMask(Dib& pic, const Dib& second, const HlsSelection& sel, int mode)
 void AirBrush(Dib& pic, const HlsSelection& sel) {
   if (!TrueColor(pic)) return;
   const int w = pic.Width(), h = pic.Height();
-  // The smoothed copy: the picture where the 5 x 5 window does not fit or the mean is too
-  // far from the pixel's lightness.
-  Dib smooth = pic;
-  if (w >= 5 && h >= 5) {
-    ParallelRows(
-        h - 4,
-        [&](int first, int last) {
-          for (int y = first + 2; y < last + 2; ++y) {
-            std::uint8_t* out = smooth.ScanLine(y);
-            const std::uint8_t* rows[5];
-            for (int k = 0; k < 5; ++k) rows[k] = pic.ScanLine(y - 2 + k);
-            for (int x = 2; x < w - 2; ++x) {
-              int sum[3] = {0, 0, 0};
-              for (int k = 0; k < 5; ++k) {
-                const std::uint8_t* q = rows[k] + 3 * (x - 2);
-                for (int j = 0; j < 15; ++j) sum[j % 3] += q[j];
-              }
-              const int mb = sum[0] / 25, mg = sum[1] / 25, mr = sum[2] / 25;
-              const std::uint8_t* o = rows[2] + 3 * x;
-              const int lo = RGBToHLS(o[2], o[1], o[0]).l, lm = RGBToHLS(mr, mg, mb).l;
-              if (std::abs(lo - lm) < 255) {
-                out[3 * x] = static_cast<std::uint8_t>(mb);
-                out[3 * x + 1] = static_cast<std::uint8_t>(mg);
-                out[3 * x + 2] = static_cast<std::uint8_t>(mr);
-              }
-            }
-          }
-        },
-        0, w);
-  }
+  // The means are read from the picture as it was; only selected pixels need theirs.
+  const Dib src = pic;
   ParallelRows(
       h,
       [&](int first, int last) {
         for (int y = first; y < last; ++y) {
-          std::uint8_t* p = pic.ScanLine(y);
-          const std::uint8_t* s = smooth.ScanLine(y);
-          for (int x = 0; x < w; ++x, p += 3, s += 3)
-            if (sel.Contains(RGBToHLS(p[2] & 0xF0, p[1] & 0xF0, p[0] & 0xF0))) std::copy(s, s + 3, p);
+          std::uint8_t* out = pic.ScanLine(y);
+          const std::uint8_t* o = src.ScanLine(y);
+          const bool rowFits = y >= 2 && y < h - 2;
+          for (int x = 0; x < w; ++x, o += 3) {
+            if (!sel.Contains(RGBToHLS(o[2] & 0xF0, o[1] & 0xF0, o[0] & 0xF0))) continue;
+            // Where the 5 x 5 window does not fit the pixel stays.
+            if (!rowFits || x < 2 || x >= w - 2) continue;
+            int sum[3] = {0, 0, 0};
+            for (int k = -2; k <= 2; ++k) {
+              const std::uint8_t* q = src.ScanLine(y + k) + 3 * (x - 2);
+              for (int j = 0; j < 15; ++j) sum[j % 3] += q[j];
+            }
+            const int mb = sum[0] / 25, mg = sum[1] / 25, mr = sum[2] / 25;
+            if (std::abs(RGBToHLS(o[2], o[1], o[0]).l - RGBToHLS(mr, mg, mb).l) < 255) {
+              out[3 * x] = static_cast<std::uint8_t>(mb);
+              out[3 * x + 1] = static_cast<std::uint8_t>(mg);
+              out[3 * x + 2] = static_cast<std::uint8_t>(mr);
+            }
+          }
         }
       },
       0, w);
