@@ -342,7 +342,6 @@ void TFXdlg::Test() {
   } else if (request_.preview && !after_.Empty()) {
     request_.preview(after_, Values());
   }
-  showMask_ = false;
   ShowAfter();
   ++previews_;
   apply_->setEnabled(!jpeg_ || (request_.kind == kJpegSaveKind && !jpegBytes_.empty()));
@@ -354,6 +353,7 @@ void TFXdlg::ExtraClicked() {
   if (request_.maskPreview) {
     showMask_ = true;
     Test();
+    showMask_ = false;
     return;
   }
   if (!request_.histogram) return;
