@@ -325,6 +325,48 @@ TEST(ColorCommands, GreyShadesRecordTheirWords) {
   }
 }
 
+// On 1-, 4- and 8-bit pictures every colour command works on the true-colour picture: the
+// result is the one of the same command on the picture promoted first, and Undo brings back
+// the palette picture.
+TEST(ColorCommands, PalettePicturesGiveTheirTrueColourResult) {
+  for (int bits : {1, 4, 8}) {
+    Dib pal(30, 20, bits);
+    Palette colours;
+    for (int i = 0; i < (1 << bits); ++i)
+      colours.push_back(RgbQuad{static_cast<std::uint8_t>(i * 37 % 256), static_cast<std::uint8_t>(i * 91 % 256),
+                                static_cast<std::uint8_t>(255 - i * 13 % 256), 0});
+    pal.SetColors(colours);
+    for (int y = 0; y < 20; ++y)
+      for (int x = 0; x < 30; ++x) pal.SetIndex(x, y, (x + 3 * y) % (1 << bits));
+    Dib promoted(30, 20, 24);
+    for (int y = 0; y < 20; ++y)
+      for (int x = 0; x < 30; ++x) promoted.SetPixel(x, y, pal.Pixel(x, y));
+    for (EditCommand c : {E::TuneHLS, E::ReplaceHlsForeground, E::ReplaceHlsBackground, E::ReplaceRgbForeground,
+                          E::ReplaceRgbBackground, E::Airbrush, E::NaturalizeCcd, E::NaturalizeRgb, E::RgbMaximum,
+                          E::RgbMinimum, E::RedEye}) {
+      auto run = [&](Rig& rig, const Dib& picture) {
+        rig.Load(picture);
+        rig.state.LastRegion = {0, 0, 30, 20};
+        rig.engine.SelectionCentre[0] = 3000;
+        rig.engine.SelectionCentre[1] = 1800;
+        rig.engine.SelectionCentre[2] = 1800;
+        rig.ask.queued = {{300, 1500, 1700}};
+        if (c == E::ReplaceRgbForeground || c == E::ReplaceRgbBackground) rig.ask.queued = {{242, 91, 37}};  // palette entry 1
+        rig.edits.Run(c);
+      };
+      Rig fromPalette, fromTrueColour;
+      run(fromPalette, pal);
+      run(fromTrueColour, promoted);
+      const std::string name = std::string(EditCommandName(c)) + " at " + std::to_string(bits) + " bits";
+      EXPECT_EQ(fromPalette.host.picture.BitCount(), 24) << name;
+      EXPECT_TRUE(SamePixels(fromPalette.host.picture, fromTrueColour.host.picture)) << name;
+      ASSERT_TRUE(fromPalette.edits.Undo()) << name;
+      EXPECT_EQ(fromPalette.host.picture.BitCount(), bits) << name;
+      EXPECT_EQ(fromPalette.state.ImageBits, bits) << name;
+    }
+  }
+}
+
 // The Gray shades submenu's True Grayscale is the Colors item's command and records its word.
 TEST(ColorCommands, GrayShadesTrueGrayscaleIsTheSameCommand) {
   const Operation* item = OperationByMenuName("mnuGrayShadesGrayscale");
