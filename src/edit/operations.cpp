@@ -26,6 +26,7 @@ using M = OperationMenu;
 constexpr ArgRange kLevel{0, 255};
 constexpr ArgRange kSigned{-127, 127};
 constexpr ArgRange kGamma{1, 500};
+constexpr ArgRange kHlsTune{-999, 999};
 // Map offsets from the measured statistics: the remap clamps the sums.
 constexpr ArgRange kOffset{-100000, 100000};
 
@@ -203,7 +204,31 @@ std::vector<Operation> MakeRows() {
       Row("Equalize", {"EQUALIZE"}, A::None, 0, none, true, M{"mnuTuneEQualize", "EQualize", tune}, E::EQualize),
       Row("Optimize", {"OPTIMIZE"}, A::None, 0, none, true, M{"mnuTuneOptimize", "Optimize", tune}, E::Optimize),
       Row("TuneRGB", {"MAP_RGB"}, A::Numbers, 2, offsets, true, M{"mnuTuneRGB", "RGB", tune, "mnuTuneHLS"}, E::TuneRGB),
-      Known("HLS", A::Numbers),
+      Row("TuneHLS", {"HLS"}, A::Numbers, 3, {kHlsTune, kHlsTune, kHlsTune}, false, M{"mnuTuneHLS", "HLS", tune}, E::TuneHLS),
+      // Colors › Threshold; the selection words carry packed values, checked by the command.
+      Row("ReplaceHlsForeground", {"REPLACE_HLSINV"}, A::Numbers, 0, none, false,
+          M{"mnuThresholdHlsForeground", "HLS &foreground", "mnuThreshold"}, E::ReplaceHlsForeground),
+      Row("ReplaceHlsBackground", {"REPLACE_HLS"}, A::Numbers, 0, none, false,
+          M{"mnuThresholdHlsBackground", "HLS &background", "mnuThreshold"}, E::ReplaceHlsBackground),
+      Row("ReplaceRgbForeground", {"REPLACE_RGB"}, A::Numbers, 0, none, false,
+          M{"mnuThresholdRgbForeground", "RGB f&oreground", "mnuThreshold"}, E::ReplaceRgbForeground),
+      Row("ReplaceRgbBackground", {"REPLACE_RGBINV"}, A::Numbers, 0, none, false,
+          M{"mnuThresholdRgbBackground", "RGB b&ackground", "mnuThreshold"}, E::ReplaceRgbBackground),
+      // Image › Compute
+      Row("MaskBackcolors", {"MASK_HLS"}, A::Numbers, 0, none, false, M{"mnuMaskBackcolors", "Mask &Backcolors", "mnuCompute"},
+          E::MaskBackcolors),
+      Row("MaskForecolors", {"MASK_HLSINV"}, A::Numbers, 0, none, false, M{"mnuMaskForecolors", "Mask &Forecolors", "mnuCompute"},
+          E::MaskForecolors),
+      // Colors › Gray shades and Red Eye
+      Row("NaturalizeCcd", {"NATURALIZE_CCD"}, A::Numbers, 2, levels, false,
+          M{"mnuNaturalizeCcd", "&CCD Naturalize", "mnuGrayShades"}, E::NaturalizeCcd),
+      Row("NaturalizeRgb", {"NATURALIZE_RGB"}, A::Numbers, 2, levels, false,
+          M{"mnuNaturalizeRgb", "&RGB Naturalize", "mnuGrayShades"}, E::NaturalizeRgb),
+      Row("RgbMaximum", {"RGBMAX"}, A::None, 0, none, false, M{"mnuRgbMaximum", "RGB Ma&ximum", "mnuGrayShades"}, E::RgbMaximum),
+      Row("RgbMinimum", {"RGBMIN"}, A::None, 0, none, false, M{"mnuRgbMinimum", "RGB M&inimum", "mnuGrayShades"}, E::RgbMinimum),
+      MenuOnly("GrayShadesGrayscale", M{"mnuGrayShadesGrayscale", "True &Grayscale", "mnuGrayShades"}, D::TrueGrayscale,
+               "TrueGrayscale"),
+      MenuOnly("RedEye", M{"mnuRedEye", "&Red Eye", "mnuColors"}, E::RedEye),
       Row("Reference", {"REFERENCE"}, A::Numbers, 0, none, true, M{"mnuTuneReference", "Reference", tune}, E::Reference),
       // Colors › Gamma
       MenuOnly("GammaGlobal", M{"mnuGammaGlobal", "&Global", "mnuColorGamma"}, E::GammaGlobal, "GammaRGB"),
@@ -299,7 +324,7 @@ std::vector<Operation> MakeRows() {
              Slider(36, "Set Spot Remover to clean", "-8 pepper", "+8 salt", -8, 8, 1, "Cleaning ...", &FM::unspot),
              UnSpotApply),
       Row("DeLace", {"DELACE"}, A::None, 0, none, true, M{"mnuDeLace", "De&Lace", "mnuSmooth", "mnuAirbrush"}, F::DeLace),
-      Known("AIRBRUSH", A::Numbers),
+      Row("Airbrush", {"AIRBRUSH"}, A::Numbers, 0, none, false, M{"mnuAirbrush", "&Airbrush", "mnuSmooth"}, E::Airbrush),
       // Image › Sharpen
       Filter("UnsharpMask", "UNSHARPMASK", 2, levels, M{"mnuUnsharpMask", "&Unsharp mask", "mnuSharpen", "mnuSharpenLight"}, F::UnsharpMask,
              Slider(230, "Set UnSharp Mask effect to", "1 (weak)", "255 (strong)", 1, 255, 16, "Unsharp mask ...", &FM::unsharp, &FM::unsharpEffect),
@@ -355,6 +380,13 @@ std::vector<Operation> MakeRows() {
     r.push_back(Known(word, args));
   for (const char* word : {"TEXTMARK_TOPLEFT", "TEXTMARK_TOPRIGHT", "TEXTMARK_BOTTOMLEFT", "TEXTMARK_BOTTOMRIGHT"})
     r.push_back(Known(word, A::Text, true));
+  // A word whose operation has a row of its own is no longer only known.
+  std::vector<std::string_view> built;
+  for (const Operation& op : r)
+    if (op.Built() && op.Word()) built.emplace_back(op.Word());
+  std::erase_if(r, [&built](const Operation& known) {
+    return !known.Built() && known.Word() && std::find(built.begin(), built.end(), known.Word()) != built.end();
+  });
   return r;
 }
 

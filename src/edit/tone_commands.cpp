@@ -274,6 +274,10 @@ void ToneCommands::Run(EditCommand c, int mode) {
       return Limit(c);
     case E::ParametricEqAll: case E::ParametricEqRed: case E::ParametricEqGreen: case E::ParametricEqBlue:
       return ParametricEq(c);
+    case E::TuneHLS: case E::ReplaceHlsForeground: case E::ReplaceHlsBackground: case E::ReplaceRgbForeground:
+    case E::ReplaceRgbBackground: case E::MaskBackcolors: case E::MaskForecolors: case E::Airbrush:
+    case E::NaturalizeCcd: case E::NaturalizeRgb: case E::RgbMaximum: case E::RgbMinimum: case E::RedEye:
+      return ColorCommand(c);
     default:
       return Tone(c);
   }

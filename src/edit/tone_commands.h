@@ -27,12 +27,18 @@ enum class EditCommand {
   MapZero, MapCenter, MapEqualize, MapRed, MapGreen, MapBlue, MapLighting, MapSaturation,
   LimitAll, LimitRed, LimitGreen, LimitBlue,
   ParametricEqAll, ParametricEqRed, ParametricEqGreen, ParametricEqBlue,
+  // HLS tune, the colour selections, the grey shades and Red Eye (color_commands.cpp).
+  TuneHLS, ReplaceHlsForeground, ReplaceHlsBackground, ReplaceRgbForeground, ReplaceRgbBackground,
+  MaskBackcolors, MaskForecolors, Airbrush, NaturalizeCcd, NaturalizeRgb, RgbMaximum, RgbMinimum, RedEye,
 };
 // The colour-depth commands of Colors › Reduce to, Promote to and True Grayscale.
 enum class DepthCommand {
   TrueGrayscale, Reduce256Dither, Reduce256Poster, Reduce256Grays, Reduce16Dither, Reduce16Poster, ReduceBW,
   Promote24, Promote8, Promote4,
 };
+
+// The compute check's warning (Mask Backcolors, Mask Forecolors).
+extern const char* const kComputeCheckText;
 
 // Every command above, in the operation table's order, and its row's id (tests walk them).
 const std::vector<EditCommand>& AllEditCommands();
@@ -108,6 +114,12 @@ private:
   void AutoWhite(int mode);
   void Reference(int mode);
   void NormalizeFamily(EditCommand c);
+  void ColorCommand(EditCommand c);      // color_commands.cpp
+  void HlsTune();
+  void HlsSelectionCommand(EditCommand c);
+  void RgbSelection(EditCommand c);
+  void Naturalize(EditCommand c);
+  void RedEyeCommand();
   void RecoverBitmap();
 
   PictureState& state_;

@@ -69,6 +69,12 @@ struct EngineState {
   Dib duplicate;
   Dib backup;
   Dib scratch;
+
+  // The colour base of the HLS selections (H, L, S of the last colour picked in a preview,
+  // or the centres of the last replayed selection line), and the Naturalize sliders; both
+  // live as long as the program.
+  int SelectionCentre[3] = {0, 0, 0};
+  int naturalize = 128, naturalizeEffect = 52;
 };
 
 }  // namespace pelira

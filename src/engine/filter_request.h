@@ -24,6 +24,10 @@ struct SliderSpec {
 // dialog calls it on its after picture; the command calls it on the picture after Apply, so
 // what was seen is what is applied.
 using FilterPreview = std::function<void(Dib& target, const std::array<int, 3>& values)>;
+// The same for the two-image kinds: second is the request's second image cut to the view
+// the target shows.
+using FilterPreviewWithSecond =
+    std::function<void(Dib& target, const Dib& second, const std::array<int, 3>& values)>;
 
 // The preview request, passed by value.
 struct TFilterDlgParam {
@@ -39,6 +43,12 @@ struct TFilterDlgParam {
   // from the before picture.
   std::optional<ColorValue> panelColor;
   std::function<void(ColorValue picked)> picked;
+  // Two-image kinds: the second image (the duplicate), cut or reduced like the picture for
+  // each preview and handed to previewWithSecond in place of preview.
+  const Dib* second = nullptr;
+  FilterPreviewWithSecond previewWithSecond;
+  // The "Show mask" button's view of the selection, run on the after picture like a preview.
+  FilterPreview maskPreview;
 };
 
 struct FilterAnswer {

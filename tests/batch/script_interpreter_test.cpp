@@ -13,6 +13,7 @@
 #include "edit/memory_edit_host.h"
 #include "viewer/open_flow.h"
 #include "edit/filter_commands.h"
+#include "engine/hls.h"
 #include "support/test_pictures.h"
 
 namespace pelira {
@@ -102,8 +103,36 @@ TEST(ScriptReplay, EveryRecordedLineReplaysToTheSamePixels) {
     // A line earlier in the script leaves 2, 3, 4 in the registers (and changes no pixel).
     EXPECT_TRUE(SamePixels(Replay(start, {line}, {"NOMODIFYFLAG=2,3,4"}), m.edit.picture)) << name << " after other values " << line;
   };
-  for (EditCommand c : AllEditCommands())
-    check(EditCommandName(c), [c](Menu& m) { m.edits.Run(c); });
+  // The colour selections work around a colour base picked from the picture.
+  const ColorValue base = start.Pixel(10, 10);
+  const Hls centre = RGBToHLS(RedOf(base), GreenOf(base), BlueOf(base));
+  using E = EditCommand;
+  for (EditCommand c : AllEditCommands()) {
+    // Red Eye records nothing; the masks need a duplicate (below).
+    if (c == E::RedEye || c == E::MaskBackcolors || c == E::MaskForecolors) continue;
+    check(EditCommandName(c), [c, centre](Menu& m) {
+      m.engine.SelectionCentre[0] = centre.h;
+      m.engine.SelectionCentre[1] = centre.l;
+      m.engine.SelectionCentre[2] = centre.s;
+      m.edits.Run(c);
+    });
+  }
+  // The mask by colour blends with the duplicate; the script makes the same one first
+  // (the negative, with the picture back as it was).
+  for (EditCommand c : {E::MaskBackcolors, E::MaskForecolors}) {
+    Menu m;
+    m.edit.picture = start;
+    SyncImageState(m.state, start);
+    m.engine.duplicate = Replay(start, {"NEGATIVE"});
+    m.engine.SelectionCentre[0] = centre.h;
+    m.engine.SelectionCentre[1] = centre.l;
+    m.engine.SelectionCentre[2] = centre.s;
+    m.edits.Run(c);
+    ASSERT_EQ(m.rec.lines.size(), 1u) << EditCommandName(c);
+    EXPECT_FALSE(SamePixels(m.edit.picture, start)) << m.rec.lines[0];
+    EXPECT_TRUE(SamePixels(Replay(start, {"NEGATIVE", "DUPLICATE", "NEGATIVE", m.rec.lines[0]}), m.edit.picture))
+        << m.rec.lines[0];
+  }
   for (DepthCommand d : {DepthCommand::TrueGrayscale, DepthCommand::Reduce16Poster, DepthCommand::Reduce256Poster})
     check("depth", [d](Menu& m) { m.edits.RunDepth(d); });
   check("resample", [](Menu& m) { m.filters.ResampleCommand(70, 33); });
@@ -294,6 +323,8 @@ TEST(ScriptRun, HostileLinesDoNoHarm) {
       "MAP_RED=2147483647,2147483647", "MAP_EQ=-2147483648,2147483647", "LIMIT_ALL=-5,999,70000",
       "CONFORM_GAMMA_RGB=0,99999,-3", "CROP=2147483647,2147483647", "CROP=-2147483648,-1", "AVERAGE=50",
       "SWAP", "COPYFROMBACKUP", "TEXTMARK_TOPLEFT=" + std::string(100000, 'x'), "PROMPTSTRING",
+      "HLS=-2147483648,999,-999", "MASK_HLS=-1,-1,-1", "AIRBRUSH=2147483647,0,118033408", "REPLACE_HLS=3600,0,0",
+      "REPLACE_RGBINV=-5,999,70000", "NATURALIZE_CCD=-1,300", "NATURALIZE_RGB=255,255", "RGBMAX",
       "LOADFILE=/dev/zero", "LOADFILE=/nonexistent", "SAVE=/etc/passwd", std::string("GAM\0MA=1", 8),
       std::string(1 << 16, '=')};
   HeadlessScriptHost host;

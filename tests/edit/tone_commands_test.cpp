@@ -102,6 +102,16 @@ struct Rig {
   ToneCommands edits;
 };
 
+// What some commands need besides the picture: the mask by colour a duplicate of the
+// picture's size, Red Eye a mask rectangle (here the whole picture).
+void GiveOperands(Rig& rig) {
+  Dib dup = Colourful(rig.host.picture.Width(), rig.host.picture.Height());
+  Negative(dup);
+  rig.engine.duplicate = dup;
+  rig.state.LastRegion = {0, 0, rig.host.picture.Width(), rig.host.picture.Height()};
+}
+bool NeedsTrueColor(EditCommand c) { return c == EditCommand::MaskBackcolors || c == EditCommand::MaskForecolors; }
+
 // Every command: it changes the picture (or at least runs), takes an undo copy, and Undo
 // brings back the very pixels, palette and depth it started from.
 TEST(ToneCommands, EveryCommandUndoesToIdenticalPixels) {
@@ -116,6 +126,8 @@ TEST(ToneCommands, EveryCommandUndoesToIdenticalPixels) {
         start = pal;
       }
       rig.Load(start);
+      GiveOperands(rig);
+      if (bits == 8 && NeedsTrueColor(c)) continue;  // refused with a warning
       rig.edits.Run(c);
       ASSERT_TRUE(rig.edits.UndoAvailable()) << EditCommandName(c);
       EXPECT_TRUE(rig.host.undoEnabled) << EditCommandName(c);
@@ -138,6 +150,7 @@ TEST(ToneCommands, CancelRestoresPictureAndModifiedFlag) {
     Dib pal(20, 10, 4);
     for (int x = 0; x < 20; ++x) pal.SetIndex(x, 3, x % 16);
     rig.Load(pal);
+    GiveOperands(rig);
     rig.ask.cancel = true;
     rig.edits.Run(c);
     if (rig.ask.titles.empty()) continue;  // no dialog

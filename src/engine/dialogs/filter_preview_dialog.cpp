@@ -190,7 +190,7 @@ TFXdlg::TFXdlg(const QString& title, const QString& minLabel, const QString& max
   cancel_ = new QPushButton("Cancel", this);
   help_ = new QPushButton("&Help", this);
   extra_ = new QPushButton(QString::fromStdString(FilterButtonCaption(request.kind)), this);
-  extra_->setVisible(!jpeg_ && !extra_->text().isEmpty() && request.histogram);
+  extra_->setVisible(!jpeg_ && !extra_->text().isEmpty() && (request.histogram || request.maskPreview));
   // Two rows keep the dialog within the two pictures' width.
   auto* options = new QHBoxLayout;
   options->addWidget(actual_);
@@ -328,6 +328,17 @@ void TFXdlg::Test() {
   SourceInto(after_);
   if (jpeg_) {
     JpegRoundTrip();
+  } else if (showMask_ && request_.maskPreview && !after_.Empty()) {
+    request_.maskPreview(after_, Values());
+  } else if (request_.second && request_.previewWithSecond && !after_.Empty()) {
+    // The second image seen through the same window as the picture; one of another size
+    // has no counterpart, and the after picture stays the source.
+    const Dib& second = *request_.second;
+    if (second.Width() == picture_.Width() && second.Height() == picture_.Height()) {
+      const Dib cut = actual_->isChecked() ? ActualViewSource(second, Window())
+                                           : FittedSource(second, PreviewBoxWidth(request_.kind), kPreviewBoxHeight);
+      request_.previewWithSecond(after_, cut, Values());
+    }
   } else if (request_.preview && !after_.Empty()) {
     request_.preview(after_, Values());
   }
@@ -339,6 +350,12 @@ void TFXdlg::Test() {
 }
 
 void TFXdlg::ExtraClicked() {
+  if (request_.maskPreview) {
+    showMask_ = true;
+    Test();
+    showMask_ = false;
+    return;
+  }
   if (!request_.histogram) return;
   Dialogs().ShowHistogram(this, QString::fromStdString(FilterHistogramTitle(request_.kind)),
                           request_.histogram(Values()));

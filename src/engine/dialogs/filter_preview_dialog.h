@@ -144,6 +144,7 @@ private:
   Dib fitted_;  // the reduced whole picture, made once
   std::vector<std::uint8_t> jpegBytes_;
   bool previewing_ = false;
+  bool showMask_ = false;  // the next Test shows the selection mask
   bool syncing_ = false;
   EngineDialogs* dialogs_ = nullptr;
   int previews_ = 0;

@@ -25,7 +25,9 @@
 #include "batch/script_interpreter.h"
 #include "display/forms/pix.h"
 #include "engine/dialogs/filter_preview_dialog.h"
+#include "engine/color_select.h"
 #include "engine/engine_state.h"
+#include "engine/filter_preview.h"
 #include "image/jpeg_image.h"
 #include "image/jpeg_wizard_settings.h"
 #include "platform/help.h"
@@ -703,6 +705,43 @@ private slots:
     SaveDialogSetup none;
     TSaveDialog without(nullptr, none);
     QVERIFY(!without.findChild<QPushButton*>("btnCompress")->isEnabled());
+  }
+
+  // A two-image kind previews with the duplicate cut to the window the picture shows, or
+  // reduced like it; Show mask shows the selection instead.
+  void twoImageKindsCutTheDuplicateLikeThePicture() {
+    TWebForm f;
+    f.SetDialogs(g_dialogs);
+    const Dib picture = Picture(900, 500), duplicate = Picture(900, 500, 99);
+    Show(f, picture);
+    f.Engine().duplicate = duplicate;
+    f.Engine().SelectionCentre[0] = 600;
+    f.Engine().SelectionCentre[1] = 1800;
+    f.Engine().SelectionCentre[2] = 1000;
+    const HlsSelection sel{600, 1800, 1000, 120, 1200, 1500};
+    bool cut = false, fitted = false, mask = false;
+    RunWith(f, "mnuMaskForecolors", [&](TFXdlg& d) {
+      d.BeforeScroll(true)->setValue(200);
+      d.BeforeScroll(false)->setValue(70);
+      d.TestButton()->click();
+      Dib want = ActualViewSource(picture, d.Window());
+      DoColorMask(want, ActualViewSource(duplicate, d.Window()), sel, 0);
+      cut = d.Window().left == 200 && Same(d.After(), want);
+      d.ExtraButton()->click();
+      Dib shown = ActualViewSource(picture, d.Window());
+      MaskColors(shown, sel, false, false, false);
+      mask = Same(d.After(), shown);
+      d.ActualView()->setChecked(false);
+      d.TestButton()->click();
+      Dib reduced = FittedSource(picture, 360, 360);
+      DoColorMask(reduced, FittedSource(duplicate, 360, 360), sel, 0);
+      fitted = Same(d.After(), reduced);
+      d.CancelButton()->click();
+    });
+    QVERIFY(cut);
+    QVERIFY(mask);
+    QVERIFY(fitted);
+    QVERIFY(Same(f.Sky95()->Bitmap(), picture));
   }
 };
 
