@@ -276,7 +276,6 @@ ComputeOutcome ComputeCommands::MaskEdges() {
   memory_.edges = threshold;
   memory_.edgesEffect = effect;
   engine_.FilterParam2 = effect;
-  Record(FormatRecordedLine(WordOf(C::MaskEdges), {threshold, effect}));
   if (!Matches()) {
     host_.StatusReady();
     return ComputeOutcome::Mismatch;
@@ -295,6 +294,7 @@ ComputeOutcome ComputeCommands::MaskEdges() {
     host_.Refresh();
     return ComputeOutcome::Stopped;
   }
+  Record(FormatRecordedLine(WordOf(C::MaskEdges), {threshold, effect}));
   return Finish();
 }
 
