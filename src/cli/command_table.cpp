@@ -61,6 +61,12 @@ const std::vector<Command>& AllCommands() {
        "  album convert ALBUM OUT.avl|OUT.avc|OUT.plp   writes the album in another format.\n"
        "                      Side files go to the program's \"data\" folder ($PELIRA_HOME/data).",
        RunAlbum},
+      {"analyze", AnalyzeSynopsis(), RunAnalysis},
+      {"crc",
+       "  crc FILE...         the checksum of each file as Image Info and the album show it: the\n"
+       "                      CRC-32 register without its final inversion, 8 hex digits, then\n"
+       "                      the path; an empty file gives FFFFFFFF",
+       RunCrc},
   };
   return commands;
 }

@@ -54,5 +54,8 @@ int RunExif(const Args& args, std::ostream& out, std::ostream& err);
 int RunComment(const Args& args, std::ostream& out, std::ostream& err);
 int RunUnzip(const Args& args, std::ostream& out, std::ostream& err);  // unzip_command.cpp
 int RunAlbum(const Args& args, std::ostream& out, std::ostream& err);  // album_command.cpp
+int RunAnalysis(const Args& args, std::ostream& out, std::ostream& err);  // analyze_command.cpp
+std::string AnalyzeSynopsis();
+int RunCrc(const Args& args, std::ostream& out, std::ostream& err);
 
 }  // namespace pelira::cli
