@@ -107,12 +107,15 @@ AnalyzeOutcome AnalyzeReport(const Dib& picture, const AnalyzeRequest& r) {
 }
 
 AnalyzeOutcome RunAnalyze(const Dib& picture, const AnalyzeRequest& r) {
-  AnalyzeOutcome out = AnalyzeReport(picture, r);
+  return PresentReport(AnalyzeReport(picture, r), r.compareWith.has_value());
+}
+
+AnalyzeOutcome PresentReport(AnalyzeOutcome out, bool comparison) {
   if (!out.ran) {
     CurrentUi().Message(MessageKind::Error, out.error, Button::OK);
     return out;
   }
-  if (!r.compareWith) {
+  if (!comparison) {
     const Button b = CurrentUi().Message(MessageKind::Information, Joined(out.lines, "\n") + "\n\nSave to text file?",
                                          Button::Yes | Button::No);
     if (b != Button::Yes) return out;

@@ -44,6 +44,8 @@ AnalyzeOutcome AnalyzeReport(const Dib& picture, const AnalyzeRequest& request);
 // The menu command: the report, its box (outside comparison mode "Save to text file?"), the
 // atomic save and the desktop's "open" of the saved file.
 AnalyzeOutcome RunAnalyze(const Dib& picture, const AnalyzeRequest& request);
+// The second half of RunAnalyze, after the measuring: the error, or the box and the save.
+AnalyzeOutcome PresentReport(AnalyzeOutcome measured, bool comparison);
 
 // Where the report is saved.
 std::filesystem::path ImageReportPath();

@@ -421,6 +421,7 @@ void TWebForm::BuildMenus() {
   BuildEditMenus();
   scripts_ = std::make_unique<ScriptControl>(*this, settings_->viewer.batchEditorBounds);
   BuildFilterMenus();
+  BuildComputeItems();
 }
 
 void TWebForm::BuildToolBars() {
