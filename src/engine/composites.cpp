@@ -1,6 +1,7 @@
 #include "engine/composites.h"
 
 #include <algorithm>
+#include <array>
 
 #include "common/parallel_for.h"
 #include "engine/hls.h"
@@ -38,9 +39,26 @@ bool Maximum(Dib& pic, const Dib& second) {
 
 bool AverageBitmap(Dib& pic, const Dib& second, int weight) {
   if (!Ok2Compute(pic, second)) return false;
-  ForRowPairs(pic, second, [weight](std::uint8_t* p, const std::uint8_t* d, int w) {
-    for (int i = 0; i < 3 * w; ++i)
-      p[i] = static_cast<std::uint8_t>(std::clamp(p[i] * (100 - weight) / 100 + d[i] * weight / 100, 0, 255));
+  if (weight >= 0 && weight <= 100) {
+    // x div 100 = (x * 5243) >> 19 for every x up to 255 x 100: multiplies the compiler can
+    // run on many bytes at once.
+    const unsigned a = static_cast<unsigned>(100 - weight), b = static_cast<unsigned>(weight);
+    ForRowPairs(pic, second, [a, b](std::uint8_t* p, const std::uint8_t* d, int w) {
+      for (int i = 0; i < 3 * w; ++i) {
+        const unsigned v = ((p[i] * a * 5243u) >> 19) + ((d[i] * b * 5243u) >> 19);
+        p[i] = static_cast<std::uint8_t>(v > 255 ? 255 : v);
+      }
+    });
+    return true;
+  }
+  // Script weights outside 0..100 make one share negative (truncated toward zero): tables.
+  std::array<int, 256> keep{}, take{};
+  for (int v = 0; v < 256; ++v) {
+    keep[static_cast<std::size_t>(v)] = v * (100 - weight) / 100;
+    take[static_cast<std::size_t>(v)] = v * weight / 100;
+  }
+  ForRowPairs(pic, second, [&keep, &take](std::uint8_t* p, const std::uint8_t* d, int w) {
+    for (int i = 0; i < 3 * w; ++i) p[i] = static_cast<std::uint8_t>(std::clamp(keep[p[i]] + take[d[i]], 0, 255));
   });
   return true;
 }
