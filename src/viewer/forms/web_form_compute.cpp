@@ -59,10 +59,6 @@ void TWebForm::BuildComputeItems() {
     });
     a->setEnabled(true);
   }
-  if (QAction* analyze = Action("mnuAnalyze")) {
-    connect(analyze, &QAction::triggered, this, [this] { Run([this] { mnuAnalyzeClick(); }); });
-    analyze->setEnabled(true);
-  }
 }
 
 void TWebForm::mnuAnalyzeClick() {

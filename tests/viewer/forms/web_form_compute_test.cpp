@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QtTest>
 
@@ -94,6 +95,23 @@ private slots:
     QCOMPARE(f.Action("mnuDuplicate")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_D));
     QVERIFY(f.Action("mnuAddNoise")->menu());
     QVERIFY(f.Action("mnuAnalyze")->isEnabled());
+  }
+
+  void spaceOpensTheReport() {
+    TWebForm f;
+    f.SetDialogs(dialogs);
+    const std::filesystem::path file = AppPaths::Home() / "space.bmp";
+    { std::ofstream(file) << "x"; }
+    f.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f));
+    Show(f, test::PatternPicture(20, 20, 1));
+    f.State().CurrentFile = file.string();
+    ui.Queue(Button::No);
+    QWidget* view = f.ScrollBox();
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_Space);
+    QCOMPARE(ui.Calls().size(), std::size_t{1});
+    QVERIFY2(ui.Calls()[0].text.find("Filename: space.bmp") == 0, ui.Calls()[0].text.c_str());
   }
 
   void duplicateThenBlendThroughTheMenus() {
