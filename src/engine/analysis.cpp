@@ -63,7 +63,10 @@ AnalysisResult AnalyzePicture(const Dib& source, const AnalysisSubject& subject,
   AnalysisResult out;
   auto& lines = out.lines;
   const bool cmp = options.comparison;
-  const Dib pic = source.BitCount() == 24 ? source : ToTrueColor(source);
+  // Only a palette picture needs a copy of its own; the measures copy what they change.
+  Dib promoted;
+  if (source.BitCount() != 24) promoted = ToTrueColor(source);
+  const Dib& pic = source.BitCount() == 24 ? source : promoted;
   const std::uint64_t n = std::max<std::uint64_t>(
       1, static_cast<std::uint64_t>(pic.Width()) * static_cast<std::uint64_t>(pic.Height()));
   out.pixels = static_cast<std::uint64_t>(pic.Width()) * static_cast<std::uint64_t>(pic.Height());

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "engine/engine_test_util.h"
+#include "imaging_library/image_ops.h"
 #include "support/test_pictures.h"
 #include "support/test_support.h"
 
@@ -87,6 +88,14 @@ TEST(Analysis, SizeRatioAndFlatPictures) {
   EXPECT_EQ(r.rating, 0.0);
   for (const std::string& l : r.lines) EXPECT_EQ(l.find("nan"), std::string::npos) << l;
   EXPECT_TRUE(Has(r.lines, "Overall Rating = 0 (higher is better)"));
+}
+
+// A palette picture is measured in true colour, never in its indices.
+TEST(Analysis, PalettePicturesAreMeasuredAsTrueColour) {
+  Dib pal(30, 20, 8);
+  for (int y = 0; y < 20; ++y)
+    for (int x = 0; x < 30; ++x) pal.SetIndex(x, y, static_cast<std::uint32_t>((x * 7 + y * 3) % 256));
+  EXPECT_EQ(AnalyzePicture(pal, Subject(300)).lines, AnalyzePicture(ToTrueColor(pal), Subject(300)).lines);
 }
 
 TEST(Analysis, NumberFormats) {
