@@ -164,7 +164,7 @@ void TWebForm::Init() {
   RestoreWindowBounds();
   EnableControls();
   // Nothing to zoom or fit until a picture shows.
-  for (const char* name : {"mnuFitWindow", "btnFit", "btnZoomUp", "btnZoomDown", "btnAdjust", "mnuOptimizeWindow",
+  for (const char* name : {"mnuFitWindow", "btnFit", "btnZoomUp", "btnZoomDown", "btnAdjust", "mnuOptimizeWindow", "mnuViewport",
                            "mnuFitTo1", "mnuFitTo2", "mnuFitTo3", "mnuFitTo4"})
     if (QAction* a = Action(name)) a->setEnabled(false);
 }
@@ -225,6 +225,7 @@ std::vector<MenuSpec> TWebForm::MenuRows() {
       {"mnuBookmarksSort", "&Sort", {}, "mnuBookmarks", K::Item, [this] { mnuBookmarksSortClick(); }},
       {"mnuBookmarksSave", "S&ave", {}, "mnuBookmarks", K::Item, [this] { mnuBookmarksSaveClick(); }},
       {"mnuBookmarksLoad", "&Load", {}, "mnuBookmarks", K::Item, [this] { mnuBookmarksLoadClick(); }},
+      {"mnuBookmarksAlbum", "Albu&m", {}, "mnuBookmarks", K::Item, [this] { mnuBookmarksAlbumClick(); }},
       {"", "", {}, "mnuFile", K::Separator},
       {"mnuPrint", "&Print", key(Qt::CTRL | Qt::Key_P), "mnuFile"},
       {"mnuCopyTo", "Cop&y to", key(Qt::CTRL | Qt::Key_Y), "mnuFile"},
@@ -267,7 +268,7 @@ std::vector<MenuSpec> TWebForm::MenuRows() {
       {"mnuFullScrn", "Full screen", key(Qt::ALT | Qt::Key_Return), "mnuView"},
       {"mnuAdjust", "&Adjust", {}, "mnuView", K::Submenu},
       {"mnuOptimizeWindow", "&Window", key(Qt::ALT | Qt::Key_A), "mnuAdjust", K::Item, [this] { mnuOptimizeWindowClick(); }},
-      {"mnuViewport", "&Viewport", key(Qt::SHIFT | Qt::ALT | Qt::Key_V), "mnuAdjust"},
+      {"mnuViewport", "&Viewport", key(Qt::SHIFT | Qt::ALT | Qt::Key_V), "mnuAdjust", K::Item, [this] { mnuViewportClick(); }},
       {"mnuZoomRegion", "Zoom &region", key(Qt::ALT | Qt::Key_R), "mnuView"},
       {"mnuZoomTo", "&Zoom to", key(Qt::ALT | Qt::Key_Z), "mnuView", K::Item, [this] { mnuZoomToClick(); }},
       {"mnuFitTo", "Fit to", {}, "mnuView", K::Submenu},
@@ -385,9 +386,11 @@ std::vector<MenuSpec> TWebForm::MenuRows() {
       {"mnuTile", "&Tile", {}, "mnuTools", K::Submenu},
       {"mnuTileViewerLeft", "Viewer left - &Explorer right", {}, "mnuTile"},
       {"mnuWallpaper", "&Wallpaper", {}, "mnuTools", K::Submenu},
-      {"mnuWallpaperSet", "&Set", {}, "mnuWallpaper"},
+      {"mnuWallpaperSet", "&Set", {}, "mnuWallpaper", K::Item, [this] { mnuWallpaperSetClick(); }},
+      {"mnuWallpaperClear", "&Clear", {}, "mnuWallpaper", K::Item, [this] { mnuWallpaperClearClick(); }},
       {"mnuAssociations", "&Associations", {}, "mnuTools", K::Submenu},
-      {"mnuAssociationsSet", "&Set", {}, "mnuAssociations"},
+      {"mnuAssociationsSet", "&Set", {}, "mnuAssociations", K::Item, [this] { mnuAssociationsClick(false); }},
+      {"mnuAssociationsChange", "&Change", {}, "mnuAssociations", K::Item, [this] { mnuAssociationsClick(true); }},
 
       {"mnuHelp", "&Help", {}, "", K::Submenu},
       {"mnuHelpContents", "&Contents", {}, "mnuHelp", K::Item, [] { Help::Show(0); }, {Qt::Key_F1}, KeyScope::Always},
@@ -399,7 +402,7 @@ std::vector<MenuSpec> TWebForm::MenuRows() {
   return rows;
 }
 
-void TWebForm::ShowAlbum() {
+TShowForm* TWebForm::ShowAlbum() {
   AlbumHooks hooks;
   // Slides opened from the album: the first is shown, the others join the bookmark list.
   hooks.openInViewer = [this](const std::vector<std::string>& paths) {
@@ -407,7 +410,12 @@ void TWebForm::ShowAlbum() {
     for (const std::string& p : paths) files << QString::fromStdString(p);
     DropFiles(files);
   };
-  ShowAlbumWindow(this, std::move(hooks), store_);
+  return ShowAlbumWindow(this, std::move(hooks), store_);
+}
+
+void TWebForm::mnuBookmarksAlbumClick() {
+  if (bookmarks_.Count() < 2) return;
+  if (TShowForm* album = ShowAlbum()) album->AddList(bookmarks_.Entries());
 }
 
 void TWebForm::BuildMenus() {
@@ -467,7 +475,7 @@ void TWebForm::BuildToolBars() {
          QMenu menu(this);
          menu.setObjectName("BookmarkPopup");
          menus_->FillPopup(menu, {"mnuBookmarksView", "mnuBookmarksClear", "mnuBookmarksSort", "mnuBookmarksLoad",
-                                  "mnuBookmarksSave"});
+                                  "mnuBookmarksSave", "mnuBookmarksAlbum"});
          menu.exec(QCursor::pos());
        }},
   };

@@ -30,6 +30,7 @@ class QToolBar;
 namespace pelira {
 
 class TPix;
+class TShowForm;
 class ToneCommands;
 struct EngineState;
 struct Histograms;
@@ -92,13 +93,19 @@ public:
   void mnuZoomToClick();
   // Tools › Compress: the JPEG compression wizard over the picture, with its Save As.
   void mnuCompressClick();
+  // Tools › Wallpaper and Associations (web_form_desktop.cpp).
+  void mnuWallpaperSetClick();
+  void mnuWallpaperClearClick();
+  void mnuAssociationsClick(bool change);
   // Enter in the path box: a file opens, a folder starts the open dialog there, anything else
   // is "File not found." and the box shows the current file again.
   void PathBoxEnter();
   // The Page button and submenu show for documents of two pages or more.
   void ShowPageCommands();
   // Tools › Slide Album: the album window, its slides opening here.
-  void ShowAlbum();
+  TShowForm* ShowAlbum();
+  // Bookmarks › Album: the bookmark list joins the slide album.
+  void mnuBookmarksAlbumClick();
   void BlankPicture(bool untitled);
   void PictureChanged();
   void StatusReady();
@@ -123,6 +130,7 @@ public:
   void btnZoomDownClick();            // "Zoom -"
   void SetZoomKey(int zoom);          // keys 2, 5, 7
   void mnuOptimizeWindowClick();      // "&Adjust" › "&Window"
+  void mnuViewportClick();            // "&Adjust" › "&Viewport"
   void mnuFitWinToClick(int divisor); // "Fit to" "1:&n"
   void mnuUpsampledFitClick();
   void mnuScaleJPGClick();            // "&Half JPEG ": later JPEG opens decode at half size
@@ -197,6 +205,8 @@ public:
   void HistoryChangeUpdate();
   void UpdateHistoryEdit();
   void HistoryControls();
+  // Records a file or folder in the recent links, unless the setting is off or a show runs.
+  void AddRecent(const std::string& path);
   void BookmarkStep(int step);  // +1 next, -1 previous, 0 first, 2 last
   void mnuUnmarkClick();
   void mnuBookmarksClearClick();
@@ -309,6 +319,7 @@ private:
   QPoint dragLast_;
   // Outer bounds placed before the frame was known, with the client size they gave.
   std::optional<std::pair<RectI, QSize>> placedUnshown_;
+  QPoint frameOffset_;  // client top-left less frame top-left, while the window is normal
 };
 
 }  // namespace pelira
