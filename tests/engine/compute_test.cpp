@@ -75,6 +75,24 @@ TEST(Compute, MultiplyIsExactForEveryPair) {
     for (int x = 0; x < 256; ++x) ASSERT_EQ(At(p, x, y, 1), x * y / 255) << x << "," << y;
 }
 
+// The average's division without a divide holds for every pair of bytes and every weight.
+TEST(Compute, AverageIsExactForEveryPairAndWeight) {
+  Dib p(256, 256, 24), d(256, 256, 24);
+  for (int y = 0; y < 256; ++y)
+    for (int x = 0; x < 256; ++x)
+      for (int c = 0; c < 3; ++c) {
+        Put(p, x, y, c, x);
+        Put(d, x, y, c, y);
+      }
+  for (int w = 0; w <= 100; ++w) {
+    Dib q = p;
+    ASSERT_TRUE(AverageBitmap(q, d, w));
+    for (int y = 0; y < 256; ++y)
+      for (int x = 0; x < 256; ++x)
+        ASSERT_EQ(At(q, x, y, 0), std::min(255, x * (100 - w) / 100 + y * w / 100)) << w << " " << x << "," << y;
+  }
+}
+
 TEST(Compute, SelfDifferenceIsMidGreyAndSelfSubtractIsBlack) {
   const Dib a = ReadPpm("compute_a.ppm");
   Dib diff = a, sub = a;
