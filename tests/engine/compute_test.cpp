@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <string>
 
@@ -289,6 +290,12 @@ TEST(Compute, RandomNoiseIsReproducibleAndHasTheExpectedStatistics) {
     EXPECT_NEAR(sum[c] / n, mean, 4 * sd / std::sqrt(n)) << c;
   }
   EXPECT_NEAR(static_cast<double>(changed) / n, p, 4 * std::sqrt(p * (1 - p) / n) + 0.001);
+  // Each row draws from its own generator: the top rows of a picture get the same noise as a
+  // picture of those rows alone, so no split of the rows over threads can change a pixel.
+  Dib top(w, 7, 24);
+  ASSERT_TRUE(RandomNoise(top, 128, 64, 32, 77));
+  for (int y = 0; y < 7; ++y)
+    EXPECT_EQ(std::memcmp(top.ScanLine(y), n1.ScanLine(y), static_cast<std::size_t>(w) * 3), 0) << y;
   // All limits 0: nothing changes.
   Dib pattern = test::PatternPicture(30, 20, 3);
   const Dib before = pattern;
