@@ -96,12 +96,6 @@ std::optional<std::uint64_t> SumSquaredDifference(const Dib& pic, const Dib& sec
 
 bool AverageField(Dib& pic, const Dib& second, int weight, int field) {
   if (!Ok2Compute(pic, second)) return false;
-  // Two tables hold both truncated terms.
-  std::array<int, 256> keep{}, take{};
-  for (int v = 0; v < 256; ++v) {
-    keep[static_cast<std::size_t>(v)] = v * (100 - weight) / 100;
-    take[static_cast<std::size_t>(v)] = v * weight / 100;
-  }
   const int k = field != 0 ? 1 : 0;
   const std::size_t n = static_cast<std::size_t>(pic.Width()) * 3;
   ParallelRows(
@@ -111,8 +105,7 @@ bool AverageField(Dib& pic, const Dib& second, int weight, int field) {
           if ((y + k) % 2 == 0) continue;
           std::uint8_t* p = pic.ScanLine(y);
           const std::uint8_t* d = second.ScanLine(y);
-          for (std::size_t i = 0; i < n; ++i)
-            p[i] = static_cast<std::uint8_t>(std::clamp(keep[p[i]] + take[d[i]], 0, 255));
+          AverageRow(p, d, n, weight);
         }
       },
       0, pic.Width());
