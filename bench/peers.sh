@@ -378,6 +378,51 @@ section_thumbnails() {
 }
 
 read -r -a SECTIONS <<< "${PELIRA_SECTIONS:-bmp_load codecs formats_load tone colors spatial_filters script_run exif unzip peak_memory}"  # PELIRA_SECTIONS="codecs" runs one
+# The two-image operations of Image › Compute on two 6000x4000 pictures against a memcpy of
+# both and against ImageMagick's -composite equivalents (the bare read of both pictures taken
+# off); the analysis report of one of them (goal: under 2 s); CRCFile of a 1 GB file against
+# python3's zlib.crc32 reading the same file in 1 MiB blocks.
+section_compute() {
+  build bench_compute
+  local a="$OUT/compute_a.mpc" b="$OUT/compute_b.mpc" big="$OUT/crc_1g.bin"
+  [[ -f "$a" ]] || "$IM_CONVERT" -size 6000x4000 gradient:red-blue -attenuate 0.3 +noise Uniform -type TrueColor "$a"
+  [[ -f "$b" ]] || "$IM_CONVERT" -size 6000x4000 gradient:green-yellow -attenuate 0.3 +noise Uniform -type TrueColor "$b"
+  [[ -f "$big" ]] || head -c 1073741824 /dev/urandom > "$big"
+  export PELIRA_BENCH_CRC_FILE="$big"
+  local prog="$BUILD/bench/bench_compute" base copy
+  base=$(peer_ms "$IM_CONVERT" "$a" "$b" null:)
+  alone() { python3 -c "import sys; print(max(0.1, float(sys.argv[1]) - float(sys.argv[2])))" "$1" "$2"; }
+  copy="$(ours_ms "$prog" BM_MemcpyBoth)"
+  local name bm op
+  while read -r name bm op; do
+    local ours
+    ours="$(ours_ms "$prog" "$bm")"
+    python3 -c "
+import sys
+print(f'{sys.argv[1]:<40} ours {float(sys.argv[2]):9.1f} ms   memcpy of both {float(sys.argv[3]):9.1f} ms   {float(sys.argv[2]) / float(sys.argv[3]):5.2f}x the copy')" \
+      "$name" "$ours" "$copy"
+    # shellcheck disable=SC2086
+    ratio "$name" "$ours" "$(alone "$(peer_ms "$IM_CONVERT" "$a" "$b" $op null:)" "$base")" "convert"
+  done <<'OPS'
+Minimum BM_Minimum -compose Darken -composite
+Maximum BM_Maximum -compose Lighten -composite
+Difference BM_Difference -compose Mathematics -define compose:args=0,-1,1,0.4980392156862745 -composite
+Subtract BM_Subtract -compose Minus_Src -composite
+Multiply BM_Multiply -compose Multiply -composite
+Average(50) BM_Average -compose Blend -define compose:args=50 -composite
+OPS
+  echo "analysis report 6000x4000: $(ours_ms "$prog" BM_AnalysisReport) ms (goal: under 2000 ms)"
+  ratio "CRCFile 1 GB" "$(ours_ms "$prog" BM_CRCFile)" \
+    "$(peer_ms python3 -c "
+import sys, zlib
+c = 0
+with open(sys.argv[1], 'rb') as f:
+    while b := f.read(1 << 20):
+        c = zlib.crc32(b, c)
+print('%08X' % (c ^ 0xFFFFFFFF))" "$big")" "python3 zlib"
+}
+
+read -r -a SECTIONS <<< "${PELIRA_SECTIONS:-bmp_load codecs formats_load tone spatial_filters script_run exif unzip peak_memory}"  # PELIRA_SECTIONS="codecs" runs one
 for s in "${SECTIONS[@]}"; do
   echo "== $s"
   "section_$s"

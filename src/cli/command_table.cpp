@@ -63,6 +63,12 @@ const std::vector<Command>& AllCommands() {
        RunAlbum},
       {"desktop-files", DesktopSynopsis(), RunDesktopFiles},
       {"thumbs", ThumbsSynopsis(), RunThumbs},
+      {"analyze", AnalyzeSynopsis(), RunAnalysis},
+      {"crc",
+       "  crc FILE...         the checksum of each file as Image Info and the album show it: the\n"
+       "                      CRC-32 register without its final inversion, 8 hex digits, then\n"
+       "                      the path; an empty file gives FFFFFFFF",
+       RunCrc},
   };
   return commands;
 }

@@ -57,5 +57,8 @@ int RunDesktopFiles(const Args& args, std::ostream& out, std::ostream& err);  //
 std::string DesktopSynopsis();
 int RunAlbum(const Args& args, std::ostream& out, std::ostream& err);  // album_command.cpp
 int RunThumbs(const Args& args, std::ostream& out, std::ostream& err);  std::string ThumbsSynopsis();  // thumbs_command.cpp
+int RunAnalysis(const Args& args, std::ostream& out, std::ostream& err);  // analyze_command.cpp
+std::string AnalyzeSynopsis();
+int RunCrc(const Args& args, std::ostream& out, std::ostream& err);
 
 }  // namespace pelira::cli

@@ -1,9 +1,12 @@
 #include "edit/operations.h"
 
 #include <algorithm>
+#include <random>
 #include <unordered_map>
 
 #include "engine/composites.h"
+#include "common/errors.h"
+#include "engine/compute.h"
 #include "engine/histogram.h"
 #include "engine/resample.h"
 #include "engine/spatial_filters.h"
@@ -31,6 +34,8 @@ constexpr ArgRange kHlsTune{-999, 999};
 constexpr ArgRange kOffset{-100000, 100000};
 
 // --- rows that run their own code -----------------------------------------------------------
+
+void SetParams(EngineState& e, const Arguments& a);
 
 void Conform(EditSession& s, const Arguments& a, int channel) {
   if (s.Picture().Empty()) return;
@@ -117,6 +122,56 @@ void Average(EditSession& s, const Arguments& a) {
 }
 void MaximumWord(EditSession& s, const Arguments&) {
   if (Maximum(s.Picture(), s.engine.duplicate)) s.Changed();
+}
+
+// Image › Compute and Add noise as script lines: the same engine functions the menu commands
+// run, with the duplicate as second image; a mismatched one changes nothing.
+void InterlaceWord(EditSession& s, const Arguments& a) {
+  s.engine.FilterParam2 = a[0];
+  s.engine.FilterParam3 = a[1];
+  if (AverageField(s.Picture(), s.engine.duplicate, a[0], a[1])) s.Changed();
+}
+template <bool Shadows>
+void MaskShadowsWord(EditSession& s, const Arguments& a) {
+  SetParams(s.engine, a);
+  if (CompositeMask(s.Picture(), s.engine.duplicate, a[0], a[1], Shadows)) s.Changed();
+}
+void MaskMidtonesWord(EditSession& s, const Arguments& a) {
+  SetParams(s.engine, a);
+  if (CompositeMidTones(s.Picture(), s.engine.duplicate, a[0], a[1])) s.Changed();
+}
+void MaskContrastWord(EditSession& s, const Arguments& a) {
+  SetParams(s.engine, a);
+  if (CompositeContrast(s.Picture(), s.engine.duplicate, a[0], a[1])) s.Changed();
+}
+void MaskEdgesWord(EditSession& s, const Arguments& a) {
+  s.engine.FilterParam2 = a[1];
+  if (MaskEdges(s.Picture(), s.engine.duplicate, a[0], a[1])) s.Changed();
+}
+void MaskGrayscaleWord(EditSession& s, const Arguments&) {
+  if (CompositeGray(s.Picture(), s.engine.duplicate)) s.Changed();
+}
+template <bool (*Op)(Dib&, const Dib&), bool TrueColorFirst>
+void PerComponentWord(EditSession& s, const Arguments&) {
+  if (s.Picture().Empty()) return;
+  if (TrueColorFirst) s.tone.EnsureTrueColor();
+  if (Op(s.Picture(), s.engine.duplicate)) s.Changed();
+}
+void ArtifactWord(EditSession& s, const Arguments& a) {
+  if (s.Picture().Empty()) return;
+  s.tone.EnsureTrueColor();
+  // A picture the encoder refuses stays as it is.
+  try {
+    if (AddArtifact(s.Picture(), a[0])) s.Changed();
+  } catch (const EVistrelError&) {
+  }
+}
+// The noise has no script word; its menu row runs this without a dialog: the remembered
+// limits from FilterParam1..3 and a fresh seed.
+void RandomNoiseWord(EditSession& s, const Arguments& a) {
+  if (s.Picture().Empty()) return;
+  s.tone.EnsureTrueColor();
+  if (RandomNoise(s.Picture(), a[0], a[1], a[2], std::random_device{}())) s.Changed();
 }
 
 // --- the neighbourhood filters' edits -------------------------------------------------------
@@ -366,6 +421,39 @@ std::vector<Operation> MakeRows() {
       Row("CopyFromBackup", {"COPYFROMBACKUP"}, A::None, 0, none, false, {}, CopyFromBackup),
       Row("Average", {"AVERAGE"}, A::Numbers, 1, {ArgRange{1, 255}}, false, {}, Average),
       Row("Maximum", {"MAXIMUM"}, A::None, 0, none, false, {}, MaximumWord),
+      // Image › Compute; the rows above without a menu item get theirs here.
+      MenuOnly("ComputeDuplicate", M{"mnuDuplicate", "&Duplicate", "mnuCompute"}, Duplicate, "Duplicate"),
+      MenuOnly("ComputeSwap", M{"mnuSwap", "&Swap", "mnuCompute", "mnuMaskBackcolors"}, Swap, "Swap"),
+      MenuOnly("ComputeAverage", M{"mnuAverage", "&Average", "mnuCompute", "mnuMaskBackcolors"}, Average, "Average"),
+      Row("Interlace", {"INTERLACE"}, A::Numbers, 2, {ArgRange{1, 255}, ArgRange{0, 1}}, false,
+          M{"mnuInterlace", "&Interlace", "mnuCompute", "mnuMaskBackcolors"}, InterlaceWord),
+      Row("MaskShadows", {"MASK_SHADOWS"}, A::Numbers, 2, {ArgRange{1, 500}, ArgRange{0, 99}}, false,
+          M{"mnuMaskShadows", "Mask &Shadows", "mnuCompute", "mnuMaskBackcolors"}, MaskShadowsWord<true>),
+      Row("MaskHighlights", {"MASK_HIGHLIGHTS"}, A::Numbers, 2, {ArgRange{1, 500}, ArgRange{0, 99}}, false,
+          M{"mnuMaskHighlights", "Mask &Highlights", "mnuCompute", "mnuMaskBackcolors"}, MaskShadowsWord<false>),
+      Row("MaskMidtones", {"MASK_MIDTONES"}, A::Numbers, 2, {ArgRange{1, 500}, ArgRange{0, 99}}, false,
+          M{"mnuMaskMidtones", "Mask &Midtones", "mnuCompute", "mnuMaskBackcolors"}, MaskMidtonesWord),
+      Row("MaskContrast", {"MASK_CONTRAST"}, A::Numbers, 2, {ArgRange{1, 500}, ArgRange{0, 99}}, false,
+          M{"mnuMaskContrast", "Mask &Contrast", "mnuCompute", "mnuMaskBackcolors"}, MaskContrastWord),
+      Row("MaskEdges", {"MASK_EDGES"}, A::Numbers, 2, {kLevel, kLevel}, false,
+          M{"mnuMaskEdges", "Mask &Edges", "mnuCompute"}, MaskEdgesWord),
+      Row("MaskGrayscale", {"MASK_GRAYSCALE"}, A::None, 0, none, false,
+          M{"mnuMaskGrayscale", "Mask &Grayscale", "mnuCompute"}, MaskGrayscaleWord),
+      Row("Multiply", {"MULTIPLY"}, A::None, 0, none, false, M{"mnuMultiply", "Multi&ply", "mnuCompute"},
+          PerComponentWord<Multiply, true>),
+      Row("Minimum", {"MINIMUM"}, A::None, 0, none, false, M{"mnuMinimum", "Mi&nimum", "mnuCompute"},
+          PerComponentWord<Minimum, true>),
+      MenuOnly("ComputeMaximum", M{"mnuMaximum", "Ma&ximum", "mnuCompute"}, MaximumWord, "Maximum"),
+      Row("Difference", {"DIFFERENCE"}, A::None, 0, none, false, M{"mnuDifference", "Di&fference", "mnuCompute"},
+          PerComponentWord<Difference, true>),
+      Row("Subtract", {"SUBTRACT"}, A::None, 0, none, false, M{"mnuSubtract", "Su&btract", "mnuCompute"},
+          PerComponentWord<Subtract, false>),
+      MenuOnly("ComputeBackup", M{"mnuBackup", "Bac&kup", "mnuCompute"}, CopyToBackup, "CopyToBackup"),
+      MenuOnly("ComputeRestore", M{"mnuRestore", "&Restore", "mnuCompute"}, CopyFromBackup, "CopyFromBackup"),
+      // Image › Add noise
+      MenuOnly("NoiseRandom", M{"mnuNoiseRandom", "&Random", "mnuAddNoise"}, RandomNoiseWord),
+      Row("NoiseArtifacts", {"ARTIFACT"}, A::Numbers, 1, {ArgRange{1, 255}}, false,
+          M{"mnuNoiseArtifacts", "&Artifacts", "mnuAddNoise"}, ArtifactWord),
   };
   // Words the language knows whose operations this build lacks.
   for (const auto& [word, args] : std::initializer_list<std::pair<const char*, ScriptArgs>>{

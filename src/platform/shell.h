@@ -20,6 +20,8 @@ public:
   virtual ~Shell() = default;
   // Moves a file or folder to the trash; it is not deleted when that fails.
   virtual TrashResult MoveToTrash(const std::filesystem::path& path) = 0;
+  // Opens a file in the desktop's program for it (the "open" verb); false when nothing can.
+  virtual bool OpenDocument(const std::filesystem::path&) { return false; }
 };
 
 // A trash that is a plain folder (tests and headless runs): items are renamed into it and

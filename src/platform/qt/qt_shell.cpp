@@ -1,9 +1,11 @@
 #include "platform/qt/qt_shell.h"
 
+#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QUrl>
 
 namespace pelira {
 
@@ -26,6 +28,10 @@ TrashResult QtShell::MoveToTrash(const std::filesystem::path& path) {
     return {false, TrashFailureText(path, "No trash folder could be made."), {}};
   }
   return {true, {}, std::filesystem::path(where.toStdString())};
+}
+
+bool QtShell::OpenDocument(const std::filesystem::path& path) {
+  return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path.string())));
 }
 
 }  // namespace pelira

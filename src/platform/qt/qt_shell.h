@@ -7,6 +7,7 @@ namespace pelira {
 class QtShell : public Shell {
 public:
   TrashResult MoveToTrash(const std::filesystem::path& path) override;
+  bool OpenDocument(const std::filesystem::path& path) override;
 };
 
 }  // namespace pelira

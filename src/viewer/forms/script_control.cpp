@@ -10,6 +10,7 @@
 #include "batch/script_interpreter.h"
 #include "common/request_flags.h"
 #include "display/forms/pix.h"
+#include "edit/compute_commands.h"
 #include "edit/filter_commands.h"
 #include "edit/tone_commands.h"
 #include "platform/shell.h"
@@ -142,6 +143,7 @@ TBatchForm* ScriptControl::Editor() {
     editor_->SetOnHide([this] { KeepEditorBounds(); });
     form_.Edits().SetRecorder(editor_);
     form_.Filters().SetRecorder(editor_);
+    form_.Compute().SetRecorder(editor_);
   }
   return editor_;
 }

@@ -317,7 +317,7 @@ std::vector<MenuSpec> TWebForm::MenuRows() {
 
       {"mnuImage", "&Image", {}, "", K::Submenu},
       {"mnuInfo", "I&nfo", {}, "mnuImage"},
-      {"mnuAnalyze", "Anal&yze", {}, "mnuImage"},
+      {"mnuAnalyze", "Anal&yze", {}, "mnuImage", K::Item, [this] { mnuAnalyzeClick(); }, {Qt::Key_Space}},
       {"mnuHistogram", "&Histogram", key(Qt::CTRL | Qt::Key_H), "mnuImage"},
       {"mnuCompute", "&Compute", {}, "mnuImage", K::Submenu},
       {"mnuDuplicate", "&Duplicate", key(Qt::CTRL | Qt::Key_D), "mnuCompute"},
@@ -432,6 +432,7 @@ void TWebForm::BuildMenus() {
   BuildEditMenus();
   scripts_ = std::make_unique<ScriptControl>(*this, settings_->viewer.batchEditorBounds);
   BuildFilterMenus();
+  BuildComputeItems();
 }
 
 void TWebForm::BuildToolBars() {

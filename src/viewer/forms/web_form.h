@@ -40,6 +40,7 @@ class TBatchForm;
 class ScriptControl;
 enum class FilterCommand;
 class FilterCommands;
+class ComputeCommands;
 class EditHost;
 class FilterRequester;
 class TStatusWordPanel;
@@ -191,6 +192,18 @@ public:
 private:
   struct FilterParts;
   std::unique_ptr<FilterParts, void (*)(FilterParts*)> filter_{nullptr, nullptr};
+
+public:
+  // --- Image › Compute, Add noise and Analyze (web_form_compute.cpp) ------------------------
+  void BuildComputeItems();
+  ComputeCommands& Compute();
+  // Image › Analyze: Shift adds the complexity rating; Ctrl with two or more bookmarks, or
+  // exactly two bookmarks, compares the picture with the next bookmark's file.
+  void mnuAnalyzeClick();
+
+private:
+  struct ComputeParts;
+  std::unique_ptr<ComputeParts, void (*)(ComputeParts*)> compute_{nullptr, nullptr};
 
 public:
   // --- bookmarks (web_form_bookmarks.cpp) and Save as (web_form_save.cpp) ------------------
