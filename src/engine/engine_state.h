@@ -5,7 +5,10 @@
 // Dib&, statistics as values), so a worker thread can run them on its own pictures.
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <string>
 
+#include "engine/geometry.h"
 #include "image/dib.h"
 
 namespace pelira {
@@ -69,6 +72,14 @@ struct EngineState {
   Dib duplicate;
   Dib backup;
   Dib scratch;
+
+  // Image › Text Mark: font and colours, the renderer (none: the one installed at start-up)
+  // and today's date for "@@D" (none: the C library's short date).
+  TextMarkStyle textMark;
+  const TextRenderer* textRenderer = nullptr;
+  std::function<std::string()> today;
+  // The colour of the corners a rotation uncovers (the viewer's background).
+  ColorValue background = 0;
 };
 
 }  // namespace pelira
