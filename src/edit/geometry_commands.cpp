@@ -96,7 +96,7 @@ bool DrawTextMarkWith(Dib& pic, EngineState& engine, const std::string& text, in
   if (shown.empty()) return false;
   const TextRenderer* renderer = engine.textRenderer ? engine.textRenderer : InstalledTextRenderer();
   if (!renderer) return false;
-  const CoverageMask mask = renderer->Render(shown, engine.textMark);
+  const CoverageMask mask = renderer->Render(shown, engine.textMark.font);
   if (mask.width <= 0 || mask.height <= 0) return false;
   return DrawTextMark(pic, mask, corner, engine.textMark.color, engine.textMark.outline);
 }

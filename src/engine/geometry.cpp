@@ -132,7 +132,6 @@ bool MergeBorderTopBot(Dib& pic, ColorValue c, int top, int bottom) {
 // --- the text mark ------------------------------------------------------------------------------
 
 namespace {
-const TextRenderer* installedRenderer = nullptr;
 
 // Position of needle in text, letters compared without regard to case (ASCII).
 std::size_t FindNoCase(const std::string& text, std::string_view needle) {
@@ -148,9 +147,6 @@ std::size_t FindNoCase(const std::string& text, std::string_view needle) {
   return std::string::npos;
 }
 }  // namespace
-
-const TextRenderer* InstalledTextRenderer() { return installedRenderer; }
-void InstallTextRenderer(const TextRenderer* renderer) { installedRenderer = renderer; }
 
 std::string CleanTextMark(std::string_view text) {
   std::string out;

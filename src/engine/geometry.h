@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "image/dib.h"
+#include "platform/text_renderer.h"
 
 namespace pelira {
 
@@ -48,36 +49,12 @@ bool MergeBorderTopBot(Dib& pic, ColorValue c, int top, int bottom);
 
 // --- the text mark ------------------------------------------------------------------------------
 
-// How the mark is drawn: the font (family, size in pixels, bold, italic) and its colour,
-// and the outline's colour around it.
+// How the mark is drawn: the font, its colour, and the outline's colour around it.
 struct TextMarkStyle {
-  std::string family = "DejaVu Sans";
-  int pixelSize = 13;
-  bool bold = false;
-  bool italic = false;
+  TextFont font;
   ColorValue color = 0x000000;
   ColorValue outline = 0x808080;
 };
-
-// The drawn text as coverage: one byte per pixel, 0 (none) .. 255 (ink), rows top first; the
-// height is the font's line height.
-struct CoverageMask {
-  int width = 0, height = 0;
-  std::vector<std::uint8_t> alpha;
-  std::uint8_t At(int x, int y) const { return alpha[static_cast<std::size_t>(y) * width + x]; }
-};
-
-// Draws one line of text, upright, without antialiasing (the mark's colours stay exact).
-class TextRenderer {
-public:
-  virtual ~TextRenderer() = default;
-  virtual CoverageMask Render(const std::string& utf8, const TextMarkStyle& style) const = 0;
-};
-
-// The renderer the program installed at start-up (the Qt one in the window and the command
-// line); nullptr when none was installed.
-const TextRenderer* InstalledTextRenderer();
-void InstallTextRenderer(const TextRenderer* renderer);
 
 inline constexpr std::size_t kTextMarkMaxLength = 1000;
 

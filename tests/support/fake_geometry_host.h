@@ -67,7 +67,7 @@ public:
 // outline a mark without fonts.
 class BoxGlyphs : public TextRenderer {
 public:
-  CoverageMask Render(const std::string& utf8, const TextMarkStyle&) const override {
+  CoverageMask Render(const std::string& utf8, const TextFont&) const override {
     CoverageMask m;
     m.width = static_cast<int>(utf8.size()) * 7;
     m.height = 12;

@@ -11,6 +11,7 @@
 #include "common/request_flags.h"
 #include "display/forms/pix.h"
 #include "edit/filter_commands.h"
+#include "edit/geometry_commands.h"
 #include "edit/tone_commands.h"
 #include "platform/shell.h"
 #include "platform/ui.h"
@@ -142,6 +143,7 @@ TBatchForm* ScriptControl::Editor() {
     editor_->SetOnHide([this] { KeepEditorBounds(); });
     form_.Edits().SetRecorder(editor_);
     form_.Filters().SetRecorder(editor_);
+    form_.Geometry().SetRecorder(editor_);
   }
   return editor_;
 }
