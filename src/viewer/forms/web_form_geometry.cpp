@@ -210,6 +210,10 @@ bool TWebForm::SelectToolMouse(QEvent* event) {
   const int s = state_.FitMode ? 1 : std::max(state_.Zoom / 100, 1);
   p = QPoint(p.x() / s * s, p.y() / s * s);
   const bool shown = sky95_->FrameRect().has_value();
+  // The rectangle spanning two corners, both inside it.
+  auto span = [](QPoint a, QPoint b) {
+    return QRect(QPoint(std::min(a.x(), b.x()), std::min(a.y(), b.y())), QPoint(std::max(a.x(), b.x()), std::max(a.y(), b.y())));
+  };
   auto edgesAt = [&](QPoint q) {
     const QRect& f = g.frame;
     if (!shown || !f.adjusted(-kEdgeGrab, -kEdgeGrab, kEdgeGrab, kEdgeGrab).contains(q)) return 0;
@@ -257,7 +261,7 @@ bool TWebForm::SelectToolMouse(QEvent* event) {
     QRect f = g.frame;
     switch (g.drag) {
       case GeometryParts::Drag::Draw:
-        f = QRect(g.anchor, p).normalized();
+        f = span(g.anchor, p);
         break;
       case GeometryParts::Drag::Move: {
         QPoint topLeft = p - g.anchor;
@@ -271,7 +275,7 @@ bool TWebForm::SelectToolMouse(QEvent* event) {
         if (g.edges & kRight) f.setRight(p.x());
         if (g.edges & kTop) f.setTop(p.y());
         if (g.edges & kBottom) f.setBottom(p.y());
-        f = f.normalized();
+        f = span(f.topLeft(), f.bottomRight());
         break;
       case GeometryParts::Drag::None:
         break;
