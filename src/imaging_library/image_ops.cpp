@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/errors.h"
+#include "common/parallel_for.h"
 #include "image/palette.h"
 
 namespace pelira {
@@ -66,8 +67,22 @@ std::vector<std::vector<Tap>> Taps(int first, int len, int n) {
 
 std::uint8_t ToByte(float v) { return static_cast<std::uint8_t>(std::clamp(static_cast<int>(v + 0.5f), 0, 255)); }
 
+// Separable: each source row is weighed horizontally once, then the output rows weigh those
+// rows vertically. Output rows are split over worker threads; each band keeps a small ring of
+// the horizontal rows it needs, so no plane of the whole picture is held. Every sum is taken
+// in the same order as a serial pass, so the result does not depend on the split.
 Dib SmoothCopy(const Dib& src, int width, int height, const TRect& r, bool gray) {
   const int C = gray ? 1 : 3;
+  const bool trueColor = src.BitCount() == 24;
+  // The same size in true colour: every weight is 1, every pixel comes back as it was.
+  if (!gray && trueColor && width == r.Width() && height == r.Height()) {
+    Dib out(width, height, 24, Dib::Init::Uninitialised);
+    for (int j = 0; j < height; ++j) {
+      std::memcpy(out.ScanLine(j), src.ScanLine(r.top + j) + 3 * static_cast<std::size_t>(r.left), 3 * static_cast<std::size_t>(width));
+      std::memset(out.ScanLine(j) + 3 * static_cast<std::size_t>(width), 0, out.Stride() - 3 * static_cast<std::size_t>(width));
+    }
+    return out;
+  }
   const auto tx = Taps(r.left, r.Width(), width);
   const auto ty = Taps(r.top, r.Height(), height);
   // Colour of every palette index, so rows are read without a per-pixel lookup.
@@ -76,34 +91,57 @@ Dib SmoothCopy(const Dib& src, int width, int height, const TRect& r, bool gray)
     lut.assign(std::size_t{1} << src.BitCount(), 0);
     for (std::size_t i = 0; i < src.Colors().size(); ++i) lut[i] = ColorOf(src.Colors()[i]);
   }
-  std::vector<float> row(static_cast<std::size_t>(r.Width()) * C);
-  std::vector<float> horiz(static_cast<std::size_t>(r.Height()) * width * C);
-  for (int y = r.top; y < r.bottom; ++y) {
-    for (int x = r.left; x < r.right; ++x) {
-      const ColorValue c = src.HasPalette() ? lut[src.Index(x, y)] : src.Index(x, y);
-      float* o = &row[static_cast<std::size_t>(x - r.left) * C];
-      if (gray) o[0] = static_cast<float>(Gray(c));
-      else o[0] = static_cast<float>(BlueOf(c)), o[1] = static_cast<float>(GreenOf(c)), o[2] = static_cast<float>(RedOf(c));
+  // Rows of the ring: the widest vertical window, plus one.
+  int window = 1;
+  for (const auto& taps : ty)
+    if (!taps.empty()) window = std::max(window, taps.back().src - taps.front().src + 1);
+  const int ringRows = window + 1;
+  const std::size_t rowFloats = static_cast<std::size_t>(width) * C;
+  Dib out = gray ? Dib(width, height, 8, Gray256Palette(), Dib::Init::Uninitialised) : Dib(width, height, 24, Dib::Init::Uninitialised);
+  ParallelRows(height, [&](int first, int last) {
+    std::vector<float> row(static_cast<std::size_t>(r.Width()) * C);
+    std::vector<float> ring(static_cast<std::size_t>(ringRows) * rowFloats);
+    std::vector<int> holds(static_cast<std::size_t>(ringRows), -1);
+    auto horizontal = [&](int y) -> const float* {
+      const std::size_t slot = static_cast<std::size_t>(y % ringRows);
+      float* h = &ring[slot * rowFloats];
+      if (holds[slot] == y) return h;
+      holds[slot] = y;
+      if (trueColor && !gray) {
+        const std::uint8_t* p = src.ScanLine(y) + 3 * static_cast<std::size_t>(r.left);
+        for (std::size_t i = 0; i < row.size(); ++i) row[i] = static_cast<float>(p[i]);
+      } else {
+        for (int x = r.left; x < r.right; ++x) {
+          const ColorValue c = src.HasPalette() ? lut[src.Index(x, y)] : src.Index(x, y);
+          float* o = &row[static_cast<std::size_t>(x - r.left) * C];
+          if (gray) o[0] = static_cast<float>(Gray(c));
+          else o[0] = static_cast<float>(BlueOf(c)), o[1] = static_cast<float>(GreenOf(c)), o[2] = static_cast<float>(RedOf(c));
+        }
+      }
+      for (int i = 0; i < width; ++i) {
+        const auto& taps = tx[static_cast<std::size_t>(i)];
+        for (int k = 0; k < C; ++k) {
+          float acc = 0;
+          for (const Tap& t : taps) acc += t.weight * row[static_cast<std::size_t>(t.src - r.left) * C + k];
+          h[static_cast<std::size_t>(i) * C + k] = acc;
+        }
+      }
+      return h;
+    };
+    std::vector<const float*> rows;
+    for (int j = first; j < last; ++j) {
+      const auto& taps = ty[static_cast<std::size_t>(j)];
+      rows.clear();
+      for (const Tap& t : taps) rows.push_back(horizontal(t.src));
+      std::uint8_t* o = out.ScanLine(j);
+      for (std::size_t i = 0; i < rowFloats; ++i) {
+        float acc = 0;
+        for (std::size_t t = 0; t < taps.size(); ++t) acc += taps[t].weight * rows[t][i];
+        o[i] = ToByte(acc);
+      }
+      std::memset(o + rowFloats, 0, out.Stride() - rowFloats);
     }
-    float* h = &horiz[static_cast<std::size_t>(y - r.top) * width * C];
-    for (int i = 0; i < width; ++i)
-      for (int k = 0; k < C; ++k) {
-        float acc = 0;
-        for (const Tap& t : tx[static_cast<std::size_t>(i)]) acc += t.weight * row[static_cast<std::size_t>(t.src - r.left) * C + k];
-        h[static_cast<std::size_t>(i) * C + k] = acc;
-      }
-  }
-  Dib out = gray ? Dib(width, height, 8, Gray256Palette()) : Dib(width, height, 24);
-  for (int j = 0; j < height; ++j) {
-    std::uint8_t* o = out.ScanLine(j);
-    for (int i = 0; i < width; ++i)
-      for (int k = 0; k < C; ++k) {
-        float acc = 0;
-        for (const Tap& t : ty[static_cast<std::size_t>(j)])
-          acc += t.weight * horiz[(static_cast<std::size_t>(t.src - r.top) * width + i) * C + k];
-        o[static_cast<std::size_t>(i) * C + k] = ToByte(acc);
-      }
-  }
+  }, 0, std::int64_t{width} * std::max<std::size_t>(ty.empty() ? 1 : ty[0].size(), 1));
   return out;
 }
 
