@@ -5,6 +5,7 @@
 #include <numbers>
 
 #include "engine/geometry.h"
+#include "engine/resample.h"
 #include "engine_test_util.h"
 #include "imaging_library/image_ops.h"
 #include "support/test_support.h"
@@ -135,6 +136,18 @@ TEST(Geometry, FreeRotationFollowsTheFormula) {
       }
     EXPECT_LE(worst, 1) << angle;
   }
+}
+
+// Resampling to half skips the step through twice the target only because that step gives
+// every pixel back.
+TEST(Geometry, ResampleToHalfSkipsOnlyAnIdentityStep) {
+  const Dib src = test::NoisePicture(640, 400, 9);
+  const TRect all{0, 0, 640, 400};
+  const Dib mid = ScaledCopy(src, 640, 400, all, 4);
+  EXPECT_EQ(PixelBytes(mid), PixelBytes(src));
+  Dib fast = src;
+  ASSERT_EQ(Resample(fast, 320, 200), ResampleResult::Done);
+  EXPECT_EQ(PixelBytes(fast), PixelBytes(ScaledCopy(mid, 320, 200, all, 4)));
 }
 
 TEST(Geometry, TrimTakesOffOnlyTheReferenceColoursEdges) {
