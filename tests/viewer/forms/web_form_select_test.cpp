@@ -11,6 +11,7 @@
 
 #include "display/forms/pix.h"
 #include "edit/geometry_commands.h"
+#include "engine/dialogs/filter_preview_dialog.h"
 #include "engine/dialogs/quad_dialog.h"
 #include "engine/dialogs/resize_form.h"
 #include "platform/scripted_ui.h"
@@ -240,6 +241,33 @@ private slots:
     f.Action("mnuUndo")->trigger();
     f.Action("mnuMirrorHorz")->trigger();
     QCOMPARE(f.Sky95()->Bitmap().Pixel(0, 0), start.Pixel(59, 0));
+  }
+
+  void resizeAndPosterizeItems() {
+    TWebForm f;
+    Show(f, test::PatternPicture(60, 40));
+    QString title;
+    dialogs.sizeForm = [&](TResizeForm& d) {
+      title = d.windowTitle();
+      d.WidthBox()->setValue(30);  // the aspect is kept: 30 x 20
+      return true;
+    };
+    f.Action("mnuResizeInterpolate")->trigger();
+    QCOMPARE(title, QString("Image Resize"));
+    QCOMPARE(f.Sky95()->Bitmap().Width(), 30);
+    QCOMPARE(f.Sky95()->Bitmap().Height(), 20);
+    QCOMPARE(f.State().ImageHeight, 20);
+    // Posterize: the preview dialog, applied at its remembered 3 bits a channel.
+    dialogs.filter = [&](TFXdlg& d) {
+      title = d.windowTitle();
+      d.TestButton()->click();
+      d.ApplyButton()->click();
+    };
+    f.Action("mnuPosterize")->trigger();
+    QCOMPARE(title, QString("Cut resolution (posterize) to"));
+    const Dib& p = f.Sky95()->Bitmap();
+    for (int y = 0; y < p.Height(); ++y)
+      for (int x = 0; x < p.Width(); ++x) QCOMPARE(p.Pixel(x, y) & 0x1F1F1Fu, 0u);
   }
 };
 
