@@ -176,6 +176,11 @@ GeometryOutcome GeometryCommands::Run(GeometryCommand c) {
     case G::Mask: return MaskCommand(false);
     case G::SelectAll: return MaskCommand(true);
     case G::Grid: return Grid();
+    case G::CopyGrid: {
+      // A grid cell straight to the clipboard.
+      const GeometryOutcome picked = Grid();
+      return picked == GeometryOutcome::Done ? Crop(true) : picked;
+    }
     case G::ResizeInterpolate: return Interpolate();
     case G::AutoResize: return AutoResize();
     case G::Rotate90: case G::Rotate270: case G::RotateNormal: case G::RotateFine: return Rotate(c);

@@ -29,6 +29,7 @@ enum class GeometryCommand {
   Rotate90, Rotate270, RotateNormal, RotateFine, MirrorVertical, MirrorHorizontal,
   Border, BorderTopBot,
   TextMarkTopLeft, TextMarkTopRight, TextMarkBottomLeft, TextMarkBottomRight, TextMarkProperties, TextMarkOutline,
+  CopyGrid,
 };
 
 inline constexpr const char* kClipboardFailedText = "Image may be too large for clipboard.\nFunction aborted.";

@@ -354,6 +354,7 @@ std::vector<Operation> MakeRows() {
       MenuOnly("Mask", M{"mnuMask", "&Mask", "mnuEdit"}, G::Mask),
       MenuOnly("SelectAll", M{"mnuSelectAll", "Select &all", "mnuEdit"}, G::SelectAll),
       MenuOnly("Grid", M{"mnuGrid", "&Grid", "mnuEdit"}, G::Grid),
+      MenuOnly("CopyGrid", M{"mnuCopyGrid", "&Grid", "mnuCopy"}, G::CopyGrid),
       // Image › Resize, Auto, Rotate, Mirror, Border, Text Mark
       MenuOnly("ResizeInterpolate", M{"mnuResizeInterpolate", "&Interpolate (fast)", "mnuResize", "mnuResample1"},
                G::ResizeInterpolate, "Resize"),

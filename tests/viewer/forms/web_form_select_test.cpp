@@ -3,6 +3,7 @@
 // dialogs of Mask, Border and Text mark.
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QSpinBox>
@@ -172,6 +173,13 @@ private slots:
     f.Action("mnuCrop")->trigger();
     QCOMPARE(f.Sky95()->Bitmap().Width(), 50);
     QCOMPARE(f.Sky95()->Bitmap().Pixel(0, 0), test::PatternPicture(100, 100).Pixel(50, 50));
+    // Copy › Grid: the cell goes to the clipboard, the picture stays.
+    f.Action("mnuUndo")->trigger();
+    QCOMPARE(f.Sky95()->Bitmap().Width(), 100);
+    f.Action("mnuCopyGrid")->trigger();
+    QCOMPARE(QGuiApplication::clipboard()->image().size(), QSize(50, 50));
+    QCOMPARE(f.Sky95()->Bitmap().Width(), 100);
+    f.Action("mnuCrop")->trigger();
     // Under 64 x 64 the grid says so and asks nothing.
     dialogs.gridForm = [&](TQuadDlg&) {
       title = "asked";
