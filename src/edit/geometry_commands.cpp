@@ -350,7 +350,7 @@ GeometryOutcome GeometryCommands::Rotate(GeometryCommand c) {
   Dib work = Pic();
   if (!RotateInPlace(work, 36000 - clockwise, engine_.background)) {
     host_.StatusReady();
-    CurrentUi().Message(MessageKind::Error, kResampleFailedText, Button::OK);
+    CurrentUi().Message(MessageKind::Error, kRotateFailedText, Button::OK);
     return GeometryOutcome::Failed;
   }
   Replace(std::move(work));

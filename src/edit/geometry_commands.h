@@ -33,6 +33,7 @@ enum class GeometryCommand {
 };
 
 inline constexpr const char* kClipboardFailedText = "Image may be too large for clipboard.\nFunction aborted.";
+inline constexpr const char* kRotateFailedText = "Not enough memory to rotate the picture.";
 inline constexpr const char* kGridTooSmallText = "64x64 image (minimum) required to use this feature.";
 inline constexpr const char* kTextMarkTitle = "Enter notice or copyright text.";
 inline constexpr const char* kTextMarkLabel = "e.g., Vacation in Hawaii @@D";
