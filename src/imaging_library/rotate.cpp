@@ -41,25 +41,28 @@ Dib RightAngle(const Dib& src, int angle) {
       // being written and the rows being read in the cache (and their pages in the TLB).
       constexpr int kTile = 32;
       const std::ptrdiff_t step = angle == 9000 ? -static_cast<std::ptrdiff_t>(bpp) : static_cast<std::ptrdiff_t>(bpp);
-      std::uint8_t* rows[kTile];
+      const std::uint8_t* from[kTile];
       for (int Y0 = first; Y0 < last; Y0 += kTile) {
         const int n = std::min(kTile, last - Y0);
-        for (int i = 0; i < n; ++i) rows[i] = out.ScanLine(Y0 + i);
         for (int X0 = 0; X0 < W; X0 += kTile) {
-          const int X1 = std::min(X0 + kTile, W);
-          for (int X = X0; X < X1; ++X) {
+          const int m = std::min(kTile, W - X0);
+          // The source pixel of output (X0 + j, Y0): one source row per output column.
+          for (int j = 0; j < m; ++j) {
             int x, y;
-            at(X, Y0, x, y);
+            at(X0 + j, Y0, x, y);
+            from[j] = src.ScanLine(y) + x * bpp;
+          }
+          for (int i = 0; i < n; ++i) {
             // Along Y the source column steps by +1 (clockwise) or -1 (counter-clockwise).
-            const std::uint8_t* s = src.ScanLine(y) + x * bpp;
-            const std::size_t at3 = X * bpp;
+            const std::ptrdiff_t off = step * i;
+            std::uint8_t* o = out.ScanLine(Y0 + i) + X0 * bpp;
             if (bpp == 3) {
-              for (int i = 0; i < n; ++i, s += step) {
-                std::uint8_t* o = rows[i] + at3;
+              for (int j = 0; j < m; ++j, o += 3) {
+                const std::uint8_t* s = from[j] + off;
                 o[0] = s[0], o[1] = s[1], o[2] = s[2];
               }
             } else {
-              for (int i = 0; i < n; ++i, s += step) rows[i][at3] = s[0];
+              for (int j = 0; j < m; ++j) o[j] = from[j][off];
             }
           }
         }
