@@ -420,6 +420,37 @@ with open(sys.argv[1], 'rb') as f:
     while b := f.read(1 << 20):
         c = zlib.crc32(b, c)
 print('%08X' % (c ^ 0xFFFFFFFF))" "$big")" "python3 zlib"
+# Geometry on a 6000 x 4000 photo: rotation by 33.3 degrees against ImageMagick and libvips,
+# the smooth resize to half against libvips, crop, mirror and the quarter turn against one
+# memcpy of the picture. The peers' bare read and write are taken off.
+section_geometry() {
+  build bench_geometry
+  local ppm="$OUT/geometry6000.ppm" mpc="$OUT/geometry6000.mpc" v="$OUT/geometry6000.v"
+  [[ -f "$ppm" ]] || "$IM_CONVERT" -size 6000x4000 -seed 9 plasma:fractal -blur 0x1 -depth 8 "$ppm"
+  [[ -f "$mpc" ]] || "$IM_CONVERT" "$ppm" "$mpc"
+  [[ -f "$v" ]] || vips copy "$ppm" "$v"
+  export PELIRA_BENCH_GEOMETRY_PHOTO="$ppm"
+  local prog="$BUILD/bench/bench_geometry"
+  local im_base vips_base rot half
+  im_base=$(peer_ms "$IM_CONVERT" "$mpc" null:)
+  vips_base=$(peer_ms vips copy "$v" "$OUT/out.v")
+  alone() { python3 -c "import sys; print(max(0.1, float(sys.argv[1]) - float(sys.argv[2])))" "$1" "$2"; }
+  rot=$(ours_ms "$prog" BM_Rotate33)
+  half=$(ours_ms "$prog" BM_ResizeHalf)
+  ratio "6000x4000 rotate 33.3 deg" "$rot" \
+    "$(alone "$(peer_ms "$IM_CONVERT" "$mpc" -background black -rotate 33.3 null:)" "$im_base")" "convert"
+  ratio "6000x4000 rotate 33.3 deg" "$rot" "$(alone "$(peer_ms vips rotate "$v" "$OUT/out.v" 33.3)" "$vips_base")" "vips"
+  ratio "6000x4000 resize to half, smooth" "$half" \
+    "$(alone "$(peer_ms vips resize "$v" "$OUT/out.v" 0.5)" "$vips_base")" "vips"
+  python3 -c "
+import sys
+c = float(sys.argv[1])
+for name, v in zip(sys.argv[2::2], sys.argv[3::2]):
+    print(f'{name:<40} ours {float(v):9.1f} ms   memcpy {c:9.1f} ms   {float(v) / c:5.2f}x the copy')" \
+    "$(ours_ms "$prog" BM_Memcpy)" \
+    "crop 4000x3000 of 6000x4000" "$(ours_ms "$prog" BM_Crop)" \
+    "mirror 6000x4000" "$(ours_ms "$prog" BM_MirrorHorizontal)" \
+    "rotate 90 deg 6000x4000" "$(ours_ms "$prog" BM_Rotate90)"
 }
 
 read -r -a SECTIONS <<< "${PELIRA_SECTIONS:-bmp_load codecs formats_load tone spatial_filters script_run exif unzip peak_memory}"  # PELIRA_SECTIONS="codecs" runs one

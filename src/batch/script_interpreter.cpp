@@ -154,6 +154,8 @@ bool ScriptInterpreter::Dispatch(const std::string& word) {
 void ScriptInterpreter::Apply(const Operation& op) {
   HostBridge bridge(host_);
   EditSession session{host_.View(), host_.Engine(), bridge, host_.Edits(), host_.Filters()};
+  session.text = regs_.text;
+  session.currentFile = host_.CurrentFileName();
   const ApplyResult r = ApplyOperation(op, session, regs_.a);
   if (r == ApplyResult::NotBuilt || r == ApplyResult::Unavailable) host_.NotAvailable(op.Word());
 }

@@ -9,6 +9,7 @@
 
 #include "cli/commands.h"
 #include "platform/qt/qt_page_renderers.h"
+#include "platform/qt/qt_text_renderer.h"
 
 namespace {
 
@@ -44,6 +45,9 @@ int main(int argc, char** argv) {
   qtArgv = argv;
   qInstallMessageHandler(QtMessages);
   pelira::SetPageRenderers(&Metafile, &TextPage);
+  // Text marks draw with Qt's fonts: Qt starts at the first one.
+  static const pelira::QtTextRenderer textMarks(&EnsureApp);
+  pelira::InstallTextRenderer(&textMarks);
   pelira::cli::Args args(argv + 1, argv + argc);
   const int rc = pelira::cli::Main(args, std::cout, std::cerr);
   app.reset();

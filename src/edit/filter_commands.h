@@ -26,6 +26,7 @@ enum class FilterCommand {
   MeanRemoval, HighPassMedium, HighPassLight, UnsharpMask,
   DescreenLight, DescreenMedium, DescreenStrong, DescreenHigh,
   DeFog, DePixelate, AutoClean, AutoSharpen, Mosaic,
+  Posterize,
 };
 
 // Every slider's last value while the program runs.
@@ -34,6 +35,7 @@ struct FilterMemory {
   int meanRemoval = 4, highPassMedium = 3, highPassLight = 3;
   int unsharp = 160, unsharpEffect = 48, clean = 240, cleanEffect = 64, defog = 255, defogEffect = 64;
   int mosaic = 2;
+  int posterize = 3;
 };
 
 // Shown when the resampled copy cannot be made.

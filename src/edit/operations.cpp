@@ -7,6 +7,7 @@
 #include "engine/composites.h"
 #include "common/errors.h"
 #include "engine/compute.h"
+#include "engine/geometry.h"
 #include "engine/histogram.h"
 #include "engine/resample.h"
 #include "engine/spatial_filters.h"
@@ -25,6 +26,7 @@ using E = EditCommand;
 using F = FilterCommand;
 using D = DepthCommand;
 using M = OperationMenu;
+using G = GeometryCommand;
 
 constexpr ArgRange kLevel{0, 255};
 constexpr ArgRange kSigned{-127, 127};
@@ -32,6 +34,9 @@ constexpr ArgRange kGamma{1, 500};
 constexpr ArgRange kHlsTune{-999, 999};
 // Map offsets from the measured statistics: the remap clamps the sums.
 constexpr ArgRange kOffset{-100000, 100000};
+// A colour as the platform gives it (0x00BBGGRR), and the bands of a border.
+constexpr ArgRange kPlatformColor{0, 0xFFFFFF};
+constexpr ArgRange kBorderBand{1, 239};
 
 // --- rows that run their own code -----------------------------------------------------------
 
@@ -189,6 +194,7 @@ bool UnsharpApply(Dib& d, int v, int e, const FilterProgress& p) { return UnShar
 bool CleanApply(Dib& d, int v, int e, const FilterProgress& p) { return SharpGaussianBlur5x5(d, v, e, p); }
 bool DeFogApply(Dib& d, int v, int e, const FilterProgress& p) { return DoDefog(d, v, e, p); }
 bool MosaicApply(Dib& d, int v, int, const FilterProgress& p) { return Tile(d, v, p); }
+bool PosterizeApply(Dib& d, int v, int, const FilterProgress&) { return LowRes(d, v); }
 
 using FM = FilterMemory;
 FilterDialog Slider(int kind, const char* title, const char* lo, const char* hi, int min, int max, int page,
@@ -454,13 +460,42 @@ std::vector<Operation> MakeRows() {
       MenuOnly("NoiseRandom", M{"mnuNoiseRandom", "&Random", "mnuAddNoise"}, RandomNoiseWord),
       Row("NoiseArtifacts", {"ARTIFACT"}, A::Numbers, 1, {ArgRange{1, 255}}, false,
           M{"mnuNoiseArtifacts", "&Artifacts", "mnuAddNoise"}, ArtifactWord),
+      // Edit: the selection and what uses it
+      MenuOnly("CropSelection", M{"mnuCrop", "C&rop", "mnuEdit"}, G::Crop, "Crop"),
+      MenuOnly("CopySelection", M{"mnuCopyMask", "&Selection", "mnuCopy"}, G::CopySelection),
+      MenuOnly("Trim", M{"mnuTrim1", "&Trim", "mnuEdit"}, G::Trim),
+      MenuOnly("Mask", M{"mnuMask", "&Mask", "mnuEdit"}, G::Mask),
+      MenuOnly("SelectAll", M{"mnuSelectAll", "Select &all", "mnuEdit"}, G::SelectAll),
+      MenuOnly("Grid", M{"mnuGrid", "&Grid", "mnuEdit"}, G::Grid),
+      MenuOnly("CopyGrid", M{"mnuCopyGrid", "&Grid", "mnuCopy"}, G::CopyGrid),
+      // Image › Resize, Auto, Rotate, Mirror, Border, Text Mark
+      MenuOnly("ResizeInterpolate", M{"mnuResizeInterpolate", "&Interpolate (fast)", "mnuResize", "mnuResample1"},
+               G::ResizeInterpolate, "Resize"),
+      MenuOnly("AutoResize", M{"mnuAutoDownsample", "Resi&ze", "mnuAuto"}, G::AutoResize, "Resample"),
+      MenuOnly("Rotate90", M{"mnuRotate90", "&90 deg.", "mnuRotate"}, G::Rotate90, "Rotate"),
+      MenuOnly("Rotate270", M{"mnuRotate270", "&270 deg.", "mnuRotate"}, G::Rotate270, "Rotate"),
+      Row("Rotate", {"ROTATE"}, A::Numbers, 1, {ArgRange{1, 359}}, false, M{"mnuRotateNormal", "&Normal", "mnuRotate"}, G::RotateNormal),
+      MenuOnly("RotateFine", M{"mnuRotateFine", "&Fine", "mnuRotate"}, G::RotateFine, "Rotate"),
+      MenuOnly("MirrorVertical", M{"mnuMirrorVert", "Mirror &Vertical", "mnuMirror"}, G::MirrorVertical),
+      MenuOnly("MirrorHorizontal", M{"mnuMirrorHorz", "Mirror &Horizontal", "mnuMirror"}, G::MirrorHorizontal),
+      Row("Border", {"BORDER"}, A::Numbers, 3, {kPlatformColor, kBorderBand, kBorderBand}, false, M{"mnuBorder1", "&Border", "mnuImage"}, G::Border),
+      Row("BorderTopBot", {"BORDER_TOPBOT"}, A::Numbers, 3, {kPlatformColor, kBorderBand, kBorderBand}, false, {}, G::BorderTopBot),
+      Row("TextMarkTopLeft", {"TEXTMARK_TOPLEFT"}, A::Text, 0, none, true, M{"mnuTextMarkTopLeft", "Top &Left", "mnuTextMark"}, G::TextMarkTopLeft),
+      Row("TextMarkTopRight", {"TEXTMARK_TOPRIGHT"}, A::Text, 0, none, true, M{"mnuTextMarkTopRight", "Top &Right", "mnuTextMark"}, G::TextMarkTopRight),
+      Row("TextMarkBottomLeft", {"TEXTMARK_BOTTOMLEFT"}, A::Text, 0, none, true, M{"mnuTextMarkBottomLeft", "Bottom L&eft", "mnuTextMark"}, G::TextMarkBottomLeft),
+      Row("TextMarkBottomRight", {"TEXTMARK_BOTTOMRIGHT"}, A::Text, 0, none, true, M{"mnuTextMarkBottomRight", "Bottom Ri&ght", "mnuTextMark"}, G::TextMarkBottomRight),
+      MenuOnly("TextMarkProperties", M{"mnuTextMarkProperties", "&Properties", "mnuTextMark"}, G::TextMarkProperties),
+      MenuOnly("TextMarkOutline", M{"mnuTextMarkOutline", "&Outline color", "mnuTextMark"}, G::TextMarkOutline),
+      // Colors › Posterize
+      Filter("Posterize", "POSTERIZE", 1, {ArgRange{2, 7}}, M{"mnuPosterize", "&Posterize", "mnuColors"}, F::Posterize,
+             Slider(251, "Cut resolution (posterize) to", "2 bpp", "7 bpp", 2, 7, 1, "Posterizing ...", &FM::posterize),
+             PosterizeApply),
   };
   // Words the language knows whose operations this build lacks.
   for (const auto& [word, args] : std::initializer_list<std::pair<const char*, ScriptArgs>>{
            {"MASK_HLS", A::Numbers}, {"MASK_HLSINV", A::Numbers}, {"REPLACE_HLS", A::Numbers},
            {"REPLACE_HLSINV", A::Numbers}, {"REPLACE_RGB", A::Numbers}, {"REPLACE_RGBINV", A::Numbers},
            {"RGBMAX", A::None}, {"RGBMIN", A::None}, {"NATURALIZE_RGB", A::Numbers}, {"NATURALIZE_CCD", A::Numbers},
-           {"ROTATE", A::Numbers}, {"BORDER", A::Numbers}, {"BORDER_TOPBOT", A::Numbers}, {"POSTERIZE", A::Numbers},
            {"INTERLACE", A::Numbers}, {"MULTIPLY", A::None}, {"MINIMUM", A::None}, {"DIFFERENCE", A::None},
            {"SUBTRACT", A::None}, {"MASK_GRAYSCALE", A::None}, {"MASK_CONTRAST", A::Numbers},
            {"MASK_MIDTONES", A::Numbers}, {"MASK_SHADOWS", A::Numbers}, {"MASK_HIGHLIGHTS", A::Numbers},
@@ -542,6 +577,7 @@ const Operation* OperationById(std::string_view id) {
 const Operation& OperationOf(EditCommand c) { return RowRunning(c); }
 const Operation& OperationOf(FilterCommand c) { return RowRunning(c); }
 const Operation& OperationOf(DepthCommand c) { return RowRunning(c); }
+const Operation& OperationOf(GeometryCommand c) { return RowRunning(c); }
 
 const char* RecordedWord(const Operation& op) {
   if (op.Word()) return op.Word();
@@ -569,6 +605,8 @@ ApplyResult ApplyOperation(const Operation& op, EditSession& s, const Arguments&
     }
   } else if (const auto* d = std::get_if<DepthCommand>(&op.run)) {
     s.tone.RunDepth(*d);
+  } else if (const auto* g = std::get_if<GeometryCommand>(&op.run)) {
+    ApplyGeometryWord(*g, s, a);
   } else if (const auto* w = std::get_if<WordRunner>(&op.run)) {
     const bool needsFilters = *w == ResizeWord || *w == ResizePercent || *w == Downsample;
     if (needsFilters && !s.filters) return ApplyResult::Unavailable;

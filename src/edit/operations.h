@@ -17,6 +17,7 @@
 #include <variant>
 
 #include "edit/filter_commands.h"
+#include "edit/geometry_commands.h"
 #include "edit/picture_state.h"
 #include "edit/tone_commands.h"
 #include "engine/engine_state.h"
@@ -64,6 +65,8 @@ struct EditSession {
   EditHost& host;
   ToneCommands& tone;
   FilterCommands* filters;  // none: the neighbourhood filters are not available here
+  std::string text = {};         // the text argument of a text word
+  std::string currentFile = {};  // the script's current file (empty: the picture state's)
 
   Dib& Picture() { return host.Picture(); }
   // The picture changed in place: it is modified and shown again.
@@ -83,7 +86,7 @@ struct Operation {
   bool promptAfter = false;  // a traced line shows its prompt after it ran
   OperationMenu menu;
   // How it runs; std::monostate: a known word whose operation this build lacks.
-  std::variant<std::monostate, EditCommand, FilterCommand, DepthCommand, WordRunner> run;
+  std::variant<std::monostate, EditCommand, FilterCommand, DepthCommand, WordRunner, GeometryCommand> run;
   FilterDialog dialog;     // neighbourhood filters with a slider dialog
   FilterApply apply = nullptr;
   const char* recordsAs = nullptr;  // menu-only rows: the id of the row whose word they record
@@ -105,6 +108,7 @@ const Operation* OperationById(std::string_view id);
 const Operation& OperationOf(EditCommand c);
 const Operation& OperationOf(FilterCommand c);
 const Operation& OperationOf(DepthCommand c);
+const Operation& OperationOf(GeometryCommand c);
 // The word a command records: its row's word, or the word of the row it records as.
 const char* RecordedWord(const Operation& op);
 

@@ -35,6 +35,7 @@ struct PictureState {
   int ReducedScale = 1;                 // JPEG scale denominator of the last reduced decode
   SelectionBounds SelectionRect;
   SelectionBounds LastRegion;
+  bool SelectionDrawn = false;          // SelectionRect holds a selection the commands may use
   std::string StatusWord;
 };
 

@@ -5,7 +5,10 @@
 // Dib&, statistics as values), so a worker thread can run them on its own pictures.
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <string>
 
+#include "engine/geometry.h"
 #include "image/dib.h"
 
 namespace pelira {
@@ -75,6 +78,13 @@ struct EngineState {
   // live as long as the program.
   int SelectionCentre[3] = {0, 0, 0};
   int naturalize = 128, naturalizeEffect = 52;
+  // Image › Text Mark: font and colours, the renderer (none: the one installed at start-up)
+  // and today's date for "@@D" (none: the C library's short date).
+  TextMarkStyle textMark;
+  const TextRenderer* textRenderer = nullptr;
+  std::function<std::string()> today;
+  // The colour of the corners a rotation uncovers (the viewer's background).
+  ColorValue background = 0;
 };
 
 }  // namespace pelira

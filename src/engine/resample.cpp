@@ -21,8 +21,13 @@ ResampleResult Resample(Dib& pic, int width, int height) {
   try {
     const TRect all{0, 0, w0, h0};
     Dib out;
-    if (twoSteps) {
-      const Dib mid = ScaledCopy(pic, std::min(2 * width, 2 * kResampleMaxSide), std::min(2 * height, 2 * kResampleMaxSide), all, option);
+    const int midW = std::min(2 * width, 2 * kResampleMaxSide), midH = std::min(2 * height, 2 * kResampleMaxSide);
+    if (twoSteps && midW == w0 && midH == h0 && smooth && pic.BitCount() == 24) {
+      // Twice the target is the picture itself: the smooth copy at the same size gives every
+      // pixel back, so the second step alone runs.
+      out = ScaledCopy(pic, width, height, all, option);
+    } else if (twoSteps) {
+      const Dib mid = ScaledCopy(pic, midW, midH, all, option);
       out = ScaledCopy(mid, width, height, TRect{0, 0, mid.Width(), mid.Height()}, option);
     } else {
       out = ScaledCopy(pic, width, height, all, option);

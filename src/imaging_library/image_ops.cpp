@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/errors.h"
+#include "common/parallel_for.h"
 #include "image/palette.h"
 
 namespace pelira {
@@ -66,8 +67,22 @@ std::vector<std::vector<Tap>> Taps(int first, int len, int n) {
 
 std::uint8_t ToByte(float v) { return static_cast<std::uint8_t>(std::clamp(static_cast<int>(v + 0.5f), 0, 255)); }
 
+// Separable: each source row is weighed horizontally once, then the output rows weigh those
+// rows vertically. Output rows are split over worker threads; each band keeps a small ring of
+// the horizontal rows it needs, so no plane of the whole picture is held. Every sum is taken
+// in the same order as a serial pass, so the result does not depend on the split.
 Dib SmoothCopy(const Dib& src, int width, int height, const TRect& r, bool gray) {
   const int C = gray ? 1 : 3;
+  const bool trueColor = src.BitCount() == 24;
+  // The same size in true colour: every weight is 1, every pixel comes back as it was.
+  if (!gray && trueColor && width == r.Width() && height == r.Height()) {
+    Dib out(width, height, 24, Dib::Init::Uninitialised);
+    for (int j = 0; j < height; ++j) {
+      std::memcpy(out.ScanLine(j), src.ScanLine(r.top + j) + 3 * static_cast<std::size_t>(r.left), 3 * static_cast<std::size_t>(width));
+      std::memset(out.ScanLine(j) + 3 * static_cast<std::size_t>(width), 0, out.Stride() - 3 * static_cast<std::size_t>(width));
+    }
+    return out;
+  }
   const auto tx = Taps(r.left, r.Width(), width);
   const auto ty = Taps(r.top, r.Height(), height);
   // Colour of every palette index, so rows are read without a per-pixel lookup.
@@ -76,34 +91,57 @@ Dib SmoothCopy(const Dib& src, int width, int height, const TRect& r, bool gray)
     lut.assign(std::size_t{1} << src.BitCount(), 0);
     for (std::size_t i = 0; i < src.Colors().size(); ++i) lut[i] = ColorOf(src.Colors()[i]);
   }
-  std::vector<float> row(static_cast<std::size_t>(r.Width()) * C);
-  std::vector<float> horiz(static_cast<std::size_t>(r.Height()) * width * C);
-  for (int y = r.top; y < r.bottom; ++y) {
-    for (int x = r.left; x < r.right; ++x) {
-      const ColorValue c = src.HasPalette() ? lut[src.Index(x, y)] : src.Index(x, y);
-      float* o = &row[static_cast<std::size_t>(x - r.left) * C];
-      if (gray) o[0] = static_cast<float>(Gray(c));
-      else o[0] = static_cast<float>(BlueOf(c)), o[1] = static_cast<float>(GreenOf(c)), o[2] = static_cast<float>(RedOf(c));
+  // Rows of the ring: the widest vertical window, plus one.
+  int window = 1;
+  for (const auto& taps : ty)
+    if (!taps.empty()) window = std::max(window, taps.back().src - taps.front().src + 1);
+  const int ringRows = window + 1;
+  const std::size_t rowFloats = static_cast<std::size_t>(width) * C;
+  Dib out = gray ? Dib(width, height, 8, Gray256Palette(), Dib::Init::Uninitialised) : Dib(width, height, 24, Dib::Init::Uninitialised);
+  ParallelRows(height, [&](int first, int last) {
+    std::vector<float> row(static_cast<std::size_t>(r.Width()) * C);
+    std::vector<float> ring(static_cast<std::size_t>(ringRows) * rowFloats);
+    std::vector<int> holds(static_cast<std::size_t>(ringRows), -1);
+    auto horizontal = [&](int y) -> const float* {
+      const std::size_t slot = static_cast<std::size_t>(y % ringRows);
+      float* h = &ring[slot * rowFloats];
+      if (holds[slot] == y) return h;
+      holds[slot] = y;
+      if (trueColor && !gray) {
+        const std::uint8_t* p = src.ScanLine(y) + 3 * static_cast<std::size_t>(r.left);
+        for (std::size_t i = 0; i < row.size(); ++i) row[i] = static_cast<float>(p[i]);
+      } else {
+        for (int x = r.left; x < r.right; ++x) {
+          const ColorValue c = src.HasPalette() ? lut[src.Index(x, y)] : src.Index(x, y);
+          float* o = &row[static_cast<std::size_t>(x - r.left) * C];
+          if (gray) o[0] = static_cast<float>(Gray(c));
+          else o[0] = static_cast<float>(BlueOf(c)), o[1] = static_cast<float>(GreenOf(c)), o[2] = static_cast<float>(RedOf(c));
+        }
+      }
+      for (int i = 0; i < width; ++i) {
+        const auto& taps = tx[static_cast<std::size_t>(i)];
+        for (int k = 0; k < C; ++k) {
+          float acc = 0;
+          for (const Tap& t : taps) acc += t.weight * row[static_cast<std::size_t>(t.src - r.left) * C + k];
+          h[static_cast<std::size_t>(i) * C + k] = acc;
+        }
+      }
+      return h;
+    };
+    std::vector<const float*> rows;
+    for (int j = first; j < last; ++j) {
+      const auto& taps = ty[static_cast<std::size_t>(j)];
+      rows.clear();
+      for (const Tap& t : taps) rows.push_back(horizontal(t.src));
+      std::uint8_t* o = out.ScanLine(j);
+      for (std::size_t i = 0; i < rowFloats; ++i) {
+        float acc = 0;
+        for (std::size_t t = 0; t < taps.size(); ++t) acc += taps[t].weight * rows[t][i];
+        o[i] = ToByte(acc);
+      }
+      std::memset(o + rowFloats, 0, out.Stride() - rowFloats);
     }
-    float* h = &horiz[static_cast<std::size_t>(y - r.top) * width * C];
-    for (int i = 0; i < width; ++i)
-      for (int k = 0; k < C; ++k) {
-        float acc = 0;
-        for (const Tap& t : tx[static_cast<std::size_t>(i)]) acc += t.weight * row[static_cast<std::size_t>(t.src - r.left) * C + k];
-        h[static_cast<std::size_t>(i) * C + k] = acc;
-      }
-  }
-  Dib out = gray ? Dib(width, height, 8, Gray256Palette()) : Dib(width, height, 24);
-  for (int j = 0; j < height; ++j) {
-    std::uint8_t* o = out.ScanLine(j);
-    for (int i = 0; i < width; ++i)
-      for (int k = 0; k < C; ++k) {
-        float acc = 0;
-        for (const Tap& t : ty[static_cast<std::size_t>(j)])
-          acc += t.weight * horiz[(static_cast<std::size_t>(t.src - r.top) * width + i) * C + k];
-        o[static_cast<std::size_t>(i) * C + k] = ToByte(acc);
-      }
-  }
+  }, 0, std::int64_t{width} * std::max<std::size_t>(ty.empty() ? 1 : ty[0].size(), 1));
   return out;
 }
 
@@ -453,91 +491,7 @@ Dib ReduceColors(const Dib& srcIn, int colours, int option) {
   return out;
 }
 
-Dib Rotate(const Dib& src, int angle, ColorValue fill) {
-  if (src.Empty()) throw EVistrelError("Invalid image");
-  angle %= 36000;
-  if (angle < 0) angle += 36000;
-  const int w = src.Width(), h = src.Height();
-  if (angle == 0) return src;
-  if (angle % 9000 == 0) {
-    const bool quarter = angle != 18000;
-    Dib out(quarter ? h : w, quarter ? w : h, src.BitCount(), src.Colors());
-    out.xPelsPerMeter = quarter ? src.yPelsPerMeter : src.xPelsPerMeter;
-    out.yPelsPerMeter = quarter ? src.xPelsPerMeter : src.yPelsPerMeter;
-    for (int Y = 0; Y < out.Height(); ++Y)
-      for (int X = 0; X < out.Width(); ++X) {
-        int x, y;
-        if (angle == 9000) x = w - 1 - Y, y = X;         // counter-clockwise quarter
-        else if (angle == 18000) x = w - 1 - X, y = h - 1 - Y;
-        else x = Y, y = h - 1 - X;                        // clockwise quarter
-        out.SetIndex(X, Y, src.Index(x, y));
-      }
-    return out;
-  }
-  const double t = angle / 100.0 * std::numbers::pi / 180.0;
-  const double c = std::cos(t), s = std::sin(t);
-  const int W = std::max(1, static_cast<int>(std::lround(std::abs(w * c) + std::abs(h * s))));
-  const int H = std::max(1, static_cast<int>(std::lround(std::abs(w * s) + std::abs(h * c))));
-  const double cx = w / 2.0, cy = h / 2.0, CX = W / 2.0, CY = H / 2.0;
-  Dib out(W, H, src.BitCount(), src.Colors());
-  out.xPelsPerMeter = src.xPelsPerMeter;
-  out.yPelsPerMeter = src.yPelsPerMeter;
-  std::uint32_t fillIndex = fill;
-  if (src.HasPalette()) {
-    const int i = NearestPaletteIndex(src.Colors().data(), static_cast<int>(src.Colors().size()), fill);
-    fillIndex = i < 0 ? 0u : static_cast<std::uint32_t>(i);
-  }
-  for (int Y = 0; Y < H; ++Y) {
-    for (int X = 0; X < W; ++X) {
-      // Inverse of a counter-clockwise turn on screen (y grows downwards).
-      const double dx = X + 0.5 - CX, dy = Y + 0.5 - CY;
-      const double sx = dx * c - dy * s + cx - 0.5, sy = dx * s + dy * c + cy - 0.5;
-      if (sx < -0.5 || sy < -0.5 || sx > w - 0.5 || sy > h - 0.5) {
-        out.SetIndex(X, Y, fillIndex);
-        continue;
-      }
-      if (src.HasPalette()) {
-        const int nx = std::clamp(static_cast<int>(std::lround(sx)), 0, w - 1);
-        const int ny = std::clamp(static_cast<int>(std::lround(sy)), 0, h - 1);
-        out.SetIndex(X, Y, src.Index(nx, ny));
-        continue;
-      }
-      const int x0 = std::clamp(static_cast<int>(std::floor(sx)), 0, w - 1), y0 = std::clamp(static_cast<int>(std::floor(sy)), 0, h - 1);
-      const int x1 = std::min(x0 + 1, w - 1), y1 = std::min(y0 + 1, h - 1);
-      const double fx = std::clamp(sx - x0, 0.0, 1.0), fy = std::clamp(sy - y0, 0.0, 1.0);
-      const std::uint8_t* r0 = src.ScanLine(y0);
-      const std::uint8_t* r1 = src.ScanLine(y1);
-      std::uint8_t* o = out.ScanLine(Y) + 3 * X;
-      for (int k = 0; k < 3; ++k) {
-        const double top = r0[3 * x0 + k] * (1 - fx) + r0[3 * x1 + k] * fx;
-        const double bot = r1[3 * x0 + k] * (1 - fx) + r1[3 * x1 + k] * fx;
-        o[k] = ToByte(static_cast<float>(top * (1 - fy) + bot * fy));
-      }
-    }
-  }
-  return out;
-}
-
-void Mirror(Dib& d, bool horizontal, bool vertical) {
-  if (d.Empty()) return;
-  const int w = d.Width(), h = d.Height();
-  if (vertical) {
-    std::vector<std::uint8_t> tmp(d.Stride());
-    for (int y = 0; y < h / 2; ++y) {
-      std::memcpy(tmp.data(), d.ScanLine(y), d.Stride());
-      std::memcpy(d.ScanLine(y), d.ScanLine(h - 1 - y), d.Stride());
-      std::memcpy(d.ScanLine(h - 1 - y), tmp.data(), d.Stride());
-    }
-  }
-  if (horizontal) {
-    for (int y = 0; y < h; ++y)
-      for (int x = 0; x < w / 2; ++x) {
-        const std::uint32_t a = d.Index(x, y), b = d.Index(w - 1 - x, y);
-        d.SetIndex(x, y, b);
-        d.SetIndex(w - 1 - x, y, a);
-      }
-  }
-}
+// Rotate and Mirror live in rotate.cpp.
 
 bool ApplyGamma(Dib& d, double gamma) {
   if (!(gamma > 0) || d.Empty()) return false;

@@ -105,10 +105,10 @@ TEST(CliRun, ChecksTheScriptBeforeTheFirstFile) {
   Rig rig;
   const fs::path out = rig.dir.path() / "out";
   fs::create_directory(out);
-  rig.Script("NEGATIVE\nPOSTERIZE=3\nROTATE=90\nPOSTERIZE=4\nSAVE\n");
+  rig.Script("NEGATIVE\nINTERLACE=3\nMULTIPLY\nINTERLACE=4\nSAVE\n");
   CliResult r = Call({"run", rig.script, "--out", out.string(), rig.files[0]});
   EXPECT_EQ(r.rc, 2);
-  EXPECT_NE(r.err.find("not available in this build: POSTERIZE ROTATE\n"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("not available in this build: INTERLACE MULTIPLY\n"), std::string::npos) << r.err;
   EXPECT_TRUE(Names(out).empty());
   rig.Script("NEGATIVE\n>SAVE\n");
   r = Call({"run", rig.script, "--out", out.string(), rig.files[0]});

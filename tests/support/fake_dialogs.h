@@ -11,6 +11,8 @@
 #include "batch/forms/batch_dialogs.h"
 #include "engine/dialogs/engine_dialogs.h"
 #include "engine/dialogs/filter_preview_dialog.h"
+#include "engine/dialogs/quad_dialog.h"
+#include "engine/dialogs/resize_form.h"
 #include "viewer/forms/save_dialog.h"
 #include "viewer/forms/viewer_dialogs.h"
 
@@ -27,6 +29,11 @@ public:
   std::function<std::string(QWidget* parent)> jpegSavePath;
   std::function<void(QWidget* parent, const QString& title, const Histograms& h)> histogram;
   std::function<long long(std::uint32_t current)> color;
+  // Get the form or dialog shown (not in a modal loop) and say whether it was accepted.
+  std::function<bool(TResizeForm& form)> sizeForm;
+  std::function<bool(TQuadDlg& dialog)> gridForm;
+  std::function<std::optional<QString>(const QString& title, const QString& label, const QString& start)> text;
+  std::function<bool(QFont& font)> font;
 
   int RunSliderDialog(QWidget*, const QString& title, const QString& lo, const QString& hi,
                       const SliderRequest& r) override {
@@ -45,6 +52,21 @@ public:
     if (histogram) histogram(parent, title, h);
   }
   long long ChooseColor(QWidget*, std::uint32_t current) override { return color ? color(current) : -1; }
+  bool RunSizeForm(TResizeForm& form) override { return Shown(form, sizeForm); }
+  bool RunGridForm(TQuadDlg& dialog) override { return Shown(dialog, gridForm); }
+  std::optional<QString> AskText(QWidget*, const QString& title, const QString& label, const QString& start) override {
+    return text ? text(title, label, start) : std::nullopt;
+  }
+  bool ChooseFont(QWidget*, QFont& f) override { return font ? font(f) : false; }
+
+private:
+  template <class Dialog, class Answer>
+  static bool Shown(Dialog& dialog, const Answer& answer) {
+    dialog.show();
+    const bool accepted = answer ? answer(dialog) : false;
+    dialog.hide();
+    return accepted;
+  }
 };
 using FakeEngineDialogs = FakeEngineDialogsOf<EngineDialogs>;
 

@@ -2,10 +2,14 @@
 
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QFontDialog>
+#include <QInputDialog>
 #include <QWidget>
 
 #include "engine/dialogs/filter_preview_dialog.h"
 #include "engine/dialogs/histogram_dialog.h"
+#include "engine/dialogs/quad_dialog.h"
+#include "engine/dialogs/resize_form.h"
 #include "engine/dialogs/scroll_dialog.h"
 
 namespace pelira {
@@ -32,6 +36,24 @@ long long QtChooseColor(QWidget* parent, std::uint32_t current) {
   const QColor c = QColorDialog::getColor(QColor(current & 255, (current >> 8) & 255, (current >> 16) & 255), parent);
   if (!c.isValid()) return -1;
   return static_cast<long long>(c.red() | (c.green() << 8) | (c.blue() << 16));
+}
+
+bool QtRunSizeForm(TResizeForm& form) { return form.exec() == QDialog::Accepted; }
+
+bool QtRunGridForm(TQuadDlg& dialog) { return dialog.exec() == QDialog::Accepted && !dialog.Result().cancelled; }
+
+std::optional<QString> QtAskText(QWidget* parent, const QString& title, const QString& label, const QString& start) {
+  bool ok = false;
+  const QString text = QInputDialog::getText(parent, title, label, QLineEdit::Normal, start, &ok);
+  if (!ok) return std::nullopt;
+  return text;
+}
+
+bool QtChooseFont(QWidget* parent, QFont& font) {
+  bool ok = false;
+  const QFont chosen = QFontDialog::getFont(&ok, font, parent);
+  if (ok) font = chosen;
+  return ok;
 }
 
 EngineDialogs& DialogsFor(QWidget* widget) {

@@ -5,15 +5,19 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "engine/filter_request.h"
 
+class QFont;
 class QWidget;
 
 namespace pelira {
 
 class TFXdlg;
+class TResizeForm;
+class TQuadDlg;
 struct Histograms;
 
 class EngineDialogs {
@@ -29,6 +33,15 @@ public:
   virtual void ShowHistogram(QWidget* parent, const QString& title, const Histograms& h) = 0;
   // A colour (0x00BBGGRR) starting from current; -1 on cancel.
   virtual long long ChooseColor(QWidget* parent, std::uint32_t current) = 0;
+  // Runs the size, rectangle or border form until it closes: true when accepted.
+  virtual bool RunSizeForm(TResizeForm& form) = 0;
+  // Runs the grid dialog until it closes: true when a cell was picked.
+  virtual bool RunGridForm(TQuadDlg& dialog) = 0;
+  // One line of text; nothing on Cancel.
+  virtual std::optional<QString> AskText(QWidget* parent, const QString& title, const QString& label,
+                                         const QString& start) = 0;
+  // The font chooser, starting from font: true when one was taken (font holds it).
+  virtual bool ChooseFont(QWidget* parent, QFont& font) = 0;
 };
 
 // The Qt dialogs, each modal. Other windows' interfaces extend EngineDialogs and take these
@@ -39,6 +52,10 @@ void QtRunFilterDialog(TFXdlg& dialog);
 std::string QtJpegSavePath(QWidget* parent, const QString& folder);
 void QtShowHistogram(QWidget* parent, const QString& title, const Histograms& h);
 long long QtChooseColor(QWidget* parent, std::uint32_t current);
+bool QtRunSizeForm(TResizeForm& form);
+bool QtRunGridForm(TQuadDlg& dialog);
+std::optional<QString> QtAskText(QWidget* parent, const QString& title, const QString& label, const QString& start);
+bool QtChooseFont(QWidget* parent, QFont& font);
 
 template <class Base>
 class QtEngineDialogsOf : public Base {
@@ -53,6 +70,13 @@ public:
     QtShowHistogram(parent, title, h);
   }
   long long ChooseColor(QWidget* parent, std::uint32_t current) override { return QtChooseColor(parent, current); }
+  bool RunSizeForm(TResizeForm& form) override { return QtRunSizeForm(form); }
+  bool RunGridForm(TQuadDlg& dialog) override { return QtRunGridForm(dialog); }
+  std::optional<QString> AskText(QWidget* parent, const QString& title, const QString& label,
+                                 const QString& start) override {
+    return QtAskText(parent, title, label, start);
+  }
+  bool ChooseFont(QWidget* parent, QFont& font) override { return QtChooseFont(parent, font); }
 };
 using QtEngineDialogs = QtEngineDialogsOf<EngineDialogs>;
 

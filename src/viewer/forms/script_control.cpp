@@ -12,6 +12,7 @@
 #include "display/forms/pix.h"
 #include "edit/compute_commands.h"
 #include "edit/filter_commands.h"
+#include "edit/geometry_commands.h"
 #include "edit/tone_commands.h"
 #include "platform/shell.h"
 #include "platform/ui.h"
@@ -144,6 +145,7 @@ TBatchForm* ScriptControl::Editor() {
     form_.Edits().SetRecorder(editor_);
     form_.Filters().SetRecorder(editor_);
     form_.Compute().SetRecorder(editor_);
+    form_.Geometry().SetRecorder(editor_);
   }
   return editor_;
 }

@@ -433,6 +433,7 @@ void TWebForm::BuildMenus() {
   scripts_ = std::make_unique<ScriptControl>(*this, settings_->viewer.batchEditorBounds);
   BuildFilterMenus();
   BuildComputeItems();
+  BuildGeometryCommands();
 }
 
 void TWebForm::BuildToolBars() {
@@ -448,7 +449,7 @@ void TWebForm::BuildToolBars() {
       {"Info", "Image info", "btnInfo", ToolGlyph::Info, {}, false},
       {nullptr, nullptr, nullptr, ToolGlyph::Info, {}, false},
       {"Scroll", "Hand tool", "btnScroll", ToolGlyph::Scroll, [this] { SelectHandTool(); }, true},
-      {"Select", "Selection mask", "btnSelect", ToolGlyph::Select, {}, true},
+      {"Select", "Selection mask", "btnSelect", ToolGlyph::Select, [this] { SelectSelectTool(); }, true},
       {nullptr, nullptr, nullptr, ToolGlyph::Info, {}, false},
       {"Page", "Next page", "btnPage", ToolGlyph::Page, [this] { PageChange(1); }, false},
       {nullptr, nullptr, nullptr, ToolGlyph::Info, {}, false},
@@ -659,6 +660,7 @@ bool TWebForm::eventFilter(QObject* watched, QEvent* event) {
     if (FormKeyDown(static_cast<QKeyEvent*>(event))) return true;
   }
   if (watched == sky95_ || watched == scrollBox_->viewport()) {
+    if (state_.SelectTool && SelectToolMouse(event)) return true;
     switch (event->type()) {
       case QEvent::Wheel: {
         if (!settings_->viewer.wheelNavigation) return false;
@@ -729,9 +731,13 @@ void TWebForm::ScrollTo(int x, int y) {
 
 void TWebForm::SelectHandTool() {
   state_.SelectTool = false;
+  state_.SelectionDrawn = false;
   Action("btnScroll")->setChecked(true);
+  if (QAction* select = Action("btnSelect")) select->setChecked(false);
   Action("mnuHandTool")->setChecked(true);
   sky95_->SetFrameRect(std::nullopt);
+  sky95_->setMouseTracking(false);
+  EnableSelectionItems(false);
   LayoutViewport();
 }
 

@@ -39,6 +39,8 @@ enum class EditCommand;
 class TBatchForm;
 class ScriptControl;
 enum class FilterCommand;
+enum class GeometryCommand;
+class GeometryCommands;
 class FilterCommands;
 class ComputeCommands;
 class EditHost;
@@ -189,7 +191,22 @@ public:
   FilterRequester& EditRequester();
   void EndEditBusy();
 
+  // --- geometry commands and the select tool (web_form_geometry.cpp) ------------------------
+  void BuildGeometryCommands();
+  void RunGeometry(GeometryCommand c);
+  GeometryCommands& Geometry();
+  // The select tool: a drag draws a frame; a drag inside it moves it, on its edges resizes it.
+  void SelectSelectTool();
+  // SelectionRect's frame over the picture, the select tool on; Crop, Trim and Copy ›
+  // Selection enabled.
+  void ShowSelectionFrame();
+  void EnableSelectionItems(bool on);
+
 private:
+  // The select tool's mouse on the picture; true when the event is used up.
+  bool SelectToolMouse(QEvent* event);
+  struct GeometryParts;
+  std::unique_ptr<GeometryParts, void (*)(GeometryParts*)> geometry_{nullptr, nullptr};
   struct FilterParts;
   std::unique_ptr<FilterParts, void (*)(FilterParts*)> filter_{nullptr, nullptr};
 

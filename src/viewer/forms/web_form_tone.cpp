@@ -182,6 +182,8 @@ void TWebForm::BuildOperationItems() {
       run = [this, c = *c] { RunEdit(c); };
     } else if (const auto* f = std::get_if<FilterCommand>(&op.run)) {
       run = [this, f = *f] { RunFilter(f); };
+    } else if (const auto* g = std::get_if<GeometryCommand>(&op.run)) {
+      run = [this, g = *g] { RunGeometry(g); };
     } else if (const auto* d = std::get_if<DepthCommand>(&op.run)) {
       run = [this, d = *d] {
         if (!state_.ImageLoaded || sky95_->Bitmap().Empty()) return;
