@@ -54,5 +54,8 @@ int RunExif(const Args& args, std::ostream& out, std::ostream& err);
 int RunComment(const Args& args, std::ostream& out, std::ostream& err);
 int RunUnzip(const Args& args, std::ostream& out, std::ostream& err);  // unzip_command.cpp
 int RunAlbum(const Args& args, std::ostream& out, std::ostream& err);  // album_command.cpp
+int RunConvertBatch(const Args& args, std::ostream& out, std::ostream& err); std::string ConvertBatchSynopsis();  // convert_batch_command.cpp
+int RunDateName(const Args& args, std::ostream& out, std::ostream& err); std::string DateNameSynopsis();  // datename_command.cpp
+int RunRenumber(const Args& args, std::ostream& out, std::ostream& err); std::string RenumberSynopsis();  // renumber_command.cpp
 
 }  // namespace pelira::cli

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -16,6 +17,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <ostream>
 #include <set>
 #include <sstream>
@@ -26,6 +28,7 @@
 #include "batch/headless_host.h"
 #include "batch/script_interpreter.h"
 #include "cli/commands.h"
+#include "cli/input_list.h"
 #include "cli/options.h"
 #include "image/bmp_graphic.h"
 #include "image/codec_registry.h"
@@ -43,6 +46,7 @@ struct RunOptions {
   bool hasOutDir = false;
   int jobs = 1;
   SaveOptions save;
+  InputSelection inputs;
 };
 
 struct StagedSave {
@@ -112,9 +116,11 @@ JobResult RunOneFile(const std::vector<std::string>& script, const std::string& 
   return r;
 }
 
-void Commit(JobResult& r, const std::string& ext, std::ostream& err) {
+std::vector<std::string> Commit(JobResult& r, const std::string& ext, std::ostream& err) {
+  std::vector<std::string> written;
   for (const StagedSave& s : r.saves) {
     const PlaceResult p = PlaceNumbered(s.temp, s.base, ext);
+    if (p.ok) written.push_back(p.path);
     if (!p.ok) {
       r.status = 1;
       r.messages.push_back("pelira-cli: " + p.message);
@@ -122,6 +128,7 @@ void Commit(JobResult& r, const std::string& ext, std::ostream& err) {
   }
   r.saves.clear();
   for (const std::string& m : r.messages) err << m << "\n";
+  return written;
 }
 
 // A child's result travels in a file: each field as its length, ":" and its bytes.
@@ -205,6 +212,7 @@ OptionTable RunOptionTable(RunOptions& o) {
                    1, 256, &o.jobs, "wants 1..256"),
   };
   AddSaveOptions(t, &o.save);
+  AddInputOptions(t, &o.inputs);
   return t;
 }
 
@@ -223,7 +231,6 @@ std::string RunSynopsis() {
 }
 
 int RunScript(const Args& args, std::ostream& out, std::ostream& err) {
-  (void)out;
   RunOptions o;
   o.jobs = UsableCores();
   std::vector<std::string> positional;
@@ -232,7 +239,8 @@ int RunScript(const Args& args, std::ostream& out, std::ostream& err) {
     return 2;
   };
   if (!ParseOptions("run", RunOptionTable(o), args, &positional, err)) return 2;
-  if (positional.size() < 2) return usage("a script and at least one file are needed");
+  if (positional.empty() || (positional.size() < 2 && o.inputs.filesFrom.empty()))
+    return usage("a script and at least one file are needed");
   std::string why;
   const auto script = ReadBipFile(positional[0], &why);
   if (!script) {
@@ -273,20 +281,31 @@ int RunScript(const Args& args, std::ostream& out, std::ostream& err) {
     err << "pelira-cli: " << o.outDir.string() << ": not a folder\n";
     return 1;
   }
-  const std::vector<std::string> files(positional.begin() + 1, positional.end());
+  std::vector<std::string> files;
+  if (!SelectInputs("run", o.inputs, std::vector<std::string>(positional.begin() + 1, positional.end()), false,
+                    &files, err))
+    return 1;
+  if (files.empty()) return status;
+  using Clock = std::chrono::steady_clock;
+  std::vector<Clock::time_point> started(files.size(), Clock::now());
+  std::vector<std::optional<Clock::time_point>> ended(files.size());
   const std::string ext = SaveTypeOf(o.type).extension;
   std::set<std::string> reported;
-  auto finish = [&](JobResult& r) {
-    Commit(r, ext, err);
+  auto finish = [&](JobResult& r, std::size_t index) {
+    const std::vector<std::string> written = Commit(r, ext, err);
+    if (o.inputs.summaryJson)
+      SummaryLine(out, files[index], r.status == 0 ? "written" : "failed", written,
+                  std::chrono::duration<double>(ended[index].value_or(Clock::now()) - started[index]).count());
     for (const std::string& w : r.missing)
       if (reported.insert(w).second) err << "pelira-cli run: " << w << ": this operation is not available in this build\n";
     if (r.status != 0) status = 1;
   };
 
   if (o.jobs == 1 || files.size() == 1) {
-    for (const std::string& f : files) {
-      JobResult r = RunOneFile(*script, f, o);
-      finish(r);
+    for (std::size_t i = 0; i < files.size(); ++i) {
+      started[i] = Clock::now();
+      JobResult r = RunOneFile(*script, files[i], o);
+      finish(r, i);
     }
     return status;
   }
@@ -305,6 +324,7 @@ int RunScript(const Args& args, std::ostream& out, std::ostream& err) {
   std::size_t next = 0, committed = 0;
   while (committed < files.size()) {
     while (next < files.size() && running.size() < static_cast<std::size_t>(o.jobs)) {
+      started[next] = Clock::now();
       const pid_t pid = ::fork();
       if (pid == 0) {
         JobResult r = RunOneFile(*script, files[next], o);
@@ -334,7 +354,7 @@ int RunScript(const Args& args, std::ostream& out, std::ostream& err) {
         r.status = 1;
         r.messages.push_back("pelira-cli: " + files[committed] + ": the run ended abnormally");
       }
-      finish(r);
+      finish(r, committed);
       fs::remove(work / std::to_string(committed), ec);
       ++committed;
     }
@@ -348,6 +368,7 @@ int RunScript(const Args& args, std::ostream& out, std::ostream& err) {
     }
     const auto it = running.find(pid);
     if (it == running.end()) continue;
+    ended[it->second] = Clock::now();
     done[it->second] = WIFEXITED(ws) && WEXITSTATUS(ws) == 0 ? 1 : 2;
     running.erase(it);
   }
