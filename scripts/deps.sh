@@ -22,6 +22,8 @@ PELIRA_BUILD_PACKAGES=(
   fonts-dejavu-core
 )
 PELIRA_TEST_PACKAGES=(googletest libgtest-dev python3 imagemagick pngcheck libtiff-tools jpeginfo libjpeg-turbo-progs zip unzip)
+# GNU parallel: the README's many-machine batch example is run by the tests.
+PELIRA_TEST_PACKAGES+=(parallel)
 PELIRA_RUN_PACKAGES=(xvfb xauth xdotool x11-utils imagemagick)
 PELIRA_FUZZ_PACKAGES=(clang libclang-rt-14-dev python3)
 PELIRA_BENCH_PACKAGES=(libbenchmark-dev libvips-tools)

@@ -80,6 +80,9 @@ DateNamePlan PlanDateNames(const std::vector<std::string>& files, const DateName
     const fs::path dir = p.parent_path();
     const std::string oldName = p.filename().string();
     const std::string stamp = DateStamp(t);
+    // Named by an earlier run (a rename keeps both times): naming it again would only stack
+    // stamps, "S~S~x.jpg".
+    if (oldName.rfind(stamp + "~", 0) == 0) continue;
     const std::string first =
         (dir / (o.keepNames ? stamp + "~" + oldName + o.addExtension : stamp + p.extension().string() + o.addExtension))
             .string();

@@ -34,7 +34,8 @@ struct DateNamePlan {
 
 // Names in list order as if each rename happened before the next was chosen: a name held by
 // another file, or taken by an earlier step, gives stamp + "~" + old name instead; a file
-// whose new name equals its old one is left alone. Missing files are passed over.
+// whose new name equals its old one, or whose name already starts with its stamp + "~", is
+// left alone, so a second run changes nothing. Missing files are passed over.
 DateNamePlan PlanDateNames(const std::vector<std::string>& files, const DateNameOptions& options);
 
 // ".jpg" for "jpg" and ".jpg"; empty stays empty. Refused (false): '/', control characters,

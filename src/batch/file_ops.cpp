@@ -65,16 +65,31 @@ RenameReport ApplyRenames(const std::vector<RenameStep>& plan) {
     if (s.from == s.to || !sources.insert(s.from).second) continue;
     steps.push_back(s);
   }
-  // Sources that another step wants as its target step aside first.
   std::vector<std::string> current(steps.size());
   std::vector<bool> failed(steps.size(), false);
-  for (std::size_t i = 0; i < steps.size(); ++i) {
-    current[i] = steps[i].from;
+  for (std::size_t i = 0; i < steps.size(); ++i) current[i] = steps[i].from;
+  // A target held by a file that stays where it is fails its step before anything moves; the
+  // failed step's file then stays too, which may fail the step that wanted its name.
+  for (bool changed = true; changed;) {
+    changed = false;
+    std::set<std::string> moving;
+    for (std::size_t i = 0; i < steps.size(); ++i)
+      if (!failed[i]) moving.insert(steps[i].from);
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+      struct stat st;
+      if (failed[i] || moving.count(steps[i].to) || ::lstat(steps[i].to.c_str(), &st) != 0) continue;
+      failed[i] = true;
+      changed = true;
+    }
   }
+  for (std::size_t i = 0; i < steps.size(); ++i)
+    if (failed[i]) report.failures.push_back(CouldNotRenameText(steps[i].from));
+  // Sources that another step wants as its target step aside first.
   std::set<std::string> targets;
-  for (const RenameStep& s : steps) targets.insert(s.to);
+  for (std::size_t i = 0; i < steps.size(); ++i)
+    if (!failed[i]) targets.insert(steps[i].to);
   for (std::size_t i = 0; i < steps.size(); ++i) {
-    if (!targets.count(steps[i].from)) continue;
+    if (failed[i] || !targets.count(steps[i].from)) continue;
     const std::string temp = MoveAside(steps[i].from, static_cast<int>(i));
     if (temp.empty()) {
       failed[i] = true;
