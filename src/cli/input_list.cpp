@@ -99,12 +99,11 @@ bool SelectInputs(const char* command, const InputSelection& s, const std::vecto
       start = end + 1;
     }
   }
-  std::vector<std::string> unique;
-  std::set<std::string> seen;
-  for (const std::string& f : list)
-    if (seen.insert(f).second) unique.push_back(f);
-  if (s.sharded || sortAlways) std::sort(unique.begin(), unique.end());
-  *files = s.sharded ? ShardShare(unique, s.shardIndex, s.shardCount) : unique;
+  if (s.sharded || sortAlways) {
+    std::sort(list.begin(), list.end());
+    list.erase(std::unique(list.begin(), list.end()), list.end());
+  }
+  *files = s.sharded ? ShardShare(list, s.shardIndex, s.shardCount) : list;
   return true;
 }
 

@@ -33,8 +33,8 @@ void AddInputOptions(OptionTable& table, InputSelection* selection, InputFeature
 // Parses "I/N" with 0 <= I < N.
 bool ParseShard(const std::string& text, std::size_t* index, std::size_t* count);
 
-// The positional files followed by those of --files-from, duplicates dropped (the first
-// kept). With --shard, or when sortAlways, the list is sorted by bytes first. With --shard
+// The positional files followed by those of --files-from, in that order. With --shard, or
+// when sortAlways, the list is sorted by bytes and duplicates dropped. With --shard
 // only this process's share remains: files are grouped by name without extension (the
 // outputs' names come from it, so files that could claim the same output name stay on one
 // machine and are numbered as one run would number them) and group g of the sorted list goes
