@@ -118,6 +118,18 @@ Staged Prepare(const std::string& source, const ConvertSettings& s) {
   return r;
 }
 
+// A picture whose load or script throws is skipped like one that does not load.
+Staged PrepareGuarded(const std::string& source, const ConvertSettings& s) {
+  try {
+    return Prepare(source, s);
+  } catch (const std::exception& e) {
+    Staged r;
+    r.item.source = source;
+    r.item.message = e.what();
+    return r;
+  }
+}
+
 }  // namespace
 
 const char* ConvertExtension(int tag) { return tag >= 0 && tag < kConvertTargetCount ? kExtensions[tag] : nullptr; }
@@ -181,7 +193,7 @@ ConvertRun ConvertBatch(const std::vector<std::string>& input, const ConvertSett
       if (stop) return;
       const std::size_t i = next++;
       if (i >= count) return;
-      Staged st = Prepare(files[i], s);
+      Staged st = PrepareGuarded(files[i], s);
       std::lock_guard<std::mutex> lock(mutex);
       slots[i] = std::move(st);
       ready.notify_all();
@@ -199,7 +211,7 @@ ConvertRun ConvertBatch(const std::vector<std::string>& input, const ConvertSett
       st = std::move(*slots[i]);
       slots[i].reset();
     } else {
-      st = Prepare(files[i], s);
+      st = PrepareGuarded(files[i], s);
     }
     ConvertItem& item = st.item;
     if (st.abort) {
