@@ -6,25 +6,10 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
-#include <map>
-#include <set>
 
 namespace pelira::cli {
 
 namespace fs = std::filesystem;
-
-bool ParseShard(const std::string& text, std::size_t* index, std::size_t* count) {
-  const std::size_t slash = text.find('/');
-  if (slash == std::string::npos || slash == 0 || slash + 1 >= text.size() || slash > 9 || text.size() - slash > 10)
-    return false;
-  const std::string a = text.substr(0, slash), b = text.substr(slash + 1);
-  if (!std::all_of(a.begin(), a.end(), ::isdigit) || !std::all_of(b.begin(), b.end(), ::isdigit)) return false;
-  const std::size_t i = std::stoul(a), n = std::stoul(b);
-  if (n == 0 || i >= n) return false;
-  *index = i;
-  *count = n;
-  return true;
-}
 
 void AddInputOptions(OptionTable& table, InputSelection* s, InputFeatures features) {
   table.push_back({"--files-from", "FILE",
@@ -62,17 +47,6 @@ void AddInputOptions(OptionTable& table, InputSelection* s, InputFeatures featur
                      "knows only 'json'"});
 }
 
-std::vector<std::string> ShardShare(const std::vector<std::string>& sorted, std::size_t index, std::size_t count) {
-  if (count <= 1) return sorted;
-  std::map<std::string, std::size_t> group;
-  std::vector<std::string> share;
-  for (const std::string& f : sorted) {
-    const auto [it, added] = group.emplace(fs::path(f).stem().string(), group.size());
-    if (it->second % count == index) share.push_back(f);
-  }
-  return share;
-}
-
 bool SelectInputs(const char* command, const InputSelection& s, const std::vector<std::string>& positional,
                   bool sortAlways, std::vector<std::string>* files, std::ostream& err) {
   std::vector<std::string> list = positional;
@@ -88,16 +62,8 @@ bool SelectInputs(const char* command, const InputSelection& s, const std::vecto
       }
       text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
-    const char sep = s.nulSeparated ? '\0' : '\n';
-    std::size_t start = 0;
-    while (start < text.size()) {
-      std::size_t end = text.find(sep, start);
-      if (end == std::string::npos) end = text.size();
-      std::string line = text.substr(start, end - start);
-      if (!s.nulSeparated && !line.empty() && line.back() == '\r') line.pop_back();
-      if (!line.empty()) list.push_back(line);
-      start = end + 1;
-    }
+    const std::vector<std::string> listed = SplitPathList(text, s.nulSeparated);
+    list.insert(list.end(), listed.begin(), listed.end());
   }
   if (s.sharded || sortAlways) {
     std::sort(list.begin(), list.end());

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "batch/path_list.h"
 #include "cli/options.h"
 
 namespace pelira::cli {
@@ -30,8 +31,9 @@ struct InputFeatures {
 
 void AddInputOptions(OptionTable& table, InputSelection* selection, InputFeatures features = {});
 
-// Parses "I/N" with 0 <= I < N.
-bool ParseShard(const std::string& text, std::size_t* index, std::size_t* count);
+// The list and share rules live in the batch room, where the fuzzer reaches them.
+using pelira::ParseShard;
+using pelira::ShardShare;
 
 // The positional files followed by those of --files-from, in that order. With --shard, or
 // when sortAlways, the list is sorted by bytes and duplicates dropped. With --shard
@@ -41,9 +43,6 @@ bool ParseShard(const std::string& text, std::size_t* index, std::size_t* count)
 // to share g mod N. False, with a line on err, when the list file cannot be read.
 bool SelectInputs(const char* command, const InputSelection& selection, const std::vector<std::string>& positional,
                   bool sortAlways, std::vector<std::string>* files, std::ostream& err);
-
-// The share of an already sorted list, as SelectInputs takes it.
-std::vector<std::string> ShardShare(const std::vector<std::string>& sorted, std::size_t index, std::size_t count);
 
 // {"input":"...","status":"...","output":"..."|null,"seconds":0.123}
 void SummaryLine(std::ostream& out, const std::string& input, const std::string& status,
