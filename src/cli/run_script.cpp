@@ -294,7 +294,7 @@ int RunScript(const Args& args, std::ostream& out, std::ostream& err) {
   auto finish = [&](JobResult& r, std::size_t index) {
     const std::vector<std::string> written = Commit(r, ext, err);
     if (o.inputs.summaryJson)
-      SummaryLine(out, files[index], r.status == 0 ? "written" : "failed", written,
+      SummaryLine(out, files[index], r.status != 0 ? "failed" : written.empty() ? "done" : "written", written,
                   std::chrono::duration<double>(ended[index].value_or(Clock::now()) - started[index]).count());
     for (const std::string& w : r.missing)
       if (reported.insert(w).second) err << "pelira-cli run: " << w << ": this operation is not available in this build\n";
