@@ -21,7 +21,8 @@ PELIRA_BUILD_PACKAGES=(
   qt6-base-dev libgl-dev
   fonts-dejavu-core
 )
-PELIRA_TEST_PACKAGES=(googletest libgtest-dev python3 imagemagick pngcheck libtiff-tools jpeginfo libjpeg-turbo-progs zip unzip)
+PELIRA_TEST_PACKAGES=(googletest libgtest-dev python3 imagemagick pngcheck libtiff-tools jpeginfo libjpeg-turbo-progs zip unzip
+  xvfb x11-utils openbox wmctrl libglib2.0-bin shared-mime-info)
 # GNU parallel: the README's many-machine batch example is run by the tests.
 PELIRA_TEST_PACKAGES+=(parallel)
 PELIRA_RUN_PACKAGES=(xvfb xauth xdotool x11-utils imagemagick)

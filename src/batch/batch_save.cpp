@@ -10,30 +10,39 @@
 
 namespace pelira {
 
-std::string StageBytes(const std::filesystem::path& dir, const std::vector<std::uint8_t>& bytes, std::string* why) {
+std::string StageBytes(const std::filesystem::path& dir, const std::vector<std::uint8_t>& bytes, std::string* why,
+                       int* error) {
+  auto fail = [&](int e) {
+    *why = std::strerror(e);
+    if (error) *error = e;
+    return std::string();
+  };
   // O_EXCL inside mkstemp does the reserving: nothing else can have this name.
   std::string templ = (dir / ".pelira-run-XXXXXX").string();
   const int fd = ::mkstemp(templ.data());
-  if (fd < 0) {
-    *why = std::strerror(errno);
-    return {};
-  }
+  if (fd < 0) return fail(errno);
   std::size_t done = 0;
   while (done < bytes.size()) {
     const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
-      *why = std::strerror(errno);
+      const int e = n < 0 ? errno : ENOSPC;
       ::close(fd);
       ::unlink(templ.c_str());
-      return {};
+      return fail(e);
     }
     done += static_cast<std::size_t>(n);
   }
-  if (::fsync(fd) != 0 || ::close(fd) != 0) {
-    *why = std::strerror(errno);
+  if (::fsync(fd) != 0) {
+    const int e = errno;
+    ::close(fd);
     ::unlink(templ.c_str());
-    return {};
+    return fail(e);
+  }
+  if (::close(fd) != 0) {
+    const int e = errno;
+    ::unlink(templ.c_str());
+    return fail(e);
   }
   // mkstemp makes the file private; saved pictures get the usual permissions.
   const mode_t mask = ::umask(0);

@@ -8,8 +8,9 @@
 
 namespace pelira {
 
-// The temporary's path, or empty with *why set.
-std::string StageBytes(const std::filesystem::path& dir, const std::vector<std::uint8_t>& bytes, std::string* why);
+// The temporary's path, or empty with *why set (and *error to the errno, when given).
+std::string StageBytes(const std::filesystem::path& dir, const std::vector<std::uint8_t>& bytes, std::string* why,
+                       int* error = nullptr);
 
 struct PlaceResult {
   bool ok = false;

@@ -44,6 +44,7 @@ bool HeadlessScriptHost::LoadPicture(const std::string& path) {
     loadError_ = "cannot be opened";
     return false;
   }
+  if (!l.LastWarning().empty()) warnings_.push_back(path + ": " + l.LastWarning());
   const std::string keep = current_;
   SetPictureDirect(std::move(l.workingBitmap), keep.empty() ? path : keep);
   return true;

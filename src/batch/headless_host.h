@@ -41,6 +41,8 @@ public:
   const std::vector<std::string>& Questions() const { return questions_; }
   // Why the last load failed, in the loader's words.
   const std::string& LoadError() const { return loadError_; }
+  // Pictures that loaded with a decoder warning: "path: warning", in load order.
+  const std::vector<std::string>& LoadWarnings() const { return warnings_; }
 
   ToneCommands& Edits() override { return edits_; }
   FilterCommands* Filters() override { return &filters_; }
@@ -89,6 +91,7 @@ private:
   bool loopAllowed_ = true;
   std::vector<std::string> missing_, questions_;
   std::string loadError_;
+  std::vector<std::string> warnings_;
   std::set<std::string> missingSeen_;
 };
 

@@ -2,7 +2,9 @@
 // only stages its saved pictures; the names are chosen afterwards in FILE order, so
 // parallel jobs give the very names and files a single job gives.
 #include <fcntl.h>
+#include <poll.h>
 #include <sched.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -11,13 +13,13 @@
 #include <algorithm>
 #include <chrono>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <optional>
 #include <ostream>
 #include <set>
 #include <sstream>
@@ -56,12 +58,41 @@ struct StagedSave {
 
 struct JobResult {
   int status = 0;
+  bool diskFull = false;  // a save found no space: the run stops
+  double seconds = 0;     // the file's run, for --summary
   std::vector<std::string> messages;
   std::vector<std::string> missing;
   std::vector<StagedSave> saves;
 };
 
-JobResult RunOneFile(const std::vector<std::string>& script, const std::string& file, const RunOptions& o) {
+// Set by the first SIGINT or SIGTERM; the run stops taking files.
+volatile std::sig_atomic_t g_stopSignal = 0;
+void OnStopSignal(int sig) {
+  if (g_stopSignal == 0) g_stopSignal = sig;
+}
+
+// The two stop signals, blocked while a worker makes a temporary and notes it in its
+// ledger, so a killed worker never leaves one the ledger does not name.
+class StopSignalsBlocked {
+public:
+  StopSignalsBlocked() {
+    sigset_t s;
+    sigemptyset(&s);
+    sigaddset(&s, SIGINT);
+    sigaddset(&s, SIGTERM);
+    ::sigprocmask(SIG_BLOCK, &s, &old_);
+  }
+  ~StopSignalsBlocked() { ::sigprocmask(SIG_SETMASK, &old_, nullptr); }
+  StopSignalsBlocked(const StopSignalsBlocked&) = delete;
+  StopSignalsBlocked& operator=(const StopSignalsBlocked&) = delete;
+
+private:
+  sigset_t old_;
+};
+
+// ledger: a file descriptor each staged temporary's path is appended to, or -1.
+JobResult RunOneFileUntimed(const std::vector<std::string>& script, const std::string& file, const RunOptions& o,
+                            int ledger) {
   JobResult r;
   HeadlessScriptHost host;
   if (!host.OpenBookmarks({file})) {
@@ -102,10 +133,20 @@ JobResult RunOneFile(const std::vector<std::string>& script, const std::string& 
       return;
     }
     std::string why;
-    const std::string temp = StageBytes(dir, bytes, &why);
+    int error = 0;
+    std::string temp;
+    {
+      const StopSignalsBlocked quiet;
+      temp = StageBytes(dir, bytes, &why, &error);
+      if (!temp.empty() && ledger >= 0) {
+        const std::string line = temp + "\n";
+        (void)!::write(ledger, line.data(), line.size());
+      }
+    }
     if (temp.empty()) {
       r.status = 1;
-      r.messages.push_back("pelira-cli: " + dir.string() + ": cannot write: " + why);
+      r.diskFull = r.diskFull || error == ENOSPC || error == EDQUOT;
+      r.messages.push_back("pelira-cli: " + file + ": cannot write into " + dir.string() + ": " + why);
       return;
     }
     r.saves.push_back({temp, (dir / (stem + suffix)).string()});
@@ -113,6 +154,19 @@ JobResult RunOneFile(const std::vector<std::string>& script, const std::string& 
   ScriptInterpreter run(host, [&] { return script; });
   run.Run();
   r.missing = host.Missing();
+  // A picture the decoder had to make the best of (a truncated JPEG) is a problem input.
+  for (const std::string& w : host.LoadWarnings()) {
+    r.status = 1;
+    r.messages.push_back("pelira-cli: warning: " + w);
+  }
+  return r;
+}
+
+JobResult RunOneFile(const std::vector<std::string>& script, const std::string& file, const RunOptions& o,
+                     int ledger = -1) {
+  const auto start = std::chrono::steady_clock::now();
+  JobResult r = RunOneFileUntimed(script, file, o, ledger);
+  r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   return r;
 }
 
@@ -137,6 +191,8 @@ void PutField(std::string& out, const std::string& s) { out += std::to_string(s.
 std::string Serialize(const JobResult& r) {
   std::string out;
   PutField(out, std::to_string(r.status));
+  PutField(out, r.diskFull ? "1" : "0");
+  PutField(out, std::to_string(r.seconds));
   PutField(out, std::to_string(r.messages.size()));
   for (const auto& m : r.messages) PutField(out, m);
   PutField(out, std::to_string(r.missing.size()));
@@ -169,6 +225,10 @@ bool Deserialize(const std::string& in, JobResult* r) {
   std::string s;
   if (!field(&s)) return false;
   r->status = std::atoi(s.c_str());
+  if (!field(&s)) return false;
+  r->diskFull = s == "1";
+  if (!field(&s)) return false;
+  r->seconds = std::strtod(s.c_str(), nullptr);
   std::size_t n = 0;
   if (!count(&n)) return false;
   r->messages.resize(n);
@@ -206,15 +266,325 @@ OptionTable RunOptionTable(RunOptions& o) {
        },
        "wants a folder"},
       NumberOption("--jobs", "N",
-                   "files run at once in separate processes (default: the\n"
-                   "cores this process may use); names are given in FILE order\n"
-                   "whatever N is",
+                   "worker processes taking the files one at a time (default:\n"
+                   "the cores this process may use); names are given in FILE\n"
+                   "order whatever N is",
                    1, 256, &o.jobs, "wants 1..256"),
   };
   AddSaveOptions(t, &o.save);
   AddInputOptions(t, &o.inputs);
   return t;
 }
+
+// SIGINT and SIGTERM stop the run (no SA_RESTART, so waits return); the old handlers
+// come back afterwards.
+class SignalScope {
+public:
+  SignalScope() {
+    g_stopSignal = 0;
+    struct sigaction sa {};
+    sa.sa_handler = OnStopSignal;
+    sigemptyset(&sa.sa_mask);
+    ::sigaction(SIGINT, &sa, &oldInt_);
+    ::sigaction(SIGTERM, &sa, &oldTerm_);
+  }
+  ~SignalScope() {
+    ::sigaction(SIGINT, &oldInt_, nullptr);
+    ::sigaction(SIGTERM, &oldTerm_, nullptr);
+  }
+  SignalScope(const SignalScope&) = delete;
+  SignalScope& operator=(const SignalScope&) = delete;
+
+private:
+  struct sigaction oldInt_ {}, oldTerm_ {};
+};
+
+enum class PoolStop { None, DiskFull, Signal };
+struct PoolEnd {
+  PoolStop stop = PoolStop::None;
+  int signal = 0;
+  std::size_t unprocessed = 0;
+};
+
+// A worker's word to the parent: it started or finished a file. 12 bytes, so a write to
+// the shared pipe is never interleaved with another worker's.
+struct WorkerNote {
+  std::int32_t pid;
+  std::int32_t finished;
+  std::int32_t index;
+};
+
+bool WriteAll(int fd, const void* data, std::size_t n) {
+  const char* p = static_cast<const char*>(data);
+  while (n > 0) {
+    const ssize_t w = ::write(fd, p, n);
+    if (w < 0 && errno == EINTR) continue;
+    if (w <= 0) return false;
+    p += w;
+    n -= static_cast<std::size_t>(w);
+  }
+  return true;
+}
+
+// A few long-lived worker processes take the files one at a time from a pipe, each on an
+// engine state of its own; results come back through files in a private folder and are
+// committed in FILE order, so the names are those of a single job. A worker that dies
+// costs only its file: another takes its place.
+class WorkerPool {
+public:
+  WorkerPool(const std::vector<std::string>& script, const std::vector<std::string>& files, const RunOptions& o,
+             std::size_t workers)
+      : script_(script), files_(files), o_(o), workers_(std::max<std::size_t>(workers, 1)), done_(files.size(), 0) {}
+
+  template <class Finish>
+  PoolEnd Run(Finish&& finish) {
+    PoolEnd end;
+    if (!Start()) {
+      // No folder or pipes for workers: the files run here, one after another.
+      for (std::size_t i = 0; i < files_.size() && g_stopSignal == 0; ++i) {
+        JobResult r = RunOneFile(script_, files_[i], o_);
+        if (r.diskFull) {
+          finish(r);
+          end.stop = PoolStop::DiskFull;
+          end.unprocessed = files_.size() - i - 1;
+          return end;
+        }
+        if (g_stopSignal != 0) {
+          Discard(r);
+          break;
+        }
+        finish(r);
+      }
+      if (g_stopSignal != 0) {
+        end.stop = PoolStop::Signal;
+        end.signal = g_stopSignal;
+      }
+      return end;
+    }
+    while (committed_ < files_.size()) {
+      if (g_stopSignal != 0) {
+        end.stop = PoolStop::Signal;
+        end.signal = g_stopSignal;
+        break;
+      }
+      Reap();
+      Spawn();
+      if (live_.empty()) GiveUpRemaining();
+      Feed();
+      if (live_.empty() && next_ >= files_.size()) MarkOrphans();
+      if (!Listen()) MarkOrphans();
+      while (committed_ < files_.size() && done_[committed_] != 0) {
+        JobResult r = Take(committed_);
+        const bool full = r.diskFull;
+        finish(r);
+        ++committed_;
+        if (full) {
+          end.stop = PoolStop::DiskFull;
+          end.unprocessed = files_.size() - committed_;
+          break;
+        }
+      }
+      if (end.stop != PoolStop::None) break;
+    }
+    Stop(end.stop != PoolStop::None);
+    return end;
+  }
+
+  ~WorkerPool() { Stop(true); }
+
+private:
+  bool Start() {
+    std::string tmpl = (fs::temp_directory_path() / "pelira-run-XXXXXX").string();
+    if (!::mkdtemp(tmpl.data())) return false;
+    work_ = tmpl;
+    if (::pipe2(jobs_, O_CLOEXEC) != 0) return false;
+    if (::pipe2(notes_, O_CLOEXEC) != 0) return false;
+    std::fflush(nullptr);
+    Spawn();
+    return !live_.empty();
+  }
+
+  // Keeps the pool full while files remain.
+  void Spawn() {
+    while (live_.size() < workers_ && next_ < files_.size() && jobs_[1] >= 0) {
+      const pid_t parent = ::getpid();
+      const pid_t pid = ::fork();
+      if (pid < 0) return;
+      if (pid == 0) WorkerMain(parent);
+      live_[pid] = -1;
+    }
+  }
+
+  [[noreturn]] void WorkerMain(pid_t parent) {
+    ::signal(SIGINT, SIG_DFL);
+    ::signal(SIGTERM, SIG_DFL);
+    // A worker never outlives the run that started it.
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+    if (::getppid() != parent) ::_exit(4);
+    ::close(jobs_[1]);
+    ::close(notes_[0]);
+    const int ledger = ::open((work_ / ("ledger-" + std::to_string(::getpid()))).c_str(),
+                              O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+    for (;;) {
+      std::int32_t index = 0;
+      const ssize_t n = ::read(jobs_[0], &index, sizeof index);
+      if (n < 0 && errno == EINTR) continue;
+      if (n != sizeof index || index < 0 || static_cast<std::size_t>(index) >= files_.size()) ::_exit(0);
+      WorkerNote note{static_cast<std::int32_t>(::getpid()), 0, index};
+      if (!WriteAll(notes_[1], &note, sizeof note)) ::_exit(3);
+      const JobResult r = RunOneFile(script_, files_[static_cast<std::size_t>(index)], o_, ledger);
+      const std::string bytes = Serialize(r);
+      {
+        std::ofstream f(work_ / std::to_string(index), std::ios::binary);
+        f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        f.close();
+        if (!f) ::_exit(3);
+      }
+      note.finished = 1;
+      if (!WriteAll(notes_[1], &note, sizeof note)) ::_exit(3);
+    }
+  }
+
+  // Hands out files, a few ahead of the workers; the pipe closes after the last.
+  void Feed() {
+    const std::size_t ahead = 2 * workers_;
+    while (jobs_[1] >= 0 && next_ < files_.size() && next_ < finished_ + ahead) {
+      const std::int32_t index = static_cast<std::int32_t>(next_);
+      if (!WriteAll(jobs_[1], &index, sizeof index)) break;
+      ++next_;
+    }
+    if (jobs_[1] >= 0 && next_ >= files_.size()) {
+      ::close(jobs_[1]);
+      jobs_[1] = -1;
+    }
+  }
+
+  // Waits up to a quarter second for workers' notes; false when no worker can write any more.
+  bool Listen() {
+    pollfd p{notes_[0], POLLIN, 0};
+    const int ready = ::poll(&p, 1, 250);
+    if (ready <= 0) return true;
+    WorkerNote note{};
+    const ssize_t n = ::read(notes_[0], &note, sizeof note);
+    if (n == 0) return false;
+    if (n != sizeof note || note.index < 0 || static_cast<std::size_t>(note.index) >= files_.size()) return true;
+    const auto it = live_.find(note.pid);
+    if (note.finished == 0) {
+      if (it != live_.end()) it->second = note.index;
+      return true;
+    }
+    if (it != live_.end()) it->second = -1;
+    if (done_[static_cast<std::size_t>(note.index)] == 0) {
+      done_[static_cast<std::size_t>(note.index)] = 1;
+      ++finished_;
+    }
+    return true;
+  }
+
+  // Workers that ended: the file one was on when it died ended abnormally.
+  void Reap() {
+    for (;;) {
+      int ws = 0;
+      const pid_t pid = ::waitpid(-1, &ws, WNOHANG);
+      if (pid <= 0) return;
+      const auto it = live_.find(pid);
+      if (it == live_.end()) continue;
+      const int index = it->second;
+      live_.erase(it);
+      if (index >= 0 && done_[static_cast<std::size_t>(index)] == 0) {
+        done_[static_cast<std::size_t>(index)] = 2;
+        ++finished_;
+      }
+    }
+  }
+
+  // Files handed out that no live worker can still finish.
+  void MarkOrphans() {
+    Reap();
+    if (!live_.empty()) return;
+    for (std::size_t i = committed_; i < next_; ++i)
+      if (done_[i] == 0) {
+        done_[i] = 2;
+        ++finished_;
+      }
+  }
+
+  // No worker can be started: the files not finished end abnormally.
+  void GiveUpRemaining() {
+    for (std::size_t i = committed_; i < files_.size(); ++i)
+      if (done_[i] == 0) {
+        done_[i] = 2;
+        ++finished_;
+      }
+    next_ = files_.size();
+  }
+
+  JobResult Take(std::size_t index) {
+    JobResult r;
+    std::ifstream f(work_ / std::to_string(index), std::ios::binary);
+    std::stringstream ss;
+    ss << f.rdbuf();
+    if (done_[index] != 1 || !Deserialize(ss.str(), &r)) {
+      r = JobResult{};
+      r.status = 1;
+      r.messages.push_back("pelira-cli: " + files_[index] + ": the run ended abnormally");
+    }
+    std::error_code ec;
+    fs::remove(work_ / std::to_string(index), ec);
+    return r;
+  }
+
+  static void Discard(JobResult& r) {
+    for (const StagedSave& s : r.saves) ::unlink(s.temp.c_str());
+    r.saves.clear();
+  }
+
+  // Ends the workers; after a stop, every temporary they made is removed: the staged
+  // pictures of results not committed (named in the workers' ledgers) and the folder.
+  void Stop(bool abandon) {
+    if (jobs_[1] >= 0) {
+      ::close(jobs_[1]);
+      jobs_[1] = -1;
+    }
+    if (abandon)
+      for (const auto& [pid, index] : live_) ::kill(pid, SIGTERM);
+    for (const auto& [pid, index] : live_) {
+      int ws = 0;
+      while (::waitpid(pid, &ws, 0) < 0 && errno == EINTR) {
+      }
+    }
+    live_.clear();
+    for (int* fds : {jobs_, notes_})
+      for (int k = 0; k < 2; ++k)
+        if (fds[k] >= 0) {
+          ::close(fds[k]);
+          fds[k] = -1;
+        }
+    if (work_.empty()) return;
+    std::error_code ec;
+    if (abandon) {
+      for (const auto& entry : fs::directory_iterator(work_, ec)) {
+        if (entry.path().filename().string().rfind("ledger-", 0) != 0) continue;
+        std::ifstream ledger(entry.path());
+        for (std::string temp; std::getline(ledger, temp);)
+          if (!temp.empty()) ::unlink(temp.c_str());
+      }
+    }
+    fs::remove_all(work_, ec);
+    work_.clear();
+  }
+
+  const std::vector<std::string>& script_;
+  const std::vector<std::string>& files_;
+  const RunOptions& o_;
+  const std::size_t workers_;
+  std::vector<int> done_;  // 0 waiting, 1 finished, 2 ended abnormally
+  std::map<pid_t, int> live_;  // worker -> the file it is on, or -1
+  std::size_t next_ = 0, finished_ = 0, committed_ = 0;
+  int jobs_[2] = {-1, -1};
+  int notes_[2] = {-1, -1};
+  fs::path work_;
+};
 
 }  // namespace
 
@@ -286,93 +656,29 @@ int RunScript(const Args& args, std::ostream& out, std::ostream& err) {
                     &files, err))
     return 1;
   if (files.empty()) return status;
-  using Clock = std::chrono::steady_clock;
-  std::vector<Clock::time_point> started(files.size(), Clock::now());
-  std::vector<std::optional<Clock::time_point>> ended(files.size());
+  std::size_t committed = 0;  // files are committed in FILE order
   const std::string ext = SaveTypeOf(o.type).extension;
   std::set<std::string> reported;
-  auto finish = [&](JobResult& r, std::size_t index) {
+  auto finish = [&](JobResult& r) {
     const std::vector<std::string> written = Commit(r, ext, err);
     if (o.inputs.summaryJson)
-      SummaryLine(out, files[index], r.status != 0 ? "failed" : written.empty() ? "done" : "written", written,
-                  std::chrono::duration<double>(ended[index].value_or(Clock::now()) - started[index]).count());
+      SummaryLine(out, files[committed], r.status != 0 ? "failed" : written.empty() ? "done" : "written", written,
+                  r.seconds);
+    ++committed;
     for (const std::string& w : r.missing)
       if (reported.insert(w).second) err << "pelira-cli run: " << w << ": this operation is not available in this build\n";
     if (r.status != 0) status = 1;
   };
 
-  if (o.jobs == 1 || files.size() == 1) {
-    for (std::size_t i = 0; i < files.size(); ++i) {
-      started[i] = Clock::now();
-      JobResult r = RunOneFile(*script, files[i], o);
-      finish(r, i);
-    }
-    return status;
-  }
-
-  // Separate processes: nothing of one file's engine state can reach another's.
-  std::string tmpl = (fs::temp_directory_path() / "pelira-run-XXXXXX").string();
-  if (!::mkdtemp(tmpl.data())) {
-    err << "pelira-cli: " << tmpl << ": " << std::strerror(errno) << "\n";
+  const SignalScope signals;
+  WorkerPool pool(*script, files, o, std::min<std::size_t>(static_cast<std::size_t>(o.jobs), files.size()));
+  const PoolEnd end = pool.Run(finish);
+  if (end.stop == PoolStop::DiskFull) {
+    err << "pelira-cli run: the disk is full; the run stopped with " << end.unprocessed
+        << " file(s) not processed\n";
     return 1;
   }
-  const fs::path work = tmpl;
-  err.flush();
-  std::fflush(nullptr);
-  std::map<pid_t, std::size_t> running;
-  std::vector<int> done(files.size(), 0);  // 0 waiting, 1 finished, 2 ended abnormally
-  std::size_t next = 0, committed = 0;
-  while (committed < files.size()) {
-    while (next < files.size() && running.size() < static_cast<std::size_t>(o.jobs)) {
-      started[next] = Clock::now();
-      const pid_t pid = ::fork();
-      if (pid == 0) {
-        JobResult r = RunOneFile(*script, files[next], o);
-        const std::string bytes = Serialize(r);
-        std::ofstream f(work / std::to_string(next), std::ios::binary);
-        f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        f.close();
-        ::_exit(f ? 0 : 3);
-      }
-      if (pid < 0) {
-        // No more processes: the rest runs here.
-        JobResult r = RunOneFile(*script, files[next], o);
-        const std::string bytes = Serialize(r);
-        std::ofstream(work / std::to_string(next), std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        done[next++] = 1;
-        continue;
-      }
-      running[pid] = next++;
-    }
-    while (committed < files.size() && done[committed] != 0) {
-      JobResult r;
-      std::ifstream f(work / std::to_string(committed), std::ios::binary);
-      std::stringstream ss;
-      ss << f.rdbuf();
-      if (done[committed] != 1 || !Deserialize(ss.str(), &r)) {
-        r = JobResult{};
-        r.status = 1;
-        r.messages.push_back("pelira-cli: " + files[committed] + ": the run ended abnormally");
-      }
-      finish(r, committed);
-      fs::remove(work / std::to_string(committed), ec);
-      ++committed;
-    }
-    if (committed >= files.size()) break;
-    if (running.empty()) continue;
-    int ws = 0;
-    const pid_t pid = ::waitpid(-1, &ws, 0);
-    if (pid < 0) {
-      if (errno == EINTR) continue;
-      break;
-    }
-    const auto it = running.find(pid);
-    if (it == running.end()) continue;
-    ended[it->second] = Clock::now();
-    done[it->second] = WIFEXITED(ws) && WEXITSTATUS(ws) == 0 ? 1 : 2;
-    running.erase(it);
-  }
-  fs::remove_all(work, ec);
+  if (end.stop == PoolStop::Signal) return 128 + end.signal;
   return status;
 }
 

@@ -51,6 +51,8 @@ public:
   virtual bool Grayscale() const = 0;
   // The picture: 8-bit with the 256-level gray palette for grayscale files, else 24 bits.
   virtual Dib Decode(const JpegDecodeRequest& request) = 0;
+  // What the last Decode warned of (a truncated file), or "".
+  virtual std::string LastWarning() const { return {}; }
 };
 std::unique_ptr<TJpegDecoder> MakeJpegDecoder();
 

@@ -133,6 +133,7 @@ void TImageLoader::CloseLibraryImage() {
 
 OpenOutcome TImageLoader::Open(const std::string& path) {
   lastError_.clear();
+  lastWarning_.clear();
   info.previousFileName = info.fileName;
   info.fileName = path;
   info.extension = UpperExt(path);
@@ -419,6 +420,7 @@ bool TImageLoader::OpenImage() {
         req.scale = settings.jpegScale;
         workingBitmap = jpeg_->Decode(req);
         ok = !workingBitmap.Empty();
+        lastWarning_ = jpeg_->LastWarning();
       } catch (...) {
         info.decodeFailed = true;
         jpeg_ = MakeJpegDecoder();

@@ -131,6 +131,9 @@ public:
 
   // Why the last open failed, for callers that report it (the CLI); empty after success.
   const std::string& LastError() const { return lastError_; }
+  // What the last open's decoder warned of while still giving a picture (a truncated JPEG
+  // decodes as far as its data goes), or "".
+  const std::string& LastWarning() const { return lastWarning_; }
   // The codec object the loader holds for a kind (made on first use); null when not built.
   TDibGraphic* Codec(CodecKind kind);
   int CodecGeneration(CodecKind kind) const;
@@ -151,6 +154,7 @@ private:
   std::map<CodecKind, int> generations_;
   std::unique_ptr<TJpegDecoder> jpeg_;
   std::string lastError_;
+  std::string lastWarning_;
 };
 
 // The size of a picture in bytes for the memory rules: width x height x bytes per pixel

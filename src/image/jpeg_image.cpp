@@ -33,17 +33,24 @@ constexpr const char* kWebAddress = "https://pelira.example/";
 struct JpegErr {
   jpeg_error_mgr pub;
   std::jmp_buf jump;
+  char firstWarning[JMSG_LENGTH_MAX];  // the library's words for the first warning, or ""
 };
 
 void OnError(j_common_ptr c) {
   JpegErr* e = reinterpret_cast<JpegErr*>(c->err);
   std::longjmp(e->jump, 1);
 }
-void OnMessage(j_common_ptr, int) {}
+// Warnings (level -1) do not stop the decode; the first is kept for the caller to report.
+void OnMessage(j_common_ptr c, int level) {
+  if (level >= 0) return;
+  JpegErr* e = reinterpret_cast<JpegErr*>(c->err);
+  if (e->pub.num_warnings++ == 0) (*e->pub.format_message)(c, e->firstWarning);
+}
 void OnOutput(j_common_ptr) {}
 
 void InitErr(JpegErr& e) {
   jpeg_std_error(&e.pub);
+  e.firstWarning[0] = '\0';
   e.pub.error_exit = OnError;
   e.pub.emit_message = OnMessage;
   e.pub.output_message = OnOutput;
@@ -199,9 +206,13 @@ int DecodeCore(DecodeSession& s, const std::uint8_t* data, std::size_t size, con
 }
 
 // Runs a decode and turns a library error into EJPEG. The rows already decoded stay.
+thread_local std::string t_lastWarning;
+
 void RunDecode(ByteSpan data, const Setup& set, RowSink& sink) {
   DecodeSession s;
+  t_lastWarning.clear();
   const int r = DecodeCore(s, data.data(), data.size(), set, sink);
+  t_lastWarning = s.err.firstWarning;
   if (r == kFailed) ThrowJpeg(s.Code());
 }
 
@@ -522,6 +533,8 @@ TJPEGImage::TJPEGImage(TJPEGImage&&) noexcept = default;
 TJPEGImage& TJPEGImage::operator=(TJPEGImage&&) noexcept = default;
 
 int TJPEGImage::LastJpegError() { return g_lastJpegError.load(); }
+
+std::string TJPEGImage::LastDecodeWarning() { return t_lastWarning; }
 
 ByteSpan TJPEGImage::Data() const {
   if (!data_) return {};

@@ -5,8 +5,8 @@
 // with linear table scaling (Compress).
 //
 // Library errors leave libjpeg by longjmp into the C++ frame that called it and are then
-// thrown as EJPEG "JPEG error #<message code>"; warnings (a truncated file among them) are
-// ignored, so a cut-off file decodes as far as its data goes.
+// thrown as EJPEG "JPEG error #<message code>"; warnings (a truncated file among them) do not
+// stop a decode, so a cut-off file decodes as far as its data goes; the first is kept.
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -116,6 +116,9 @@ public:
 
   // Message code of the library's last error, shared by every JPEG object.
   static int LastJpegError();
+  // The library's first warning of this thread's last decode ("Premature end of JPEG file"
+  // for a truncated one), or "" when it had none.
+  static std::string LastDecodeWarning();
 
 private:
   struct Payload;

@@ -24,11 +24,15 @@ public:
     jpeg_.SetScale(scale);
     jpeg_.SetPerformance(TJPEGPerformance::jpBestSpeed);
     jpeg_.SetPixelFormat(jpeg_.Grayscale() ? TJPEGPixelFormat::jf8Bit : TJPEGPixelFormat::jf24Bit);
-    return jpeg_.Decode();
+    Dib d = jpeg_.Decode();
+    warning_ = TJPEGImage::LastDecodeWarning();
+    return d;
   }
+  std::string LastWarning() const override { return warning_; }
 
 private:
   TJPEGImage jpeg_;
+  std::string warning_;
 };
 
 // 256 grays, the values True Grayscale gives (white kept white).

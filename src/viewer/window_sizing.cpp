@@ -72,6 +72,19 @@ bool FitWinTo(SizeI image, int n, PointI current, const WindowMetrics& m, RectI&
   return true;
 }
 
+SizeI CustomViewportLimit(const WindowMetrics& m) {
+  const std::int64_t w = static_cast<std::int64_t>(m.screen.width) - m.frameWidth;
+  const std::int64_t h = static_cast<std::int64_t>(m.screen.height) - m.chromeHeight - m.barsHeight;
+  return {Clamp32(std::max<std::int64_t>(w, 1)), Clamp32(std::max<std::int64_t>(h, 1))};
+}
+
+RectI CustomViewportWindow(SizeI client, PointI current, const WindowMetrics& m) {
+  const std::int64_t w = static_cast<std::int64_t>(client.width) + m.frameWidth;
+  const std::int64_t h = static_cast<std::int64_t>(client.height) + m.chromeHeight + m.barsHeight;
+  const SizeI size{Clamp32(std::min<std::int64_t>(w, m.screen.width)), Clamp32(std::min<std::int64_t>(h, m.screen.height))};
+  return SetWindowSize(current, size, m.screen, true, false);
+}
+
 namespace {
 
 // A stored rectangle is outside data: 64-bit so that extreme corners cannot overflow.

@@ -56,6 +56,12 @@ RectI AdjustWindow(SizeI control, PointI current, const WindowMetrics& m, const 
 // when it would be below 64 pixels either way (nothing happens then).
 bool FitWinTo(SizeI image, int n, PointI current, const WindowMetrics& m, RectI& out);
 
+// "&Viewport" under "&Adjust": the largest client area the dialog offers (the screen less the
+// frame, chrome and bars), and the window around a chosen client area, each side clamped to
+// the screen, placed with Auto Size on and Auto Center off.
+SizeI CustomViewportLimit(const WindowMetrics& m);
+RectI CustomViewportWindow(SizeI client, PointI current, const WindowMetrics& m);
+
 // The stored bounds at start-up: negative left or top become 0, width and height are clamped
 // to the screen; below 64 either way the window takes half the screen through SetWindowSize,
 // otherwise it is moved left and up as far as needed to fit on the screen.

@@ -68,6 +68,18 @@ TEST(FitWinTo, ShowsOneNthOrRefusesTinyWindows) {
   EXPECT_FALSE(FitWinTo({200, 200}, 0, {30, 40}, m, r));
 }
 
+TEST(CustomViewport, ClientAreaPlusFrameAndBarsMovedOntoTheScreenNeverCentred) {
+  const WindowMetrics m{kScreen, 8, 50, 70};
+  EXPECT_EQ(CustomViewportLimit(m), (SizeI{1272, 904}));
+  // 640 x 480 of client: 648 x 600 outer, kept where it stands.
+  EXPECT_EQ(CustomViewportWindow({640, 480}, {30, 40}, m), (RectI{30, 40, 648, 600}));
+  // Near the corner it moves left and up just enough (Auto Size on, Auto Center off).
+  EXPECT_EQ(CustomViewportWindow({640, 480}, {1000, 900}, m), (RectI{632, 424, 648, 600}));
+  // The largest offered area fills the screen; anything larger is clamped to it.
+  EXPECT_EQ(CustomViewportWindow(CustomViewportLimit(m), {5, 5}, m), (RectI{0, 0, 1280, 1024}));
+  EXPECT_EQ(CustomViewportWindow({INT32_MAX, INT32_MAX}, {5, 5}, m), (RectI{0, 0, 1280, 1024}));
+}
+
 TEST(RestoreWindowBounds, ClampsMovesInsideOrTakesHalfTheScreen) {
   struct Case { std::int32_t l, t, r, b; RectI want; };
   const Case cases[] = {

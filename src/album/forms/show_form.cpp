@@ -548,6 +548,8 @@ void TShowForm::mnuInsertClick() {
 
 void TShowForm::AddDropped(const std::vector<std::string>& paths) { AddFiles(paths, AddMode::Append); }
 
+void TShowForm::AddList(const std::vector<std::string>& paths) { AddFiles(paths, AddMode::InOrder); }
+
 void TShowForm::dragEnterEvent(QDragEnterEvent* event) {
   if (event->mimeData()->hasUrls()) event->acceptProposedAction();
 }

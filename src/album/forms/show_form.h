@@ -112,6 +112,8 @@ class TShowForm : public QMainWindow {
   int ColumnSet() const { return columnSet_; }
   // Files dropped on the window: appended, the last dropped first.
   void AddDropped(const std::vector<std::string>& paths);
+  // A list handed over (the viewer's bookmarks): appended in its own order.
+  void AddList(const std::vector<std::string>& paths);
 
  protected:
   void closeEvent(QCloseEvent* event) override;

@@ -12,12 +12,15 @@
 #include "batch/bip_file.h"
 #include "common/app_paths.h"
 #include "common/text_encoding.h"
+#include "platform/help.h"
 #include "platform/qt/menu_table.h"
 #include "platform/ui.h"
 
 namespace pelira {
 
 namespace {
+
+constexpr int kBatchEditorHelpContext = 650;
 
 QString BipFilterText() { return "BIP (Batch Image Processor) (*.bip)"; }
 
@@ -57,6 +60,7 @@ TBatchForm::TBatchForm(QWidget* parent) : QWidget(parent, Qt::Tool) {
                          {"mnuSave", "&Save", {}, "", MenuKind::Item, [this] { mnuSaveClick(); }},
                          {"mnuPerformB", "&Perform", {}, "", MenuKind::Item, [this] { mnuPerformClick(); }},
                          {"mnuClose", "&Close", {}, "", MenuKind::Item, [this] { hide(); }},
+                         {"mnuHelpB", "&Help", {}, "", MenuKind::Item, [] { Help::Show(kBatchEditorHelpContext); }},
                      });
   save_ = menus_->Action("mnuSave");
   perform_a_ = menus_->Action("mnuPerformB");
@@ -187,11 +191,10 @@ void TBatchForm::mnuPerformClick() {
 }
 
 bool TBatchForm::CloseQuery() {
-  if (!Unsaved()) return true;
-  const Button b = CurrentUi().Message(MessageKind::Confirmation, "Save the batch processing script?",
-                                       Button::Yes | Button::No | Button::Cancel);
-  if (b == Button::Yes) return mnuSaveClick();
-  return b == Button::No;
+  // Short scripts are quick to type again; a longer one is asked about, saved or not.
+  if (Lines().size() <= 4) return true;
+  return CurrentUi().Message(MessageKind::Confirmation, "Discard image processing script?", Button::Yes | Button::No) ==
+         Button::Yes;
 }
 
 }  // namespace pelira

@@ -176,7 +176,12 @@ void ScriptControl::KeepEditorBounds() {
   editorBounds_ = {at.x(), at.y(), at.x() + f.width(), at.y() + f.height()};
 }
 
-bool ScriptControl::TextMayGo() { return !editor_ || editor_->CloseQuery(); }
+bool ScriptControl::TextMayGo() {
+  if (!editor_ || !editor_->isVisible() || editor_->CloseQuery()) return true;
+  form_.show();
+  ShowEditor();
+  return false;
+}
 
 void ScriptControl::Perform(const std::vector<std::string>& lines) {
   if (lines.empty() || form_.Edits().ScriptRunning()) return;

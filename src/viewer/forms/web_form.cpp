@@ -164,7 +164,7 @@ void TWebForm::Init() {
   RestoreWindowBounds();
   EnableControls();
   // Nothing to zoom or fit until a picture shows.
-  for (const char* name : {"mnuFitWindow", "btnFit", "btnZoomUp", "btnZoomDown", "btnAdjust", "mnuOptimizeWindow",
+  for (const char* name : {"mnuFitWindow", "btnFit", "btnZoomUp", "btnZoomDown", "btnAdjust", "mnuOptimizeWindow", "mnuViewport",
                            "mnuFitTo1", "mnuFitTo2", "mnuFitTo3", "mnuFitTo4"})
     if (QAction* a = Action(name)) a->setEnabled(false);
 }
@@ -225,6 +225,7 @@ std::vector<MenuSpec> TWebForm::MenuRows() {
       {"mnuBookmarksSort", "&Sort", {}, "mnuBookmarks", K::Item, [this] { mnuBookmarksSortClick(); }},
       {"mnuBookmarksSave", "S&ave", {}, "mnuBookmarks", K::Item, [this] { mnuBookmarksSaveClick(); }},
       {"mnuBookmarksLoad", "&Load", {}, "mnuBookmarks", K::Item, [this] { mnuBookmarksLoadClick(); }},
+      {"mnuBookmarksAlbum", "Albu&m", {}, "mnuBookmarks", K::Item, [this] { mnuBookmarksAlbumClick(); }},
       {"", "", {}, "mnuFile", K::Separator},
       {"mnuPrint", "&Print", key(Qt::CTRL | Qt::Key_P), "mnuFile"},
       {"mnuCopyTo", "Cop&y to", key(Qt::CTRL | Qt::Key_Y), "mnuFile", K::Item, [this] { BatchFileCommand(BatchMenu::CopyTo, QGuiApplication::keyboardModifiers()); }},
@@ -264,10 +265,13 @@ std::vector<MenuSpec> TWebForm::MenuRows() {
       {"mnuPageFirst", "&First", key(Qt::ALT | Qt::Key_Home), "mnuPage", K::Item, [this] { PageChange(0); }},
       {"mnuPageLast", "&Last", key(Qt::ALT | Qt::Key_End), "mnuPage", K::Item, [this] { PageChange(999); }},
       {"", "", {}, "mnuView", K::Separator},
-      {"mnuFullScrn", "Full screen", key(Qt::ALT | Qt::Key_Return), "mnuView"},
+      {"mnuFullScrn", "Full screen", key(Qt::ALT | Qt::Key_Return), "mnuView", K::Item, [this] { mnuFullScrnClick(); },
+       {Qt::Key_W}},
+      {"keyFullScrn", "", {}, "mnuView", K::Hidden, [this] { mnuFullScrnClick(); }, {Qt::CTRL | Qt::Key_W},
+       KeyScope::Always},
       {"mnuAdjust", "&Adjust", {}, "mnuView", K::Submenu},
       {"mnuOptimizeWindow", "&Window", key(Qt::ALT | Qt::Key_A), "mnuAdjust", K::Item, [this] { mnuOptimizeWindowClick(); }},
-      {"mnuViewport", "&Viewport", key(Qt::SHIFT | Qt::ALT | Qt::Key_V), "mnuAdjust"},
+      {"mnuViewport", "&Viewport", key(Qt::SHIFT | Qt::ALT | Qt::Key_V), "mnuAdjust", K::Item, [this] { mnuViewportClick(); }},
       {"mnuZoomRegion", "Zoom &region", key(Qt::ALT | Qt::Key_R), "mnuView"},
       {"mnuZoomTo", "&Zoom to", key(Qt::ALT | Qt::Key_Z), "mnuView", K::Item, [this] { mnuZoomToClick(); }},
       {"mnuFitTo", "Fit to", {}, "mnuView", K::Submenu},
@@ -301,7 +305,7 @@ std::vector<MenuSpec> TWebForm::MenuRows() {
        "tool"},
       {"mnuSelectTool", "&Select tool", {}, "mnuView", K::Radio, {}, {}, KeyScope::Browsing, "tool"},
       {"mnuGetMouse", "Get &mouse", {}, "mnuView"},
-      {"mnuOptions", "&Options...", key(Qt::ALT | Qt::Key_O), "mnuView"},
+      {"mnuOptions", "&Options...", key(Qt::ALT | Qt::Key_O), "mnuView", K::Item, [this] { mnuOptionsClick(); }},
       // The zoom keys of the picture: no menu item of their own.
       {"keyZoom25", "", {}, "mnuView", K::Hidden, [this] { SetZoomKey(25); }, {Qt::Key_2}},
       {"keyZoom50", "", {}, "mnuView", K::Hidden, [this] { SetZoomKey(50); }, {Qt::Key_5}},
@@ -392,9 +396,11 @@ std::vector<MenuSpec> TWebForm::MenuRows() {
       {"mnuTile", "&Tile", {}, "mnuTools", K::Submenu},
       {"mnuTileViewerLeft", "Viewer left - &Explorer right", {}, "mnuTile"},
       {"mnuWallpaper", "&Wallpaper", {}, "mnuTools", K::Submenu},
-      {"mnuWallpaperSet", "&Set", {}, "mnuWallpaper"},
+      {"mnuWallpaperSet", "&Set", {}, "mnuWallpaper", K::Item, [this] { mnuWallpaperSetClick(); }},
+      {"mnuWallpaperClear", "&Clear", {}, "mnuWallpaper", K::Item, [this] { mnuWallpaperClearClick(); }},
       {"mnuAssociations", "&Associations", {}, "mnuTools", K::Submenu},
-      {"mnuAssociationsSet", "&Set", {}, "mnuAssociations"},
+      {"mnuAssociationsSet", "&Set", {}, "mnuAssociations", K::Item, [this] { mnuAssociationsClick(false); }},
+      {"mnuAssociationsChange", "&Change", {}, "mnuAssociations", K::Item, [this] { mnuAssociationsClick(true); }},
 
       {"mnuHelp", "&Help", {}, "", K::Submenu},
       {"mnuHelpContents", "&Contents", {}, "mnuHelp", K::Item, [] { Help::Show(0); }, {Qt::Key_F1}, KeyScope::Always},
@@ -406,7 +412,7 @@ std::vector<MenuSpec> TWebForm::MenuRows() {
   return rows;
 }
 
-void TWebForm::ShowAlbum() {
+TShowForm* TWebForm::ShowAlbum() {
   AlbumHooks hooks;
   // Slides opened from the album: the first is shown, the others join the bookmark list.
   hooks.openInViewer = [this](const std::vector<std::string>& paths) {
@@ -414,7 +420,12 @@ void TWebForm::ShowAlbum() {
     for (const std::string& p : paths) files << QString::fromStdString(p);
     DropFiles(files);
   };
-  ShowAlbumWindow(this, std::move(hooks), store_);
+  return ShowAlbumWindow(this, std::move(hooks), store_);
+}
+
+void TWebForm::mnuBookmarksAlbumClick() {
+  if (bookmarks_.Count() < 2) return;
+  if (TShowForm* album = ShowAlbum()) album->AddList(bookmarks_.Entries());
 }
 
 void TWebForm::BuildMenus() {
@@ -435,7 +446,7 @@ void TWebForm::BuildToolBars() {
   const Button buttons[] = {
       {"Back", "Previous bookmark", "btnBack", ToolGlyph::Back, [this] { BookmarkStep(-1); }, false},
       {"Next", "Next bookmark", "btnNext", ToolGlyph::Next, [this] { BookmarkStep(1); }, false},
-      {"Screen", "Full screen", "btnScreen", ToolGlyph::Screen, {}, false},
+      {"Screen", "Full screen", "btnScreen", ToolGlyph::Screen, [this] { mnuFullScrnClick(); }, true},
       {"Adjust", "Adjust window", "btnAdjust", ToolGlyph::Adjust, [this] { mnuOptimizeWindowClick(); }, false},
       {"Fit", "Fit to window", "btnFit", ToolGlyph::Fit, [this] { mnuFitClick(); }, true},
       {"Zoom -", "Zoom out", "btnZoomDown", ToolGlyph::ZoomOut, [this] { btnZoomDownClick(); }, false},
@@ -473,7 +484,7 @@ void TWebForm::BuildToolBars() {
          QMenu menu(this);
          menu.setObjectName("BookmarkPopup");
          menus_->FillPopup(menu, {"mnuBookmarksView", "mnuBookmarksClear", "mnuBookmarksSort", "mnuBookmarksLoad",
-                                  "mnuBookmarksSave"});
+                                  "mnuBookmarksSave", "mnuBookmarksAlbum"});
          menu.exec(QCursor::pos());
        }},
   };
@@ -632,6 +643,8 @@ bool TWebForm::FormKeyDown(QKeyEvent* e) {
     if (history_->hasFocus()) {
       history_->setText(QString::fromStdString(state_.CurrentFile));
       scrollBox_->setFocus();
+    } else if (!state_.SlideshowRunning && (windowState() & Qt::WindowFullScreen)) {
+      Run([this] { mnuFullScrnClick(); });  // Esc brings the normal window back
     }
     return true;
   }
@@ -655,8 +668,14 @@ bool TWebForm::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
       case QEvent::Wheel: {
         if (!settings_->viewer.wheelNavigation) return false;
-        const int dy = static_cast<QWheelEvent*>(event)->angleDelta().y();
-        if (dy != 0) Run([this, dy] { BookmarkStep(dy < 0 ? 1 : -1); });
+        // One step a notch (120 eighths of a degree): a touchpad's many small deltas add up
+        // to the same steps as a wheel's clicks.
+        wheelDelta_ += static_cast<QWheelEvent*>(event)->angleDelta().y();
+        while (std::abs(wheelDelta_) >= 120) {
+          const int step = wheelDelta_ < 0 ? 1 : -1;
+          wheelDelta_ += step * 120;
+          Run([this, step] { BookmarkStep(step); });
+        }
         return true;
       }
       case QEvent::MouseButtonPress: {

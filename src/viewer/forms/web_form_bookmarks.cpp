@@ -52,7 +52,7 @@ void TWebForm::UpdateHistoryEdit() {
 void TWebForm::HistoryControls() {
   const std::size_t n = bookmarks_.Count();
   for (const char* name : {"btnBack", "btnNext", "mnuBookmarkNext", "mnuBookmarkPrevious", "mnuMoveUp", "mnuMoveDn",
-                           "mnuBookmarksSort"})
+                           "mnuBookmarksSort", "mnuBookmarksAlbum"})
     if (QAction* a = Action(name)) a->setEnabled(n > 1);
   for (const char* name : {"mnuBookmarkFirst", "mnuBookmarkLast", "mnuUnmark", "btnPath5", "mnuBookmarksView",
                            "mnuBookmarksSave", "mnuBookmarksClear"})
@@ -168,7 +168,7 @@ void TWebForm::mnuBookmarksSaveClick() {
     CurrentUi().Message(MessageKind::Error, r.message, Button::OK);
     return;
   }
-  if (settings_->viewer.logVisitedFolders) AddToAppRecent(AppPaths::Recent(), path);
+  AddRecent(path);
 }
 
 void TWebForm::mnuBookmarksLoadClick() {

@@ -128,13 +128,13 @@ bool TWebForm::FormCloseQuery() {
   }
   if (!forcedClose_) {
     state_.MediaMode = false;
+    if (!scripts_->TextMayGo()) return false;
     if (Flags().CriticalProcess || state_.ImageModified) {
       if (!CloseNow()) {
         show();
         return false;
       }
     }
-    if (!scripts_->TextMayGo()) return false;
   }
   RemoveRunTemporaryFiles(ThisRunTag());
   return true;
@@ -142,10 +142,15 @@ bool TWebForm::FormCloseQuery() {
 
 void TWebForm::FormClose() {
   ViewerSettings& s = settings_->viewer;
-  // The normal-window bounds, with left and top kept as absolute values.
-  const QRect outer = isMaximized() || isFullScreen() ? normalGeometry() : OuterRect();
-  const int left = std::abs(outer.left()), top = std::abs(outer.top());
-  s.windowBounds = {left, top, left + outer.width(), top + outer.height()};
+  // The normal window's frame position and client size, with left and top kept as absolute
+  // values: what move() and resize() take back at the next start, whatever frame the window
+  // manager draws (storing the outer size grew the window by its frame at every start).
+  const QRect avail = screen() ? screen()->availableGeometry() : QRect();
+  const bool normal = !isMaximized() && !isFullScreen();
+  const QRect client = normal ? geometry() : normalGeometry();
+  const QPoint at = (normal ? frameGeometry().topLeft() : client.topLeft() - frameOffset_) - avail.topLeft();
+  const int left = std::abs(at.x()), top = std::abs(at.y());
+  s.windowBounds = {left, top, left + client.width(), top + client.height()};
   s.fitMode = state_.FitMode;
   scripts_->KeepEditorBounds();
   WriteViewerSettings(*store_, *settings_);

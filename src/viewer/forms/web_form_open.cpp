@@ -13,10 +13,12 @@
 
 #include <filesystem>
 
+#include "common/app_paths.h"
 #include "common/kind_list.h"
 #include "common/version.h"
 #include "display/forms/pix.h"
 #include "platform/ui.h"
+#include "viewer/bookmarks.h"
 #include "viewer/close_now.h"
 #include "viewer/forms/web_form.h"
 #include "viewer/status_text.h"
@@ -222,6 +224,11 @@ void TWebForm::AfterLoad(OpenKind, const LoadedPicture& loaded) {
   if (state_.CurrentFile != kUntitled) UpdateHistory();
   else UpdateHistoryEdit();
   scrollBox_->setFocus();
+  if (state_.CurrentFile != kUntitled && std::filesystem::is_regular_file(file, ec)) AddRecent(state_.CurrentFile);
+}
+
+void TWebForm::AddRecent(const std::string& path) {
+  if (settings_->viewer.logVisitedFolders && !state_.SlideshowRunning) AddToAppRecent(AppPaths::Recent(), path);
 }
 
 void TWebForm::ShowPageCommands() {
@@ -243,6 +250,7 @@ void TWebForm::PageChange(int command) {
   }
   LoadRequest request = MakeLoadRequest();
   request.pageIndex = page;
+  request.pageChange = true;
   LoadedPicture loaded;
   sky95_->SuspendPaint(true);
   SetStatusWord(kStatusLoading);

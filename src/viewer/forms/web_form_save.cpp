@@ -77,8 +77,7 @@ void TWebForm::mnuSaveClick(bool batch) {
       }
       break;
     }
-    if (settings_->viewer.logVisitedFolders && !state_.SlideshowRunning)
-      AddToAppRecent(AppPaths::Recent(), fs::path(path).parent_path().string());
+    AddRecent(fs::path(path).parent_path().string());
   }
 
   // The file gets the whole picture, never the copy reduced to fit the window.

@@ -19,6 +19,7 @@
 #include "platform/ui.h"
 #include "engine/engine_state.h"
 #include "viewer/forms/status_word_panel.h"
+#include "viewer/forms/script_control.h"
 #include "viewer/forms/web_form.h"
 #include "viewer/status_text.h"
 #include "viewer/screen_gamma_rule.h"
@@ -254,7 +255,10 @@ void TWebForm::BuildEditMenus() {
     auto* info = new QAction("RGB &info", this);
     info->setObjectName("mnuMapRgbInfo");
     connect(info, &QAction::triggered, this, [this] {
-      if (state_.ImageLoaded) Run([this] { edit_->edits.AppendRgbInfo(); });
+      if (!state_.ImageLoaded) return;
+      // The lines go to the batch editor, shown first so they are seen arriving.
+      Scripts().ShowEditor();
+      Run([this] { edit_->edits.AppendRgbInfo(); });
     });
     map->addSeparator();
     map->addAction(info);

@@ -13,7 +13,9 @@
 
 #include "common/request_flags.h"
 #include "display/forms/pix.h"
+#include "engine/dialogs/resize_form.h"
 #include "engine/dialogs/scroll_dialog.h"
+#include "viewer/forms/viewer_dialogs.h"
 #include "platform/ui.h"
 #include "viewer/forms/web_form.h"
 #include "viewer/slide_image.h"
@@ -97,7 +99,13 @@ void TWebForm::RestoreWindowBounds() {
   const RectI r = pelira::RestoreWindowBounds(s.windowBounds.left, s.windowBounds.top, s.windowBounds.right,
                                               s.windowBounds.bottom, {now.x(), now.y()}, Metrics().screen,
                                               s.autoSize, s.autoCenter);
-  PlaceWindow(r);
+  // The record holds the frame's position and the client's size (FormClose).
+  const QRect avail = screen() ? screen()->availableGeometry() : QRect();
+  placedUnshown_.reset();
+  programmaticResize_ = true;
+  move(avail.left() + r.left, avail.top() + r.top);
+  resize(std::max(r.width, 1), std::max(r.height, 1));
+  programmaticResize_ = false;
 }
 
 void TWebForm::LayoutViewport() {
@@ -159,7 +167,7 @@ void TWebForm::UpdateFitControls() {
 
 void TWebForm::EnableControls() {
   if (!state_.ImageLoaded) return;
-  for (const char* name : {"mnuFitWindow", "btnFit", "btnAdjust", "mnuOptimizeWindow", "mnuFitTo1", "mnuFitTo2",
+  for (const char* name : {"mnuFitWindow", "btnFit", "btnAdjust", "mnuOptimizeWindow", "mnuViewport", "mnuFitTo1", "mnuFitTo2",
                            "mnuFitTo3", "mnuFitTo4"})
     Action(name)->setEnabled(true);
   UpdateFitControls();
@@ -323,6 +331,34 @@ void TWebForm::mnuOptimizeWindowClick() {
   FormResize();
 }
 
+// The size dialog's mode for two independent sides ("Keep Aspect Ratio" unchecked).
+constexpr int kFreeSides = 999;
+
+void TWebForm::mnuViewportClick() {
+  if (state_.MediaMode || isMinimized() || (windowState() & Qt::WindowFullScreen)) return;
+  const WindowMetrics m = Metrics();
+  const SizeI limit = CustomViewportLimit(m);
+  TResizeForm dialog(-1, -1, std::min(width(), limit.width), std::min(ViewportHeight(), limit.height), limit.width,
+                     limit.height, "Custom Viewport", kFreeSides, this);
+  dialog.SetDialogs(&Dialogs());
+  if (!Dialogs().RunViewportDialog(dialog)) return;
+  const SizeResult chosen = dialog.Result();
+  if (chosen.width <= 0 || chosen.height <= 0) return;
+  if (isMaximized()) showNormal();
+  if (state_.FitMode) mnuFitClick();
+  sky95_->SetStretch(true);
+  const QRect now = OuterRect();
+  PlaceWindow(CustomViewportWindow({chosen.width, chosen.height}, {now.x(), now.y()}, m));
+  // A menu bar that wrapped onto a second line takes its height from the viewport: once.
+  const int shortBy = chosen.height - ViewportHeight();
+  if (shortBy > 0) {
+    programmaticResize_ = true;
+    resize(width(), height() + shortBy);
+    programmaticResize_ = false;
+  }
+  FormResize();
+}
+
 void TWebForm::mnuFitWinToClick(int divisor) {
   SelectHandTool();
   sky95_->SetStretch(true);
@@ -339,6 +375,8 @@ void TWebForm::mnuFitWinToClick(int divisor) {
 }
 
 void TWebForm::FormResize() {
+  // The frame's offset, kept for storing a maximised window's normal bounds.
+  if (isVisible() && NormalWindow()) frameOffset_ = geometry().topLeft() - frameGeometry().topLeft();
   if (Flags().OperationInProgress && (isMaximized() || isMinimized())) Flags().AbortRequest = true;
   if (state_.MediaMode) {
     LayoutViewport();

@@ -21,6 +21,7 @@
 #include "batch/forms/batch_form.h"
 #include "display/forms/pix.h"
 #include "engine/dialogs/scroll_dialog.h"
+#include "platform/help.h"
 #include "platform/scripted_ui.h"
 #include "support/fake_dialogs.h"
 #include "viewer/forms/script_control.h"
@@ -245,13 +246,12 @@ private slots:
     QTest::keyClicks(editor->Editor(), "NEGATIVE");
     QCOMPARE(editor->Lines(), (std::vector<std::string>{"SOFTEN=5", "NEGATIVE"}));
 
-    // The softened picture and the script text are let go when asked.
+    // The softened picture is let go when asked; a two-line script goes without a question.
     ui.Clear();
     ui.Queue(Button::Yes);
-    ui.Queue(Button::No);
     QVERIFY(f.close());
     QVERIFY(!f.isVisible());
-    QCOMPARE(ui.Texts().size(), std::size_t{2});
+    QCOMPARE(ui.Texts().size(), std::size_t{1});
   }
 
   void saveOpenAndTheUnsavedQuestion() {
@@ -283,10 +283,17 @@ private slots:
     QCOMPARE(editor.Editor()->toPlainText(), QString("NEGATIVE"));
     QCOMPARE(ui.Texts().size(), std::size_t{1});
 
-    // Unsaved text at the end: Cancel keeps the program open, No lets the text go.
-    ui.Queue(Button::Cancel);
-    QVERIFY(!editor.CloseQuery());
+    // At the end a script of up to 4 lines goes without a word; a longer one is asked
+    // about: No keeps the program open, Yes lets the text go.
+    ui.Clear();
+    editor.SetText("A\nB\nC\nD");
+    QVERIFY(editor.CloseQuery());
+    QVERIFY(ui.Texts().empty());
+    editor.SetText("A\nB\nC\nD\nE");
     ui.Queue(Button::No);
+    QVERIFY(!editor.CloseQuery());
+    QCOMPARE(ui.Texts(), std::vector<std::string>{"Discard image processing script?"});
+    ui.Queue(Button::Yes);
     QVERIFY(editor.CloseQuery());
 
     // Opening the saved file brings back its lines.
@@ -310,6 +317,18 @@ private slots:
     editor.mnuNewClick();
     QVERIFY(editor.Lines().empty());
     QCOMPARE(ui.Texts().back(), std::string("Clear batch processing script?"));
+  }
+
+  void helpOpensTheEditorsPage() {
+    RecordingHelpViewer help;
+    Help::SetViewer(&help);
+    TBatchForm editor;
+    QAction* item = editor.Action("mnuHelpB");
+    QVERIFY(item);
+    QCOMPARE(item->text(), QString("&Help"));
+    item->trigger();
+    Help::SetViewer(nullptr);
+    QCOMPARE(help.Contexts(), std::vector<int>{650});
   }
 };
 

@@ -11,10 +11,14 @@
 #include <QTemporaryDir>
 
 #include <filesystem>
+#include <set>
 #include <memory>
 
 #include "app/forms/program.h"
+#include "album/forms/show_form.h"
+#include "album/album_store.h"
 #include "app/program_entry.h"
+#include "common/app_paths.h"
 #include "display/forms/pix.h"
 #include "platform/scripted_ui.h"
 #include "support/fake_dialogs.h"
@@ -136,6 +140,18 @@ private slots:
                      Qt::NoScrollPhase, false);
     QApplication::sendEvent(vp, &down);
     QCOMPARE(Current(run), std::string("palette_8.bmp"));
+    // A touchpad's small deltas: one step for each whole notch they add up to.
+    auto roll = [&](int dy) {
+      QWheelEvent e(QPointF(5, 5), vp->mapToGlobal(QPointF(5, 5)), {}, QPoint(0, dy), Qt::NoButton, Qt::NoModifier,
+                    Qt::ScrollUpdate, false);
+      QApplication::sendEvent(vp, &e);
+    };
+    for (int i = 0; i < 11; ++i) roll(-10);
+    QCOMPARE(Current(run), std::string("palette_8.bmp"));  // 110: not yet a notch
+    roll(-10);
+    QCOMPARE(Current(run), std::string("palette_4.bmp"));
+    for (int i = 0; i < 24; ++i) roll(10);  // two notches back
+    QCOMPARE(Current(run), std::string("gradient_24.bmp"));
   }
 
   void aMissingFileIsDroppedAndItsSuccessorShown() {
@@ -330,6 +346,52 @@ private slots:
     for (const char* name : {"mnuSaveAs", "btnPath1", "btnNext", "btnBack", "mnuBookmarksView", "mnuUnmark",
                              "mnuBookmarksSort", "mnuMoveUp", "mnuBookmarksSave", "mnuBookmarksLoad"})
       QVERIFY2(run.form->Action(name)->isEnabled(), name);
+  }
+
+  // Every opened file gets a link in the recent folder, unless the setting is off.
+  void openedFilesAreRecordedAsRecentLinks() {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    fs::remove_all(AppPaths::Recent(), ec);
+    auto targets = [] {
+      std::set<std::string> out;
+      std::error_code e;
+      for (const auto& entry : fs::directory_iterator(AppPaths::Recent(), e))
+        if (entry.is_symlink()) out.insert(fs::read_symlink(entry.path()).string());
+      return out;
+    };
+    MemorySettingsStore store;
+    Start run(store);
+    OpenAll(run);
+    QCOMPARE(targets(), std::set<std::string>{files_[0].toStdString()});
+    run.form->Action("btnNext")->trigger();
+    QCOMPARE(targets(), (std::set<std::string>{files_[0].toStdString(), files_[1].toStdString()}));
+    run.settings.viewer.logVisitedFolders = 0;
+    run.form->Action("btnNext")->trigger();
+    QCOMPARE(targets().size(), std::size_t{2});
+  }
+
+  // Bookmarks › Album hands the list to the slide album in its own order; one entry is
+  // not a list worth an album.
+  void albumTakesTheListInItsOrder() {
+    MemorySettingsStore store;
+    Start run(store);
+    OpenAll(run);
+    QAction* item = run.form->Action("mnuBookmarksAlbum");
+    QVERIFY(item && item->isEnabled());
+    item->trigger();
+    auto* album = run.form->findChild<TShowForm*>(QString(), Qt::FindDirectChildrenOnly);
+    QVERIFY(album);
+    QVERIFY(album->isVisible());
+    std::vector<std::string> slides;
+    for (std::size_t i = 0; i < album->Store().Count(); ++i)
+      slides.push_back(album->Store().SlideFullPath(album->Store().At(i)).value_or("?"));
+    QCOMPARE(slides, run.form->Bookmarks().Entries());
+    album->close();
+
+    run.form->Bookmarks().Assign({files_[0].toStdString()});
+    run.form->HistoryControls();
+    QVERIFY(!item->isEnabled());
   }
 
 private:

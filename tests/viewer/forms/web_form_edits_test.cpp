@@ -14,6 +14,8 @@
 #include "engine/engine_state.h"
 #include "platform/scripted_ui.h"
 #include "support/fake_dialogs.h"
+#include "batch/forms/batch_form.h"
+#include "viewer/forms/script_control.h"
 #include "viewer/forms/web_form.h"
 #include "viewer/open_flow.h"
 #include "edit/tone_commands.h"
@@ -174,6 +176,27 @@ private slots:
     QVERIFY(QString::fromStdString(ui.Texts()[0]).startsWith("Memory Utilization: "));
     QVERIFY(QString::fromStdString(ui.Texts()[0]).contains("\nWindows version: "));
     QVERIFY(!QString::fromStdString(ui.Texts()[0]).contains("Windows version: \n"));
+  }
+
+  void rgbInfoOpensTheEditorAndAppends() {
+    TWebForm f;
+    f.SetDialogs(dialogs);
+    Dib flat(4, 2, 24);
+    for (int y = 0; y < 2; ++y)
+      for (int x = 0; x < 4; ++x) flat.SetPixel(x, y, MakeColor(200, 100, 50));
+    Show(f, flat);
+    f.Action("mnuMapRgbInfo")->trigger();
+    TBatchForm* editor = f.Scripts().Editor();
+    QVERIFY(editor->isVisible());
+    const std::vector<std::string> lines = editor->Lines();
+    QCOMPARE(lines.size(), std::size_t{8});
+    QCOMPARE(lines[0], std::string(30, '-'));
+    QCOMPARE(lines[1], std::string(">CONFORM_RED=200,0"));
+    QCOMPARE(lines[5], std::string(">CONFORM_GAMMA_RGB=200,100,50"));
+    QCOMPARE(lines[7], std::string(30, '-'));
+    QCOMPARE(ui.Texts().size(), std::size_t{0});  // no message box in its place
+    QVERIFY(Same(f.Sky95()->Bitmap(), flat));
+    QVERIFY(!f.State().ImageModified);
   }
 
   void openingAFileDropsTheUndoCopy() {
