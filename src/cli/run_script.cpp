@@ -460,10 +460,12 @@ private:
   }
 
   // Waits up to a quarter second for workers' notes; false when no worker can write any more.
-  bool Listen() {
+  // *read says whether a note was read.
+  bool Listen(int timeoutMs = 250, bool* read = nullptr) {
     pollfd p{notes_[0], POLLIN, 0};
-    const int ready = ::poll(&p, 1, 250);
+    const int ready = ::poll(&p, 1, timeoutMs);
     if (ready <= 0) return true;
+    if (read) *read = true;
     WorkerNote note{};
     const ssize_t n = ::read(notes_[0], &note, sizeof note);
     if (n == 0) return false;
@@ -487,6 +489,12 @@ private:
       int ws = 0;
       const pid_t pid = ::waitpid(-1, &ws, WNOHANG);
       if (pid <= 0) return;
+      // A worker writes its last note before it exits: read what is waiting first, or a
+      // finished file would count as one it died on.
+      for (bool read = true; read;) {
+        read = false;
+        if (!Listen(0, &read)) break;
+      }
       const auto it = live_.find(pid);
       if (it == live_.end()) continue;
       const int index = it->second;

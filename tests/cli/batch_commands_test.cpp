@@ -159,7 +159,8 @@ TEST(CliRun, FilesFromShardAndSummary) {
   for (const char* s : {"0/2", "1/2"}) {
     Args part = base;
     part.insert(part.end(), {"--out", shared.string(), "--shard", s});
-    ASSERT_EQ(Call(part).rc, 0);
+    const CliResult pr = Call(part);
+    ASSERT_EQ(pr.rc, 0) << pr.err;
   }
   EXPECT_EQ(Contents(shared), Contents(whole));
 }
