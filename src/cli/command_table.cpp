@@ -69,6 +69,9 @@ const std::vector<Command>& AllCommands() {
        "                      CRC-32 register without its final inversion, 8 hex digits, then\n"
        "                      the path; an empty file gives FFFFFFFF",
        RunCrc},
+      {"convert-batch", ConvertBatchSynopsis(), RunConvertBatch},
+      {"datename", DateNameSynopsis(), RunDateName},
+      {"renumber", RenumberSynopsis(), RunRenumber},
   };
   return commands;
 }

@@ -60,5 +60,8 @@ int RunThumbs(const Args& args, std::ostream& out, std::ostream& err);  std::str
 int RunAnalysis(const Args& args, std::ostream& out, std::ostream& err);  // analyze_command.cpp
 std::string AnalyzeSynopsis();
 int RunCrc(const Args& args, std::ostream& out, std::ostream& err);
+int RunConvertBatch(const Args& args, std::ostream& out, std::ostream& err); std::string ConvertBatchSynopsis();  // convert_batch_command.cpp
+int RunDateName(const Args& args, std::ostream& out, std::ostream& err); std::string DateNameSynopsis();  // datename_command.cpp
+int RunRenumber(const Args& args, std::ostream& out, std::ostream& err); std::string RenumberSynopsis();  // renumber_command.cpp
 
 }  // namespace pelira::cli

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -29,6 +30,7 @@
 #include "batch/headless_host.h"
 #include "batch/script_interpreter.h"
 #include "cli/commands.h"
+#include "cli/input_list.h"
 #include "cli/options.h"
 #include "image/bmp_graphic.h"
 #include "image/codec_registry.h"
@@ -46,6 +48,7 @@ struct RunOptions {
   bool hasOutDir = false;
   int jobs = 1;
   SaveOptions save;
+  InputSelection inputs;
 };
 
 struct StagedSave {
@@ -56,6 +59,7 @@ struct StagedSave {
 struct JobResult {
   int status = 0;
   bool diskFull = false;  // a save found no space: the run stops
+  double seconds = 0;     // the file's run, for --summary
   std::vector<std::string> messages;
   std::vector<std::string> missing;
   std::vector<StagedSave> saves;
@@ -87,8 +91,8 @@ private:
 };
 
 // ledger: a file descriptor each staged temporary's path is appended to, or -1.
-JobResult RunOneFile(const std::vector<std::string>& script, const std::string& file, const RunOptions& o,
-                     int ledger = -1) {
+JobResult RunOneFileUntimed(const std::vector<std::string>& script, const std::string& file, const RunOptions& o,
+                            int ledger) {
   JobResult r;
   HeadlessScriptHost host;
   if (!host.OpenBookmarks({file})) {
@@ -158,9 +162,19 @@ JobResult RunOneFile(const std::vector<std::string>& script, const std::string& 
   return r;
 }
 
-void Commit(JobResult& r, const std::string& ext, std::ostream& err) {
+JobResult RunOneFile(const std::vector<std::string>& script, const std::string& file, const RunOptions& o,
+                     int ledger = -1) {
+  const auto start = std::chrono::steady_clock::now();
+  JobResult r = RunOneFileUntimed(script, file, o, ledger);
+  r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  return r;
+}
+
+std::vector<std::string> Commit(JobResult& r, const std::string& ext, std::ostream& err) {
+  std::vector<std::string> written;
   for (const StagedSave& s : r.saves) {
     const PlaceResult p = PlaceNumbered(s.temp, s.base, ext);
+    if (p.ok) written.push_back(p.path);
     if (!p.ok) {
       r.status = 1;
       r.messages.push_back("pelira-cli: " + p.message);
@@ -168,6 +182,7 @@ void Commit(JobResult& r, const std::string& ext, std::ostream& err) {
   }
   r.saves.clear();
   for (const std::string& m : r.messages) err << m << "\n";
+  return written;
 }
 
 // A child's result travels in a file: each field as its length, ":" and its bytes.
@@ -177,6 +192,7 @@ std::string Serialize(const JobResult& r) {
   std::string out;
   PutField(out, std::to_string(r.status));
   PutField(out, r.diskFull ? "1" : "0");
+  PutField(out, std::to_string(r.seconds));
   PutField(out, std::to_string(r.messages.size()));
   for (const auto& m : r.messages) PutField(out, m);
   PutField(out, std::to_string(r.missing.size()));
@@ -211,6 +227,8 @@ bool Deserialize(const std::string& in, JobResult* r) {
   r->status = std::atoi(s.c_str());
   if (!field(&s)) return false;
   r->diskFull = s == "1";
+  if (!field(&s)) return false;
+  r->seconds = std::strtod(s.c_str(), nullptr);
   std::size_t n = 0;
   if (!count(&n)) return false;
   r->messages.resize(n);
@@ -254,6 +272,7 @@ OptionTable RunOptionTable(RunOptions& o) {
                    1, 256, &o.jobs, "wants 1..256"),
   };
   AddSaveOptions(t, &o.save);
+  AddInputOptions(t, &o.inputs);
   return t;
 }
 
@@ -441,10 +460,12 @@ private:
   }
 
   // Waits up to a quarter second for workers' notes; false when no worker can write any more.
-  bool Listen() {
+  // *read says whether a note was read.
+  bool Listen(int timeoutMs = 250, bool* read = nullptr) {
     pollfd p{notes_[0], POLLIN, 0};
-    const int ready = ::poll(&p, 1, 250);
+    const int ready = ::poll(&p, 1, timeoutMs);
     if (ready <= 0) return true;
+    if (read) *read = true;
     WorkerNote note{};
     const ssize_t n = ::read(notes_[0], &note, sizeof note);
     if (n == 0) return false;
@@ -468,6 +489,12 @@ private:
       int ws = 0;
       const pid_t pid = ::waitpid(-1, &ws, WNOHANG);
       if (pid <= 0) return;
+      // A worker writes its last note before it exits: read what is waiting first, or a
+      // finished file would count as one it died on.
+      for (bool read = true; read;) {
+        read = false;
+        if (!Listen(0, &read)) break;
+      }
       const auto it = live_.find(pid);
       if (it == live_.end()) continue;
       const int index = it->second;
@@ -582,7 +609,6 @@ std::string RunSynopsis() {
 }
 
 int RunScript(const Args& args, std::ostream& out, std::ostream& err) {
-  (void)out;
   RunOptions o;
   o.jobs = UsableCores();
   std::vector<std::string> positional;
@@ -591,7 +617,8 @@ int RunScript(const Args& args, std::ostream& out, std::ostream& err) {
     return 2;
   };
   if (!ParseOptions("run", RunOptionTable(o), args, &positional, err)) return 2;
-  if (positional.size() < 2) return usage("a script and at least one file are needed");
+  if (positional.empty() || (positional.size() < 2 && o.inputs.filesFrom.empty()))
+    return usage("a script and at least one file are needed");
   std::string why;
   const auto script = ReadBipFile(positional[0], &why);
   if (!script) {
@@ -632,11 +659,20 @@ int RunScript(const Args& args, std::ostream& out, std::ostream& err) {
     err << "pelira-cli: " << o.outDir.string() << ": not a folder\n";
     return 1;
   }
-  const std::vector<std::string> files(positional.begin() + 1, positional.end());
+  std::vector<std::string> files;
+  if (!SelectInputs("run", o.inputs, std::vector<std::string>(positional.begin() + 1, positional.end()), false,
+                    &files, err))
+    return 1;
+  if (files.empty()) return status;
+  std::size_t committed = 0;  // files are committed in FILE order
   const std::string ext = SaveTypeOf(o.type).extension;
   std::set<std::string> reported;
   auto finish = [&](JobResult& r) {
-    Commit(r, ext, err);
+    const std::vector<std::string> written = Commit(r, ext, err);
+    if (o.inputs.summaryJson)
+      SummaryLine(out, files[committed], r.status != 0 ? "failed" : written.empty() ? "done" : "written", written,
+                  r.seconds);
+    ++committed;
     for (const std::string& w : r.missing)
       if (reported.insert(w).second) err << "pelira-cli run: " << w << ": this operation is not available in this build\n";
     if (r.status != 0) status = 1;

@@ -47,6 +47,7 @@ class EditHost;
 class FilterRequester;
 class TStatusWordPanel;
 class TViewerLoadHost;
+class BatchFileDialogs;
 
 // Its menus and keys come from one table (MenuRows, built by MenuBuilder); its dialogs from
 // one injected ViewerDialogs.
@@ -131,6 +132,11 @@ public:
   int GetWinMin() const;
   WindowMetrics Metrics() const;
   bool CloseNow(bool fromExploreButton = false);
+  // Tools › Batch's file commands and File › Copy to / Move to / Delete (web_form_batchops.cpp):
+  // Shift and Ctrl as held at the click; the dialogs are Qt's unless the window is handed others.
+  enum class BatchMenu { ToJpg, ToBmp, ToPng, ToTif, ToTga, ToPcx, DateName, Rename, Move, Delete, CopyTo, MoveTo, DeleteOne };
+  void BatchFileCommand(BatchMenu command, Qt::KeyboardModifiers modifiers);
+  void SetBatchFileDialogs(BatchFileDialogs& dialogs) { batchDialogs_ = &dialogs; }
 
   // --- commands ------------------------------------------------------------------------------
   void mnuFitClick();                 // "Fit to &window"
@@ -321,6 +327,8 @@ private:
   std::map<QString, QAction*> actions_;
   std::unique_ptr<MenuBuilder> menus_;
   std::unique_ptr<ScriptControl> scripts_;
+  BatchFileDialogs* batchDialogs_ = nullptr;
+  std::string batchTargetFolder_;  // the last folder chosen for copy, move or conversion
 
   struct EditParts;
   std::unique_ptr<EditParts, void (*)(EditParts*)> edit_{nullptr, nullptr};
