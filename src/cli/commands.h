@@ -54,5 +54,6 @@ int RunExif(const Args& args, std::ostream& out, std::ostream& err);
 int RunComment(const Args& args, std::ostream& out, std::ostream& err);
 int RunUnzip(const Args& args, std::ostream& out, std::ostream& err);  // unzip_command.cpp
 int RunAlbum(const Args& args, std::ostream& out, std::ostream& err);  // album_command.cpp
+int RunLs(const Args& args, std::ostream& out, std::ostream& err);  // ls_command.cpp
 
 }  // namespace pelira::cli
