@@ -1,5 +1,7 @@
 #include "explorer/visit_history.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <system_error>
@@ -70,6 +72,36 @@ void VisitHistory::Load(const fs::path& file) {
 }
 
 void VisitHistory::Save(const fs::path& file) const { (void)AtomicWrite(file, JoinCrlf(entries_)); }
+
+void AddWalkHistory(std::vector<std::string>& history, const std::string& folder) {
+  const auto same = [&](const std::string& h) {
+    if (h.size() != folder.size()) return false;
+    for (std::size_t i = 0; i < h.size(); ++i) {
+      auto f = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
+      if (f(h[i]) != f(folder[i])) return false;
+    }
+    return true;
+  };
+  if (folder.empty() || std::any_of(history.begin(), history.end(), same)) return;
+  if (history.size() > kWalkHistoryCapacity - 1) history.erase(history.begin());
+  history.push_back(folder);
+}
+
+std::string UsableFolder(const std::string& wanted) {
+  std::error_code ec;
+  if (!wanted.empty()) {
+    fs::path p = fs::path(wanted).lexically_normal();
+    if (p.is_absolute()) {
+      for (;;) {
+        if (fs::is_directory(p, ec)) return p.string();
+        if (!p.has_relative_path()) break;
+        p = p.parent_path();
+      }
+    }
+  }
+  if (const char* home = std::getenv("HOME"); home != nullptr && fs::is_directory(home, ec)) return home;
+  return "/";
+}
 
 int KillRecentLinks(const fs::path& recentDir) {
   int removed = 0;

@@ -45,6 +45,16 @@ private:
   std::size_t pos_ = 0;
 };
 
+// The folder-walk dialog's history of chosen folders (this run only): folder is appended unless
+// already there (ASCII case folded); past 15 entries the oldest goes first, so it never holds
+// more than 16.
+inline constexpr std::size_t kWalkHistoryCapacity = 16;
+void AddWalkHistory(std::vector<std::string>& history, const std::string& folder);
+
+// Where to go when a folder is unusable (empty, gone, not a folder): its nearest existing
+// ancestor, else the home folder, else "/".
+std::string UsableFolder(const std::string& wanted);
+
 // Tools > Recent > Kill all: removes the links in recentDir (nothing else), then the folder
 // when it is empty. Returns the number of links removed.
 int KillRecentLinks(const std::filesystem::path& recentDir);

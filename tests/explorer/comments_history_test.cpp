@@ -219,3 +219,33 @@ TEST(ExplorerSettings, RoundTripAndDefaults) {
 
 }  // namespace
 }  // namespace pelira
+
+namespace pelira {
+namespace {
+
+TEST(WalkHistory, SixteenFoldersAtMostWithoutCaseDuplicates) {
+  std::vector<std::string> h;
+  AddWalkHistory(h, "/Photos");
+  AddWalkHistory(h, "/photos");  // the same, folded
+  EXPECT_EQ(h.size(), 1u);
+  for (int i = 0; i < 20; ++i) AddWalkHistory(h, "/d" + std::to_string(i));
+  EXPECT_EQ(h.size(), kWalkHistoryCapacity);
+  EXPECT_EQ(h.front(), "/d4");
+  EXPECT_EQ(h.back(), "/d19");
+}
+
+TEST(WalkHistory, UnusableFoldersFallBackToAnExistingAncestor) {
+  test::TempDir dir;
+  std::filesystem::create_directories(dir / "a/b");
+  EXPECT_EQ(UsableFolder((dir / "a/b/gone/deeper").string()), (dir / "a/b").string());
+  EXPECT_EQ(UsableFolder((dir / "a").string()), (dir / "a").string());
+  const char* oldHome = std::getenv("HOME");
+  const std::string saved = oldHome != nullptr ? oldHome : "";
+  ::setenv("HOME", dir.path().c_str(), 1);
+  EXPECT_EQ(UsableFolder(""), dir.path().string());
+  EXPECT_EQ(UsableFolder("relative/path"), dir.path().string());
+  if (oldHome != nullptr) ::setenv("HOME", saved.c_str(), 1);
+}
+
+}  // namespace
+}  // namespace pelira
