@@ -30,6 +30,7 @@
 #include "explorer/forms/explorer_dialogs.h"
 #include "explorer/forms/file_list_model.h"
 #include "explorer/recursive_walk.h"
+#include "explorer/thumbnail_source.h"
 #include "platform/folder_monitor.h"
 #include "platform/progress.h"
 #include "platform/qt/menu_table.h"
@@ -76,6 +77,8 @@ const Row kRows[] = {
      &TFileForm::mnuDeletePermanentClick, nullptr, ""},
     {"mnuNewFolder", "Ne&w Folder", "", "mnuFile", MenuKind::Item, &TFileForm::mnuNewFolderClick, nullptr, ""},
     {"mnuComment", "Commen&t", "", "mnuFile", MenuKind::Item, &TFileForm::mnuCommentClick, nullptr, ""},
+    {"mnuInfo", "&Info", "", "mnuFile", MenuKind::Item, &TFileForm::mnuInfoClick, "Info", ""},
+    {"mnuRedoThumbs", "Redo thum&bs", "", "mnuFile", MenuKind::Item, &TFileForm::mnuRedoThumbsClick, nullptr, ""},
     {"mnuEdit", "&Edit", "", "", MenuKind::Submenu, nullptr, nullptr, ""},
     {"mnuSelectAll", "Select &All", "Ctrl+A", "mnuEdit", MenuKind::Item, &TFileForm::mnuSelectAllClick, nullptr, ""},
     {"mnuSelectFiles", "Select All &Files", "Ctrl+Shift+A", "mnuEdit", MenuKind::Item, &TFileForm::mnuSelectFilesClick,
@@ -701,6 +704,31 @@ void TFileForm::DropFiles(const std::vector<std::string>& paths, Qt::DropAction 
   }
   ShowErrors(errors);
   Revalidate();
+}
+
+void TFileForm::mnuInfoClick() {
+  const std::vector<int> rows = SelectedRows();
+  if (rows.size() != 1) return;
+  ListingRecord& r = listing_.At(rows[0]);
+  // The type column's text, made now when the details view has not shown it yet.
+  const QString type = model_->index(rows[0], TFileListModel::kType).data().toString();
+  std::string text = r.display + "\n\nPath: " + listing_.Folder() + "\nSize: " + std::to_string(r.size) +
+                     " bytes\nDate: " + DateText(r).toStdString() + "\nType: " + type.toStdString();
+  ui_.Message(MessageKind::Information, text, Button::OK);
+}
+
+void TFileForm::mnuRedoThumbsClick() {
+  const std::vector<int> rows = SelectedRows();
+  if (rows.empty()) {
+    ui_.Message(MessageKind::Information, "Please make a selection to redo thumbnails.", Button::OK);
+    return;
+  }
+  if (thumbs_ != nullptr)
+    for (int row : rows) thumbs_->Forget(listing_.PathAt(row).string());
+  for (int row : rows) listing_.At(row).thumbState = 0;
+  model_->ForgetThumbnails();
+  model_->Reset();
+  PushSelection();
 }
 
 // --- comments ----------------------------------------------------------------------------------

@@ -122,6 +122,8 @@ class TFileForm : public QMainWindow {
   void mnuRecentKillClick();
   void mnuGoToClick();
   void mnuFolderSizeClick();
+  void mnuInfoClick();
+  void mnuRedoThumbsClick();
   void mnuInstantSlideshowClick();
   void mnuSlideAlbumClick();
   void mnuRecursiveListingClick();

@@ -95,13 +95,13 @@ QVariant TFileListModel::data(const QModelIndex& index, int role) const {
       if (col != kName) return {};
       if (showThumbs_ && thumbs_ != nullptr && !r.folder) {
         const QString path = Q(listing_.PathAt(index.row()).string());
-        auto it = thumbCache_.find(path);
-        if (it != thumbCache_.end()) return *it;
+        const QString key = path + QChar(0) + QString::number(r.mtimeSec) + QChar(0) + QString::number(r.mtimeNsec);
+        if (const QIcon* cached = thumbCache_.object(key)) return *cached;
         if (auto dib = thumbs_->Thumbnail(path.toStdString(), thumbSize_.width(), thumbSize_.height(), r.mtimeSec)) {
           const QImage img = QImageFromDib(*dib);
           if (!img.isNull()) {
             QIcon icon(QPixmap::fromImage(img));
-            thumbCache_.insert(path, icon);
+            thumbCache_.insert(key, new QIcon(icon));
             r.thumbState = 1;
             return icon;
           }

@@ -3,6 +3,7 @@
 // only for what a view shows, so a folder of 20,000 pictures costs nothing per row until it
 // is seen. Type texts and thumbnails are made for visible rows only.
 #include <QAbstractTableModel>
+#include <QCache>
 #include <QHash>
 #include <QIcon>
 #include <functional>
@@ -42,6 +43,8 @@ class TFileListModel : public QAbstractTableModel {
     drop_ = std::move(drop);
   }
 
+  // Thumbnails are asked again (after Redo thumbs or a change on disk).
+  void ForgetThumbnails() { thumbCache_.clear(); }
   void Reset() {
     beginResetModel();
     endResetModel();
@@ -70,7 +73,8 @@ class TFileListModel : public QAbstractTableModel {
   std::function<bool(const std::vector<std::string>&, Qt::DropAction)> drop_;
   std::function<std::optional<PictureDims>(const std::string&)> probe_;
   mutable QHash<QString, QIcon> icons_;
-  mutable QHash<QString, QIcon> thumbCache_;
+  // The thumbnails shown lately (path and date), bounded so a long scroll cannot fill memory.
+  mutable QCache<QString, QIcon> thumbCache_{2000};
 };
 
 // "yyyy-MM-dd hh:mm" of a record's modification time, local time.

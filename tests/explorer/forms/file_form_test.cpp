@@ -23,6 +23,7 @@
 #include "explorer/forms/file_form.h"
 #include "explorer/forms/file_list_model.h"
 #include "explorer/forms/walk_form.h"
+#include "explorer/thumbnail_source.h"
 #include "platform/folder_monitor.h"
 #include "platform/qt/qt_folder_monitor.h"
 #include "platform/scripted_ui.h"
@@ -69,6 +70,21 @@ class FakeDialogs : public ExplorerDialogs {
     q.pop_front();
     return v;
   }
+};
+
+// Red thumbnails for JPEGs, none for the rest; remembers what it was asked and told to forget.
+class FakeThumbs : public ThumbnailSource {
+ public:
+  std::vector<std::string> asked, forgotten;
+  std::optional<Dib> Thumbnail(const std::string& path, int w, int h, std::int64_t) override {
+    asked.push_back(path);
+    if (path.size() < 4 || path.substr(path.size() - 4) != ".jpg") return std::nullopt;
+    Dib d(std::min(w, 8), std::min(h, 6), 24);
+    for (int y = 0; y < d.Height(); ++y)
+      for (int x = 0; x < d.Width(); ++x) d.SetPixel(x, y, 0xFF0000);
+    return d;
+  }
+  void Forget(const std::string& path) override { forgotten.push_back(path); }
 };
 
 // A file of size bytes last written long ago (the transit rule leaves new files out).
@@ -356,6 +372,30 @@ class FileFormTest : public QObject {
     TWalkForm gone(WalkMode::Choose, "Folder", (dir_ / "gone/deeper").string(), *ui_);
     QCOMPARE(gone.OkButton()->text(), QString("&Ok"));
     QCOMPARE(gone.PathBox()->currentText().toStdString(), dir_.string());
+  }
+
+  void thumbnailsComeFromTheSourceWithKindIconsMeanwhile() {
+    FakeThumbs thumbs;
+    form_->SetThumbnails(&thumbs);
+    form_->SetView(ExplorerView::Thumbnails);
+    const Listing& l = form_->CurrentListing();
+    const QIcon jpg = form_->Model()->index(l.RowOf("a.jpg"), 0).data(Qt::DecorationRole).value<QIcon>();
+    const QImage img = jpg.pixmap(jpg.availableSizes().value(0, QSize(8, 6))).toImage();
+    QCOMPARE(img.pixelColor(1, 1), QColor(255, 0, 0));
+    QCOMPARE(thumbs.asked.back(), (dir_ / "a.jpg").string());
+    const QIcon png = form_->Model()->index(l.RowOf("B.png"), 0).data(Qt::DecorationRole).value<QIcon>();
+    QCOMPARE(png.cacheKey(), form_->Model()->KindIcon(l.At(l.RowOf("B.png"))).cacheKey());
+    // Redo thumbs: nothing selected asks for a selection; else the source forgets them.
+    form_->SelectRows({});
+    form_->Action("mnuRedoThumbs")->trigger();
+    QCOMPARE(ui_->Texts().back(), std::string("Please make a selection to redo thumbnails."));
+    form_->SelectRows({l.RowOf("a.jpg")});
+    form_->Action("mnuRedoThumbs")->trigger();
+    QCOMPARE(thumbs.forgotten, std::vector<std::string>{(dir_ / "a.jpg").string()});
+    // Info names the file, its folder and its size.
+    form_->Action("mnuInfo")->trigger();
+    QVERIFY(ui_->Texts().back().find("Size: 30 bytes") != std::string::npos);
+    form_->SetThumbnails(nullptr);
   }
 
   void twentyThousandFilesList() {
