@@ -188,8 +188,14 @@ EntryVerdict ReadEntry(int dirFd, const char* name, std::int64_t nowNs, ListingR
   out.size = folder ? 0 : static_cast<std::uint64_t>(st.st_size);
   out.mtimeSec = st.st_mtim.tv_sec;
   out.mtimeNsec = st.st_mtim.tv_nsec;
-  out.dosDate = DosDateOf(out.mtimeSec);
-  out.timeOfDay = TimeOfDayOf(out.mtimeSec, out.mtimeNsec);
+  // One local-time conversion for both fields: it is the dearest step per entry.
+  const std::time_t t = static_cast<std::time_t>(out.mtimeSec);
+  std::tm tm{};
+  if (localtime_r(&t, &tm) != nullptr) {
+    out.dosDate = PackDosDate(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);
+    out.timeOfDay =
+        static_cast<std::int32_t>(((tm.tm_hour * 60 + tm.tm_min) * 60 + tm.tm_sec) * 1000 + out.mtimeNsec / 1000000);
+  }
   out.device = st.st_dev;
   out.inode = st.st_ino;
   v.listed = true;
@@ -225,8 +231,6 @@ FolderRead ReadFolder(const std::filesystem::path& folder, std::int64_t nowNs) {
     r.records.clear();
     return r;
   }
-  std::sort(r.records.begin(), r.records.end(),
-            [](const ListingRecord& a, const ListingRecord& b) { return CompareKey(a, b, SortKey::NameUp) < 0; });
   r.ok = true;
   return r;
 }

@@ -81,7 +81,7 @@ struct FolderRead {
   std::vector<ListingRecord> records;
   int transit = 0;  // files left out because they are still being written
 };
-// One directory read of folder. Records come in Name + order. nowNs: the clock for the
+// One directory read of folder, records in directory order (a Listing sorts them). nowNs: the clock for the
 // transit rule (nanoseconds since the epoch); 0 takes the system clock.
 FolderRead ReadFolder(const std::filesystem::path& folder, std::int64_t nowNs = 0);
 std::int64_t NowNs();

@@ -47,9 +47,28 @@ bool IsPseudoFs(long type) {
   }
 }
 
+// The upper-case extension of a file name (as UpperExt gives it) without allocating.
+std::string_view ExtOf(std::string_view name, char (&buf)[16]) {
+  const std::size_t dot = name.rfind('.');
+  if (dot == std::string_view::npos || dot == 0 || dot + 1 >= name.size() || name.size() - dot > sizeof buf) return {};
+  const std::size_t n = name.size() - dot;
+  for (std::size_t i = 0; i < n; ++i) {
+    const char c = name[dot + i];
+    buf[i] = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+  }
+  return {buf, n};
+}
+
+// Kind lists are upper-case constants: the test is a plain substring search.
+bool InUpperKinds(std::string_view name, std::string_view kinds) {
+  char buf[16];
+  const std::string_view ext = ExtOf(name, buf);
+  return !ext.empty() && kinds.find(ext) != std::string_view::npos;
+}
+
 class SystemReader : public DirectoryReader {
 public:
-  bool Read(const fs::path& path, std::vector<WalkEntry>& out, int& err) override {
+  bool Read(const fs::path& path, Want want, std::string_view kinds, std::vector<WalkEntry>& out, int& err) override {
     out.clear();
     const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) {
@@ -66,12 +85,20 @@ public:
     while (dirent* e = ::readdir(d)) {
       const char* n = e->d_name;
       if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0))) continue;
+      // The entry's type from the folder itself spares a stat for what this pass skips.
+      const unsigned char type = e->d_type;
+      if (want == Want::Folders && type != DT_DIR && type != DT_UNKNOWN) continue;
+      if (want == Want::Files) {
+        if (type != DT_REG && type != DT_LNK && type != DT_UNKNOWN) continue;
+        if (!kinds.empty() && !InUpperKinds(n, kinds)) continue;
+      }
       struct stat st {};
       if (::fstatat(::dirfd(d), n, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;  // vanished meanwhile
       WalkEntry w;
       w.name = n;
       w.link = S_ISLNK(st.st_mode);
       if (w.link) {
+        if (want == Want::Folders) continue;  // never entered
         struct stat t {};
         if (::fstatat(::dirfd(d), n, &t, 0) == 0 && S_ISREG(t.st_mode)) {
           w.regular = true;
@@ -81,6 +108,7 @@ public:
         w.folder = S_ISDIR(st.st_mode);
         w.regular = S_ISREG(st.st_mode);
       }
+      if ((want == Want::Folders && !w.folder) || (want == Want::Files && !w.regular)) continue;
       w.size = w.regular ? static_cast<std::uint64_t>(st.st_size) : 0;
       w.mtimeSec = st.st_mtim.tv_sec;
       w.mtimeNsec = st.st_mtim.tv_nsec;
@@ -139,7 +167,7 @@ FolderPass ListFolders(const fs::path& start, const WalkOptions& options) {
     pass.folders.push_back(folder);
     if (options.folderFound) options.folderFound(pass.folders.size());
     int err = 0;
-    if (!reader.Read(folder, entries, err)) {
+    if (!reader.Read(folder, DirectoryReader::Want::Folders, {}, entries, err)) {
       ++pass.unreadable;  // kept in the list; its files are looked for again in the file pass
       continue;
     }
@@ -174,21 +202,26 @@ FilePass ListFiles(const std::vector<fs::path>& folders, std::string_view kinds,
       return pass;
     }
     int err = 0;
-    if (!reader.Read(folders[fi], entries, err)) {
+    if (!reader.Read(folders[fi], DirectoryReader::Want::Files, kinds, entries, err)) {
       ++pass.unreadable;
       if (perFolder) perFolder(fi, pass);
       continue;
     }
     std::sort(entries.begin(), entries.end(),
               [](const WalkEntry& a, const WalkEntry& b) { return CollateNames(a.name, b.name) < 0; });
+    const std::string& folderText = folders[fi].native();
     for (const WalkEntry& e : entries) {
       if (!e.regular) continue;
       ++pass.scanned;
       if (e.size == 0 || Hidden(e.name)) continue;
       if (e.name.find_first_of(std::string_view("\r\n", 2)) != std::string::npos) continue;
-      const std::string ext = UpperExt(fs::path(e.name));
-      if (ext == ".AVL" || !InKindList(ext, kinds)) continue;
-      pass.files.push_back({(folders[fi] / e.name).string(), fi, e.size, e.mtimeSec, e.mtimeNsec});
+      char buf[16];
+      const std::string_view ext = ExtOf(e.name, buf);
+      if (ext == ".AVL" || ext.empty() || kinds.find(ext) == std::string_view::npos) continue;
+      std::string path = folderText;
+      if (path.empty() || path.back() != '/') path += '/';
+      path += e.name;
+      pass.files.push_back({std::move(path), fi, e.size, e.mtimeSec, e.mtimeNsec});
     }
     if (perFolder) perFolder(fi, pass);
   }
@@ -210,7 +243,7 @@ SizeTotal FolderSize(const fs::path& folder, const WalkOptions& options) {
       return total;
     }
     int err = 0;
-    if (!reader.Read(f, entries, err)) continue;
+    if (!reader.Read(f, DirectoryReader::Want::Files, {}, entries, err)) continue;
     for (const WalkEntry& e : entries) {
       if (e.link || !e.regular) continue;
       total.bytes += e.size;

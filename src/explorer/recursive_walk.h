@@ -29,8 +29,13 @@ struct WalkEntry {
 class DirectoryReader {
 public:
   virtual ~DirectoryReader() = default;
+  // What a pass needs of a folder's entries: its subfolders (files are not looked at), or its
+  // files whose extension is in the kind list (folders and other files are not looked at;
+  // an empty list takes every file).
+  enum class Want { Folders, Files };
   // The entries of path (no "." and ".."); false with errno-like err on failure.
-  virtual bool Read(const std::filesystem::path& path, std::vector<WalkEntry>& out, int& err) = 0;
+  virtual bool Read(const std::filesystem::path& path, Want want, std::string_view kinds, std::vector<WalkEntry>& out,
+                    int& err) = 0;
   // Device and inode of a folder, and whether it lies on a pseudo file system.
   virtual bool Identify(const std::filesystem::path& path, std::uint64_t& device, std::uint64_t& inode,
                         bool& pseudo) = 0;
@@ -68,8 +73,9 @@ struct FilePass {
   bool aborted = false;
 };
 // The files of the folders that a recursive listing takes: regular, not hidden, size > 0,
-// extension in kinds and never ".AVL"; names with line breaks are skipped (the list files
-// cannot hold them). Within a folder by name (Name +). perFolder: after each folder.
+// extension in kinds (an upper-case list) and never ".AVL"; names with line breaks are
+// skipped (the list files cannot hold them). Within a folder by name (Name +). perFolder:
+// after each folder.
 FilePass ListFiles(const std::vector<std::filesystem::path>& folders, std::string_view kinds,
                    const WalkOptions& options = {},
                    const std::function<void(std::size_t folder, const FilePass& sofar)>& perFolder = {});

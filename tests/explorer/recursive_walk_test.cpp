@@ -99,13 +99,13 @@ TEST_F(WalkTree, StopEndsThePassesAndBigSizesAdd) {
 class FailingReader : public DirectoryReader {
  public:
   std::map<std::string, int> failures;
-  bool Read(const fs::path& p, std::vector<WalkEntry>& out, int& err) override {
+  bool Read(const fs::path& p, Want want, std::string_view kinds, std::vector<WalkEntry>& out, int& err) override {
     auto it = failures.find(p.filename().string());
     if (it != failures.end()) {
       err = it->second;
       return false;
     }
-    return SystemDirectoryReader().Read(p, out, err);
+    return SystemDirectoryReader().Read(p, want, kinds, out, err);
   }
   bool Identify(const fs::path& p, std::uint64_t& d, std::uint64_t& i, bool& pseudo) override {
     return SystemDirectoryReader().Identify(p, d, i, pseudo);
