@@ -21,7 +21,7 @@ std::int32_t Get32(const std::string& b, std::size_t at) {
 }  // namespace
 
 std::string EncodeExplorerSettings(const ExplorerSettings& s) {
-  std::string b(kExplorerSettingsSize, '\0');
+  std::string b(kExplorerRecordSize, '\0');
   Put32(b, 0, s.left);
   Put32(b, 4, s.top);
   Put32(b, 8, s.right);
@@ -42,7 +42,7 @@ std::string EncodeExplorerSettings(const ExplorerSettings& s) {
 
 ExplorerSettings DecodeExplorerSettings(const std::string& b) {
   ExplorerSettings s;
-  if (b.size() != kExplorerSettingsSize) return s;
+  if (b.size() != kExplorerRecordSize) return s;
   s.left = Get32(b, 0);
   s.top = Get32(b, 4);
   s.right = Get32(b, 8);

@@ -1,15 +1,16 @@
 #pragma once
 // The explorer window's stored settings: the "EControls7700" block (88 bytes, little-endian)
-// and the last folder ("ExploreDir").
+// and the last folder ("ExploreDir"). The start-up reads the same values under its own names
+// (app/stored_settings.h); these are the window's.
 #include <array>
 #include <cstdint>
 #include <string>
 
 namespace pelira {
 
-inline constexpr const char* kExplorerSettingsValue = "EControls7700";
-inline constexpr const char* kExploreDirValue = "ExploreDir";
-inline constexpr std::size_t kExplorerSettingsSize = 88;
+inline constexpr const char* kExplorerWindowValue = "EControls7700";
+inline constexpr const char* kExplorerFolderValue = "ExploreDir";
+inline constexpr std::size_t kExplorerRecordSize = 88;
 
 struct ExplorerSettings {
   std::int32_t left = 0, top = 0, right = 0, bottom = 0;  // window bounds

@@ -88,11 +88,18 @@ void FolderComments::Load(const fs::path& folder) {
     state_ = State::Failed;
     return;
   }
-  names_ = SplitLines(DecodeText(*names));
-  if (texts) texts_ = SplitLines(DecodeText(*texts));
+  const std::string_view textsView = texts ? std::string_view(*texts) : std::string_view();
+  Parse(*names, texts ? &textsView : nullptr);
+}
+
+void FolderComments::Parse(std::string_view names, const std::string_view* texts) {
+  names_ = SplitLines(DecodeText(names));
+  texts_.clear();
+  if (texts != nullptr) texts_ = SplitLines(DecodeText(*texts));
   // Pairs by line number: missing comments are empty, comments without a name are dropped.
   texts_.resize(names_.size());
   state_ = State::Loaded;
+  loaded_ = true;
 }
 
 std::string FolderComments::Find(std::string_view name) const {

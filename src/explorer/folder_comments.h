@@ -21,6 +21,8 @@ public:
 
   // Clears both lists and reads folder's files when the names file exists.
   void Load(const std::filesystem::path& folder);
+  // The lists from the two files' bytes (texts absent: every comment empty); state Loaded.
+  void Parse(std::string_view names, const std::string_view* texts);
   void Clear();
 
   State GetState() const { return state_; }

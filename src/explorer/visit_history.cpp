@@ -60,6 +60,12 @@ void VisitHistory::Load(const fs::path& file) {
   std::string bytes;
   bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   if (bytes.size() > (4u << 20)) return;
+  Parse(bytes);
+}
+
+void VisitHistory::Parse(std::string_view bytes) {
+  entries_.clear();
+  pos_ = 0;
   for (std::string& line : SplitLines(DecodeText(bytes))) {
     if (line.empty() || line[0] != '/' || line.find('\0') != std::string::npos) continue;
     const std::string f = Normal(line);

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace pelira {
@@ -33,6 +34,7 @@ public:
 
   // One path a line; lines that are blank, relative or hold NUL are skipped, the last 256 kept.
   void Load(const std::filesystem::path& file);
+  void Parse(std::string_view bytes);
   // Written atomically; a failure is ignored, as the history is a convenience.
   void Save(const std::filesystem::path& file) const;
 

@@ -193,7 +193,7 @@ TEST(ExplorerSettings, RoundTripAndDefaults) {
   s.treeWidth = 321;
   s.rest[10] = 0xAB;
   const std::string b = EncodeExplorerSettings(s);
-  ASSERT_EQ(b.size(), kExplorerSettingsSize);
+  ASSERT_EQ(b.size(), kExplorerRecordSize);
   EXPECT_EQ(static_cast<unsigned char>(b[0]), 0x9C);  // -100 little-endian
   EXPECT_EQ(b[18], 0);                                 // tree switch
   EXPECT_EQ(b[36], 7);                                 // sort key

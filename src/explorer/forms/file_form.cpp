@@ -967,7 +967,7 @@ void TFileForm::mnuFolderSizeClick() {
 void TFileForm::LoadSettings() {
   std::string bytes;
   if (settings_ != nullptr)
-    if (auto v = settings_->Read(kExplorerSettingsValue)) bytes.assign(v->begin(), v->end());
+    if (auto v = settings_->Read(kExplorerWindowValue)) bytes.assign(v->begin(), v->end());
   const ExplorerSettings s = DecodeExplorerSettings(bytes);
   const int w = s.right - s.left, h = s.bottom - s.top;
   if (s.stored && w >= 320 && h >= 240)
@@ -990,7 +990,7 @@ void TFileForm::LoadSettings() {
   SetView(static_cast<ExplorerView>(s.view));
   std::string dir;
   if (settings_ != nullptr)
-    if (auto d = settings_->ReadString(kExploreDirValue)) dir = *d;
+    if (auto d = settings_->ReadString(kExplorerFolderValue)) dir = *d;
   if (!dir.empty() && IsFolder(dir))
     SetFolder(dir);
   else
@@ -1000,7 +1000,7 @@ void TFileForm::LoadSettings() {
 void TFileForm::SaveSettings() {
   if (settings_ == nullptr) return;
   std::string old;
-  if (auto v = settings_->Read(kExplorerSettingsValue)) old.assign(v->begin(), v->end());
+  if (auto v = settings_->Read(kExplorerWindowValue)) old.assign(v->begin(), v->end());
   ExplorerSettings s = DecodeExplorerSettings(old);  // keeps the bytes this window does not own
   const QRect g = geometry();
   s.left = g.left();
@@ -1018,8 +1018,8 @@ void TFileForm::SaveSettings() {
   s.sortKey = static_cast<int>(listing_.Key());
   s.treeWidth = tree_->width();
   const std::string b = EncodeExplorerSettings(s);
-  settings_->Write(kExplorerSettingsValue, std::vector<std::uint8_t>(b.begin(), b.end()));
-  settings_->WriteString(kExploreDirValue, listing_.Folder());
+  settings_->Write(kExplorerWindowValue, std::vector<std::uint8_t>(b.begin(), b.end()));
+  settings_->WriteString(kExplorerFolderValue, listing_.Folder());
 }
 
 void TFileForm::closeEvent(QCloseEvent* event) {

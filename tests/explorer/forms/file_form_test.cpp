@@ -114,7 +114,7 @@ class FileFormTest : public QObject {
     dialogs_ = std::make_unique<FakeDialogs>();
     ui_ = std::make_unique<ScriptedUi>();
     trash_ = std::make_unique<FolderTrashShell>(dir_ / ".trash");
-    settings_.WriteString(kExploreDirValue, dir_.string());
+    settings_.WriteString(kExplorerFolderValue, dir_.string());
     form_ = std::make_unique<TFileForm>(*dialogs_, *ui_, *trash_, monitor_, nullptr, &settings_);
     ExplorerHooks hooks;
     hooks.openInViewer = [this](const std::vector<std::string>& p) { viewer_ = p; };
@@ -335,9 +335,9 @@ class FileFormTest : public QObject {
     form_->Action("mnuSort7")->trigger();
     form_->SetFolder((dir_ / "sub").string());
     form_->close();
-    const auto block = settings_.Read(kExplorerSettingsValue);
+    const auto block = settings_.Read(kExplorerWindowValue);
     QVERIFY(block.has_value());
-    QCOMPARE(block->size(), kExplorerSettingsSize);
+    QCOMPARE(block->size(), kExplorerRecordSize);
     const ExplorerSettings s = DecodeExplorerSettings(std::string(block->begin(), block->end()));
     QCOMPARE(s.view, 3);
     QCOMPARE(s.sortKey, 7);
