@@ -121,6 +121,12 @@ const Row kRows[] = {
     {"mnuRecentTools", "&Recent", "", "mnuTools", MenuKind::Submenu, nullptr, nullptr, ""},
     {"mnuRecentAdd", "&Add", "", "mnuRecentTools", MenuKind::Item, &TFileForm::mnuRecentAddClick, nullptr, ""},
     {"mnuRecentKill", "&Kill all", "", "mnuRecentTools", MenuKind::Item, &TFileForm::mnuRecentKillClick, nullptr, ""},
+    // The folder tree's pop-up menu.
+    {"mnuTreeDelete", "&Delete", "", "", MenuKind::Hidden, &TFileForm::mnuTreeDeleteClick, nullptr, ""},
+    {"mnuTreeRename", "&Rename", "", "", MenuKind::Hidden, &TFileForm::mnuTreeRenameClick, nullptr, ""},
+    {"mnuTreeCopy", "&Copy to", "", "", MenuKind::Hidden, &TFileForm::mnuTreeCopyClick, nullptr, ""},
+    {"mnuTreeMove", "&Move to", "", "", MenuKind::Hidden, &TFileForm::mnuTreeMoveClick, nullptr, ""},
+    {"mnuTreeFirstChild", "&First child", "", "", MenuKind::Hidden, &TFileForm::mnuTreeFirstChildClick, nullptr, ""},
 };
 
 constexpr const char* kViewNames[] = {"mnuThumbnails", "mnuLargeIcons", "mnuList", "mnuDetails"};
@@ -191,6 +197,16 @@ void TFileForm::BuildViews() {
     Guarded([this, i] {
       if (!syncing_) SetFolder(fsModel_->filePath(i).toStdString());
     });
+  });
+
+  tree_->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(tree_, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {
+    const QModelIndex i = tree_->indexAt(p);
+    if (i.isValid()) tree_->setCurrentIndex(i);
+    QMenu popup(this);
+    menus_->FillPopup(popup, {"mnuTreeDelete", "mnuTreeRename", "mnuTreeCopy", "mnuTreeMove", "-", "mnuRefresh",
+                              "mnuTreeFirstChild"});
+    popup.exec(tree_->viewport()->mapToGlobal(p));
   });
 
   model_ = new TFileListModel(listing_, this);
@@ -589,6 +605,10 @@ void TFileForm::Transfer(bool move) {
     sources.push_back(listing_.PathAt(row));
     names.push_back(listing_.At(row).display);
   }
+  TransferItems(move, sources, names);
+}
+
+void TFileForm::TransferItems(bool move, const std::vector<fs::path>& sources, const std::vector<std::string>& names) {
   const TransferKind kind = move ? TransferKind::Move : TransferKind::Copy;
   const auto target = dialogs_.ChooseFolder(this, move ? WalkMode::MoveTarget : WalkMode::CopyTarget,
                                             Q(TransferTitle(kind, names)), listing_.Folder());
@@ -605,7 +625,66 @@ void TFileForm::Transfer(bool move) {
     return b == Button::Yes ? ConflictAnswer::Replace : (b == Button::No ? ConflictAnswer::Skip : ConflictAnswer::Cancel);
   });
   ShowErrors(r.errors);
-  Revalidate();
+  if (!IsFolder(listing_.Folder()))
+    SetFolder(UsableFolder(listing_.Folder()));
+  else
+    Revalidate();
+}
+
+// --- the folder tree ---------------------------------------------------------------------------
+
+std::string TFileForm::TreeFolder() const {
+  const QModelIndex i = tree_->currentIndex();
+  return i.isValid() ? fsModel_->filePath(i).toStdString() : listing_.Folder();
+}
+
+void TFileForm::mnuTreeDeleteClick() {
+  const std::string folder = TreeFolder();
+  const fs::path p(folder);
+  if (folder.empty() || !p.has_relative_path()) return;
+  // Shift held: a permanent delete, asked as such.
+  const bool permanent = QApplication::keyboardModifiers().testFlag(Qt::ShiftModifier);
+  if (ui_.Message(MessageKind::Confirmation, TreeDeleteQuestion(p.filename().string(), permanent),
+                  Button::OK | Button::Cancel) != Button::OK)
+    return;
+  const bool current = fs::path(listing_.Folder()) == p || fs::path(listing_.Folder()).string().rfind(folder + "/", 0) == 0;
+  const DeleteResult r = DeleteItems({p}, permanent, shell_);
+  ShowErrors(r.errors);
+  if (current && r.done > 0) SetFolder(p.parent_path().string());
+}
+
+void TFileForm::mnuTreeRenameClick() {
+  const fs::path p(TreeFolder());
+  if (!p.has_relative_path()) return;
+  const auto name = dialogs_.AskText(this, "Rename", "New name:", p.filename().string());
+  if (!name || *name == p.filename().string()) return;
+  const OpResult r = RenameItem(p.parent_path(), p.filename().string(), *name);
+  if (!r.ok) {
+    ui_.Message(MessageKind::Warning, r.message, Button::OK);
+    return;
+  }
+  // The list follows when it showed the renamed folder or one inside it.
+  const std::string old = p.string(), now = (p.parent_path() / *name).string();
+  const std::string cur = listing_.Folder();
+  if (cur == old || cur.rfind(old + "/", 0) == 0)
+    SetFolder(now + cur.substr(old.size()));
+  else
+    Revalidate();
+}
+
+void TFileForm::mnuTreeCopyClick() {
+  const fs::path p(TreeFolder());
+  if (p.has_relative_path()) TransferItems(false, {p}, {p.filename().string()});
+}
+
+void TFileForm::mnuTreeMoveClick() {
+  const fs::path p(TreeFolder());
+  if (p.has_relative_path()) TransferItems(true, {p}, {p.filename().string()});
+}
+
+void TFileForm::mnuTreeFirstChildClick() {
+  const FolderPass pass = ListFolders(TreeFolder(), WalkOptions{[n = 0]() mutable { return ++n > 2; }, {}, nullptr});
+  if (pass.folders.size() >= 2) SetFolder(pass.folders[1].string());
 }
 
 void TFileForm::mnuDeleteClick() { DeleteRows(false); }

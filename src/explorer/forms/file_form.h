@@ -5,6 +5,7 @@
 // operations through it; pictures go to the viewer through ExplorerHooks. Menus, keys and tool
 // buttons come from one table; dialogs from one ExplorerDialogs.
 #include <QMainWindow>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -123,6 +124,12 @@ class TFileForm : public QMainWindow {
   void mnuGoToClick();
   void mnuFolderSizeClick();
   void mnuInfoClick();
+  // The folder tree's pop-up menu: on the tree's current folder.
+  void mnuTreeDeleteClick();
+  void mnuTreeRenameClick();
+  void mnuTreeCopyClick();
+  void mnuTreeMoveClick();
+  void mnuTreeFirstChildClick();
   void mnuRedoThumbsClick();
   void mnuInstantSlideshowClick();
   void mnuSlideAlbumClick();
@@ -143,6 +150,8 @@ class TFileForm : public QMainWindow {
   void UpdateStatus();
   void OpenRows(const std::vector<int>& rows);
   void Transfer(bool move);
+  void TransferItems(bool move, const std::vector<std::filesystem::path>& sources, const std::vector<std::string>& names);
+  std::string TreeFolder() const;
   void DeleteRows(bool permanent);
   bool RenameRow(int row, const std::string& name);
   void HeaderClicked(int section);

@@ -349,6 +349,31 @@ class FileFormTest : public QObject {
     QVERIFY(again.History().Entries().size() >= 2);
   }
 
+  void treeMenuRenamesCopiesAndRecyclesFolders() {
+    Make(dir_ / "sub/inner/deep.jpg");
+    form_->SetFolder((dir_ / "sub").string());
+    // First child, then rename the folder shown: the list follows it.
+    form_->Action("mnuTreeFirstChild")->trigger();
+    QCOMPARE(form_->Folder(), (dir_ / "sub/inner").string());
+    dialogs_->texts.push_back("renamed");
+    form_->Action("mnuTreeRename")->trigger();
+    QCOMPARE(form_->Folder(), (dir_ / "sub/renamed").string());
+    QVERIFY(fs::exists(dir_ / "sub/renamed/deep.jpg"));
+    // Copy the folder into itself: refused; elsewhere: copied.
+    dialogs_->folders.push_back((dir_ / "sub/renamed").string());
+    form_->Action("mnuTreeCopy")->trigger();
+    QCOMPARE(ui_->Texts().back(), std::string("Source (or parent) and destination folders are the same."));
+    dialogs_->folders.push_back(dir_.string());
+    form_->Action("mnuTreeCopy")->trigger();
+    QVERIFY(fs::exists(dir_ / "renamed/deep.jpg"));
+    // Delete asks "Recycle folder ..." and moves the folder to the trash; the list steps up.
+    ui_->Queue(Button::OK);
+    form_->Action("mnuTreeDelete")->trigger();
+    QCOMPARE(ui_->Calls().back().text, std::string("Recycle folder \"renamed\" ?"));
+    QVERIFY(fs::exists(dir_ / ".trash/renamed/deep.jpg"));
+    QCOMPARE(form_->Folder(), (dir_ / "sub").string());
+  }
+
   void aFolderThatCannotBeReadKeepsTheOldOne() {
     QVERIFY(!form_->SetFolder((dir_ / "missing").string()));
     QCOMPARE(form_->Folder(), dir_.string());
