@@ -80,15 +80,8 @@ void VisitHistory::Parse(std::string_view bytes) {
 void VisitHistory::Save(const fs::path& file) const { (void)AtomicWrite(file, JoinCrlf(entries_)); }
 
 void AddWalkHistory(std::vector<std::string>& history, const std::string& folder) {
-  const auto same = [&](const std::string& h) {
-    if (h.size() != folder.size()) return false;
-    for (std::size_t i = 0; i < h.size(); ++i) {
-      auto f = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
-      if (f(h[i]) != f(folder[i])) return false;
-    }
-    return true;
-  };
-  if (folder.empty() || std::any_of(history.begin(), history.end(), same)) return;
+  // Exact: /Photos and /photos are two folders here.
+  if (folder.empty() || std::find(history.begin(), history.end(), folder) != history.end()) return;
   if (history.size() > kWalkHistoryCapacity - 1) history.erase(history.begin());
   history.push_back(folder);
 }

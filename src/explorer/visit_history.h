@@ -48,8 +48,8 @@ private:
 };
 
 // The folder-walk dialog's history of chosen folders (this run only): folder is appended unless
-// already there (ASCII case folded); past 15 entries the oldest goes first, so it never holds
-// more than 16.
+// already there (exactly: names differ by case here); past 15 entries the oldest goes first, so
+// it never holds more than 16.
 inline constexpr std::size_t kWalkHistoryCapacity = 16;
 void AddWalkHistory(std::vector<std::string>& history, const std::string& folder);
 

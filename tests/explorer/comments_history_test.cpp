@@ -223,11 +223,12 @@ TEST(ExplorerSettings, RoundTripAndDefaults) {
 namespace pelira {
 namespace {
 
-TEST(WalkHistory, SixteenFoldersAtMostWithoutCaseDuplicates) {
+TEST(WalkHistory, SixteenFoldersAtMostWithoutDuplicates) {
   std::vector<std::string> h;
   AddWalkHistory(h, "/Photos");
-  AddWalkHistory(h, "/photos");  // the same, folded
-  EXPECT_EQ(h.size(), 1u);
+  AddWalkHistory(h, "/Photos");
+  AddWalkHistory(h, "/photos");  // another folder here
+  EXPECT_EQ(h.size(), 2u);
   for (int i = 0; i < 20; ++i) AddWalkHistory(h, "/d" + std::to_string(i));
   EXPECT_EQ(h.size(), kWalkHistoryCapacity);
   EXPECT_EQ(h.front(), "/d4");

@@ -157,7 +157,7 @@ void TWalkForm::btnOkClick() {
   std::string folder = TreeFolder();
   const std::string typed = pathBox_->currentText().trimmed().toStdString();
   // A typed folder other than the tree's wins; it must exist.
-  if (!typed.empty() && QString::compare(Q(typed), Q(folder), Qt::CaseInsensitive) != 0) {
+  if (!typed.empty() && typed != folder) {
     std::error_code ec;
     if (!std::filesystem::is_directory(typed, ec)) {
       ui_.Message(MessageKind::Warning, kCannotAccessText + typed, Button::OK);
