@@ -423,6 +423,15 @@ class FileFormTest : public QObject {
     form_->SetThumbnails(nullptr);
   }
 
+  void showExplorerWindowMakesOneWindowPerOwner() {
+    QWidget owner;
+    TFileForm* a = ShowExplorerWindow(&owner, {}, &settings_);
+    TFileForm* b = ShowExplorerWindow(&owner, {}, &settings_);
+    QCOMPARE(a, b);
+    QVERIFY(a->isVisible());
+    QCOMPARE(a->Folder(), dir_.string());
+  }
+
   void twentyThousandFilesList() {
     const fs::path big = dir_ / "big";
     fs::create_directory(big);
