@@ -72,6 +72,13 @@ const std::vector<Command>& AllCommands() {
       {"convert-batch", ConvertBatchSynopsis(), RunConvertBatch},
       {"datename", DateNameSynopsis(), RunDateName},
       {"renumber", RenumberSynopsis(), RunRenumber},
+      {"ls",
+       "  ls [--sort KEY] [-r] DIR   the folder as the explorer lists it, one item a line,\n"
+       "                      tab-separated: kind (folder, file), size, date, name. Left out:\n"
+       "                      hidden names, empty files, files written in the last 2 seconds,\n"
+       "                      anything but files and folders. KEY: name+ (default), name-, size+,\n"
+       "                      size-, date+, date-, type, family; -r reverses the order",
+       RunLs},
   };
   return commands;
 }

@@ -63,5 +63,6 @@ int RunCrc(const Args& args, std::ostream& out, std::ostream& err);
 int RunConvertBatch(const Args& args, std::ostream& out, std::ostream& err); std::string ConvertBatchSynopsis();  // convert_batch_command.cpp
 int RunDateName(const Args& args, std::ostream& out, std::ostream& err); std::string DateNameSynopsis();  // datename_command.cpp
 int RunRenumber(const Args& args, std::ostream& out, std::ostream& err); std::string RenumberSynopsis();  // renumber_command.cpp
+int RunLs(const Args& args, std::ostream& out, std::ostream& err);  // ls_command.cpp
 
 }  // namespace pelira::cli
