@@ -23,6 +23,9 @@ PELIRA_BUILD_PACKAGES=(
 )
 PELIRA_TEST_PACKAGES=(googletest libgtest-dev python3 imagemagick pngcheck libtiff-tools jpeginfo libjpeg-turbo-progs zip unzip
   xvfb x11-utils openbox wmctrl)
+# Scanning builds against SANE; printing is checked on PDFs with poppler's tools.
+PELIRA_BUILD_PACKAGES+=(libsane-dev)
+PELIRA_TEST_PACKAGES+=(poppler-utils)
 PELIRA_RUN_PACKAGES=(xvfb xauth xdotool x11-utils imagemagick)
 PELIRA_FUZZ_PACKAGES=(clang libclang-rt-14-dev python3)
 PELIRA_BENCH_PACKAGES=(libbenchmark-dev libvips-tools)
