@@ -2,10 +2,6 @@
 
 namespace pelira {
 
-namespace {
-Clipboard* g_clipboard = nullptr;
-}
-
 ClipboardData MemoryClipboard::Get() {
   if (picture_) {
     ClipboardData d;
@@ -33,12 +29,5 @@ void MemoryClipboard::SetBytes(ClipboardFormat format, std::vector<std::uint8_t>
   data_.format = format;
   data_.bytes = std::move(bytes);
 }
-
-Clipboard& CurrentClipboard() {
-  static MemoryClipboard fallback;
-  return g_clipboard ? *g_clipboard : fallback;
-}
-
-void SetCurrentClipboard(Clipboard* clipboard) { g_clipboard = clipboard; }
 
 }  // namespace pelira

@@ -1,6 +1,6 @@
 #pragma once
 // The system clipboard as the viewer uses it: one picture in, one picture out. The desktop
-// program installs the Qt clipboard; tests and headless runs use MemoryClipboard.
+// window uses the Qt clipboard; tests hand it a MemoryClipboard or the Qt one.
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -49,10 +49,5 @@ private:
   ClipboardData data_;
   bool refusing_ = false;
 };
-
-// The installed clipboard; a MemoryClipboard until the program installs one.
-Clipboard& CurrentClipboard();
-// nullptr restores the default. The caller keeps clipboard alive while it is installed.
-void SetCurrentClipboard(Clipboard* clipboard);
 
 }  // namespace pelira
