@@ -1,10 +1,12 @@
 #include "viewer/forms/viewer_dialogs.h"
 
 #include <QFileDialog>
+#include <QInputDialog>
 
 #include "engine/dialogs/dialog_place.h"
 #include "engine/dialogs/resize_form.h"
 #include "viewer/forms/list_dlg.h"
+#include "viewer/forms/print_form.h"
 #include "viewer/forms/save_dialog.h"
 
 namespace pelira {
@@ -36,6 +38,28 @@ bool QtViewerDialogs::RunListDialog(TListDlg& dialog) { return dialog.exec() == 
 bool QtViewerDialogs::RunViewportDialog(TResizeForm& dialog) {
   PlaceAtCursor(&dialog);
   return dialog.exec() == QDialog::Accepted;
+}
+
+bool QtViewerDialogs::RunPrintSetup(TPrintForm& form) { return form.exec() == QDialog::Accepted; }
+
+bool QtViewerDialogs::RunNewImageDialog(TResizeForm& dialog) {
+  PlaceAtCursor(&dialog);
+  return dialog.exec() == QDialog::Accepted;
+}
+
+int QtViewerDialogs::ChooseScanner(QWidget* parent, const QStringList& devices) {
+  bool ok = false;
+  const QString chosen = QInputDialog::getItem(parent, "Select Source", "Sources:", devices, 0, false, &ok);
+  return ok ? static_cast<int>(devices.indexOf(chosen)) : -1;
+}
+
+QString QtViewerDialogs::PrintFileName(QWidget* parent, const QString& folder) {
+  QFileDialog dlg(parent, "Print to File", folder, "PDF (*.pdf)");
+  dlg.setOption(QFileDialog::DontUseNativeDialog, true);
+  dlg.setDefaultSuffix("pdf");
+  dlg.setAcceptMode(QFileDialog::AcceptSave);
+  if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return QString();
+  return dlg.selectedFiles().front();
 }
 
 }  // namespace pelira

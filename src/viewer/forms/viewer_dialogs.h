@@ -11,6 +11,7 @@
 namespace pelira {
 
 class TListDlg;
+class TPrintForm;
 class TResizeForm;
 struct SaveChoice;
 struct SaveDialogSetup;
@@ -27,6 +28,14 @@ public:
   virtual bool RunListDialog(TListDlg& dialog) = 0;
   // Runs the "Custom Viewport" size dialog: true when accepted.
   virtual bool RunViewportDialog(TResizeForm& dialog) = 0;
+  // Runs the print setup: true for "&Print it".
+  virtual bool RunPrintSetup(TPrintForm& form) = 0;
+  // Runs the "New Image" size dialog: true when accepted.
+  virtual bool RunNewImageDialog(TResizeForm& dialog) = 0;
+  // "&TWAIN" › "&Select": the index of the chosen scanner, -1 on cancel.
+  virtual int ChooseScanner(QWidget* parent, const QStringList& devices) = 0;
+  // The PDF file a print goes to where no printer exists: empty on cancel.
+  virtual QString PrintFileName(QWidget* parent, const QString& folder) = 0;
 };
 
 class QtViewerDialogs : public QtEngineDialogsOf<ViewerDialogs> {
@@ -36,6 +45,10 @@ public:
   QString BookmarkFile(QWidget* parent, bool save, const QString& folder) override;
   bool RunListDialog(TListDlg& dialog) override;
   bool RunViewportDialog(TResizeForm& dialog) override;
+  bool RunPrintSetup(TPrintForm& form) override;
+  bool RunNewImageDialog(TResizeForm& dialog) override;
+  int ChooseScanner(QWidget* parent, const QStringList& devices) override;
+  QString PrintFileName(QWidget* parent, const QString& folder) override;
 };
 
 }  // namespace pelira
