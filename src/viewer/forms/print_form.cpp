@@ -168,13 +168,14 @@ void TPrintForm::Recompute() {
   const RectI sheet = preview_->Sheet();
   previewSize_ = PreviewPicture(w_, h_, sheet.width, sheet.height, Percent());
   suspend_ = true;
-  place_ = PlaceOnPage(w_, h_, page_, Percent());
-  xBar_->setRange(0, place_.rangeX);
-  xBar_->setPageStep(place_.stepX);
-  xBar_->setValue(place_.X);
-  yBar_->setRange(0, place_.rangeY);
-  yBar_->setPageStep(place_.stepY);
-  yBar_->setValue(place_.Y);
+  const PrintPlacement p = PlaceOnPage(w_, h_, page_, Percent());
+  place_ = p;
+  xBar_->setRange(0, p.rangeX);
+  xBar_->setPageStep(p.stepX);
+  xBar_->setValue(p.X);
+  yBar_->setRange(0, p.rangeY);
+  yBar_->setPageStep(p.stepY);
+  yBar_->setValue(p.Y);
   suspend_ = false;
   PositionChanged();
 }
