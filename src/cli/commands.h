@@ -54,5 +54,7 @@ int RunExif(const Args& args, std::ostream& out, std::ostream& err);
 int RunComment(const Args& args, std::ostream& out, std::ostream& err);
 int RunUnzip(const Args& args, std::ostream& out, std::ostream& err);  // unzip_command.cpp
 int RunAlbum(const Args& args, std::ostream& out, std::ostream& err);  // album_command.cpp
+int RunPrint(const Args& args, std::ostream& out, std::ostream& err);  // print_command.cpp
+std::string PrintSynopsis();                                           // print_command.cpp
 
 }  // namespace pelira::cli
