@@ -22,7 +22,7 @@ PELIRA_BUILD_PACKAGES=(
   fonts-dejavu-core
 )
 PELIRA_TEST_PACKAGES=(googletest libgtest-dev python3 imagemagick pngcheck libtiff-tools jpeginfo libjpeg-turbo-progs zip unzip
-  xvfb x11-utils openbox wmctrl)
+  xvfb x11-utils openbox wmctrl libglib2.0-bin shared-mime-info)
 # Scanning builds against SANE; printing is checked on PDFs with poppler's tools.
 PELIRA_BUILD_PACKAGES+=(libsane-dev)
 PELIRA_TEST_PACKAGES+=(poppler-utils)

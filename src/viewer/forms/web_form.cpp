@@ -391,9 +391,11 @@ std::vector<MenuSpec> TWebForm::MenuRows() {
       {"mnuTile", "&Tile", {}, "mnuTools", K::Submenu},
       {"mnuTileViewerLeft", "Viewer left - &Explorer right", {}, "mnuTile"},
       {"mnuWallpaper", "&Wallpaper", {}, "mnuTools", K::Submenu},
-      {"mnuWallpaperSet", "&Set", {}, "mnuWallpaper"},
+      {"mnuWallpaperSet", "&Set", {}, "mnuWallpaper", K::Item, [this] { mnuWallpaperSetClick(); }},
+      {"mnuWallpaperClear", "&Clear", {}, "mnuWallpaper", K::Item, [this] { mnuWallpaperClearClick(); }},
       {"mnuAssociations", "&Associations", {}, "mnuTools", K::Submenu},
-      {"mnuAssociationsSet", "&Set", {}, "mnuAssociations"},
+      {"mnuAssociationsSet", "&Set", {}, "mnuAssociations", K::Item, [this] { mnuAssociationsClick(false); }},
+      {"mnuAssociationsChange", "&Change", {}, "mnuAssociations", K::Item, [this] { mnuAssociationsClick(true); }},
 
       {"mnuHelp", "&Help", {}, "", K::Submenu},
       {"mnuHelpContents", "&Contents", {}, "mnuHelp", K::Item, [] { Help::Show(0); }, {Qt::Key_F1}, KeyScope::Always},

@@ -95,6 +95,10 @@ public:
   void mnuZoomToClick();
   // Tools › Compress: the JPEG compression wizard over the picture, with its Save As.
   void mnuCompressClick();
+  // Tools › Wallpaper and Associations (web_form_desktop.cpp).
+  void mnuWallpaperSetClick();
+  void mnuWallpaperClearClick();
+  void mnuAssociationsClick(bool change);
   // Enter in the path box: a file opens, a folder starts the open dialog there, anything else
   // is "File not found." and the box shows the current file again.
   void PathBoxEnter();

@@ -250,6 +250,7 @@ void TWebForm::PageChange(int command) {
   }
   LoadRequest request = MakeLoadRequest();
   request.pageIndex = page;
+  request.pageChange = true;
   LoadedPicture loaded;
   sky95_->SuspendPaint(true);
   SetStatusWord(kStatusLoading);
