@@ -25,6 +25,9 @@ PELIRA_TEST_PACKAGES=(googletest libgtest-dev python3 imagemagick pngcheck libti
   xvfb x11-utils openbox wmctrl libglib2.0-bin shared-mime-info)
 # GNU parallel: the README's many-machine batch example is run by the tests.
 PELIRA_TEST_PACKAGES+=(parallel)
+# Scanning builds against SANE; printing is checked on PDFs with poppler's tools.
+PELIRA_BUILD_PACKAGES+=(libsane-dev)
+PELIRA_TEST_PACKAGES+=(poppler-utils)
 PELIRA_RUN_PACKAGES=(xvfb xauth xdotool x11-utils imagemagick)
 PELIRA_FUZZ_PACKAGES=(clang libclang-rt-14-dev python3)
 PELIRA_BENCH_PACKAGES=(libbenchmark-dev libvips-tools)

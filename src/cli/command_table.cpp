@@ -13,6 +13,7 @@ const std::vector<Command>& AllCommands() {
       {"convert", ConvertSynopsis(), RunConvert},
       {"run", RunSynopsis(), RunScript},
       {"apply", ApplySynopsis(), RunApply},
+      {"print", PrintSynopsis(), RunPrint},
       {"show",
        "  show frames --effect N OLD NEW --size WxH --out DIR [--speed S] [--seed N]\n"
        "                      the frames of slideshow transition N (0..173, the effects table;\n"

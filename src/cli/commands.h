@@ -64,5 +64,7 @@ int RunConvertBatch(const Args& args, std::ostream& out, std::ostream& err); std
 int RunDateName(const Args& args, std::ostream& out, std::ostream& err); std::string DateNameSynopsis();  // datename_command.cpp
 int RunRenumber(const Args& args, std::ostream& out, std::ostream& err); std::string RenumberSynopsis();  // renumber_command.cpp
 int RunLs(const Args& args, std::ostream& out, std::ostream& err);  // ls_command.cpp
+int RunPrint(const Args& args, std::ostream& out, std::ostream& err);  // print_command.cpp
+std::string PrintSynopsis();                                           // print_command.cpp
 
 }  // namespace pelira::cli

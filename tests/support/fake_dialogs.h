@@ -99,6 +99,15 @@ public:
   QString AssociatedApp(QWidget*, const QString& caption) override {
     return associatedApp ? associatedApp(caption) : QString();
   }
+
+  std::function<bool(TPrintForm& form)> printSetup;
+  std::function<bool(TResizeForm& dialog)> newImage;
+  std::function<int(const QStringList& devices)> scanner;
+  std::function<QString()> printFile;
+  bool RunPrintSetup(TPrintForm& form) override { return printSetup ? printSetup(form) : false; }
+  bool RunNewImageDialog(TResizeForm& dialog) override { return newImage ? newImage(dialog) : false; }
+  int ChooseScanner(QWidget*, const QStringList& devices) override { return scanner ? scanner(devices) : -1; }
+  QString PrintFileName(QWidget*, const QString&) override { return printFile ? printFile() : QString(); }
 };
 
 class FakeBatchDialogs : public BatchDialogs {

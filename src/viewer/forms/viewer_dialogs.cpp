@@ -2,6 +2,7 @@
 
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QLabel>
 #include <QListWidget>
 #include <QVBoxLayout>
@@ -10,6 +11,7 @@
 #include "engine/dialogs/resize_form.h"
 #include "platform/help.h"
 #include "viewer/forms/list_dlg.h"
+#include "viewer/forms/print_form.h"
 #include "viewer/forms/save_dialog.h"
 
 namespace pelira {
@@ -72,6 +74,28 @@ QString QtViewerDialogs::AssociatedApp(QWidget* parent, const QString& caption) 
   return QFileDialog::getOpenFileName(parent, caption, "/usr/share/applications",
                                       "Desktop entries (*.desktop);;All files (*)", nullptr,
                                       QFileDialog::DontUseNativeDialog);
+}
+
+bool QtViewerDialogs::RunPrintSetup(TPrintForm& form) { return form.exec() == QDialog::Accepted; }
+
+bool QtViewerDialogs::RunNewImageDialog(TResizeForm& dialog) {
+  PlaceAtCursor(&dialog);
+  return dialog.exec() == QDialog::Accepted;
+}
+
+int QtViewerDialogs::ChooseScanner(QWidget* parent, const QStringList& devices) {
+  bool ok = false;
+  const QString chosen = QInputDialog::getItem(parent, "Select Source", "Sources:", devices, 0, false, &ok);
+  return ok ? static_cast<int>(devices.indexOf(chosen)) : -1;
+}
+
+QString QtViewerDialogs::PrintFileName(QWidget* parent, const QString& folder) {
+  QFileDialog dlg(parent, "Print to File", folder, "PDF (*.pdf)");
+  dlg.setOption(QFileDialog::DontUseNativeDialog, true);
+  dlg.setDefaultSuffix("pdf");
+  dlg.setAcceptMode(QFileDialog::AcceptSave);
+  if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return QString();
+  return dlg.selectedFiles().front();
 }
 
 }  // namespace pelira

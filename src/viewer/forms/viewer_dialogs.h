@@ -14,6 +14,7 @@
 namespace pelira {
 
 class TListDlg;
+class TPrintForm;
 class TResizeForm;
 struct SaveChoice;
 struct SaveDialogSetup;
@@ -35,6 +36,14 @@ public:
                                                                      const std::vector<std::string>& items) = 0;
   // The program (or desktop entry) a kind should open with: empty on cancel.
   virtual QString AssociatedApp(QWidget* parent, const QString& caption) = 0;
+  // Runs the print setup: true for "&Print it".
+  virtual bool RunPrintSetup(TPrintForm& form) = 0;
+  // Runs the "New Image" size dialog: true when accepted.
+  virtual bool RunNewImageDialog(TResizeForm& dialog) = 0;
+  // "&TWAIN" › "&Select": the index of the chosen scanner, -1 on cancel.
+  virtual int ChooseScanner(QWidget* parent, const QStringList& devices) = 0;
+  // The PDF file a print goes to where no printer exists: empty on cancel.
+  virtual QString PrintFileName(QWidget* parent, const QString& folder) = 0;
 };
 
 class QtViewerDialogs : public QtEngineDialogsOf<ViewerDialogs> {
@@ -47,6 +56,10 @@ public:
   std::optional<std::vector<std::size_t>> ChooseAssociations(QWidget* parent, const QString& caption,
                                                              const std::vector<std::string>& items) override;
   QString AssociatedApp(QWidget* parent, const QString& caption) override;
+  bool RunPrintSetup(TPrintForm& form) override;
+  bool RunNewImageDialog(TResizeForm& dialog) override;
+  int ChooseScanner(QWidget* parent, const QStringList& devices) override;
+  QString PrintFileName(QWidget* parent, const QString& folder) override;
 };
 
 }  // namespace pelira

@@ -14,8 +14,11 @@
 #include "app/stored_settings.h"
 #include "platform/qt/menu_table.h"
 #include "viewer/bookmarks.h"
+#include "viewer/clipboard.h"
 #include "viewer/forms/viewer_dialogs.h"
 #include "viewer/open_flow.h"
+#include "viewer/printer.h"
+#include "viewer/scanner.h"
 #include "viewer/view_state.h"
 #include "viewer/window_sizing.h"
 
@@ -252,6 +255,40 @@ public:
   void SetBatchMark(bool on, const std::string& suffix = {});
   void SetBatchSuffix(const std::string& suffix) { batchSuffix_ = suffix; }
   bool BatchMark() const { return batchMark_; }
+
+  // --- clipboard, printing, scanning, New and Info (web_form_clipboard.cpp, web_form_print.cpp)
+  void mnuCopyClick();           // Copy › Image
+  void mnuCopyViewportClick();   // Copy › Viewport
+  void mnuCopySelectionClick();  // Copy › Selection
+  void mnuPasteClick();          // Paste › Image
+  void mnuPasteMask1Click();     // Paste › Selection
+  void mnuEmptyClick();
+  void mnuPrintClick();
+  void mnuTWAIN_Select1Click();
+  void mnuTWAIN_Acquire1Click();
+  void mnuNew1Click();
+  void mnuImageInfoClick();
+  // A new picture from the clipboard, a scanner or New: shown as "Untitled", modified.
+  void ShowUntitled(Dib&& bitmap);
+  // The clipboard, printer and scanner the commands use: the desktop's (QClipboard, QPrinter,
+  // SANE) unless the window is handed others (tests). They must outlive the window.
+  void SetClipboard(Clipboard& c) { clipboard_ = &c; }
+  void SetPrinter(Printer& p) { printer_ = &p; }
+  void SetScanner(Scanner& s) { scanner_ = &s; }
+  Clipboard& TheClipboard();
+  Printer& ThePrinter();
+  Scanner& TheScanner();
+
+private:
+  Clipboard* clipboard_ = nullptr;
+  Printer* printer_ = nullptr;
+  Scanner* scanner_ = nullptr;
+  std::unique_ptr<Clipboard> ownClipboard_;
+  std::unique_ptr<Printer> ownPrinter_;
+  std::unique_ptr<Scanner> ownScanner_;
+  std::string scanDevice_;  // the source "&Select" chose
+
+public:
 
   // --- start-up and shutdown ------------------------------------------------------------------
   // Shows the display warnings; false when the program must end.
