@@ -63,7 +63,9 @@ QSize TSlideshowPlayer::DeviceSize() const {
 std::string TSlideshowPlayer::Play(ShowSequence& sequence, const PlayerOptions& options, RandomSource& random,
                                    ShowClock& clock, ShowPump& pump, Ui& ui) {
   if (playing_) return {};
+  started_ = false;
   if (!MayStartInstantShow(sequence, ui, flags_)) return {};
+  started_ = true;
   ui_ = &ui;
   std::optional<ScriptShowLock> lock;
   if (sequence.ScriptMode()) {

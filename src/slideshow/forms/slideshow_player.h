@@ -48,6 +48,8 @@ public:
   std::string Play(ShowSequence& sequence, const PlayerOptions& options, RandomSource& random, ShowClock& clock,
                    ShowPump& pump, Ui& ui);
   bool Playing() const { return playing_; }
+  // The last Play got past its refusals.
+  bool Started() const { return started_; }
   // What the window shows: the last presented surface.
   const QImage& Shown() const { return image_; }
   QTextBrowser* TextPanel() const { return text_; }
@@ -85,6 +87,7 @@ private:
   QImage image_;
   QTextBrowser* text_ = nullptr;
   bool playing_ = false;
+  bool started_ = false;
   bool displayChanged_ = false;
   QSize startSize_;
   int startDepth_ = 0;

@@ -31,6 +31,7 @@ namespace pelira {
 
 class TPix;
 class TShowForm;
+struct ShowRequest;
 class ToneCommands;
 struct EngineState;
 struct Histograms;
@@ -101,6 +102,15 @@ public:
   TShowForm* ShowAlbum();
   // Bookmarks › Album: the bookmark list joins the slide album.
   void mnuBookmarksAlbumClick();
+  // --- slideshows (web_form_show.cpp) ---------------------------------------------------------
+  // Bookmarks › Run, the context menu's Slideshow, the Instant slideshow button and key R.
+  void mnuHistorySlideshowClick();
+  // An AVL script played full screen; the blank picture afterwards. False when refused.
+  bool PlayScript(const std::string& path);
+  // Tools › Slideshow: the open dialog for a script, then PlayScript.
+  void mnuSlideshowClick();
+  // Tools › Slide effects: the chosen effects of instant shows.
+  void mnuSlideEffectsClick();
   void BlankPicture(bool untitled);
   void PictureChanged();
   void StatusReady();
@@ -228,6 +238,8 @@ private:
   void Init();
   void BuildMenus();
   std::vector<MenuSpec> MenuRows();
+  void BuildSlideshowCommands();
+  ShowRequest SlideshowRequest() const;
   void BuildToolBars();
   void BuildStatusBar();
   void ApplySettings();
