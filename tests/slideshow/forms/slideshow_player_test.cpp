@@ -7,6 +7,7 @@
 
 #include <functional>
 
+#include "platform/qt/script_show_lock.h"
 #include "platform/scripted_ui.h"
 #include "slideshow/effects_table.h"
 #include "slideshow/forms/slideshow_player.h"
@@ -276,6 +277,49 @@ private slots:
     QVERIFY(text.contains("Hello from the show"));
     QCOMPARE(panel, QRect(30, 40, 200, 100));
     QVERIFY(!player.TextPanel()->isVisible());
+  }
+
+  void scriptShowsHoldTheAvlRunningLock() {
+    Dir dir;
+    SavePicture(dir, "a.png", kRed);
+    const std::string script = "[Header]\r\nN=3\r\n[Directory]\r\n0=" + dir.path() +
+                               "/\r\n[1]\r\nF=a.png,0\r\n[2]\r\nF=a.png,0\r\n";
+    TSlideshowPlayer player;
+    FakeClock clock;
+    HookPump pump(clock);
+    SeededRandom random(3);
+    QVERIFY(!OtherCopyPlaysScript());
+    {
+      // Played alone: the lock is taken for the show and given back after it.
+      ScriptSequencer seq(dir / "s.avl", script, false);
+      ScriptedUi ui;
+      bool heldDuring = false;
+      pump.hook = [&] {
+        heldDuring = OtherCopyPlaysScript();
+        QTest::keyClick(&player, Qt::Key_Escape);
+      };
+      player.Play(seq, PlayerOptions{}, random, clock, pump, ui);
+      QVERIFY(heldDuring);
+      QVERIFY(ui.Texts().empty());
+      QVERIFY(!OtherCopyPlaysScript());
+    }
+    {
+      // Another show holds it: the warning, and the show plays all the same.
+      auto other = std::make_unique<ScriptShowLock>();
+      QVERIFY(other->Held());
+      ScriptSequencer seq(dir / "s.avl", script, false);
+      ScriptedUi ui;
+      bool played = false;
+      pump.hook = [&] {
+        played = played || player.windowTitle().startsWith("Slide 1 of 2");
+        if (played) QTest::keyClick(&player, Qt::Key_Escape);
+      };
+      player.Play(seq, PlayerOptions{}, random, clock, pump, ui);
+      QVERIFY(played);
+      QCOMPARE(ui.Texts(), std::vector<std::string>{kAvlRunningText});
+      other.reset();
+      QVERIFY(!OtherCopyPlaysScript());
+    }
   }
 
   void badScriptsAndDevicesStop() {

@@ -178,6 +178,28 @@ private slots:
     QCOMPARE(run.form->windowTitle(), QString("Untitled - Pelira 7.7"));
   }
 
+  void aCommandLineScriptPlaysFullScreenAndEndsTheProgram() {
+    const std::string d = dir_.path().toStdString() + "/";
+    const std::string script = "[Header]\r\nN=3\r\n[Directory]\r\n0=" + d +
+                               "\r\n[1]\r\nF=gradient_24.bmp,0\r\n[2]\r\nF=palette_8.bmp,0\r\n";
+    QFile f(dir_.filePath("cmd.avl"));
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(script.data(), static_cast<qint64>(script.size()));
+    f.close();
+    MemorySettingsStore store;
+    StoredSettings settings = ProgramEntry(store, false, 800).settings;
+    settings.viewer.alwaysFullScreen = false;  // the command line plays full screen all the same
+    TWebForm form(store, settings, StartupFromArguments(QStringList{"pelira", f.fileName()}));
+    form.SetDialogs(g_dialogs);
+    Watcher watch(form, "Slide 2 of 2");
+    form.show();
+    QTRY_VERIFY_WITH_TIMEOUT(watch.pressed, 30000);
+    QVERIFY(watch.fullScreen);
+    // The show over, the window closes (the program ends with it).
+    QTRY_VERIFY_WITH_TIMEOUT(!form.isVisible(), 30000);
+    QVERIFY(!form.State().SlideshowRunning);
+  }
+
 private:
   std::unique_ptr<ScriptedUi> ui_;
   QTemporaryDir dir_;
