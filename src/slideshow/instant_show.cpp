@@ -5,6 +5,7 @@
 #include "album/avl_script.h"
 #include "platform/help.h"
 #include "platform/ui.h"
+#include "viewer/slide_image.h"
 
 namespace pelira {
 
@@ -112,6 +113,8 @@ std::string RunInstantShow(ShowSequence& sequencer, ShowHost& host, const Instan
     }
     PlacedPicture placed;
     try {
+      if (!props.script && settings.screenGamma != 100 && settings.screenGamma > 0)
+        SlideGamma(*loaded, settings.screenGamma);
       placed = props.script ? PlaceScriptPicture(std::move(*loaded), props, cw, ch, slideBg & 0xFFFFFFu)
                             : PlacePicture(*loaded, cw, ch);
     } catch (const std::exception&) {

@@ -48,6 +48,7 @@ struct InstantShowSettings {
   std::uint32_t background = 0;    // 0x00RRGGBB
   int speed = 1;                   // Options "Effects &speed"
   int textPosition = 0;            // Options "Te&xt position": 0 Auto, 1 Top, 2 Bottom
+  int screenGamma = 100;           // View › Gamma, x 100: instant slides (script slides bring G)
 };
 
 // The pause after a slide background fills the window, and before a sound slide.

@@ -118,6 +118,7 @@ std::string TSlideshowPlayer::Play(ShowSequence& sequence, const PlayerOptions& 
   settings.background = options.background;
   settings.speed = options.speed;
   settings.textPosition = options.textPosition;
+  settings.screenGamma = options.screenGamma;
   Surface window;
   std::string report;
   try {

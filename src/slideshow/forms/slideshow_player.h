@@ -34,6 +34,7 @@ struct PlayerOptions {
   int speed = 1;
   int textPosition = 0;
   bool fullScreen = true;  // otherwise the window keeps its size (tests of a small window)
+  int screenGamma = 100;
 };
 
 class TSlideshowPlayer : public QWidget, public ShowHost {

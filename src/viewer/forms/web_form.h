@@ -309,6 +309,8 @@ private:
   bool firstActivationQueued_ = false;
   bool forcedClose_ = false;
   bool closing_ = false;
+  bool closeAfterShow_ = false;  // a close refused while a show played
+  void AfterShow();
   bool programmaticResize_ = false;
   bool dragging_ = false;
   QPoint dragLast_;

@@ -23,9 +23,18 @@ ShowRequest TWebForm::SlideshowRequest() const {
   r.options.speed = s.effectsSpeed;
   r.options.textPosition = s.textPosition;
   r.options.fullScreen = s.alwaysFullScreen || startup_.CommandLineShow;
+  r.options.screenGamma = state_.ScreenGamma;
   r.delayMs = s.slideshowDelay;
   r.jukebox = s.avlJukebox;
   return r;
+}
+
+void TWebForm::AfterShow() {
+  state_.SlideshowRunning = false;
+  if (closeAfterShow_) {
+    closeAfterShow_ = false;
+    QTimer::singleShot(0, this, &QWidget::close);
+  }
 }
 
 void TWebForm::mnuHistorySlideshowClick() {
@@ -37,10 +46,10 @@ void TWebForm::mnuHistorySlideshowClick() {
   try {
     r = PlayInstantSlideshow(this, bookmarks_.Entries(), bookmarks_.Index(), SlideshowRequest(), store_);
   } catch (...) {
-    state_.SlideshowRunning = false;
+    AfterShow();
     throw;
   }
-  state_.SlideshowRunning = false;
+  AfterShow();
   activateWindow();
   if (!r.started) return;
   bookmarks_.SetIndex(r.index);
@@ -61,10 +70,10 @@ bool TWebForm::PlayScript(const std::string& path) {
   try {
     r = PlayScriptSlideshow(this, path, SlideshowRequest());
   } catch (...) {
-    state_.SlideshowRunning = false;
+    AfterShow();
     throw;
   }
-  state_.SlideshowRunning = false;
+  AfterShow();
   activateWindow();
   // The blank picture follows a script, unless the show ended on a missing slide.
   if (r.report.empty()) BlankPicture(true);

@@ -66,7 +66,11 @@ struct Watcher {
     if (titles.isEmpty() || titles.back() != t) titles << t;
     if (t.startsWith(stopAt) && !pressed) {
       pressed = true;
-      QTest::keyClick(player, Qt::Key_Escape);
+      if (closeViewer) {
+        closeRefused = !form.close();
+      } else {
+        QTest::keyClick(player, Qt::Key_Escape);
+      }
     }
   }
   TWebForm& form;
@@ -74,6 +78,7 @@ struct Watcher {
   QTimer timer;
   QStringList titles;
   bool fullScreen = true, viewerRunning = true, pressed = false;
+  bool closeViewer = false, closeRefused = false;  // close the viewer instead of Esc
 };
 
 }  // namespace
@@ -134,6 +139,22 @@ private slots:
     // The viewer comes back on the slide that was showing.
     QCOMPARE(run.form->Bookmarks().Index(), std::size_t(1));
     QCOMPARE(run.form->State().CurrentFile, run.form->Bookmarks().Entries()[1]);
+  }
+
+  void closingTheViewerStopsTheShowAndClosesAfterIt() {
+    MemorySettingsStore store;
+    Start run(store);
+    run.Show();
+    g_open = files_;
+    run.form->BtnOpenClick();
+    ui_->Clear();
+    Watcher watch(*run.form, "Slide 1 of 3");
+    watch.closeViewer = true;
+    run.form->Action("mnuBookmarksRun")->trigger();
+    QVERIFY(watch.pressed);
+    QVERIFY(watch.closeRefused);  // not while the show plays
+    QVERIFY(!run.form->findChild<TSlideshowPlayer*>());
+    QTRY_VERIFY(!run.form->isVisible());
   }
 
   void oneBookmarkAsksForMore() {
