@@ -14,10 +14,12 @@ PlacedPicture PlacePicture(const Dib& picture, int windowWidth, int windowHeight
   if (picture.Empty() || windowWidth <= 0 || windowHeight <= 0) return placed;
   const SizeI fit = FitSize(picture.Width(), picture.Height(), windowWidth, windowHeight);
   if (fit.width <= 0 || fit.height <= 0) return placed;
-  placed.picture = SurfaceFromDib(fit.width == picture.Width() && fit.height == picture.Height()
-                                      ? picture
-                                      : ScaledCopy(picture, fit.width, fit.height,
-                                                   TRect{0, 0, picture.Width(), picture.Height()}, 4));
+  const bool same = fit.width == picture.Width() && fit.height == picture.Height();
+  // The smooth copy makes 1-bit pictures grey; a two-colour slide keeps its colours.
+  placed.picture = SurfaceFromDib(same ? picture
+                                       : ScaledCopy(picture.BitCount() == 1 ? ToTrueColor(picture) : picture,
+                                                    fit.width, fit.height,
+                                                    TRect{0, 0, picture.Width(), picture.Height()}, 4));
   const int x = std::max(0, CenteredOrigin(windowWidth, fit.width));
   const int y = std::max(0, CenteredOrigin(windowHeight, fit.height));
   placed.rect = TRect{x, y, x + fit.width, y + fit.height};
@@ -47,6 +49,7 @@ PlacedPicture PlaceScriptPicture(Dib picture, const SlideProps& props, int windo
                                  std::uint32_t fill) {
   PlacedPicture placed;
   if (picture.Empty() || windowWidth <= 0 || windowHeight <= 0) return placed;
+  if (picture.BitCount() == 1) picture = ToTrueColor(picture);
   if (props.gamma != 100 && props.gamma > 0) SlideGamma(picture, props.gamma);
   if (props.rotate > 0) picture = Rotate(picture, 36000 - props.rotate * 100, fill & 0xFFFFFFu);
   const int w0 = picture.Width(), h0 = picture.Height();

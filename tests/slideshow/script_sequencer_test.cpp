@@ -285,6 +285,19 @@ TEST(PlaceScriptPicture, SizeAndPlace) {
   }
 }
 
+TEST(PlaceScriptPicture, TwoColourPicturesKeepTheirColoursWhenScaled) {
+  Palette two;
+  two.push_back(RgbQuad{0, 0, 255, 0});  // red
+  two.push_back(RgbQuad{255, 0, 0, 0});  // blue
+  Dib d(10, 10, 1, two);
+  SlideProps script;
+  script.script = true;
+  for (const Surface& s : {PlacePicture(d, 40, 40).picture, PlaceScriptPicture(d, script, 40, 40, 0).picture}) {
+    ASSERT_EQ(s.width, 40);
+    EXPECT_EQ(s.Row(20)[20] & 0xFFFFFF, 0xFF0000u);
+  }
+}
+
 TEST(PlaceScriptPicture, RotationIsClockwiseWithTheBackgroundInTheCorners) {
   // A 2 x 1 picture, red left, blue right: turned 90 degrees clockwise red is on top.
   Dib d(2, 1, 24);

@@ -78,6 +78,11 @@ std::string TSlideshowPlayer::Play(ShowSequence& sequence, const PlayerOptions& 
   flags_.SkipRequest = false;
 
   if (options.fullScreen) {
+    // Without a window manager the full-screen request alone changes nothing: the window is
+    // also given the whole screen.
+    QWidget* owner = parentWidget();
+    if (QScreen* s = owner && owner->screen() ? owner->screen() : QGuiApplication::primaryScreen())
+      setGeometry(s->geometry());
     showFullScreen();
   } else {
     show();
