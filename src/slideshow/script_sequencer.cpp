@@ -22,6 +22,25 @@ std::string FolderOf(const std::string& path) {
   return folder;
 }
 
+// "C:\PHOTOS\2001\" written on another system as a relative folder, "PHOTOS/2001/"; "" for
+// anything else (a folder of this system, a bare drive, a network name).
+std::string ForeignRelativeFolder(const std::string& dir) {
+  if (dir.size() < 3 || dir[1] != ':' || (dir[2] != '\\' && dir[2] != '/')) return {};
+  std::string rel;
+  for (std::size_t i = 3; i < dir.size(); ++i) rel += dir[i] == '\\' ? '/' : dir[i];
+  while (!rel.empty() && rel.front() == '/') rel.erase(rel.begin());
+  if (rel.empty() || rel.find('\0') != std::string::npos) return {};
+  if (rel.back() != '/') rel += '/';
+  // No climbing out of the folder it is looked for under.
+  for (std::size_t start = 0; start < rel.size();) {
+    const std::size_t end = rel.find('/', start);
+    const std::string part = rel.substr(start, end - start);
+    if (part == "..") return {};
+    start = end + 1;
+  }
+  return rel;
+}
+
 }  // namespace
 
 std::optional<std::string> ReadScriptFile(const std::string& path) {
@@ -77,18 +96,33 @@ ShowStep ScriptSequencer::StopStep() {
 std::string ScriptSequencer::Locate(const AvlSlide& slide) {
   for (const AvlCandidate& c : AvlCandidatePaths(header_, slide))
     if (exists_(c.dir + c.name)) return c.dir + c.name;
-  // Moved beside the script: its directory entry follows, so later slides there are found at once.
+  const bool indexed = slide.dirIndexOk && slide.dirIndex >= 0 &&
+                       static_cast<std::uint64_t>(slide.dirIndex) < header_.directories.size();
+  const auto d = indexed ? static_cast<std::size_t>(slide.dirIndex) : 0;
+  // A file found elsewhere moves its directory entry, so later slides there are found at once.
+  auto found = [&](const std::string& folder, const std::string& name) {
+    if (indexed) {
+      header_.directories[d] = folder;
+      if (d < header_.rawDirectories.size()) header_.rawDirectories[d] = folder;
+    }
+    return folder + name;
+  };
   for (const std::string* name : {&slide.name, &slide.rawName}) {
     if (name->empty() || name->find('/') != std::string::npos || name->find('\0') != std::string::npos) continue;
-    const std::string path = folder_ + *name;
-    if (!exists_(path)) continue;
-    if (slide.dirIndexOk && slide.dirIndex >= 0 &&
-        static_cast<std::uint64_t>(slide.dirIndex) < header_.directories.size()) {
-      const auto d = static_cast<std::size_t>(slide.dirIndex);
-      header_.directories[d] = folder_;
-      if (d < header_.rawDirectories.size()) header_.rawDirectories[d] = folder_;
+    // Moved beside the script.
+    if (exists_(folder_ + *name)) return found(folder_, *name);
+    // A script made on another system ("C:\SHOWS\PICS\"): the same folders under the script's
+    // folder or any folder above it, such as the mount point of the disc or stick holding both.
+    const std::string rel = indexed ? ForeignRelativeFolder(header_.directories[d]) : std::string();
+    if (rel.empty()) continue;
+    std::filesystem::path base(folder_);
+    for (int depth = 0; depth < 64; ++depth) {
+      std::string root = base.string();
+      if (root.empty() || root.back() != '/') root += '/';
+      if (exists_(root + rel + *name)) return found(root + rel, *name);
+      if (!base.has_parent_path() || base.parent_path() == base) break;
+      base = base.parent_path();
     }
-    return path;
   }
   return {};
 }

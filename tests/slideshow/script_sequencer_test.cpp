@@ -211,6 +211,33 @@ TEST(ScriptSequencer, MovedFilesAreFoundBesideTheScript) {
   EXPECT_EQ(asked, 1);
 }
 
+TEST(ScriptSequencer, FoldersOfAnotherSystemAreLookedForAboveTheScript) {
+  Files f;
+  // A stick mounted at /media/stick: the script in its SHOWS folder, the pictures in PICS/2001.
+  f.present = {"/media/stick/PICS/2001/a.jpg", "/media/stick/PICS/2001/b.jpg"};
+  const std::string script = Header(3, "1", {"e:\\PICS\\2001\\", "c:\\..\\PICS\\2001\\"}) +
+                             Section(1, "F=a.jpg,0") + Section(2, "F=b.jpg,0");
+  int asked = 0;
+  FileExistsFn counting = [&](const std::string& p) {
+    ++asked;
+    return f.present.count(p) > 0;
+  };
+  ScriptSequencer s("/media/stick/SHOWS/trip.avl", script, false, counting, f.Reader());
+  SeededRandom random(1);
+  EXPECT_EQ(s.Next(random).path, "/media/stick/PICS/2001/a.jpg");
+  EXPECT_EQ(s.Header().directories[0], "/media/stick/PICS/2001/");
+  s.Next(random);
+  asked = 0;
+  EXPECT_EQ(s.Next(random).path, "/media/stick/PICS/2001/b.jpg");
+  EXPECT_EQ(asked, 1);
+  // A folder that climbs with ".." is not followed.
+  ScriptSequencer up("/media/stick/SHOWS/trip.avl",
+                     Header(3, "1", {"c:\\..\\PICS\\2001\\"}) + Section(1, "F=a.jpg,0") + Section(2, "F=b.jpg,0"),
+                     false, f.Exists(), f.Reader());
+  ShowStep last;
+  EXPECT_EQ(Steps(up, 3, &last), std::vector<std::string>{"stop"});
+}
+
 TEST(ScriptSequencer, NestedScriptsTakeOverAndLoopsEnd) {
   Files f;
   f.present = {"/pics/a.bmp", "/pics/b.bmp"};
