@@ -66,6 +66,7 @@ std::string TSlideshowPlayer::Play(ShowSequence& sequence, const PlayerOptions& 
   started_ = false;
   if (!MayStartInstantShow(sequence, ui, flags_)) return {};
   started_ = true;
+  setWindowTitle("Slideshow");
   ui_ = &ui;
   std::optional<ScriptShowLock> lock;
   if (sequence.ScriptMode()) {

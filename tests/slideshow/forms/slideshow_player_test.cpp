@@ -89,12 +89,13 @@ private slots:
     std::map<QString, QRgb> lastCentre;
     bool alwaysFullScreen = true;
     pump.hook = [&] {
+      alwaysFullScreen = alwaysFullScreen && player.isVisible() && (player.windowState() & Qt::WindowFullScreen);
       const QString t = player.windowTitle();
+      if (!t.startsWith("Slide ")) return;  // no slide up yet
       if (titles.empty() || titles.back() != t) titles.push_back(t);
       lastCentre[t] = Centre(player.Shown());
-      alwaysFullScreen = alwaysFullScreen && player.isVisible() && (player.windowState() & Qt::WindowFullScreen);
       // Once the show has wrapped round to the first slide again, Esc.
-      if (titles.size() >= 5) QTest::keyClick(&player, Qt::Key_Escape);
+      if (titles.size() >= 4) QTest::keyClick(&player, Qt::Key_Escape);
     };
     const std::string report = player.Play(seq, PlayerOptions{}, random, clock, pump, ui);
     QCOMPARE(report, std::string());
@@ -102,14 +103,14 @@ private slots:
     QVERIFY(alwaysFullScreen);
     QVERIFY(!player.isVisible());
     QVERIFY(!player.Playing());
-    QVERIFY(titles.size() >= 5);
+    QVERIFY(titles.size() >= 4);
     const QString first = QString::fromStdString("Slide 1 of 3 \n " + files[0]);
     const QString second = QString::fromStdString("Slide 2 of 3 \n " + files[1]);
     const QString third = QString::fromStdString("Slide 3 of 3 \n " + files[2]);
-    QCOMPARE(titles[1], first);
-    QCOMPARE(titles[2], second);
-    QCOMPARE(titles[3], third);
-    QCOMPARE(titles[4], first);
+    QCOMPARE(titles[0], first);
+    QCOMPARE(titles[1], second);
+    QCOMPARE(titles[2], third);
+    QCOMPARE(titles[3], first);
     QCOMPARE(lastCentre[second], kGreen);
     QCOMPARE(lastCentre[third], kBlue);
     // The last slide shown (the first again) fills the screen: fitted, not at its own 120 x 90.
