@@ -171,7 +171,7 @@ ShowStep ScriptSequencer::Next(RandomSource& random) {
     }
     const std::string path = slide.found ? Locate(slide) : std::string();
     std::string dir;
-    if (slide.dirIndexOk && slide.dirIndex >= 0 &&
+    if (slide.found && slide.dirIndexOk && slide.dirIndex >= 0 &&
         static_cast<std::uint64_t>(slide.dirIndex) < header_.directories.size())
       dir = header_.directories[static_cast<std::size_t>(slide.dirIndex)];
     lastReport_ = "\nSlide " + i + " of " + n + "\nFolder: " + dir + "\nFilename: " + slide.name;
