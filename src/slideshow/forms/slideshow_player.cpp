@@ -103,9 +103,10 @@ std::string TSlideshowPlayer::Play(ShowSequence& sequence, const PlayerOptions& 
   }
   QMetaObject::Connection screenGeometry, screenRemoved, appState;
   if (shownOn) {
-    screenGeometry = connect(shownOn, &QScreen::geometryChanged, this, [this] { DisplayChange(); });
+    screenGeometry = connect(shownOn, &QScreen::geometryChanged, this,
+                             [this, shownOn] { ScreenChanged(shownOn->size(), shownOn->depth()); });
     screenRemoved = connect(qGuiApp, &QGuiApplication::screenRemoved, this, [this, shownOn](QScreen* s) {
-      if (s == shownOn) DisplayChange();
+      if (s == shownOn) ScreenChanged(QSize(), 0);
     });
   }
   // The whole program minimised or hidden.
@@ -152,10 +153,8 @@ std::string TSlideshowPlayer::Play(ShowSequence& sequence, const PlayerOptions& 
   return report;
 }
 
-void TSlideshowPlayer::DisplayChange() {
-  if (!playing_) return;
-  const QScreen* s = screen();
-  if (s && s->size() == startSize_ && s->depth() == startDepth_) return;
+void TSlideshowPlayer::ScreenChanged(QSize size, int depth) {
+  if (!playing_ || (size == startSize_ && depth == startDepth_)) return;
   displayChanged_ = true;
   flags_.StopRequest = true;
   flags_.SkipRequest = true;

@@ -56,6 +56,9 @@ public:
   QTextBrowser* TextPanel() const { return text_; }
   // The display changed during the last show.
   bool DisplayChanged() const { return displayChanged_; }
+  // The screen the show plays on now has this size and depth: a change from the start stops
+  // the show (and its wait), and the warning follows it.
+  void ScreenChanged(QSize size, int depth);
 
   // ShowHost
   std::optional<Dib> LoadPicture(const std::string& path) override;
@@ -79,7 +82,6 @@ protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-  void DisplayChange();
   QSize DeviceSize() const;
 
   RequestFlags& flags_;

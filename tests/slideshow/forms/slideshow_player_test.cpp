@@ -1,6 +1,7 @@
 // The player window driven through real key, mouse and window events, on a fake clock: a
 // pump that hands events over and then moves the clock, so no test waits for real time.
 #include <QFile>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QtTest>
@@ -184,6 +185,33 @@ private slots:
     QVERIFY(visibleAfter);  // stopped by the show, not by the window going away
     QVERIFY(!minimisedAfter);
     QVERIFY(!player.isVisible());
+  }
+
+  void aDisplayChangeStopsTheShowWithItsWarning() {
+    Dir dir;
+    const std::vector<std::string> files = {SavePicture(dir, "a.png", kRed), SavePicture(dir, "b.png", kGreen)};
+    TSlideshowPlayer player;
+    FakeClock clock;
+    HookPump pump(clock);
+    pump.jump = false;
+    SeededRandom random(1);
+    struct Case { const char* what; bool change; };
+    for (const Case c : {Case{"same size and depth", false}, Case{"another size", true}}) {
+      SlideshowSequencer seq(files, 0, {0}, 60000);
+      ScriptedUi ui;
+      pump.calls = 0;
+      pump.hook = [&] {
+        if (pump.calls == 3) {
+          const QScreen* s = player.screen();
+          player.ScreenChanged(c.change ? s->size() + QSize(1, 0) : s->size(), s->depth());
+        }
+        if (pump.calls == 6) QTest::keyClick(&player, Qt::Key_Escape);
+      };
+      player.Play(seq, PlayerOptions{}, random, clock, pump, ui);
+      QCOMPARE(player.DisplayChanged(), c.change);
+      QCOMPARE(pump.calls, c.change ? 3 : 6);
+      QCOMPARE(ui.Texts(), c.change ? std::vector<std::string>{kDisplayChangedText} : std::vector<std::string>{});
+    }
   }
 
   void refusalsAndReports() {
