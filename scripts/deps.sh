@@ -22,7 +22,7 @@ PELIRA_BUILD_PACKAGES=(
   fonts-dejavu-core
 )
 PELIRA_TEST_PACKAGES=(googletest libgtest-dev python3 imagemagick pngcheck libtiff-tools jpeginfo libjpeg-turbo-progs zip unzip
-  xvfb x11-utils openbox wmctrl)
+  xvfb x11-utils openbox wmctrl libglib2.0-bin shared-mime-info)
 PELIRA_RUN_PACKAGES=(xvfb xauth xdotool x11-utils imagemagick)
 PELIRA_FUZZ_PACKAGES=(clang libclang-rt-14-dev python3)
 PELIRA_BENCH_PACKAGES=(libbenchmark-dev libvips-tools)

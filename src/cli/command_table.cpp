@@ -61,6 +61,7 @@ const std::vector<Command>& AllCommands() {
        "  album convert ALBUM OUT.avl|OUT.avc|OUT.plp   writes the album in another format.\n"
        "                      Side files go to the program's \"data\" folder ($PELIRA_HOME/data).",
        RunAlbum},
+      {"desktop-files", DesktopSynopsis(), RunDesktopFiles},
   };
   return commands;
 }

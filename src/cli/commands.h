@@ -53,6 +53,8 @@ int RunShow(const Args& args, std::ostream& out, std::ostream& err);  // show_co
 int RunExif(const Args& args, std::ostream& out, std::ostream& err);
 int RunComment(const Args& args, std::ostream& out, std::ostream& err);
 int RunUnzip(const Args& args, std::ostream& out, std::ostream& err);  // unzip_command.cpp
+int RunDesktopFiles(const Args& args, std::ostream& out, std::ostream& err);  // desktop_command.cpp
+std::string DesktopSynopsis();
 int RunAlbum(const Args& args, std::ostream& out, std::ostream& err);  // album_command.cpp
 
 }  // namespace pelira::cli

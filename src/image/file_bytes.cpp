@@ -50,30 +50,39 @@ std::vector<std::uint8_t> ReadUpTo(const std::filesystem::path& path, std::size_
   if (::fstat(f.fd, &st) != 0) throw EVistrelError("Cannot open file " + path.string());
   if (!S_ISREG(st.st_mode)) throw EVistrelError(NotRegularFileText(path));
   ::fcntl(f.fd, F_SETFL, ::fcntl(f.fd, F_GETFL) & ~O_NONBLOCK);
-  std::vector<std::uint8_t> out;
-  if (whole) {
-    if (static_cast<std::uint64_t>(st.st_size) > MaxFileBytes()) throw EVistrelError("File too large: " + path.string());
-    // A file that grows while it is read is still held to the cap.
-    maxBytes = static_cast<std::size_t>(MaxFileBytes()) + 1;
-    if (st.st_size > 0) out.reserve(static_cast<std::size_t>(st.st_size));
-  }
-  std::size_t have = 0;
-  for (;;) {
-    if (have >= maxBytes) break;
-    std::size_t want = std::min<std::size_t>(maxBytes - have, 1 << 22);
-    if (out.capacity() > have) want = std::min(want, out.capacity() - have);
-    if (want == 0) want = std::min<std::size_t>(maxBytes - have, 1 << 16);
-    out.resize(have + want);
-    const ssize_t n = ::read(f.fd, out.data() + have, want);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      throw EVistrelError("Cannot read file " + path.string());
+  const std::uint64_t size = static_cast<std::uint64_t>(std::max<off_t>(st.st_size, 0));
+  if (whole && size > MaxFileBytes()) throw EVistrelError("File too large: " + path.string());
+  // A file that grows while it is read is still held to the cap.
+  const std::uint64_t limit = whole ? MaxFileBytes() : maxBytes;
+  auto readSome = [&](std::uint8_t* to, std::size_t n) -> std::size_t {
+    for (;;) {
+      const ssize_t got = ::read(f.fd, to, n);
+      if (got >= 0) return static_cast<std::size_t>(got);
+      if (errno != EINTR) throw EVistrelError("Cannot read file " + path.string());
     }
+  };
+  // The size the file says it has goes straight into the buffer it is returned in.
+  std::vector<std::uint8_t> out(static_cast<std::size_t>(std::min(size, limit)));
+  std::size_t have = 0;
+  while (have < out.size()) {
+    const std::size_t n = readSome(out.data() + have, out.size() - have);
     if (n == 0) break;
-    have += static_cast<std::size_t>(n);
+    have += n;
+  }
+  if (have < out.size()) {
+    out.resize(have);  // shorter than it said: shrinking keeps the buffer
+    return out;
+  }
+  // Longer than it said (still being written): the rest through a small buffer.
+  std::uint8_t more[1 << 16];
+  while (have < limit) {
+    const std::size_t n = readSome(more, static_cast<std::size_t>(std::min<std::uint64_t>(sizeof more, limit - have + (whole ? 1 : 0))));
+    if (n == 0) break;
+    out.insert(out.end(), more, more + n);
+    have += n;
     if (whole && have > MaxFileBytes()) throw EVistrelError("File too large: " + path.string());
   }
-  out.resize(have);
+  if (!whole && out.size() > maxBytes) out.resize(maxBytes);
   return out;
 }
 

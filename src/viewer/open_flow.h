@@ -44,6 +44,7 @@ struct LoadRequest {
   bool resampleOnLoad = false;        // resampled to the client area (Best fit, 4:3, 16:9)
   std::int32_t screenGamma = 100;     // View › Gamma, x 100; 100 is neutral
   std::int32_t pageIndex = 0;         // 0-based page of a multipage document
+  bool pageChange = false;            // another page of the document already open: not reopened
 };
 
 struct LoadedPicture {

@@ -26,9 +26,12 @@ PictureLoader DefaultPictureLoader(LoadHost* host) {
     if (request.screenWidth > 0) s.screenWidth = request.screenWidth;
     if (request.screenHeight > 0) s.screenHeight = request.screenHeight;
 
-    const OpenOutcome outcome = loader->Open(path);
+    // A page change reads only the page from the document the library holds open.
+    const bool samePages = request.pageChange && loader->info.fileName == path && loader->info.loaded &&
+                           loader->info.pageCount > 1 && request.pageIndex >= 0;
+    const OpenOutcome outcome = samePages ? OpenOutcome::Image : loader->Open(path);
     const bool picture = outcome == OpenOutcome::Image || outcome == OpenOutcome::Text || outcome == OpenOutcome::Metafile;
-    if (!picture || !loader->info.loaded || loader->workingBitmap.Empty()) {
+    if (!samePages && (!picture || !loader->info.loaded || loader->workingBitmap.Empty())) {
       // Only the pixel limit is worth a message; an unreadable file just leaves the blank picture.
       const std::string& why = loader->LastError();
       if (why.rfind("Image too large", 0) == 0) out.error = why;
@@ -36,7 +39,7 @@ PictureLoader DefaultPictureLoader(LoadHost* host) {
       return false;
     }
     // Another page of a multipage document comes through the library road.
-    if (request.pageIndex > 0 && loader->info.pageCount > 1) {
+    if ((samePages || request.pageIndex > 0) && loader->info.pageCount > 1) {
       if (request.pageIndex >= loader->info.pageCount || !loader->LoadByExtension(true, request.pageIndex) ||
           loader->workingBitmap.Empty())
         return false;

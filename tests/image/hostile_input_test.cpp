@@ -132,6 +132,25 @@ TEST(HostileInput, WholeFileReadsAreCappedByThePixelLimit) {
   EXPECT_EQ(ReadFilePrefix(dir / "big.bin", 64).size(), 64u);
 }
 
+// Whole reads give the file's bytes in a buffer of exactly their size (read once, never
+// grown); files that say they are empty but are not (/proc) are read to their end.
+TEST(HostileInput, WholeFileReadsAreExactAndFitTheirBuffer) {
+  TempDir dir;
+  for (const std::size_t size : {std::size_t{0}, std::size_t{1}, std::size_t{65537}, std::size_t{5} << 20}) {
+    Bytes want(size);
+    for (std::size_t i = 0; i < size; ++i) want[i] = static_cast<std::uint8_t>(i * 31 + i / 251);
+    const auto p = dir / ("f" + std::to_string(size));
+    test::WriteBytes(p, want);
+    const Bytes got = ReadFileBytes(p);
+    EXPECT_EQ(got, want) << size;
+    EXPECT_EQ(got.capacity(), got.size()) << size;
+    const Bytes head = ReadFilePrefix(p, 4096);
+    EXPECT_EQ(head, Bytes(want.begin(), want.begin() + static_cast<std::ptrdiff_t>(std::min<std::size_t>(size, 4096))));
+  }
+  const Bytes status = ReadFileBytes("/proc/self/status");
+  EXPECT_NE(std::string(status.begin(), status.end()).find("Name:"), std::string::npos);
+}
+
 // A small picture followed by far more than the cap: the probe reads a header prefix and the
 // load reads only the picture's own chunks or strips, so the file still opens.
 TEST(HostileInput, SmallPictureBeforeAHugeTailOpens) {

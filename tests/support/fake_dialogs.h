@@ -55,6 +55,9 @@ public:
   std::function<QString(QWidget* parent, bool save, const QString& folder)> bookmarkFile;
   std::function<bool(TListDlg& dialog)> list;
   std::function<bool(TResizeForm& dialog)> viewport;
+  std::function<std::optional<std::vector<std::size_t>>(const QString& caption, const std::vector<std::string>& items)>
+      associations;
+  std::function<QString(const QString& caption)> associatedApp;
 
   QStringList OpenFiles(QWidget* parent, const QString& folder, const QString& f) override {
     return open ? open(parent, folder, f) : QStringList();
@@ -67,6 +70,13 @@ public:
   }
   bool RunListDialog(TListDlg& dialog) override { return list ? list(dialog) : false; }
   bool RunViewportDialog(TResizeForm& dialog) override { return viewport ? viewport(dialog) : false; }
+  std::optional<std::vector<std::size_t>> ChooseAssociations(QWidget*, const QString& caption,
+                                                             const std::vector<std::string>& items) override {
+    return associations ? associations(caption, items) : std::nullopt;
+  }
+  QString AssociatedApp(QWidget*, const QString& caption) override {
+    return associatedApp ? associatedApp(caption) : QString();
+  }
 };
 
 class FakeBatchDialogs : public BatchDialogs {

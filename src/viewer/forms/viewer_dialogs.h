@@ -4,7 +4,10 @@
 // histogram, the JPEG wizard's file) come through the same object.
 #include <QStringList>
 
+#include <cstddef>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "engine/dialogs/engine_dialogs.h"
 
@@ -27,6 +30,11 @@ public:
   virtual bool RunListDialog(TListDlg& dialog) = 0;
   // Runs the "Custom Viewport" size dialog: true when accepted.
   virtual bool RunViewportDialog(TResizeForm& dialog) = 0;
+  // Tools › Associations: the items kept (list positions, in list order), none on cancel.
+  virtual std::optional<std::vector<std::size_t>> ChooseAssociations(QWidget* parent, const QString& caption,
+                                                                     const std::vector<std::string>& items) = 0;
+  // The program (or desktop entry) a kind should open with: empty on cancel.
+  virtual QString AssociatedApp(QWidget* parent, const QString& caption) = 0;
 };
 
 class QtViewerDialogs : public QtEngineDialogsOf<ViewerDialogs> {
@@ -36,6 +44,9 @@ public:
   QString BookmarkFile(QWidget* parent, bool save, const QString& folder) override;
   bool RunListDialog(TListDlg& dialog) override;
   bool RunViewportDialog(TResizeForm& dialog) override;
+  std::optional<std::vector<std::size_t>> ChooseAssociations(QWidget* parent, const QString& caption,
+                                                             const std::vector<std::string>& items) override;
+  QString AssociatedApp(QWidget* parent, const QString& caption) override;
 };
 
 }  // namespace pelira

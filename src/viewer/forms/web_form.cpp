@@ -267,7 +267,10 @@ std::vector<MenuSpec> TWebForm::MenuRows() {
       {"mnuPageFirst", "&First", key(Qt::ALT | Qt::Key_Home), "mnuPage", K::Item, [this] { PageChange(0); }},
       {"mnuPageLast", "&Last", key(Qt::ALT | Qt::Key_End), "mnuPage", K::Item, [this] { PageChange(999); }},
       {"", "", {}, "mnuView", K::Separator},
-      {"mnuFullScrn", "Full screen", key(Qt::ALT | Qt::Key_Return), "mnuView"},
+      {"mnuFullScrn", "Full screen", key(Qt::ALT | Qt::Key_Return), "mnuView", K::Item, [this] { mnuFullScrnClick(); },
+       {Qt::Key_W}},
+      {"keyFullScrn", "", {}, "mnuView", K::Hidden, [this] { mnuFullScrnClick(); }, {Qt::CTRL | Qt::Key_W},
+       KeyScope::Always},
       {"mnuAdjust", "&Adjust", {}, "mnuView", K::Submenu},
       {"mnuOptimizeWindow", "&Window", key(Qt::ALT | Qt::Key_A), "mnuAdjust", K::Item, [this] { mnuOptimizeWindowClick(); }},
       {"mnuViewport", "&Viewport", key(Qt::SHIFT | Qt::ALT | Qt::Key_V), "mnuAdjust", K::Item, [this] { mnuViewportClick(); }},
@@ -304,7 +307,7 @@ std::vector<MenuSpec> TWebForm::MenuRows() {
        "tool"},
       {"mnuSelectTool", "&Select tool", {}, "mnuView", K::Radio, {}, {}, KeyScope::Browsing, "tool"},
       {"mnuGetMouse", "Get &mouse", {}, "mnuView"},
-      {"mnuOptions", "&Options...", key(Qt::ALT | Qt::Key_O), "mnuView"},
+      {"mnuOptions", "&Options...", key(Qt::ALT | Qt::Key_O), "mnuView", K::Item, [this] { mnuOptionsClick(); }},
       // The zoom keys of the picture: no menu item of their own.
       {"keyZoom25", "", {}, "mnuView", K::Hidden, [this] { SetZoomKey(25); }, {Qt::Key_2}},
       {"keyZoom50", "", {}, "mnuView", K::Hidden, [this] { SetZoomKey(50); }, {Qt::Key_5}},
@@ -390,9 +393,11 @@ std::vector<MenuSpec> TWebForm::MenuRows() {
       {"mnuTile", "&Tile", {}, "mnuTools", K::Submenu},
       {"mnuTileViewerLeft", "Viewer left - &Explorer right", {}, "mnuTile"},
       {"mnuWallpaper", "&Wallpaper", {}, "mnuTools", K::Submenu},
-      {"mnuWallpaperSet", "&Set", {}, "mnuWallpaper"},
+      {"mnuWallpaperSet", "&Set", {}, "mnuWallpaper", K::Item, [this] { mnuWallpaperSetClick(); }},
+      {"mnuWallpaperClear", "&Clear", {}, "mnuWallpaper", K::Item, [this] { mnuWallpaperClearClick(); }},
       {"mnuAssociations", "&Associations", {}, "mnuTools", K::Submenu},
-      {"mnuAssociationsSet", "&Set", {}, "mnuAssociations"},
+      {"mnuAssociationsSet", "&Set", {}, "mnuAssociations", K::Item, [this] { mnuAssociationsClick(false); }},
+      {"mnuAssociationsChange", "&Change", {}, "mnuAssociations", K::Item, [this] { mnuAssociationsClick(true); }},
 
       {"mnuHelp", "&Help", {}, "", K::Submenu},
       {"mnuHelpContents", "&Contents", {}, "mnuHelp", K::Item, [] { Help::Show(0); }, {Qt::Key_F1}, KeyScope::Always},
@@ -443,7 +448,7 @@ void TWebForm::BuildToolBars() {
   const Button buttons[] = {
       {"Back", "Previous bookmark", "btnBack", ToolGlyph::Back, [this] { BookmarkStep(-1); }, false},
       {"Next", "Next bookmark", "btnNext", ToolGlyph::Next, [this] { BookmarkStep(1); }, false},
-      {"Screen", "Full screen", "btnScreen", ToolGlyph::Screen, {}, false},
+      {"Screen", "Full screen", "btnScreen", ToolGlyph::Screen, [this] { mnuFullScrnClick(); }, true},
       {"Adjust", "Adjust window", "btnAdjust", ToolGlyph::Adjust, [this] { mnuOptimizeWindowClick(); }, false},
       {"Fit", "Fit to window", "btnFit", ToolGlyph::Fit, [this] { mnuFitClick(); }, true},
       {"Zoom -", "Zoom out", "btnZoomDown", ToolGlyph::ZoomOut, [this] { btnZoomDownClick(); }, false},
@@ -640,6 +645,8 @@ bool TWebForm::FormKeyDown(QKeyEvent* e) {
     if (history_->hasFocus()) {
       history_->setText(QString::fromStdString(state_.CurrentFile));
       scrollBox_->setFocus();
+    } else if (!state_.SlideshowRunning && (windowState() & Qt::WindowFullScreen)) {
+      Run([this] { mnuFullScrnClick(); });  // Esc brings the normal window back
     }
     return true;
   }
@@ -663,8 +670,14 @@ bool TWebForm::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
       case QEvent::Wheel: {
         if (!settings_->viewer.wheelNavigation) return false;
-        const int dy = static_cast<QWheelEvent*>(event)->angleDelta().y();
-        if (dy != 0) Run([this, dy] { BookmarkStep(dy < 0 ? 1 : -1); });
+        // One step a notch (120 eighths of a degree): a touchpad's many small deltas add up
+        // to the same steps as a wheel's clicks.
+        wheelDelta_ += static_cast<QWheelEvent*>(event)->angleDelta().y();
+        while (std::abs(wheelDelta_) >= 120) {
+          const int step = wheelDelta_ < 0 ? 1 : -1;
+          wheelDelta_ += step * 120;
+          Run([this, step] { BookmarkStep(step); });
+        }
         return true;
       }
       case QEvent::MouseButtonPress: {

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "app/options_rules.h"
 #include "app/startup_state.h"
 #include "app/stored_settings.h"
 #include "platform/qt/menu_table.h"
@@ -93,6 +94,15 @@ public:
   void mnuZoomToClick();
   // Tools › Compress: the JPEG compression wizard over the picture, with its Save As.
   void mnuCompressClick();
+  // Tools › Wallpaper and Associations (web_form_desktop.cpp).
+  void mnuWallpaperSetClick();
+  void mnuWallpaperClearClick();
+  void mnuAssociationsClick(bool change);
+  // View › Options (web_form_options.cpp): the Options dialog, and what its Ok and Apply do.
+  void mnuOptionsClick();
+  void ApplyOptions(const OptionsValues& values);
+  // The explorer's switches as the Options dialog last set them.
+  ExplorerOptions& ExplorerSwitches() { return explorerOptions_; }
   // Enter in the path box: a file opens, a folder starts the open dialog there, anything else
   // is "File not found." and the box shows the current file again.
   void PathBoxEnter();
@@ -136,6 +146,8 @@ public:
   void SetZoomKey(int zoom);          // keys 2, 5, 7
   void mnuOptimizeWindowClick();      // "&Adjust" › "&Window"
   void mnuViewportClick();            // "&Adjust" › "&Viewport"
+  void mnuFullScrnClick();            // "Full screen" / "Normal window" (web_form_fullscreen.cpp)
+  bool FullScreen() const { return windowState() & Qt::WindowFullScreen; }
   void mnuFitWinToClick(int divisor); // "Fit to" "1:&n"
   void mnuUpsampledFitClick();
   void mnuScaleJPGClick();            // "&Half JPEG ": later JPEG opens decode at half size
@@ -316,7 +328,9 @@ private:
   QPoint dragLast_;
   // Outer bounds placed before the frame was known, with the client size they gave.
   std::optional<std::pair<RectI, QSize>> placedUnshown_;
-  QPoint frameOffset_;  // client top-left less frame top-left, while the window is normal
+  QPoint frameOffset_;
+  int wheelDelta_ = 0;  // wheel turn not yet a whole notch
+  ExplorerOptions explorerOptions_;  // client top-left less frame top-left, while the window is normal
 };
 
 }  // namespace pelira

@@ -254,6 +254,7 @@ void TWebForm::PageChange(int command) {
   }
   LoadRequest request = MakeLoadRequest();
   request.pageIndex = page;
+  request.pageChange = true;
   LoadedPicture loaded;
   sky95_->SuspendPaint(true);
   SetStatusWord(kStatusLoading);

@@ -140,6 +140,18 @@ private slots:
                      Qt::NoScrollPhase, false);
     QApplication::sendEvent(vp, &down);
     QCOMPARE(Current(run), std::string("palette_8.bmp"));
+    // A touchpad's small deltas: one step for each whole notch they add up to.
+    auto roll = [&](int dy) {
+      QWheelEvent e(QPointF(5, 5), vp->mapToGlobal(QPointF(5, 5)), {}, QPoint(0, dy), Qt::NoButton, Qt::NoModifier,
+                    Qt::ScrollUpdate, false);
+      QApplication::sendEvent(vp, &e);
+    };
+    for (int i = 0; i < 11; ++i) roll(-10);
+    QCOMPARE(Current(run), std::string("palette_8.bmp"));  // 110: not yet a notch
+    roll(-10);
+    QCOMPARE(Current(run), std::string("palette_4.bmp"));
+    for (int i = 0; i < 24; ++i) roll(10);  // two notches back
+    QCOMPARE(Current(run), std::string("gradient_24.bmp"));
   }
 
   void aMissingFileIsDroppedAndItsSuccessorShown() {
