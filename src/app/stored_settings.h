@@ -14,7 +14,6 @@ namespace pelira {
 inline constexpr const char* kOpenDirValue = "OpenDir";
 inline constexpr const char* kSaveDirValue = "SaveDir";
 inline constexpr const char* kJpegWizardValue = "JPGwiz1";
-inline constexpr const char* kEffectsValue = "selFX01";
 inline constexpr const char* kExplorerSettingsValue = "EControls7700";
 inline constexpr const char* kExploreDirValue = "ExploreDir";
 inline constexpr const char* kAlbumSettingsValue = "SControls7700";

@@ -153,6 +153,7 @@ void TWebForm::Init() {
   BuildToolBars();
   BuildStatusBar();
   BuildBookmarkCommands();
+  BuildSlideshowCommands();
 
   timer2_ = new QTimer(this);
   timer2_->setObjectName("Timer2");
@@ -216,7 +217,8 @@ std::vector<MenuSpec> TWebForm::MenuRows() {
       {"mnuBookmarks", "&Bookmarks", {}, "mnuFile", K::Submenu},
       {"mnuBookmarksView", "&View", key(Qt::CTRL | Qt::Key_B), "mnuBookmarks", K::Item,
        [this] { mnuBookmarksViewClick(); }, {Qt::Key_B}},
-      {"mnuBookmarksRun", "&Run", key(Qt::CTRL | Qt::Key_R), "mnuBookmarks"},
+      {"mnuBookmarksRun", "&Run", key(Qt::CTRL | Qt::Key_R), "mnuBookmarks", K::Item,
+       [this] { mnuHistorySlideshowClick(); }, {Qt::Key_R}},
       {"mnuMoveUp", "Move &Up", key(Qt::CTRL | Qt::Key_PageUp), "mnuBookmarks", K::Item, [this] { mnuMoveClick(false); }},
       {"mnuMoveDn", "Move &Dn", key(Qt::CTRL | Qt::Key_PageDown), "mnuBookmarks", K::Item, [this] { mnuMoveClick(true); }},
       {"mnuUnmark", "&Unmark", key(Qt::CTRL | Qt::Key_X), "mnuBookmarks", K::Item, [this] { mnuUnmarkClick(); },
@@ -378,6 +380,8 @@ std::vector<MenuSpec> TWebForm::MenuRows() {
 
       {"mnuTools", "&Tools", {}, "", K::Submenu},
       {"mnuSlideAlbum", "&Slide Album", key(Qt::ALT | Qt::Key_S), "mnuTools", K::Item, [this] { ShowAlbum(); }},
+      {"mnuSlideshow", "Slides&how...", {}, "mnuTools", K::Item, [this] { mnuSlideshowClick(); }},
+      {"mnuSlideEffects", "Slide &effects...", {}, "mnuTools", K::Item, [this] { mnuSlideEffectsClick(); }},
       {"mnuUnZipper", "&UnZipper", key(Qt::ALT | Qt::Key_U), "mnuTools", K::Item,
        [this] { ShowUnZipWindow(this, {}, [this](const QString& file) { OpenChosen(file); }); }},
       {"mnuCdPlayer", "CD &Player", key(Qt::ALT | Qt::Key_P), "mnuTools"},
@@ -424,6 +428,11 @@ TShowForm* TWebForm::ShowAlbum() {
     QStringList files;
     for (const std::string& p : paths) files << QString::fromStdString(p);
     DropFiles(files);
+  };
+  // The album's Run: the test script plays, then the album comes back.
+  hooks.playScript = [this](const std::string& script) {
+    PlayScript(script);
+    ShowAlbum();
   };
   return ShowAlbumWindow(this, std::move(hooks), store_);
 }
@@ -483,14 +492,14 @@ void TWebForm::BuildToolBars() {
   const PathButton pathButtons[] = {
       {"Explore", ToolGlyph::Explore, {}},
       {"Save", ToolGlyph::Save, [this] { mnuSaveClick(false); }},
-      {"Instant slideshow", ToolGlyph::Slideshow, {}},
+      {"Instant slideshow", ToolGlyph::Slideshow, [this] { mnuHistorySlideshowClick(); }},
       {"Copy/move", ToolGlyph::CopyMove, {}},
       {"Delete/recycle", ToolGlyph::Delete, {}},
       {"Cut/Unmark", ToolGlyph::Unmark, [this] { mnuUnmarkClick(); }},
       {"Bookmarks", ToolGlyph::Bookmarks, [this] {
          QMenu menu(this);
          menu.setObjectName("BookmarkPopup");
-         menus_->FillPopup(menu, {"mnuBookmarksView", "mnuBookmarksClear", "mnuBookmarksSort", "mnuBookmarksLoad",
+         menus_->FillPopup(menu, {"mnuBookmarksRun", "mnuBookmarksView", "mnuBookmarksClear", "mnuBookmarksSort", "mnuBookmarksLoad",
                                   "mnuBookmarksSave", "mnuBookmarksAlbum"});
          menu.exec(QCursor::pos());
        }},
@@ -722,7 +731,7 @@ bool TWebForm::eventFilter(QObject* watched, QEvent* event) {
       case QEvent::ContextMenu: {
         QMenu menu(this);
         menu.setObjectName("MainMenu");
-        menus_->FillPopup(menu, {"mnuOpen", "mnuFitWindow", "mnuZoomTo", "mnuFullScrn", "-", "mnuMenuBar", "mnuToolBar",
+        menus_->FillPopup(menu, {"mnuHistorySlideshow", "mnuOpen", "mnuFitWindow", "mnuZoomTo", "mnuFullScrn", "-", "mnuMenuBar", "mnuToolBar",
                                  "mnuStatusBar", "mnuButtonText", "mnuPathBox"});
         menu.exec(static_cast<QContextMenuEvent*>(event)->globalPos());
         return true;

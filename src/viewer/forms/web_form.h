@@ -35,6 +35,7 @@ namespace pelira {
 
 class TPix;
 class TShowForm;
+struct ShowRequest;
 class ToneCommands;
 struct EngineState;
 struct Histograms;
@@ -118,6 +119,15 @@ public:
   TShowForm* ShowAlbum();
   // Bookmarks › Album: the bookmark list joins the slide album.
   void mnuBookmarksAlbumClick();
+  // --- slideshows (web_form_show.cpp) ---------------------------------------------------------
+  // Bookmarks › Run, the context menu's Slideshow, the Instant slideshow button and key R.
+  void mnuHistorySlideshowClick();
+  // An AVL script played full screen; the blank picture afterwards. False when refused.
+  bool PlayScript(const std::string& path);
+  // Tools › Slideshow: the open dialog for a script, then PlayScript.
+  void mnuSlideshowClick();
+  // Tools › Slide effects: the chosen effects of instant shows.
+  void mnuSlideEffectsClick();
   void BlankPicture(bool untitled);
   void PictureChanged();
   void StatusReady();
@@ -313,6 +323,8 @@ private:
   void Init();
   void BuildMenus();
   std::vector<MenuSpec> MenuRows();
+  void BuildSlideshowCommands();
+  ShowRequest SlideshowRequest() const;
   void BuildToolBars();
   void BuildStatusBar();
   void ApplySettings();
@@ -384,6 +396,8 @@ private:
   bool firstActivationQueued_ = false;
   bool forcedClose_ = false;
   bool closing_ = false;
+  bool closeAfterShow_ = false;  // a close refused while a show played
+  void AfterShow();
   bool programmaticResize_ = false;
   bool dragging_ = false;
   QPoint dragLast_;

@@ -52,7 +52,8 @@ void TWebForm::UpdateHistoryEdit() {
 void TWebForm::HistoryControls() {
   const std::size_t n = bookmarks_.Count();
   for (const char* name : {"btnBack", "btnNext", "mnuBookmarkNext", "mnuBookmarkPrevious", "mnuMoveUp", "mnuMoveDn",
-                           "mnuBookmarksSort", "mnuBookmarksAlbum"})
+                           "mnuBookmarksSort", "mnuBookmarksAlbum", "mnuBookmarksRun", "mnuHistorySlideshow",
+                           "btnPath2"})
     if (QAction* a = Action(name)) a->setEnabled(n > 1);
   for (const char* name : {"mnuBookmarkFirst", "mnuBookmarkLast", "mnuUnmark", "btnPath5", "mnuBookmarksView",
                            "mnuBookmarksSave", "mnuBookmarksClear"})

@@ -123,7 +123,9 @@ void TWebForm::HandleUnexpectedError(const std::string& message) {
 
 bool TWebForm::FormCloseQuery() {
   if (state_.SlideshowRunning) {
+    // The show stops first; the close follows once it has (SIGTERM and the window's own close).
     Flags().StopRequest = true;
+    closeAfterShow_ = true;
     return false;
   }
   if (!forcedClose_) {

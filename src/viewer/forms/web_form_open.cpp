@@ -32,7 +32,6 @@ std::string NotBuiltText(OpenKind kind, const std::string& file) {
   const std::string name = std::filesystem::path(file).filename().string();
   switch (kind) {
     case OpenKind::Media: return name + "\nMedia playback is not available in this version.";
-    case OpenKind::Slideshow: return name + "\nSlideshows cannot be played in this version.";
     default: return name;
   }
 }
@@ -123,7 +122,12 @@ void TWebForm::DropFiles(const QStringList& files) {
 void TWebForm::OpenChosen(const QString& path) {
   const std::string file = path.toStdString();
   const OpenKind kind = ClassifyOpen(UpperExt(file));
-  if (kind == OpenKind::Media || kind == OpenKind::Slideshow) {
+  if (kind == OpenKind::Slideshow) {
+    SetStatusWord(kStatusReady);
+    PlayScript(file);
+    return;
+  }
+  if (kind == OpenKind::Media) {
     SetStatusWord(kStatusReady);
     CurrentUi().Message(MessageKind::Information, NotBuiltText(kind, file), Button::OK);
     // The blank picture, as after a file that cannot be shown (a modified picture was

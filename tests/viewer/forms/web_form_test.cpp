@@ -193,7 +193,7 @@ private slots:
     QTest::addColumn<QString>("text");
     QTest::newRow("sound") << "song.mp3" << "song.mp3\nMedia playback is not available in this version.";
     QTest::newRow("video") << "clip.avi" << "clip.avi\nMedia playback is not available in this version.";
-    QTest::newRow("script show") << "show.avl" << "show.avl\nSlideshows cannot be played in this version.";
+    QTest::newRow("script without slides") << "show.avl" << "Bad AVL file.";
   }
   void mediaFilesSayPlaybackIsMissingAndShowTheBlankPicture() {
     QFETCH(QString, name);
