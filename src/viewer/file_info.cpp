@@ -6,6 +6,7 @@
 #include <fstream>
 #include <vector>
 
+#include "common/crc_file.h"
 #include "common/crc_register.h"
 
 namespace pelira {
@@ -22,20 +23,6 @@ std::int64_t PictureMemorySize(std::int64_t w, std::int64_t h, int bits) {
     case 32: return 4 * n;
     default: return -1;
   }
-}
-
-std::optional<std::uint32_t> CRCFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::vector<char> block(1 << 20);
-  std::uint32_t reg = kCrcRegisterStart;
-  while (in) {
-    in.read(block.data(), static_cast<std::streamsize>(block.size()));
-    const std::streamsize got = in.gcount();
-    if (got > 0) reg = CrcRegisterUpdate(reg, block.data(), static_cast<std::size_t>(got));
-  }
-  if (in.bad()) return std::nullopt;
-  return reg;
 }
 
 std::string LocalDateTimeText(std::filesystem::file_time_type t) {
@@ -72,7 +59,7 @@ std::optional<FileInfoFacts> ReadFileFacts(const std::filesystem::path& path) {
   if (ec) return std::nullopt;
   const auto time = std::filesystem::last_write_time(path, ec);
   if (!ec) f.date = LocalDateTimeText(time);
-  f.crc = CRCFile(path).value_or(0);
+  f.crc = CRCFileRegister(path).value_or(0);
   return f;
 }
 

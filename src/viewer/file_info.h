@@ -13,9 +13,6 @@ inline constexpr const char* kBadHeaderText = "Bad header; corrupted.";
 // w x h, 15 or 16 bits 2 w h, 24 bits 3 w h, 32 bits 4 w h; -1 for any other depth.
 std::int64_t PictureMemorySize(std::int64_t w, std::int64_t h, int bits);
 
-// The file's CRC register over all its bytes, read in blocks; none when it cannot be read.
-std::optional<std::uint32_t> CRCFile(const std::filesystem::path& path);
-
 // Local time "YYYY-MM-DD hh:mm:ss" of a file time.
 std::string LocalDateTimeText(std::filesystem::file_time_type t);
 

@@ -5,6 +5,7 @@
 #include <ctime>
 
 #include "support/test_support.h"
+#include "common/crc_file.h"
 #include "viewer/file_info.h"
 
 namespace pelira {
@@ -20,15 +21,15 @@ TEST(FileInfo, MemorySizeByDepth) {
 TEST(FileInfo, CrcOfTheFileIsTheRegisterOverAllItsBytes) {
   test::TempDir dir;
   test::WriteText(dir / "abc.txt", "abc");
-  EXPECT_EQ(CRCFile(dir / "abc.txt"), 0xCADBBE3Du);  // python3: zlib.crc32(b"abc") ^ 0xFFFFFFFF
+  EXPECT_EQ(CRCFileRegister(dir / "abc.txt"), 0xCADBBE3Du);  // python3: zlib.crc32(b"abc") ^ 0xFFFFFFFF
   test::WriteText(dir / "empty", "");
-  EXPECT_EQ(CRCFile(dir / "empty"), 0xFFFFFFFFu);
-  EXPECT_FALSE(CRCFile(dir / "missing").has_value());
+  EXPECT_EQ(CRCFileRegister(dir / "empty"), 0xFFFFFFFFu);
+  EXPECT_FALSE(CRCFileRegister(dir / "missing").has_value());
   // Longer than one read block: python3 zlib.crc32(bytes(i % 251 for i in range(3 << 20))) ^ 0xFFFFFFFF
   std::vector<std::uint8_t> big(3u << 20);
   for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<std::uint8_t>(i % 251);
   test::WriteBytes(dir / "big", big);
-  EXPECT_EQ(CRCFile(dir / "big"), 0x94914387u);
+  EXPECT_EQ(CRCFileRegister(dir / "big"), 0x94914387u);
 }
 
 TEST(FileInfo, TextLinesInOrderWithPagesOnlyAboveOne) {
