@@ -228,9 +228,6 @@ Operation Row(const char* id, std::array<const char*, 2> words, ScriptArgs args,
   op.run = run;
   return op;
 }
-Operation Known(const char* word, ScriptArgs args, bool promptAfter = false) {
-  return Row(word, {word, nullptr}, args, 0, {}, promptAfter, {}, std::monostate{});
-}
 Operation MenuOnly(const char* id, OperationMenu menu, decltype(Operation::run) run, const char* recordsAs = nullptr) {
   Operation op = Row(id, {}, A::None, 0, {}, false, menu, run);
   op.recordsAs = recordsAs;
@@ -491,25 +488,6 @@ std::vector<Operation> MakeRows() {
              Slider(251, "Cut resolution (posterize) to", "2 bpp", "7 bpp", 2, 7, 1, "Posterizing ...", &FM::posterize),
              PosterizeApply),
   };
-  // Words the language knows whose operations this build lacks.
-  for (const auto& [word, args] : std::initializer_list<std::pair<const char*, ScriptArgs>>{
-           {"MASK_HLS", A::Numbers}, {"MASK_HLSINV", A::Numbers}, {"REPLACE_HLS", A::Numbers},
-           {"REPLACE_HLSINV", A::Numbers}, {"REPLACE_RGB", A::Numbers}, {"REPLACE_RGBINV", A::Numbers},
-           {"RGBMAX", A::None}, {"RGBMIN", A::None}, {"NATURALIZE_RGB", A::Numbers}, {"NATURALIZE_CCD", A::Numbers},
-           {"INTERLACE", A::Numbers}, {"MULTIPLY", A::None}, {"MINIMUM", A::None}, {"DIFFERENCE", A::None},
-           {"SUBTRACT", A::None}, {"MASK_GRAYSCALE", A::None}, {"MASK_CONTRAST", A::Numbers},
-           {"MASK_MIDTONES", A::Numbers}, {"MASK_SHADOWS", A::Numbers}, {"MASK_HIGHLIGHTS", A::Numbers},
-           {"MASK_EDGES", A::Numbers}, {"ARTIFACT", A::Numbers}})
-    r.push_back(Known(word, args));
-  for (const char* word : {"TEXTMARK_TOPLEFT", "TEXTMARK_TOPRIGHT", "TEXTMARK_BOTTOMLEFT", "TEXTMARK_BOTTOMRIGHT"})
-    r.push_back(Known(word, A::Text, true));
-  // A word whose operation has a row of its own is no longer only known.
-  std::vector<std::string_view> built;
-  for (const Operation& op : r)
-    if (op.Built() && op.Word()) built.emplace_back(op.Word());
-  std::erase_if(r, [&built](const Operation& known) {
-    return !known.Built() && known.Word() && std::find(built.begin(), built.end(), known.Word()) != built.end();
-  });
   return r;
 }
 
