@@ -24,9 +24,9 @@ std::string Errno(int e) { return std::strerror(e); }
 
 bool Lstat(const fs::path& p, struct stat& st) { return ::lstat(p.c_str(), &st) == 0; }
 
-// rename without replacing; EEXIST when the target is taken. File systems without the flag
+// rename without replacing, folders too; EEXIST when the target is taken. File systems without the flag
 // fall back to a hard link and an unlink for files, which cannot replace either.
-int RenameNoReplace(const fs::path& from, const fs::path& to) {
+int RenameItemNoReplace(const fs::path& from, const fs::path& to) {
   if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
   const int e = errno;
   if (e != EINVAL && e != ENOSYS) return e;
@@ -112,7 +112,7 @@ std::string CopyToStage(const fs::path& src, const fs::path& target, fs::path& s
 struct Transferer {
   TransferKind kind;
   const ConflictFn& conflict;
-  TransferResult result;
+  TransferReport result;
 
   ConflictAnswer Ask(const fs::path& target) {
     if (!conflict) return ConflictAnswer::Skip;
@@ -194,7 +194,7 @@ struct Transferer {
       Fail(src, "not a regular file or folder");
       return false;
     }
-    const int e = exists ? (::rename(stage.c_str(), target.c_str()) == 0 ? 0 : errno) : RenameNoReplace(stage, target);
+    const int e = exists ? (::rename(stage.c_str(), target.c_str()) == 0 ? 0 : errno) : RenameItemNoReplace(stage, target);
     if (e != 0) {
       ::unlink(stage.c_str());
       if (e == EEXIST) {
@@ -209,7 +209,7 @@ struct Transferer {
   }
 
   void MoveItem(const fs::path& src, const fs::path& target) {
-    int e = RenameNoReplace(src, target);
+    int e = RenameItemNoReplace(src, target);
     if (e == 0) {
       ++result.done;
       return;
@@ -315,7 +315,7 @@ OpResult RenameItem(const fs::path& folder, const std::string& oldName, const st
     return r;
   }
   const fs::path from = folder / oldName, to = folder / newName;
-  int e = RenameNoReplace(from, to);
+  int e = RenameItemNoReplace(from, to);
   if (e == EEXIST) {
     // A case-only change on a file system that folds case: the "target" is the item itself.
     struct stat a {}, b {};
@@ -400,7 +400,7 @@ std::string CheckTransfer(const std::vector<fs::path>& sources, const fs::path& 
   return {};
 }
 
-TransferResult Transfer(TransferKind kind, const std::vector<fs::path>& sources, const fs::path& target,
+TransferReport Transfer(TransferKind kind, const std::vector<fs::path>& sources, const fs::path& target,
                         const ConflictFn& conflict) {
   Transferer t{kind, conflict, {}};
   const std::string refused = CheckTransfer(sources, target);

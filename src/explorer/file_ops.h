@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "batch/file_ops.h"  // TransferKind
+
 namespace pelira {
 
 class Shell;
@@ -71,7 +73,6 @@ OpResult MakeShortcut(const std::filesystem::path& target, const std::filesystem
 
 // --- copy and move -----------------------------------------------------------------------------
 
-enum class TransferKind { Copy, Move };
 // The folder chooser's title: "Copy" / "Move" + " \"name\" to " or " n items to ".
 std::string TransferTitle(TransferKind kind, const std::vector<std::string>& names);
 
@@ -83,7 +84,7 @@ enum class ConflictAnswer { Replace, Skip, Cancel };
 // Asked for each target that exists already; default: skip.
 using ConflictFn = std::function<ConflictAnswer(const std::filesystem::path& target)>;
 
-struct TransferResult {
+struct TransferReport {
   int done = 0;
   int skipped = 0;
   bool cancelled = false;
@@ -93,7 +94,7 @@ struct TransferResult {
 // that is flushed to disk and then linked in place, so a failure leaves no partial file and an
 // existing file is replaced only on Replace. A move renames within a file system; across file
 // systems it copies, syncs and then removes the source. Symbolic links are copied as links.
-TransferResult Transfer(TransferKind kind, const std::vector<std::filesystem::path>& sources,
+TransferReport Transfer(TransferKind kind, const std::vector<std::filesystem::path>& sources,
                         const std::filesystem::path& target, const ConflictFn& conflict = {});
 
 // --- delete ------------------------------------------------------------------------------------

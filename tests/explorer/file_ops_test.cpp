@@ -120,7 +120,7 @@ TEST(Transfer, TitlesAndRefusals) {
   fs::create_directory(dir / "other");
   EXPECT_EQ(CheckTransfer({dir / "src"}, dir / "other"), "");
   // A copy into its own folder would truncate the source: refused before anything is written.
-  const TransferResult r = Transfer(TransferKind::Copy, {dir / "src/a.jpg"}, dir / "src");
+  const TransferReport r = Transfer(TransferKind::Copy, {dir / "src/a.jpg"}, dir / "src");
   EXPECT_EQ(r.done, 0);
   EXPECT_EQ(Read(dir / "src/a.jpg"), "xxxxx");
 }
@@ -134,7 +134,7 @@ TEST(Transfer, ExistingTargetsAreReplacedOnlyWhenTheUserSaysSo) {
   test::WriteText(dir / "b/x.jpg", "from b");
   test::WriteText(dir / "b/y.jpg", "y from b");
   std::vector<fs::path> asked;
-  const TransferResult skip = Transfer(TransferKind::Copy, {dir / "a/x.jpg", dir / "a/y.jpg"}, dir / "b",
+  const TransferReport skip = Transfer(TransferKind::Copy, {dir / "a/x.jpg", dir / "a/y.jpg"}, dir / "b",
                                        [&](const fs::path& t) {
                                          asked.push_back(t);
                                          return t.filename() == "y.jpg" ? ConflictAnswer::Replace : ConflictAnswer::Skip;
@@ -146,7 +146,7 @@ TEST(Transfer, ExistingTargetsAreReplacedOnlyWhenTheUserSaysSo) {
   EXPECT_EQ(Read(dir / "b/y.jpg"), "y from a");
   EXPECT_EQ(Read(dir / "a/y.jpg"), "y from a");
   // No question asked: nothing is replaced; no stage file is left behind.
-  const TransferResult none = Transfer(TransferKind::Move, {dir / "a/x.jpg"}, dir / "b");
+  const TransferReport none = Transfer(TransferKind::Move, {dir / "a/x.jpg"}, dir / "b");
   EXPECT_EQ(none.skipped, 1);
   EXPECT_TRUE(fs::exists(dir / "a/x.jpg"));
   EXPECT_EQ(Read(dir / "b/x.jpg"), "from b");
@@ -154,7 +154,7 @@ TEST(Transfer, ExistingTargetsAreReplacedOnlyWhenTheUserSaysSo) {
   for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir / "b")) ++entries;
   EXPECT_EQ(entries, 2);
   // Cancel stops the rest.
-  const TransferResult cancel = Transfer(TransferKind::Copy, {dir / "a/x.jpg", dir / "a/y.jpg"}, dir / "b",
+  const TransferReport cancel = Transfer(TransferKind::Copy, {dir / "a/x.jpg", dir / "a/y.jpg"}, dir / "b",
                                          [](const fs::path&) { return ConflictAnswer::Cancel; });
   EXPECT_TRUE(cancel.cancelled);
   EXPECT_EQ(cancel.done, 0);
@@ -169,7 +169,7 @@ TEST(Transfer, CopyAndMoveOfTreesKeepEveryFileAndLinksStayLinks) {
   fs::create_symlink("/etc", dir / "src/tree/sub/etc-link");
   const auto before = InodeSet(dir / "src");
 
-  const TransferResult copy = Transfer(TransferKind::Copy, {dir / "src/tree"}, dir / "dst");
+  const TransferReport copy = Transfer(TransferKind::Copy, {dir / "src/tree"}, dir / "dst");
   EXPECT_EQ(copy.done, 1) << (copy.errors.empty() ? "" : copy.errors[0]);
   EXPECT_EQ(fs::file_size(dir / "dst/tree/sub/two.jpg"), 22u);
   EXPECT_EQ(fs::last_write_time(dir / "dst/tree/one.jpg"), fs::last_write_time(dir / "src/tree/one.jpg"));
@@ -177,7 +177,7 @@ TEST(Transfer, CopyAndMoveOfTreesKeepEveryFileAndLinksStayLinks) {
   EXPECT_EQ(InodeSet(dir / "src"), before);
 
   fs::create_directories(dir / "moved");
-  const TransferResult move = Transfer(TransferKind::Move, {dir / "src/tree"}, dir / "moved");
+  const TransferReport move = Transfer(TransferKind::Move, {dir / "src/tree"}, dir / "moved");
   EXPECT_EQ(move.done, 1);
   EXPECT_FALSE(fs::exists(dir / "src/tree"));
   EXPECT_EQ(InodeSet(dir / "moved"), before);  // a rename: the same files
@@ -194,7 +194,7 @@ TEST(Transfer, MoveAcrossFileSystemsCopiesFirstThenRemovesTheSource) {
   fs::create_directories(other / "tree");
   MakeFile(other / "tree/p.jpg", 1234);
   MakeFile(other / "single.jpg", 99);
-  const TransferResult r = Transfer(TransferKind::Move, {other / "tree", other / "single.jpg"}, here.path());
+  const TransferReport r = Transfer(TransferKind::Move, {other / "tree", other / "single.jpg"}, here.path());
   EXPECT_EQ(r.done, 2) << (r.errors.empty() ? "" : r.errors[0]);
   EXPECT_EQ(fs::file_size(here / "tree/p.jpg"), 1234u);
   EXPECT_EQ(fs::file_size(here / "single.jpg"), 99u);

@@ -618,7 +618,7 @@ void TFileForm::TransferItems(bool move, const std::vector<fs::path>& sources, c
     ui_.Message(MessageKind::Warning, refused, Button::OK);
     return;
   }
-  const TransferResult r = pelira::Transfer(kind, sources, *target, [this](const fs::path& t) {
+  const TransferReport r = pelira::Transfer(kind, sources, *target, [this](const fs::path& t) {
     const Button b = ui_.Message(MessageKind::Confirmation,
                                  "This file already exists:\n" + t.string() + "\n\nReplace it?",
                                  Button::Yes | Button::No | Button::Cancel);
@@ -770,7 +770,7 @@ void TFileForm::DropFiles(const std::vector<std::string>& paths, Qt::DropAction 
       ui_.Message(MessageKind::Warning, refused, Button::OK);
       return;
     }
-    const TransferResult r =
+    const TransferReport r =
         pelira::Transfer(action == Qt::MoveAction ? TransferKind::Move : TransferKind::Copy, sources, listing_.Folder(),
                          [this](const fs::path& t) {
                            const Button b = ui_.Message(MessageKind::Confirmation,

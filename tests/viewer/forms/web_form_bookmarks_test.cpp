@@ -351,8 +351,14 @@ private slots:
   // Every opened file gets a link in the recent folder, unless the setting is off.
   void openedFilesAreRecordedAsRecentLinks() {
     namespace fs = std::filesystem;
-    std::error_code ec;
-    fs::remove_all(AppPaths::Recent(), ec);
+    // A program folder of its own: other tests open files too.
+    QTemporaryDir home;
+    const QByteArray oldHome = qgetenv("PELIRA_HOME");
+    qputenv("PELIRA_HOME", home.path().toLocal8Bit());
+    struct Restore {
+      QByteArray old;
+      ~Restore() { qputenv("PELIRA_HOME", old); }
+    } restore{oldHome};
     auto targets = [] {
       std::set<std::string> out;
       std::error_code e;
