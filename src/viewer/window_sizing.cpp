@@ -72,6 +72,22 @@ bool FitWinTo(SizeI image, int n, PointI current, const WindowMetrics& m, RectI&
   return true;
 }
 
+TileRects TileWindowRects(RectI area, SizeI screen, bool overlapped, bool explorerLeft, bool keepWidth,
+                          std::int32_t explorerWidth) {
+  TileRects t;
+  if (keepWidth) {
+    const std::int32_t w = std::clamp<std::int32_t>(explorerWidth, 1, std::max(screen.width, 1));
+    t.explorer = {explorerLeft ? 0 : screen.width - w, 0, w, screen.height};
+    t.viewer = overlapped ? t.explorer
+                          : RectI{explorerLeft ? w : 0, 0, std::max(screen.width - w, 1), screen.height};
+    return t;
+  }
+  const std::int32_t half = std::max(area.width / 2, 1);
+  t.explorer = {explorerLeft ? area.left : area.left + area.width - half, area.top, half, area.height};
+  t.viewer = overlapped ? t.explorer : RectI{explorerLeft ? area.left + half : area.left, area.top, half, area.height};
+  return t;
+}
+
 SizeI CustomViewportLimit(const WindowMetrics& m) {
   const std::int64_t w = static_cast<std::int64_t>(m.screen.width) - m.frameWidth;
   const std::int64_t h = static_cast<std::int64_t>(m.screen.height) - m.chromeHeight - m.barsHeight;

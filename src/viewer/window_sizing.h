@@ -62,6 +62,17 @@ bool FitWinTo(SizeI image, int n, PointI current, const WindowMetrics& m, RectI&
 SizeI CustomViewportLimit(const WindowMetrics& m);
 RectI CustomViewportWindow(SizeI client, PointI current, const WindowMetrics& m);
 
+// Tools › Tile: the outer rectangles of the explorer and the viewer in `area` (the screen's
+// usable part, or the whole screen). Side by side each takes half the width (the explorer
+// the left half when explorerLeft); overlapped both take the explorer's half. keepWidth (Ctrl
+// held): the explorer keeps its width at the full screen height against its edge, and the
+// viewer takes the rest of the width.
+struct TileRects {
+  RectI explorer, viewer;
+};
+TileRects TileWindowRects(RectI area, SizeI screen, bool overlapped, bool explorerLeft, bool keepWidth,
+                          std::int32_t explorerWidth);
+
 // The stored bounds at start-up: negative left or top become 0, width and height are clamped
 // to the screen; below 64 either way the window takes half the screen through SetWindowSize,
 // otherwise it is moved left and up as far as needed to fit on the screen.

@@ -80,6 +80,28 @@ TEST(CustomViewport, ClientAreaPlusFrameAndBarsMovedOntoTheScreenNeverCentred) {
   EXPECT_EQ(CustomViewportWindow({INT32_MAX, INT32_MAX}, {5, 5}, m), (RectI{0, 0, 1280, 1024}));
 }
 
+TEST(TileWindowRects, HalvesOverlapsAndKeptWidths) {
+  const SizeI screen{1024, 768};
+  const RectI usable{0, 0, 1024, 728};  // a 40-pixel task bar at the bottom
+  TileRects t = TileWindowRects(usable, screen, false, false, false, 300);
+  EXPECT_EQ(t.explorer, (RectI{512, 0, 512, 728}));
+  EXPECT_EQ(t.viewer, (RectI{0, 0, 512, 728}));
+  t = TileWindowRects({0, 0, 1024, 768}, screen, false, true, false, 300);  // Shift: the whole screen
+  EXPECT_EQ(t.explorer, (RectI{0, 0, 512, 768}));
+  EXPECT_EQ(t.viewer, (RectI{512, 0, 512, 768}));
+  t = TileWindowRects(usable, screen, true, true, false, 300);
+  EXPECT_EQ(t.explorer, t.viewer);
+  EXPECT_EQ(t.explorer, (RectI{0, 0, 512, 728}));
+  // Ctrl: the explorer keeps its width against its edge, the viewer takes the rest.
+  t = TileWindowRects(usable, screen, false, false, true, 300);
+  EXPECT_EQ(t.explorer, (RectI{724, 0, 300, 768}));
+  EXPECT_EQ(t.viewer, (RectI{0, 0, 724, 768}));
+  // A task bar on the left: the usable area starts right of it.
+  t = TileWindowRects({60, 0, 964, 768}, screen, false, true, false, 300);
+  EXPECT_EQ(t.explorer, (RectI{60, 0, 482, 768}));
+  EXPECT_EQ(t.viewer, (RectI{542, 0, 482, 768}));
+}
+
 TEST(RestoreWindowBounds, ClampsMovesInsideOrTakesHalfTheScreen) {
   struct Case { std::int32_t l, t, r, b; RectI want; };
   const Case cases[] = {

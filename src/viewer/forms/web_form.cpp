@@ -26,6 +26,8 @@
 #include "common/version.h"
 #include "display/forms/pix.h"
 #include "album/forms/show_form.h"
+#include "batch/forms/batch_form.h"
+#include "explorer/forms/file_form.h"
 #include "edit/operations.h"
 #include "jpeg_tools/forms/comment_form.h"
 #include "platform/help.h"
@@ -207,7 +209,7 @@ std::vector<MenuSpec> TWebForm::MenuRows() {
   };
   std::vector<MenuSpec> rows = {
       {"mnuFile", "&File", {}, "", K::Submenu},
-      {"mnuExplore", "&Explore", key(Qt::CTRL | Qt::Key_E), "mnuFile"},
+      {"mnuExplore", "&Explore", key(Qt::CTRL | Qt::Key_E), "mnuFile", K::Item, [this] { ShowExplorer(); }},
       {"mnuOpen", "&Open", key(Qt::CTRL | Qt::Key_O), "mnuFile", K::Item, [this] { BtnOpenClick(); }},
       {"mnuReload", "&Reload", key(Qt::Key_F5), "mnuFile", K::Item, [this] {
          state_.MediaMode = false;
@@ -403,7 +405,11 @@ std::vector<MenuSpec> TWebForm::MenuRows() {
       {"mnuBatchDelete", "&Delete", key(Qt::CTRL | Qt::Key_Delete), "mnuBatch", K::Item, [this] { BatchFileCommand(BatchMenu::Delete, QGuiApplication::keyboardModifiers()); }},
       {"", "", {}, "mnuTools", K::Separator},
       {"mnuTile", "&Tile", {}, "mnuTools", K::Submenu},
-      {"mnuTileViewerLeft", "Viewer left - &Explorer right", {}, "mnuTile"},
+      {"mnuTileViewerLeft", "Viewer left - &Explorer right", {}, "mnuTile", K::Item, [this] { TileWindows(false, false); }},
+      {"mnuTileExplorerLeft", "Explorer left - &Viewer right", {}, "mnuTile", K::Item, [this] { TileWindows(false, true); }},
+      {"mnuTileOverlappedRight", "Overlapped &right", {}, "mnuTile", K::Item, [this] { TileWindows(true, false); }},
+      {"mnuTileOverlappedLeft", "Overlapped &left", {}, "mnuTile", K::Item, [this] { TileWindows(true, true); }},
+      {"mnuHide", "&Hide", {}, "mnuTools", K::Item, [this] { mnuHideClick(); }},
       {"mnuWallpaper", "&Wallpaper", {}, "mnuTools", K::Submenu},
       {"mnuWallpaperSet", "&Set", {}, "mnuWallpaper", K::Item, [this] { mnuWallpaperSetClick(); }},
       {"mnuWallpaperClear", "&Clear", {}, "mnuWallpaper", K::Item, [this] { mnuWallpaperClearClick(); }},
@@ -435,6 +441,47 @@ TShowForm* TWebForm::ShowAlbum() {
     ShowAlbum();
   };
   return ShowAlbumWindow(this, std::move(hooks), store_);
+}
+
+TFileForm* TWebForm::ShowExplorer() {
+  ExplorerHooks hooks;
+  auto toViewer = [this] {
+    show();
+    raise();
+    activateWindow();
+  };
+  hooks.openInViewer = [this, toViewer](const std::vector<std::string>& paths) {
+    QStringList files;
+    for (const std::string& p : paths) files << QString::fromStdString(p);
+    toViewer();
+    DropFiles(files);
+  };
+  hooks.openBatchScript = [this](const std::string& path) {
+    scripts_->Editor()->OpenBIPfile(QString::fromStdString(path));
+    scripts_->ShowEditor();
+  };
+  hooks.openAlbum = [this](const std::string& path) {
+    if (TShowForm* album = ShowAlbum()) album->OpenAlbumFile(path);
+  };
+  hooks.openArchive = [this](const std::string& path) {
+    ShowUnZipWindow(this, {QString::fromStdString(path)}, [this](const QString& file) { OpenChosen(file); });
+  };
+  hooks.albumOf = [this](const std::vector<std::string>& paths) {
+    if (TShowForm* album = ShowAlbum()) album->AddList(paths);
+  };
+  hooks.playSlideshow = [this, toViewer](const std::string& plp) {
+    std::vector<std::string> entries;
+    std::string why;
+    if (!ReadPlpFile(plp, entries, why) || entries.empty()) return;
+    toViewer();
+    bookmarks_.Assign(std::move(entries), 0);
+    HistoryControls();
+    mnuHistorySlideshowClick();
+  };
+  hooks.showViewer = toViewer;
+  hooks.showAlbum = [this] { ShowAlbum(); };
+  hooks.playsMedia = [] { return false; };  // media playback is not built yet
+  return ShowExplorerWindow(this, std::move(hooks), store_);
 }
 
 void TWebForm::mnuBookmarksAlbumClick() {
@@ -490,7 +537,7 @@ void TWebForm::BuildToolBars() {
 
   struct PathButton { const char* hint; ToolGlyph glyph; std::function<void()> run; };
   const PathButton pathButtons[] = {
-      {"Explore", ToolGlyph::Explore, {}},
+      {"Explore", ToolGlyph::Explore, [this] { ShowExplorer(); }},
       {"Save", ToolGlyph::Save, [this] { mnuSaveClick(false); }},
       {"Instant slideshow", ToolGlyph::Slideshow, [this] { mnuHistorySlideshowClick(); }},
       {"Copy/move", ToolGlyph::CopyMove, {}},

@@ -35,6 +35,7 @@ namespace pelira {
 
 class TPix;
 class TShowForm;
+class TFileForm;
 struct ShowRequest;
 class ToneCommands;
 struct EngineState;
@@ -117,6 +118,11 @@ public:
   void ShowPageCommands();
   // Tools › Slide Album: the album window, its slides opening here.
   TShowForm* ShowAlbum();
+  // File › Explore (Ctrl+E), the Explore button: the explorer window, made on first use.
+  TFileForm* ShowExplorer();
+  // Tools › Tile and Hide (web_form_desktop.cpp).
+  void TileWindows(bool overlapped, bool explorerLeft);
+  void mnuHideClick();
   // Bookmarks › Album: the bookmark list joins the slide album.
   void mnuBookmarksAlbumClick();
   // --- slideshows (web_form_show.cpp) ---------------------------------------------------------
@@ -259,7 +265,6 @@ public:
   void mnuBookmarksViewClick();
   void mnuBookmarksSaveClick();
   void mnuBookmarksLoadClick();
-  void HistoryKeyPress();
   void mnuSaveClick(bool batch = false);
   // The script's SAVE sets the batch mark and suffix; Cancel and a stop clear the mark.
   void SetBatchMark(bool on, const std::string& suffix = {});

@@ -29,7 +29,6 @@ constexpr const char* kUnmarkQuestionKey = "Unmark";
 
 
 void TWebForm::BuildBookmarkCommands() {
-  connect(history_, &QLineEdit::returnPressed, this, [this] { Run([this] { HistoryKeyPress(); }); });
   HistoryControls();
 }
 
@@ -198,23 +197,6 @@ void TWebForm::mnuBookmarksLoadClick() {
     UpdateHistoryEdit();
     HistoryControls();
   }
-}
-
-void TWebForm::HistoryKeyPress() {
-  const std::string text = history_->text().toStdString();
-  std::error_code ec;
-  if (BookmarkFileExists(text)) {
-    if (text != state_.CurrentFile && LeavePicture()) {
-      state_.CurrentFile = text;
-      state_.CurrentExt = UpperExt(text);
-      OpenChosen(QString::fromStdString(text));
-    }
-    return;
-  }
-  // Folders belong to the explorer window, which this version does not have.
-  if (!std::filesystem::is_directory(text, ec))
-    CurrentUi().Message(MessageKind::Warning, kFileNotFoundText, Button::OK);
-  history_->setText(QString::fromStdString(state_.CurrentFile));
 }
 
 }  // namespace pelira

@@ -1,12 +1,17 @@
 // Tools › Wallpaper and Tools › Associations: the desktop's wallpaper made from the picture,
 // and the program registered for picture kinds. Neither changes the picture or its state.
+#include <QApplication>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QScreen>
 
+#include "album/album_store.h"
+#include "album/forms/show_form.h"
 #include "common/app_paths.h"
 #include "common/atomic_file.h"
 #include "display/fit_size.h"
 #include "display/forms/pix.h"
+#include "explorer/forms/file_form.h"
 #include "image/bmp_graphic.h"
 #include "imaging_library/image_ops.h"
 #include "platform/desktop_wallpaper.h"
@@ -76,6 +81,51 @@ void TWebForm::mnuAssociationsClick(bool change) {
       return;
     }
   }
+}
+
+}  // namespace pelira
+
+namespace pelira {
+
+namespace {
+
+// Puts a top-level window's frame on outer (screen coordinates): the client takes the rest.
+void PlaceFrame(QWidget& w, const RectI& outer) {
+  const QSize frame = w.frameGeometry().size() - w.size();
+  w.move(outer.left, outer.top);
+  w.resize(std::max(outer.width - frame.width(), 1), std::max(outer.height - frame.height(), 1));
+}
+
+}  // namespace
+
+void TWebForm::TileWindows(bool overlapped, bool explorerLeft) {
+  TFileForm* explorer = ShowExplorer();
+  if (!explorer) return;
+  for (int i = 0; i < 3; ++i) QApplication::processEvents();
+  const Qt::KeyboardModifiers mods = QGuiApplication::keyboardModifiers();
+  const QScreen* s = screen();
+  if (!s) return;
+  // Shift or Ctrl: the whole screen, task bar or not.
+  const QRect area = mods & (Qt::ShiftModifier | Qt::ControlModifier) ? s->geometry() : s->availableGeometry();
+  const QRect whole = s->geometry();
+  const TileRects r = TileWindowRects({area.left(), area.top(), area.width(), area.height()},
+                                      {whole.width(), whole.height()}, overlapped, explorerLeft,
+                                      mods & Qt::ControlModifier, explorer->frameGeometry().width());
+  PlaceFrame(*explorer, r.explorer);
+  if (FullScreen()) return;
+  show();
+  PlaceFrame(*this, r.viewer);
+}
+
+void TWebForm::mnuHideClick() {
+  TShowForm* album = findChild<TShowForm*>(QString(), Qt::FindDirectChildrenOnly);
+  if (album && album->Store().Count() > 0) {
+    album->show();
+    album->raise();
+  } else {
+    ShowExplorer();
+  }
+  hide();
 }
 
 }  // namespace pelira

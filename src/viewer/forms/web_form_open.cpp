@@ -20,6 +20,7 @@
 #include "platform/ui.h"
 #include "viewer/bookmarks.h"
 #include "viewer/close_now.h"
+#include "explorer/forms/file_form.h"
 #include "viewer/forms/web_form.h"
 #include "viewer/status_text.h"
 
@@ -299,10 +300,10 @@ void TWebForm::PathBoxEnter() {
     OpenChosen(QString::fromStdString(typed));
     return;
   }
-  // A folder: the open dialog starts there (the explorer takes this over once it exists).
+  // A folder goes to the explorer.
   if (!typed.empty() && std::filesystem::is_directory(typed, ec)) {
-    settings_->OpenDir = typed;
-    BtnOpenClick();
+    if (TFileForm* explorer = ShowExplorer()) explorer->SetFolder(typed);
+    history_->setText(QString::fromStdString(state_.CurrentFile));
     return;
   }
   CurrentUi().Message(MessageKind::Warning, "File not found.", Button::OK);

@@ -2,6 +2,7 @@
 // fitted to the screen and handed to the desktop, the picture on show untouched; the chosen
 // kinds are registered in the user's desktop files.
 #include <QAction>
+#include <QLineEdit>
 #include <QScrollArea>
 #include <QStatusBar>
 #include <QScreen>
@@ -19,6 +20,7 @@
 #include "platform/scripted_ui.h"
 #include "support/fake_dialogs.h"
 #include "support/test_pictures.h"
+#include "explorer/forms/file_form.h"
 #include "viewer/forms/web_form.h"
 #include "viewer/open_flow.h"
 
@@ -114,7 +116,40 @@ private slots:
     QVERIFY(SamePixels(f.Sky95()->Bitmap(), PatternPicture(40, 30)));
   }
 
+  // File › Explore opens the explorer; a folder typed in the path box opens there; Tile puts
+  // the two windows side by side on the screen's usable part; Hide leaves the explorer.
+  void explorerFromTheViewerAndTiling() {
+    TWebForm f;
+    f.SetDialogs(dialogs);
+    f.show();
+    f.Action("mnuExplore")->trigger();
+    auto* explorer = f.findChild<TFileForm*>(QString(), Qt::FindDirectChildrenOnly);
+    QVERIFY(explorer);
+    QVERIFY(explorer->isVisible());
+    QCOMPARE(f.Action("mnuExplore")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_E));
+
+    auto* box = f.findChild<QLineEdit*>();
+    box->setFocus();
+    box->setText(dir.path());
+    QTest::keyClick(box, Qt::Key_Return);
+    QCOMPARE(explorer->Folder(), dir.path().toStdString());
+    QVERIFY2(ui.Texts().empty(), ui.Texts().empty() ? "" : ui.Texts().front().c_str());
+
+    f.Action("mnuTileExplorerLeft")->trigger();
+    const QRect usable = f.screen()->availableGeometry();
+    QTRY_COMPARE(explorer->frameGeometry().topLeft(), usable.topLeft());
+    QCOMPARE(explorer->frameGeometry().width(), usable.width() / 2);
+    QCOMPARE(f.frameGeometry().left(), usable.left() + usable.width() / 2);
+    QCOMPARE(f.frameGeometry().height(), usable.height());
+
+    f.Action("mnuHide")->trigger();
+    QVERIFY(!f.isVisible());
+    QVERIFY(explorer->isVisible());
+    explorer->close();
+  }
+
   void associationsRegisterTheChosenKinds() {
+    ui.Clear();
     TWebForm f;
     f.SetDialogs(dialogs);
     QString caption;
@@ -142,7 +177,7 @@ private slots:
     f.Action("mnuAssociationsChange")->trigger();
     QCOMPARE(asked, QStringList{"Select Associated App for JPG file"});
     QVERIFY(Read(dir.filePath("config/mimeapps.list").toStdString()).find("image/jpeg") == std::string::npos);
-    QVERIFY(ui.Texts().empty());
+    QVERIFY2(ui.Texts().empty(), ui.Texts().empty() ? "" : ui.Texts().front().c_str());
     dialogs.associations = {};
     dialogs.associatedApp = {};
   }
