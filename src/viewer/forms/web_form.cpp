@@ -2,6 +2,7 @@
 #include "viewer/forms/web_form.h"
 
 #include <QAction>
+#include <QListView>
 #include <QActionGroup>
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -27,6 +28,7 @@
 #include "display/forms/pix.h"
 #include "album/forms/show_form.h"
 #include "batch/forms/batch_form.h"
+#include "explorer/cache_thumbnails.h"
 #include "explorer/forms/file_form.h"
 #include "edit/operations.h"
 #include "jpeg_tools/forms/comment_form.h"
@@ -481,7 +483,23 @@ TFileForm* TWebForm::ShowExplorer() {
   hooks.showViewer = toViewer;
   hooks.showAlbum = [this] { ShowAlbum(); };
   hooks.playsMedia = [] { return false; };  // media playback is not built yet
-  return ShowExplorerWindow(this, std::move(hooks), store_);
+  TFileForm* explorer = ShowExplorerWindow(this, std::move(hooks), store_);
+  if (explorer && !explorer->findChild<QObject*>("ExplorerThumbnails", Qt::FindDirectChildrenOnly)) {
+    // The shared thumbnail cache, living as long as the window; new thumbnails repaint the list.
+    struct Holder : QObject {
+      explicit Holder(TFileForm* owner)
+          : QObject(owner), source([guard = QPointer<TFileForm>(owner)] {
+              QMetaObject::invokeMethod(guard.data(), [guard] {
+                if (guard && guard->IconView()) guard->IconView()->viewport()->update();
+              }, Qt::QueuedConnection);
+            }) {}
+      CacheThumbnailSource source;
+    };
+    auto* holder = new Holder(explorer);
+    holder->setObjectName("ExplorerThumbnails");
+    explorer->SetThumbnails(&holder->source);
+  }
+  return explorer;
 }
 
 void TWebForm::mnuBookmarksAlbumClick() {
