@@ -4,9 +4,11 @@
 #include <chrono>
 #include <unordered_map>
 
+#include "album/album_add.h"
 #include "common/kind_list.h"
 #include "common/size_text.h"
 #include "common/time_text.h"
+#include "common/volume_id.h"
 #include "platform/progress.h"
 #include "thumbs/thumb_builder.h"
 
@@ -127,6 +129,24 @@ std::filesystem::path ThumbToDraw(AlbumStore& store, std::size_t pos, const Thum
   if (r.thumbState == kThumbFailed) return cache.PathOf({}, kFailedThumb);
   if (!present && (r.thumbState == kThumbDone || r.thumbState == kThumbRetry)) r.thumbState = kThumbPending;
   return {};
+}
+
+std::optional<ThumbJob> FileThumbJob(const std::string& path, const ThumbCache& cache, VolumeSource& volumes,
+                                     std::map<std::string, std::string>& volumeOfDir) {
+  const FileFacts facts = StatFile(path);
+  const std::string ext = UpperExt(path);
+  if (!facts.exists || !HasPerFileThumb(ext)) return std::nullopt;
+  const std::string dir = path.substr(0, path.rfind('/') + 1);
+  auto v = volumeOfDir.find(dir);
+  if (v == volumeOfDir.end()) v = volumeOfDir.emplace(dir, VolumeId(volumes, dir)).first;
+  const SlideRecord r = MakeSlideRecord(ext, facts, 0);
+  const ThumbIdentity id{v->second, path, r.size, r.fileDate, r.timeOfDay};
+  ThumbJob job;
+  job.source = path;
+  job.subfolder = ThumbSubfolderName(id.volume, dir);
+  job.target = cache.PathOf(job.subfolder, ThumbFileName(id));
+  job.cacheRoot = cache.Root();
+  return job;
 }
 
 CheckThumbsOutcome CheckThumbs(AlbumStore& store, const ThumbCache& cache, Progress* progress, int workers) {

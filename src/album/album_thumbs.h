@@ -5,11 +5,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "album/album_store.h"
+#include "platform/volume_source.h"
 #include "thumbs/thumb_cache.h"
 #include "thumbs/thumb_names.h"
 #include "thumbs/thumb_pool.h"
@@ -25,6 +27,12 @@ inline constexpr const char* kThumbsReadyText = "Ready";
 // What names a slide's picture; nothing for a CD track or a slide whose path the album cannot
 // tell.
 std::optional<ThumbIdentity> SlideThumbIdentity(const AlbumStore& store, const SlideRecord& r);
+
+// A file's per-file thumbnail as the album would name it (the same identity, so the album, the
+// explorer and the CLI share one thumbnail): the job that makes it. None for a file that is not
+// there or a kind that shares its kind's icon. volumeOfDir caches volume ids by folder.
+std::optional<ThumbJob> FileThumbJob(const std::string& path, const ThumbCache& cache, VolumeSource& volumes,
+                                     std::map<std::string, std::string>& volumeOfDir);
 
 struct SlideThumbPlace {
   std::filesystem::path file;  // empty when the slide has no thumbnail of its own or shared

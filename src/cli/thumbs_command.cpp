@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "album/album_add.h"
+#include "album/album_thumbs.h"
 #include "cli/commands.h"
 #include "cli/options.h"
 #include "common/kind_list.h"
@@ -131,20 +132,15 @@ int RunThumbs(const Args& args, std::ostream& out, std::ostream& err) {
       continue;
     }
     // The same identity the album gives the file's slide.
-    const std::string dir = path.substr(0, path.rfind('/') + 1);
-    auto v = volumeOfDir.find(dir);
-    if (v == volumeOfDir.end()) v = volumeOfDir.emplace(dir, VolumeId(volumes, dir)).first;
-    const SlideRecord r = MakeSlideRecord(ext, facts, 0);
-    const ThumbIdentity id{v->second, path, r.size, r.fileDate, r.timeOfDay};
-    ThumbJob job;
-    job.id = i;
-    job.source = path;
-    job.subfolder = ThumbSubfolderName(id.volume, dir);
-    job.target = cache.PathOf(job.subfolder, ThumbFileName(id));
-    job.cacheRoot = cache.Root();
-    job.background = false;
-    targets[i] = job.target;
-    if (!ThumbCache::PresentOrRemove(job.target)) jobs.push_back(std::move(job));
+    std::optional<ThumbJob> job = FileThumbJob(path, cache, volumes, volumeOfDir);
+    if (!job) {
+      problems[i] = "not a regular file";
+      continue;
+    }
+    job->id = i;
+    job->background = false;
+    targets[i] = job->target;
+    if (!ThumbCache::PresentOrRemove(job->target)) jobs.push_back(std::move(*job));
   }
   if (!jobs.empty()) {
     ThumbPool pool(s.jobs);

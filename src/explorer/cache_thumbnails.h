@@ -24,7 +24,7 @@ public:
   void Forget(const std::string& path) override;
 
 private:
-  std::filesystem::path TargetOf(const std::string& path, std::string* subfolder);
+  std::optional<ThumbJob> JobOf(const std::string& path);
 
   ThumbCache cache_;
   StatvfsVolumeSource volumes_;
