@@ -120,17 +120,18 @@ void ToneCommands::HlsSelectionCommand(EditCommand c) {
   };
   if (mask) {
     r.second = &engine_.duplicate;
-    r.previewWithSecond = [&](Dib& d, const Dib& second, const std::array<int, 3>& v) {
+    // Copies, not references: a request may outlive this call (a dialog kept for later).
+    r.previewWithSecond = [selection, edit](Dib& d, const Dib& second, const std::array<int, 3>& v) {
       if (const auto s = selection(v)) edit(d, &second, *s, true);
     };
   } else {
-    r.preview = [&](Dib& d, const std::array<int, 3>& v) {
+    r.preview = [selection, edit](Dib& d, const std::array<int, 3>& v) {
       if (const auto s = selection(v)) edit(d, nullptr, *s, true);
     };
   }
   if (kind != 153 && kind != 154) {
     const bool outside = c == E::MaskBackcolors, posterize = c == E::Airbrush;
-    r.maskPreview = [&, outside, posterize](Dib& d, const std::array<int, 3>& v) {
+    r.maskPreview = [selection, outside, posterize](Dib& d, const std::array<int, 3>& v) {
       if (const auto s = selection(v)) MaskColors(d, *s, outside, posterize, false);
     };
   }
