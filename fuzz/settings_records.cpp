@@ -12,6 +12,7 @@
 #include "fuzz_support.h"
 #include "image/jpeg_wizard_settings.h"
 #include "platform/settings_store.h"
+#include "slideshow/effects_table.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace pelira;
