@@ -197,9 +197,11 @@ struct PngReader {
     if (depth == 16) png_set_strip_16(png);
     if (format == TImageFormat::TrueColor) png_set_bgr(png);
     const int passes = png_set_interlace_handling(png);
-    if (!headerOnly) CheckPixelLimit(r.width, r.height, depth == 2 ? 4 : FormatBitCount(format));
-    png_read_update_info(png, info);
+    // The header is known now: a probe stops before the library sizes its row buffers, which
+    // for a hostile width runs to gigabytes.
     if (headerOnly) return kOk;
+    CheckPixelLimit(r.width, r.height, depth == 2 ? 4 : FormatBitCount(format));
+    png_read_update_info(png, info);
 
     pal = TPaletteRecord{};
     if (type == PNG_COLOR_TYPE_PALETTE) {
