@@ -87,11 +87,7 @@ OptionTable ConvertBatchTable(BatchConvertOptions& o) {
          return !v.empty();
        },
        "wants a file"},
-      {"--dry-run", nullptr, "print the plan (source TAB output) and write nothing",
-       [&o](const std::string&) {
-         o.dryRun = true;
-         return true;
-       }},
+      FlagOption("--dry-run", "print the plan (source TAB output) and write nothing", &o.dryRun),
   };
   AddInputOptions(t, &o.inputs);
   return t;

@@ -26,11 +26,7 @@ OptionTable DateNameTable(DateNameCliOptions& o) {
       {"--add-ext", "EXT", "append EXT (\".\" added when missing) to every new name",
        [&o](const std::string& v) { return NormaliseAddedExtension(v, &o.names.addExtension); },
        "wants an extension without '/' or control characters"},
-      {"--dry-run", nullptr, "print the plan (old TAB new) and rename nothing",
-       [&o](const std::string&) {
-         o.dryRun = true;
-         return true;
-       }},
+      FlagOption("--dry-run", "print the plan (old TAB new) and rename nothing", &o.dryRun),
   };
   AddInputOptions(t, &o.inputs, {false, false});
   return t;
@@ -61,18 +57,7 @@ int RunDateName(const Args& args, std::ostream& out, std::ostream& err) {
     return 2;
   }
   const DateNamePlan plan = PlanDateNames(files, o.names);
-  int status = plan.failures.empty() ? 0 : 1;
-  for (const std::string& f : plan.failures) err << "pelira-cli datename: " << f << "\n";
-  if (o.dryRun) {
-    for (const RenameStep& s : plan.steps) out << s.from << "\t" << s.to << "\n";
-    return status;
-  }
-  const RenameReport report = ApplyRenames(plan.steps);
-  for (const std::string& f : report.failures) {
-    err << "pelira-cli datename: " << f << "\n";
-    status = 1;
-  }
-  return status;
+  return CarryOutRenames("datename", plan.steps, plan.failures, o.dryRun, out, err);
 }
 
 }  // namespace pelira::cli

@@ -105,4 +105,19 @@ void SummaryLine(std::ostream& out, const std::string& input, const std::string&
   out << ",\"seconds\":" << time << "}\n";
 }
 
+int CarryOutRenames(const char* command, const std::vector<RenameStep>& steps, const std::vector<std::string>& failures,
+                    bool dryRun, std::ostream& out, std::ostream& err) {
+  int status = failures.empty() ? 0 : 1;
+  for (const std::string& f : failures) err << "pelira-cli " << command << ": " << f << "\n";
+  if (dryRun) {
+    for (const RenameStep& s : steps) out << s.from << "\t" << s.to << "\n";
+    return status;
+  }
+  for (const std::string& f : ApplyRenames(steps).failures) {
+    err << "pelira-cli " << command << ": " << f << "\n";
+    status = 1;
+  }
+  return status;
+}
+
 }  // namespace pelira::cli

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "batch/file_ops.h"
 #include "batch/path_list.h"
 #include "cli/options.h"
 
@@ -48,5 +49,10 @@ bool SelectInputs(const char* command, const InputSelection& selection, const st
 void SummaryLine(std::ostream& out, const std::string& input, const std::string& status,
                  const std::vector<std::string>& outputs, double seconds);
 std::string JsonString(const std::string& text);
+
+// A rename plan carried out (or, dry, printed as "old TAB new" lines): the plan's failures and
+// the refused renames each get a "pelira-cli COMMAND: ..." line. Exit status 0 or 1.
+int CarryOutRenames(const char* command, const std::vector<RenameStep>& steps, const std::vector<std::string>& failures,
+                    bool dryRun, std::ostream& out, std::ostream& err);
 
 }  // namespace pelira::cli

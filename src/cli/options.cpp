@@ -62,6 +62,13 @@ std::string OptionHelp(const OptionTable& table) {
   return text;
 }
 
+Option FlagOption(const char* name, const char* help, bool* target) {
+  return {name, nullptr, help, [target](const std::string&) {
+            *target = true;
+            return true;
+          }};
+}
+
 Option NumberOption(const char* name, const char* value, const char* help, int lo, int hi, int* target,
                     const char* refused) {
   return {name, value, help,

@@ -30,6 +30,8 @@ bool ParseOptions(const char* command, const OptionTable& table, const Args& arg
 // The table's help lines, indented under the command's synopsis.
 std::string OptionHelp(const OptionTable& table);
 
+// A flag without a value that sets *target.
+Option FlagOption(const char* name, const char* help, bool* target);
 // A whole number lo..hi into *target.
 Option NumberOption(const char* name, const char* value, const char* help, int lo, int hi, int* target,
                     const char* refused);

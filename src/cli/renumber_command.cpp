@@ -38,11 +38,7 @@ OptionTable RenumberTable(RenumberCliOptions& o) {
          return true;
        },
        "wants an extension"},
-      {"--dry-run", nullptr, "print the plan (old TAB new) and rename nothing",
-       [&o](const std::string&) {
-         o.dryRun = true;
-         return true;
-       }},
+      FlagOption("--dry-run", "print the plan (old TAB new) and rename nothing", &o.dryRun),
   };
   AddInputOptions(t, &o.inputs, {false, false});
   return t;
@@ -80,18 +76,7 @@ int RunRenumber(const Args& args, std::ostream& out, std::ostream& err) {
     err << "pelira-cli renumber: " << plan.refused << "\n";
     return 2;
   }
-  int status = plan.failures.empty() ? 0 : 1;
-  for (const std::string& f : plan.failures) err << "pelira-cli renumber: " << f << "\n";
-  if (o.dryRun) {
-    for (const RenameStep& s : plan.steps) out << s.from << "\t" << s.to << "\n";
-    return status;
-  }
-  const RenameReport report = ApplyRenames(plan.steps);
-  for (const std::string& f : report.failures) {
-    err << "pelira-cli renumber: " << f << "\n";
-    status = 1;
-  }
-  return status;
+  return CarryOutRenames("renumber", plan.steps, plan.failures, o.dryRun, out, err);
 }
 
 }  // namespace pelira::cli
